@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the converter, its tests and benchmarks need.
+# Only missing packages are installed; apt-get update runs once, and only then.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
+  libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev
+  qt6-base-dev libgtest-dev
+  clang libclang-rt-14-dev
+  ffmpeg lame vorbis-tools python3-mutagen mp3val
+  xvfb xauth time
+)
+[ "${1:-}" = "--bench" ] && PACKAGES+=(hyperfine)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,11 @@
+// Level normalisation of decoded 16-bit PCM blocks.
+#pragma once
+
+#include "engines/AudioFile2.h"
+
+class TAudioTransform2 {
+ public:
+  // Scales the block so its largest sample magnitude over all channels becomes `percent` % of
+  // full scale. A silent block stays silent; nothing clips. `channel` -1 means all channels.
+  void NormalizeBlock(ByteBlock& block, float percent, int channel);
+};

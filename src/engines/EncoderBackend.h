@@ -1,0 +1,64 @@
+// What TAudioFile2 needs of one output encoding. TAudioFile2 decodes, converts the source's
+// PCM to the backend's InputFormat() and hands it over; the backend owns the output file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct PcmFormat {
+  int sampleRate = 44100;
+  int channels = 2;  // 1 or 2; samples are 16-bit signed, native endian, interleaved
+};
+
+class EncoderBackend {
+ public:
+  virtual ~EncoderBackend() = default;
+  // The PCM layout Write() expects.
+  virtual PcmFormat InputFormat() const = 0;
+  // Creates the output file. Throws EngineError naming the path on failure.
+  virtual void Open(const std::string& path) = 0;
+  // Encodes `frames` sample frames and appends them. Throws EngineError on failure.
+  virtual void Write(const int16_t* samples, size_t frames) = 0;
+  // Flushes the encoder, completes the file (headers, trailers, info frames) and closes it.
+  // Safe to call twice; after an error it still closes what is open.
+  virtual void Finish() = 0;
+};
+
+// Settings of each encoding, as TAudioFile2 collects them from its Set… calls.
+struct Mp3Settings {
+  int sampleRate = 44100;
+  int channels = 2;
+  int bitRate = 128;    // kbit/s
+  int quality = 5;      // 0..9
+  int vbrMethod = -1;   // -1 CBR, 0 VBR
+  int vbrBitRate = 128; // kbit/s, see MakeMp3Encoder for which bound this is
+  int vbrQuality = 4;   // 0..9
+};
+
+struct OggSettings {
+  int sampleRate = 44100;
+  int channels = 2;
+  int bitRate = 128;     // nominal, kbit/s
+  int maxBitRate = 128;  // kbit/s
+  int minBitRate = 128;  // kbit/s
+  int quality = -1;      // -1 bit-rate mode, else 0 (best) .. 1000 (fastest, smallest)
+};
+
+struct WavSettings {
+  int sampleRate = 44100;
+  int channels = 2;
+  int bitsPerSample = 16;  // 8 or 16
+};
+
+std::unique_ptr<EncoderBackend> MakeWavEncoder(const WavSettings& settings);
+std::unique_ptr<EncoderBackend> MakeMp3Encoder(const Mp3Settings& settings);
+std::unique_ptr<EncoderBackend> MakeOggEncoder(const OggSettings& settings);
+// profile: 1..47, entry profile-1 of the WMA profile table (WmaProfiles.h).
+std::unique_ptr<EncoderBackend> MakeWmaEncoder(int profile);
+
+// Format queries: true exactly when the encoder can produce that combination.
+bool Mp3FormatSupported(int sampleRate, int bitRateKbps, int channels);
+bool OggFormatSupported(int sampleRate, int channels, int bitRateKbps, int maxBitRateKbps,
+                        int minBitRateKbps);

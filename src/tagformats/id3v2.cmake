@@ -1,0 +1,1 @@
+add_library(velmora_id3v2 INTERFACE)

@@ -1,0 +1,1 @@
+add_library(velmora_vorbiscomment INTERFACE)

@@ -1,0 +1,1 @@
+add_library(velmora_wmatag INTERFACE)
