@@ -1,1 +1,3 @@
-add_library(velmora_wmatag INTERFACE)
+add_library(velmora_wmatag STATIC ${CMAKE_CURRENT_LIST_DIR}/WmaTag.cpp)
+target_include_directories(velmora_wmatag PUBLIC ${VELMORA_SRC_DIR})
+target_link_libraries(velmora_wmatag PUBLIC PkgConfig::TAGLIB)

@@ -1,0 +1,3 @@
+#include "engines/AudioTransform2.h"
+
+void TAudioTransform2::NormalizeBlock(ByteBlock&, float, int) {}
