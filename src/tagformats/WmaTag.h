@@ -3,7 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "tagformats/WmaAudioInfo.h"
+
+class AsfByteSource;
 
 struct WMATagInfo {
   int32_t found;      // -1 when the reader found a tag source, else 0
@@ -28,9 +33,20 @@ std::string WmaFieldText(const char* field, size_t capacity);
 template <size_t N>
 std::string WmaFieldText(const char (&field)[N]) { return WmaFieldText(field, N); }
 
-// Sets the seven attributes on the file. False when the file cannot be opened as ASF.
+// Sets the seven attributes on the file. False when the file cannot be opened as ASF or the
+// attributes cannot be stored. The file's permission bits are the same afterwards.
 bool WriteWMATag(const std::string& fileName, const WMATagInfo& record);
 
 // Fills `out` (zeroed first) from the file's attributes, by the header walk when the file
 // cannot be opened otherwise. Never throws.
 void ReadWMATag(const std::string& fileName, WMATagInfo& out);
+
+// Fills `out` (zeroed first) by walking the header in `source` only.
+void ReadWMATagFromHeader(AsfByteSource& source, WMATagInfo& out);
+
+// The factory both operations open files with. Null stands for an attribute layer that is not
+// available: reading then walks the header, writing does nothing and reports false.
+using WmaAudioInfoFactory = std::unique_ptr<WmaAudioInfo> (*)(const std::string& fileName,
+                                                              WmaAudioInfo::Mode mode);
+void SetWmaAudioInfoFactory(WmaAudioInfoFactory factory);
+WmaAudioInfoFactory GetWmaAudioInfoFactory();
