@@ -1,24 +1,175 @@
 #include "engines/AudioFile2.h"
 
-struct TAudioFile2::Impl {};
+#include <filesystem>
+#include <unistd.h>
+
+#include "engines/AudioReader.h"
+#include "engines/AudioWriter.h"
+
+namespace {
+
+// The one option value: every engine default (16-bit output blocks, sources downmixed to at
+// most two channels, FFmpeg's logging silenced).
+constexpr int kDefaultOptions = -1;
+constexpr int kReadWholeSource = 0;     // OpenForRead mode: decode from the start to the end
+constexpr int kReadAsPcm16 = 1;         // OpenForRead flags: blocks of 16-bit PCM
+constexpr int kWriteCreateOrReplace = 0;  // OpenForWrite mode
+
+std::string ExtensionOf(const std::string& path) {
+  return std::filesystem::path(path).extension().string();
+}
+
+// Names the folder problem before an encoder library reports something vaguer.
+void CheckOutputFolder(const std::string& path) {
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec))
+    throw EngineError("Cannot create " + path + ": the folder " + folder.string() +
+                      " does not exist");
+  if (access(folder.c_str(), W_OK) != 0)
+    throw EngineError("Cannot create " + path + ": the folder " + folder.string() +
+                      " is not writable");
+}
+
+}  // namespace
+
+struct TAudioFile2::Impl {
+  bool optionSet = false;
+  std::unique_ptr<AudioReader> reader;
+  std::unique_ptr<AudioWriter> writer;
+
+  // Writer settings; they persist across outputs until changed.
+  bool wavFormatSet = false;
+  WavSettings wav;
+  Mp3Settings mp3;
+  OggSettings ogg;
+  int wmaProfile = 10;
+  PcmFormat source;
+
+  const AudioReader& Reader() const {
+    if (!reader) throw EngineError("No source file is open for reading");
+    return *reader;
+  }
+
+  std::unique_ptr<EncoderBackend> MakeBackend(const std::string& path) const {
+    const std::string extension = ExtensionOf(path);
+    if (extension == ".mp3") return MakeMp3Encoder(mp3);
+    if (extension == ".ogg") return MakeOggEncoder(ogg);
+    if (extension == ".wma") return MakeWmaEncoder(wmaProfile);
+    if (extension == ".wav") {
+      if (wavFormatSet) return MakeWavEncoder(wav);
+      WavSettings own;  // the source's own rate and channels
+      own.sampleRate = source.sampleRate;
+      own.channels = source.channels;
+      own.bitsPerSample = 16;
+      return MakeWavEncoder(own);
+    }
+    throw EngineError("Cannot create " + path + ": unknown output type \"" + extension +
+                      "\" (expected .mp3, .wav, .ogg or .wma)");
+  }
+};
+
 TAudioFile2::TAudioFile2() : impl_(std::make_unique<Impl>()) {}
+
 TAudioFile2::~TAudioFile2() = default;
-void TAudioFile2::SetOption(int) {}
-bool TAudioFile2::IsOpen() const { return false; }
-void TAudioFile2::Close() {}
-void TAudioFile2::OpenForRead(const std::string& path, int, int) { throw EngineError("Cannot open " + path + ": not implemented"); }
-int64_t TAudioFile2::DurationMs() const { return 0; }
-int TAudioFile2::SampleRate() const { return 0; }
-int TAudioFile2::Channels() const { return 0; }
-int TAudioFile2::FrameSize() const { return 0; }
-int64_t TAudioFile2::Length() const { return 0; }
-ByteBlock TAudioFile2::ReadBlock(int) { return {}; }
-void TAudioFile2::SetWavFormat(int, int, int) {}
-void TAudioFile2::SetMp3Encoder(const TAudioFile2LameEnc&) {}
-void TAudioFile2::SetOggFormat(int, int, int, int, int, int16_t) {}
-void TAudioFile2::SetWmaProfile(int) {}
-bool TAudioFile2::IsMp3FormatSupported(int r, int b, int c) const { return Mp3FormatSupported(r, b, c); }
-bool TAudioFile2::IsOggFormatSupported(int r, int c, int b, int mx, int mn) const { return OggFormatSupported(r, c, b, mx, mn); }
-void TAudioFile2::SetSourceFormat(int, int) {}
-void TAudioFile2::OpenForWrite(const std::string& path, int) { throw EngineError("Cannot create " + path + ": not implemented"); }
-void TAudioFile2::WriteBlock(const ByteBlock&) {}
+
+void TAudioFile2::SetOption(int option) {
+  if (option != kDefaultOptions)
+    throw EngineError("Unknown audio engine option " + std::to_string(option));
+  if (impl_->optionSet) throw EngineError("The audio engine options are already set");
+  impl_->optionSet = true;
+}
+
+bool TAudioFile2::IsOpen() const { return impl_->reader || impl_->writer; }
+
+void TAudioFile2::Close() {
+  impl_->reader.reset();
+  if (impl_->writer) {
+    std::unique_ptr<AudioWriter> writer = std::move(impl_->writer);
+    writer->Finish();
+  }
+}
+
+void TAudioFile2::OpenForRead(const std::string& path, int mode, int flags) {
+  if (mode != kReadWholeSource || flags != kReadAsPcm16)
+    throw EngineError("Cannot open " + path + ": unsupported read mode " + std::to_string(mode) +
+                      "/" + std::to_string(flags));
+  Close();
+  impl_->reader = std::make_unique<AudioReader>(path);
+}
+
+int64_t TAudioFile2::DurationMs() const { return impl_->Reader().DurationMs(); }
+int TAudioFile2::SampleRate() const { return impl_->Reader().SampleRate(); }
+int TAudioFile2::Channels() const { return impl_->Reader().Channels(); }
+int TAudioFile2::FrameSize() const { return impl_->Reader().FrameSize(); }
+int64_t TAudioFile2::Length() const { return impl_->Reader().LengthFrames(); }
+
+ByteBlock TAudioFile2::ReadBlock(int byteCount) {
+  if (!impl_->reader) throw EngineError("Cannot read: no source file is open");
+  if (byteCount < impl_->reader->FrameSize())
+    throw EngineError("Cannot read: a block of " + std::to_string(byteCount) +
+                      " bytes holds no whole frame");
+  return impl_->reader->Read(static_cast<size_t>(byteCount) / impl_->reader->FrameSize());
+}
+
+void TAudioFile2::SetWavFormat(int sampleRate, int channels, int bitsPerSample) {
+  impl_->wav.sampleRate = sampleRate;
+  impl_->wav.channels = channels;
+  impl_->wav.bitsPerSample = bitsPerSample;
+  impl_->wavFormatSet = true;
+}
+
+void TAudioFile2::SetMp3Encoder(const TAudioFile2LameEnc& encoder) {
+  Mp3Settings& mp3 = impl_->mp3;
+  mp3.sampleRate = encoder.SampleRate();
+  mp3.channels = encoder.Channels();
+  mp3.bitRate = encoder.BitRate();
+  mp3.quality = encoder.Quality();
+  mp3.vbrMethod = encoder.VbrMethod();
+  mp3.vbrBitRate = encoder.VbrBitRate();
+  mp3.vbrQuality = encoder.VbrQuality();
+}
+
+// The run passes the maximum before the minimum, and so do we.
+void TAudioFile2::SetOggFormat(int sampleRate, int channels, int bitRate, int maxBitRate,
+                               int minBitRate, int16_t quality) {
+  OggSettings& ogg = impl_->ogg;
+  ogg.sampleRate = sampleRate;
+  ogg.channels = channels;
+  ogg.bitRate = bitRate;
+  ogg.maxBitRate = maxBitRate;
+  ogg.minBitRate = minBitRate;
+  ogg.quality = quality;
+}
+
+void TAudioFile2::SetWmaProfile(int number) { impl_->wmaProfile = number; }
+
+bool TAudioFile2::IsMp3FormatSupported(int sampleRate, int bitRate, int channels) const {
+  return Mp3FormatSupported(sampleRate, bitRate, channels);
+}
+
+bool TAudioFile2::IsOggFormatSupported(int sampleRate, int channels, int bitRate, int maxBitRate,
+                                       int minBitRate) const {
+  return OggFormatSupported(sampleRate, channels, bitRate, maxBitRate, minBitRate);
+}
+
+void TAudioFile2::SetSourceFormat(int sampleRate, int channels) {
+  impl_->source.sampleRate = sampleRate;
+  impl_->source.channels = channels;
+  if (impl_->writer) impl_->writer->SetSourceFormat(impl_->source);
+}
+
+void TAudioFile2::OpenForWrite(const std::string& path, int mode) {
+  if (mode != kWriteCreateOrReplace)
+    throw EngineError("Cannot create " + path + ": unsupported write mode " + std::to_string(mode));
+  Close();
+  std::unique_ptr<EncoderBackend> backend = impl_->MakeBackend(path);
+  CheckOutputFolder(path);
+  impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+}
+
+void TAudioFile2::WriteBlock(const ByteBlock& block) {
+  if (!impl_->writer) throw EngineError("Cannot write: no output file is open");
+  if (!block.empty()) impl_->writer->Write(block.data(), block.size());
+}

@@ -1,1 +1,98 @@
-// placeholder
+#include "engines/PcmConverter.h"
+
+#include "engines/EngineError.h"
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libswresample/swresample.h>
+}
+
+namespace {
+
+std::string AvErrorText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+AVChannelLayout DefaultLayout(int channels) {
+  AVChannelLayout layout{};
+  av_channel_layout_default(&layout, channels);
+  return layout;
+}
+
+PcmConverter::~PcmConverter() { Release(); }
+
+void PcmConverter::Release() {
+  swr_free(&swr_);
+  av_channel_layout_uninit(&input_.layout);
+  configured_ = false;
+}
+
+bool PcmConverter::Matches(const PcmInputFormat& input) const {
+  return configured_ && input.sampleRate == input_.sampleRate &&
+         input.sampleFormat == input_.sampleFormat &&
+         av_channel_layout_compare(&input.layout, &input_.layout) == 0;
+}
+
+void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outChannels) {
+  Release();
+  if (input.sampleRate <= 0 || input.layout.nb_channels <= 0 || outRate <= 0 ||
+      outChannels < 1 || outChannels > 2)
+    throw EngineError("unusable PCM format (" + std::to_string(input.sampleRate) + " Hz, " +
+                      std::to_string(input.layout.nb_channels) + " channels)");
+  input_.sampleRate = input.sampleRate;
+  input_.sampleFormat = input.sampleFormat;
+  int rc = av_channel_layout_copy(&input_.layout, &input.layout);
+  if (rc < 0) throw EngineError("channel layout: " + AvErrorText(rc));
+  outRate_ = outRate;
+  outChannels_ = outChannels;
+  configured_ = true;
+  passThrough_ = input.sampleFormat == AV_SAMPLE_FMT_S16 && input.sampleRate == outRate &&
+                 input.layout.nb_channels == outChannels;
+  if (passThrough_) return;
+
+  // An unspecified order (e.g. "3 channels") is read as FFmpeg's default for that count.
+  AVChannelLayout inLayout = input.layout.order == AV_CHANNEL_ORDER_UNSPEC
+                                 ? DefaultLayout(input.layout.nb_channels)
+                                 : input.layout;
+  AVChannelLayout outLayout = DefaultLayout(outChannels);
+  rc = swr_alloc_set_opts2(&swr_, &outLayout, AV_SAMPLE_FMT_S16, outRate, &inLayout,
+                           input.sampleFormat, input.sampleRate, 0, nullptr);
+  if (rc >= 0 && inLayout.nb_channels == 1 && outChannels == 2) {
+    // Mono goes to both sides at full level; libswresample's default is 3 dB lower.
+    const double toBoth[2] = {1.0, 1.0};
+    rc = swr_set_matrix(swr_, toBoth, 1);
+  }
+  if (rc >= 0) rc = swr_init(swr_);
+  if (rc < 0) {
+    Release();
+    throw EngineError("cannot set up the resampler: " + AvErrorText(rc));
+  }
+}
+
+PcmSpan PcmConverter::Convert(const uint8_t* const* planes, int frames) {
+  if (!configured_ || frames <= 0) return {};
+  if (passThrough_)
+    return {reinterpret_cast<const int16_t*>(planes[0]), static_cast<size_t>(frames)};
+  return Run(planes, frames);
+}
+
+PcmSpan PcmConverter::Flush() {
+  if (!configured_ || passThrough_) return {};
+  return Run(nullptr, 0);
+}
+
+PcmSpan PcmConverter::Run(const uint8_t* const* planes, int frames) {
+  int capacity = swr_get_out_samples(swr_, frames);
+  if (capacity < 0) throw EngineError("resampler: " + AvErrorText(capacity));
+  if (capacity == 0) return {};
+  size_t needed = static_cast<size_t>(capacity) * outChannels_;
+  if (out_.size() < needed) out_.resize(needed);
+  uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(out_.data())};
+  int got = swr_convert(swr_, outPlanes, capacity, const_cast<const uint8_t**>(planes), frames);
+  if (got < 0) throw EngineError("resampler: " + AvErrorText(got));
+  return {out_.data(), static_cast<size_t>(got)};
+}

@@ -1,0 +1,69 @@
+#include "engines/AudioWriter.h"
+
+#include "engines/EngineError.h"
+
+AudioWriter::AudioWriter(std::unique_ptr<EncoderBackend> backend, const std::string& path,
+                         const PcmFormat& source)
+    : backend_(std::move(backend)), path_(path), source_(source),
+      target_(backend_->InputFormat()) {
+  ConfigureConverter();
+  backend_->Open(path);
+}
+
+AudioWriter::~AudioWriter() {
+  if (finished_) return;
+  try {
+    backend_->Finish();
+  } catch (...) {
+    // Destruction without Close: the file is left as far as it got.
+  }
+}
+
+void AudioWriter::ConfigureConverter() {
+  if (source_.sampleRate <= 0 || source_.channels < 1 || source_.channels > 2)
+    throw EngineError("Cannot write " + path_ + ": unusable source format " +
+                      std::to_string(source_.sampleRate) + " Hz, " +
+                      std::to_string(source_.channels) + " channels");
+  PcmInputFormat input;
+  input.sampleRate = source_.sampleRate;
+  input.layout = DefaultLayout(source_.channels);
+  input.sampleFormat = AV_SAMPLE_FMT_S16;
+  try {
+    converter_.Configure(input, target_.sampleRate, target_.channels);
+  } catch (const EngineError& e) {
+    throw EngineError("Cannot write " + path_ + ": " + e.what());
+  }
+}
+
+void AudioWriter::SetSourceFormat(const PcmFormat& source) {
+  if (source.sampleRate == source_.sampleRate && source.channels == source_.channels) return;
+  Feed(converter_.Flush());
+  source_ = source;
+  ConfigureConverter();
+}
+
+void AudioWriter::Write(const uint8_t* bytes, size_t count) {
+  const size_t frameBytes = 2 * static_cast<size_t>(source_.channels);
+  if (count % frameBytes != 0)
+    throw EngineError("Cannot write " + path_ + ": a block of " + std::to_string(count) +
+                      " bytes is not a whole number of " + std::to_string(frameBytes) +
+                      "-byte frames");
+  const uint8_t* planes[1] = {bytes};
+  Feed(converter_.Convert(planes, static_cast<int>(count / frameBytes)));
+}
+
+void AudioWriter::Feed(const PcmSpan& span) {
+  if (span.frames) backend_->Write(span.samples, span.frames);
+}
+
+void AudioWriter::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  try {
+    Feed(converter_.Flush());
+  } catch (...) {
+    backend_->Finish();
+    throw;
+  }
+  backend_->Finish();
+}

@@ -1,0 +1,61 @@
+// Turns PCM of any rate, channel layout and sample format into 16-bit signed interleaved PCM
+// of a chosen rate and channel count (1 or 2), through libswresample. When nothing needs
+// changing the input is handed straight through without a copy.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
+}
+
+struct SwrContext;
+
+// Interleaved 16-bit frames; valid until the converter's next call.
+struct PcmSpan {
+  const int16_t* samples = nullptr;
+  size_t frames = 0;
+};
+
+struct PcmInputFormat {
+  int sampleRate = 44100;
+  AVChannelLayout layout = AV_CHANNEL_LAYOUT_STEREO;
+  AVSampleFormat sampleFormat = AV_SAMPLE_FMT_S16;
+};
+
+class PcmConverter {
+ public:
+  PcmConverter() = default;
+  ~PcmConverter();
+  PcmConverter(const PcmConverter&) = delete;
+  PcmConverter& operator=(const PcmConverter&) = delete;
+
+  // Throws EngineError (without a file name; callers add theirs) when libswresample refuses.
+  void Configure(const PcmInputFormat& input, int outRate, int outChannels);
+  bool IsConfigured() const { return configured_; }
+  bool Matches(const PcmInputFormat& input) const;
+  int OutChannels() const { return outChannels_; }
+
+  // `planes` as FFmpeg lays them out: one per channel for planar formats, else one.
+  PcmSpan Convert(const uint8_t* const* planes, int frames);
+  // Drains what the resampler still holds (its filter delay); call once at the end.
+  PcmSpan Flush();
+
+ private:
+  void Release();
+  PcmSpan Run(const uint8_t* const* planes, int frames);
+
+  SwrContext* swr_ = nullptr;
+  bool configured_ = false;
+  bool passThrough_ = false;
+  PcmInputFormat input_;
+  int outRate_ = 0;
+  int outChannels_ = 0;
+  std::vector<int16_t> out_;
+};
+
+// Channel layout FFmpeg assumes for a bare channel count.
+AVChannelLayout DefaultLayout(int channels);
