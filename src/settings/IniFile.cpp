@@ -1,13 +1,78 @@
 #include "settings/IniFile.h"
 
-#include <cstdlib>
+#include "settings/AtomicFile.h"
+#include "settings/ProfileStore.h"
+#include "settings/ProfileValue.h"
+
+#include <optional>
+
+namespace {
+
+// A settings file is a few hundred bytes; anything beyond this is not ours to parse.
+constexpr size_t kMaxSettingsFileBytes = 16 * 1024 * 1024;
+
+std::string BareName(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+
+// Every write already reached the disk, so there is nothing to flush.
 TIniFile::~TIniFile() = default;
-std::string TIniFile::ReadString(const std::string&, const std::string&, const std::string& d) const { return d; }
-int TIniFile::ReadInteger(const std::string&, const std::string&, int d) const { return d; }
-bool TIniFile::ReadBool(const std::string&, const std::string&, bool d) const { return d; }
-void TIniFile::WriteString(const std::string&, const std::string&, const std::string&) {}
-void TIniFile::WriteInteger(const std::string&, const std::string&, int) {}
-void TIniFile::WriteBool(const std::string&, const std::string&, bool) {}
-std::string SettingsFilePath() { return std::string(std::getenv("HOME") ? std::getenv("HOME") : ".") + "/.config/kelvane.ini"; }
+
+std::optional<std::string> TIniFile::ReadStored(const std::string& section,
+                                                const std::string& key) const {
+  FileReadResult file = ReadWholeFile(fileName_, kMaxSettingsFileBytes);
+  if (file.status != FileReadStatus::kRead) return std::nullopt;
+  return ProfileStore(file.content).Lookup(section, key);
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) const {
+  std::optional<std::string> stored = ReadStored(section, key);
+  return stored ? DecodeProfileText(*stored) : CutProfileText(defaultValue);
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key,
+                          int defaultValue) const {
+  return ParseProfileInteger(ReadString(section, key, ""), defaultValue);
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key,
+                        bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+  const std::string target = ResolveWriteTarget(fileName_);
+  FileReadResult file = ReadWholeFile(target, kMaxSettingsFileBytes);
+  // A file we cannot read cannot be rewritten without losing what it holds.
+  if (file.status == FileReadStatus::kFailed) throw WriteError();
+  ProfileStore store(file.content);
+  bool changed = store.Set(section, key, value);
+  if (!changed && file.status == FileReadStatus::kRead) return;
+  if (!MakeFolders(FolderOf(target)) || !ReplaceFileAtomically(target, store.Serialise()))
+    throw WriteError();
+}
+
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+SettingsError TIniFile::WriteError() const {
+  return SettingsError("Unable to write to " + BareName(fileName_));
+}

@@ -1,0 +1,159 @@
+#include "settings/AtomicFile.h"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(int fd, const std::string& content) {
+  size_t done = 0;
+  while (done < content.size()) {
+    ssize_t n = write(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// O_EXCL makes the name ours alone; the pid and a clock reading make clashes rare.
+int CreateTemporaryFile(const std::string& path, mode_t mode, std::string* tempPath) {
+  static unsigned counter = 0;
+  const std::string prefix = FolderOf(path) + "/." + BaseNameOf(path) + ".tmp-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    *tempPath = prefix + std::to_string(getpid()) + "-" + std::to_string(++counter) + "-" +
+                std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ULL);
+    int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+void SyncFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);  // durability of the rename only; the content is safe either way
+  close(fd);
+}
+
+// Writes, flushes and renames; the caller removes the temporary file when this fails.
+bool FillAndInstall(int fd, const std::string& tempPath, const std::string& path,
+                    const std::string& content, const struct stat* old) {
+  FileDescriptor file(fd);
+  if (old) {
+    if (fchmod(fd, old->st_mode & 07777) != 0) return false;
+    if (old->st_uid != geteuid() || old->st_gid != getegid()) {
+      if (fchown(fd, old->st_uid, old->st_gid) != 0) {
+        // Only root may hand a file to someone else; the content matters more than the owner.
+      }
+    }
+  }
+  if (!WriteAll(fd, content) || fsync(fd) != 0 || !file.Close()) return false;
+  return rename(tempPath.c_str(), path.c_str()) == 0;
+}
+
+}  // namespace
+
+FileReadResult ReadWholeFile(const std::string& path, size_t maxBytes) {
+  FileReadResult result;
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (file.get() < 0) {
+    result.status =
+        (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::kMissing : FileReadStatus::kFailed;
+    return result;
+  }
+  result.status = FileReadStatus::kFailed;
+  struct stat info {};
+  if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return result;
+  if (static_cast<unsigned long long>(info.st_size) > maxBytes) return result;
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = read(file.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return result;
+    if (n == 0) break;
+    if (content.size() + static_cast<size_t>(n) > maxBytes) return result;  // grew meanwhile
+    content.append(buffer, static_cast<size_t>(n));
+  }
+  result.status = FileReadStatus::kRead;
+  result.content = std::move(content);
+  return result;
+}
+
+bool MakeFolders(const std::string& folder) {
+  struct stat info {};
+  if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  if (errno != ENOENT) return false;
+  std::string parent = FolderOf(folder);
+  if (parent != folder && !MakeFolders(parent)) return false;
+  if (mkdir(folder.c_str(), 0700) == 0) return true;
+  return errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
+  struct stat old {};
+  bool exists = stat(path.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) return false;
+  if (exists && (!S_ISREG(old.st_mode) || access(path.c_str(), W_OK) != 0)) return false;
+
+  std::string tempPath;
+  // A replacement starts private and takes the old file's bits once it is ours; a brand-new
+  // file gets the usual 0666 less the umask.
+  int fd = CreateTemporaryFile(path, exists ? 0600 : 0666, &tempPath);
+  if (fd < 0) return false;
+  if (!FillAndInstall(fd, tempPath, path, content, exists ? &old : nullptr)) {
+    unlink(tempPath.c_str());
+    return false;
+  }
+  SyncFolder(FolderOf(path));
+  return true;
+}
+
+std::string ResolveWriteTarget(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return path;  // a dangling link is replaced by the file itself
+  std::string target = resolved;
+  free(resolved);
+  return target;
+}
