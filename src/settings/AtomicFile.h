@@ -14,6 +14,10 @@ struct FileReadResult {
   std::string content;
 };
 
+// "/a/b/c" gives "/a/b" and "c"; a bare name lives in ".".
+std::string FolderOf(const std::string& path);
+std::string BaseNameOf(const std::string& path);
+
 // Reads a regular file of at most `maxBytes` bytes. Never blocks on a FIFO or device.
 FileReadResult ReadWholeFile(const std::string& path, size_t maxBytes);
 

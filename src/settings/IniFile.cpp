@@ -11,17 +11,6 @@ namespace {
 // A settings file is a few hundred bytes; anything beyond this is not ours to parse.
 constexpr size_t kMaxSettingsFileBytes = 16 * 1024 * 1024;
 
-std::string BareName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
@@ -74,5 +63,5 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 }
 
 SettingsError TIniFile::WriteError() const {
-  return SettingsError("Unable to write to " + BareName(fileName_));
+  return SettingsError("Unable to write to " + BaseNameOf(fileName_));
 }

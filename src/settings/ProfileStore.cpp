@@ -1,7 +1,5 @@
 #include "settings/ProfileStore.h"
 
-#include <cstring>
-
 namespace {
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";

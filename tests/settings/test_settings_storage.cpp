@@ -205,6 +205,16 @@ TEST_F(SettingsStorage, SettingsFileThatIsNotAFileRefusesWrites) {
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
+TEST_F(SettingsStorage, OversizedFileIsLeftAlone) {
+  SetContent("[mp3]\nquality=4\n");
+  ASSERT_EQ(truncate(path_.c_str(), 17 * 1024 * 1024), 0);  // sparse: cheap to make
+  EXPECT_EQ(TIniFile(path_).ReadInteger("mp3", "quality", 9), 9);
+  ExpectRefusedWrite(path_, dir_.path(), std::nullopt);
+  struct stat info {};
+  ASSERT_EQ(stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 17 * 1024 * 1024);
+}
+
 // --- location --------------------------------------------------------------------------------
 
 TEST_F(SettingsStorage, FileLivesInTheConfigFolder) {
