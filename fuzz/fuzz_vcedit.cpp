@@ -1,0 +1,50 @@
+// The comment editor on arbitrary bytes: open through the read function, then write the whole
+// stream, as WriteOGGTag does.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "tagformats/vcedit.h"
+
+namespace {
+
+struct Input {
+  const uint8_t* data;
+  size_t size;
+  size_t position;
+};
+
+size_t ReadInput(void* buffer, size_t size, size_t count, void* handle) {
+  auto* in = static_cast<Input*>(handle);
+  if (size == 0 || count == 0) return 0;
+  size_t got = size * count;
+  if (got > in->size - in->position) got = in->size - in->position;
+  std::memcpy(buffer, in->data + in->position, got);
+  in->position += got;
+  return got / size;
+}
+
+// Copies what is written into a scratch buffer, so a bad page pointer would show.
+size_t WriteSink(void* buffer, size_t size, size_t count, void* handle) {
+  auto* sink = static_cast<std::vector<uint8_t>*>(handle);
+  sink->resize(size * count);
+  if (!sink->empty()) std::memcpy(sink->data(), buffer, sink->size());
+  return count;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Input input{data, size, 0};
+  std::vector<uint8_t> sink;
+  vcedit_state* state = vcedit_new_state();
+  if (vcedit_open_callbacks(state, &input, ReadInput, WriteSink) == 0) {
+    vorbis_comment* block = vcedit_comments(state);
+    vorbis_comment_add_tag(block, "TITLE", "fuzz");
+    vcedit_write(state, &sink);
+  }
+  vcedit_error(state);
+  vcedit_clear(state);
+  return 0;
+}
