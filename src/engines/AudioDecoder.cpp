@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "engines/EngineError.h"
+#include "engines/LengthCorrection.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -132,6 +133,7 @@ void AudioDecoder::ComputeLength() {
     lengthFrames_ = av_rescale_q(stream->duration, stream->time_base, AVRational{1, sampleRate_});
   else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0)
     lengthFrames_ = av_rescale(format_->duration, sampleRate_, AV_TIME_BASE);
+  if (lengthFrames_ > 0) lengthFrames_ -= DecoderShortfall(path_, *stream->codecpar);
   if (lengthFrames_ < 0) lengthFrames_ = 0;
 }
 

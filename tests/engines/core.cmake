@@ -1,0 +1,6 @@
+# Reading, writing, normalising and bad input of the audio engine core.
+add_library(velmora_enginetest STATIC ${CMAKE_CURRENT_LIST_DIR}/EngineTestUtil.cpp)
+target_link_libraries(velmora_enginetest PUBLIC velmora_engine velmora_testsupport)
+
+velmora_add_test(engine_reader_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_reader.cpp
+                 LIBS velmora_enginetest)

@@ -1,0 +1,146 @@
+// Reading every source type through the engine: format, reported length against what is
+// decoded, block sizes and content.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "EngineTestUtil.h"
+#include "support/TestSupport.h"
+
+using namespace testsupport;
+using enginetest::ReadAll;
+
+namespace {
+
+struct SourceKind {
+  const char* name;
+  const char* extension;
+  const char* codecArgs;
+  int sampleRate;
+  int channels;
+};
+
+void PrintTo(const SourceKind& kind, std::ostream* os) { *os << kind.name; }
+
+class ReadEachSource : public ::testing::TestWithParam<SourceKind> {};
+
+constexpr double kSeconds = 3.7;
+constexpr double kLengthTolerance = 0.050;  // seconds
+
+TEST_P(ReadEachSource, ReportsFormatAndLengthThatDecodingConfirms) {
+  const SourceKind& kind = GetParam();
+  TempDir dir;
+  const std::string path = dir.file(std::string("source") + kind.extension);
+  ASSERT_TRUE(MakeTone(path, kSeconds, kind.sampleRate, kind.channels, kind.codecArgs));
+
+  auto r = ReadAll(path);
+  EXPECT_EQ(r.sampleRate, kind.sampleRate);
+  EXPECT_EQ(r.channels, std::min(kind.channels, 2));
+  EXPECT_EQ(r.frameSize, 2 * r.channels);
+
+  const double reported = static_cast<double>(r.length) / r.sampleRate;
+  const double decoded = static_cast<double>(r.decodedFrames) / r.sampleRate;
+  EXPECT_NEAR(reported, decoded, kLengthTolerance) << "Length against what ReadBlock delivered";
+  EXPECT_NEAR(r.durationMs / 1000.0, decoded, kLengthTolerance);
+  EXPECT_NEAR(decoded, DecodedSeconds(path), kLengthTolerance) << "ffmpeg's own decoding";
+  // ffmpeg's sine source peaks at 1/8 of full scale, 3 dB lower on each side of stereo; a
+  // lossy codec or 8-bit samples move that a little. The 5.1 downmix is merely audible.
+  if (kind.channels <= 2)
+    EXPECT_NEAR(r.peak, kind.channels == 1 ? 4096 : 2896, 500);
+  else
+    EXPECT_GT(r.peak, 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ReadEachSource,
+    ::testing::Values(
+        SourceKind{"wav_u8", ".wav", "-c:a pcm_u8", 44100, 2},
+        SourceKind{"wav_s16_mono", ".wav", "-c:a pcm_s16le", 22050, 1},
+        SourceKind{"wav_s24", ".wav", "-c:a pcm_s24le", 48000, 2},
+        SourceKind{"wav_s32", ".wav", "-c:a pcm_s32le", 44100, 2},
+        SourceKind{"wav_float", ".wav", "-c:a pcm_f32le", 44100, 2},
+        SourceKind{"wav_5_1_downmixed", ".wav", "-c:a pcm_s16le", 48000, 6},
+        SourceKind{"mp3_cbr", ".mp3", "-c:a libmp3lame -b:a 128k", 44100, 2},
+        SourceKind{"mp3_vbr", ".mp3", "-c:a libmp3lame -q:a 4", 44100, 2},
+        SourceKind{"mp3_mono_22k", ".mp3", "-c:a libmp3lame -b:a 64k", 22050, 1},
+        SourceKind{"mp3_mpeg25_8k", ".mp3", "-c:a libmp3lame -b:a 16k", 8000, 1},
+        SourceKind{"ogg_vorbis", ".ogg", "-c:a libvorbis -q:a 4", 44100, 2},
+        SourceKind{"ogg_vorbis_mono_48k", ".ogg", "-c:a libvorbis -b:a 96k", 48000, 1},
+        SourceKind{"wma_v1", ".wma", "-c:a wmav1 -b:a 128k", 44100, 2},
+        SourceKind{"wma_v2", ".wma", "-c:a wmav2 -b:a 64k", 32000, 2}),
+    [](const ::testing::TestParamInfo<SourceKind>& info) { return std::string(info.param.name); });
+
+// lame's own encoder writes the LAME tag with delay and padding; the length must account for it.
+TEST(ReadMp3, LengthOfLameCommandLineEncodingMatchesDecoding) {
+  TempDir dir;
+  const std::string wav = dir.file("tone.wav");
+  ASSERT_TRUE(MakeTone(wav, 10.3, 44100, 2));
+  for (const std::string args : {"-b 128 -q 2", "-V 2", "--abr 96"}) {
+    const std::string mp3 = dir.file("tone.mp3");
+    ASSERT_EQ(testsupport::Run("lame --quiet " + args + " " + ShellQuote(wav) + " " + ShellQuote(mp3)).exitCode, 0);
+    auto r = ReadAll(mp3);
+    // lame resamples low bit rates on its own, so each file's own rate counts.
+    EXPECT_NEAR(static_cast<double>(r.length) / r.sampleRate, 10.3, kLengthTolerance) << args;
+    EXPECT_NEAR(static_cast<double>(r.decodedFrames) / r.sampleRate, 10.3, kLengthTolerance) << args;
+  }
+}
+
+TEST(ReadBlocks, HandsOutWholeFramesUpToTheByteCountAskedFor) {
+  TempDir dir;
+  const std::string path = dir.file("tone.wav");
+  ASSERT_TRUE(MakeTone(path, 1.0, 44100, 2, "-c:a pcm_s16le"));
+  // 1001 bytes hold 250 stereo frames; 3 bytes hold none and are refused.
+  auto odd = ReadAll(path, 1001);
+  EXPECT_EQ(odd.decodedFrames, 44100);
+  auto large = ReadAll(path, 1 << 22);
+  EXPECT_EQ(large.decodedFrames, 44100);
+
+  TAudioFile2 reader;
+  reader.OpenForRead(path, 0, 1);
+  EXPECT_EQ(reader.ReadBlock(1001).size(), 1000u);
+  EXPECT_THROW(reader.ReadBlock(3), EngineError);
+}
+
+TEST(ReadBlocks, PcmComesThroughUnchanged) {
+  TempDir dir;
+  const std::string path = dir.file("tone.wav");
+  ASSERT_TRUE(MakeTone(path, 0.5, 44100, 2, "-c:a pcm_s16le"));
+  auto bytes = ReadFileBytes(path);
+  auto r = ReadAll(path, 4096, true);
+  ASSERT_EQ(r.samples.size(), 44100u);
+  // The data chunk of ffmpeg's WAV ends the file.
+  const size_t dataStart = bytes.size() - r.samples.size() * 2;
+  for (size_t i = 0; i < r.samples.size(); i += 997)
+    EXPECT_EQ(r.samples[i], static_cast<int16_t>(bytes[dataStart + 2 * i] |
+                                                 (bytes[dataStart + 2 * i + 1] << 8)));
+}
+
+TEST(ReadObject, StateCallsWithoutSourceThrow) {
+  TAudioFile2 reader;
+  EXPECT_FALSE(reader.IsOpen());
+  EXPECT_THROW(reader.SampleRate(), EngineError);
+  EXPECT_THROW(reader.ReadBlock(4096), EngineError);
+  EXPECT_NO_THROW(reader.Close());
+}
+
+TEST(ReadObject, SetOptionTakesMinusOneOnce) {
+  TAudioFile2 engine;
+  EXPECT_THROW(engine.SetOption(3), EngineError);
+  EXPECT_NO_THROW(engine.SetOption(-1));
+  EXPECT_THROW(engine.SetOption(-1), EngineError);
+}
+
+TEST(ReadObject, ReopeningReleasesThePreviousSource) {
+  TempDir dir;
+  const std::string a = dir.file("a.wav"), b = dir.file("b.ogg");
+  ASSERT_TRUE(MakeTone(a, 0.3, 8000, 1));
+  ASSERT_TRUE(MakeTone(b, 0.3, 32000, 2, "-c:a libvorbis"));
+  TAudioFile2 reader;
+  reader.OpenForRead(a, 0, 1);
+  reader.ReadBlock(100);
+  reader.OpenForRead(b, 0, 1);
+  EXPECT_EQ(reader.SampleRate(), 32000);
+  EXPECT_EQ(reader.Channels(), 2);
+}
+
+}  // namespace
