@@ -1,21 +1,28 @@
 // Feeds arbitrary bytes to the ID3v2 and ID3v1 readers the way ReadID3Tag does, and checks
 // that whatever they return is valid UTF-8 that our own writer can turn into a readable tag.
+// The same bytes, taken as text, exercise the encoding conversions the writer relies on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "tagformats/ID3v2Builder.h"
 #include "tagformats/ID3v2Parser.h"
+#include "tagformats/ID3v2Text.h"
 #include "tagformats/ID3v2V1Fallback.h"
 #include "tagformats/TextEncoding.h"
 
 namespace {
 
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
 void CheckUtf8(const ID3StructV2& fields) {
   for (const std::string* text : {&fields.title, &fields.artist, &fields.album, &fields.year, &fields.track,
                                   &fields.comment, &fields.genre}) {
-    if (SanitizeUtf8(*text) != *text) std::abort();
+    Require(SanitizeUtf8(*text) == *text);
   }
 }
 
@@ -23,8 +30,22 @@ void CheckUtf8(const ID3StructV2& fields) {
 void CheckRewrite(const ID3StructV2& fields) {
   const std::vector<uint8_t> tag = BuildID3v2Tag(fields);
   const std::optional<size_t> length = ID3v2TagLength(tag.data(), tag.size());
-  if (!length || *length != tag.size()) std::abort();
-  if (!ParseID3v2Tag(tag.data(), tag.size())) std::abort();
+  Require(length && *length == tag.size());
+  Require(ParseID3v2Tag(tag.data(), tag.size()).has_value());
+}
+
+void CheckConversions(const std::string& text) {
+  const std::string valid = SanitizeUtf8(text);
+  Require(Utf16ToUtf8(Utf8ToUtf16(text)) == valid);
+  if (FitsLatin1(text)) Require(Latin1ToUtf8(Utf8ToLatin1(text)) == valid);
+  Require(Utf8CutLength(valid, 255) <= 255);
+
+  const EncodedID3v2Text encoded = EncodeID3v2Text(text, kID3v2MaxFrameText);
+  Require(encoded.bytes.size() <= kID3v2MaxFrameText);
+  const std::string back = DecodeID3v2Text(encoded.encoding, encoded.bytes.data(), encoded.bytes.size());
+  // A leading U+FEFF reads as a second byte-order mark and is dropped; a zero ends the text.
+  const bool decodable = valid.find('\0') == std::string::npos && valid.compare(0, 3, "\xEF\xBB\xBF") != 0;
+  if (decodable) Require(valid.compare(0, back.size(), back) == 0);
 }
 
 }  // namespace
@@ -36,5 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckUtf8(*fields);
     CheckRewrite(*fields);
   }
+  CheckConversions(std::string(reinterpret_cast<const char*>(data), size));
   return 0;
 }

@@ -11,6 +11,7 @@ namespace {
 constexpr uint8_t kUnsynchronisationFlag = 0x80;
 constexpr uint8_t kV22CompressionFlag = 0x40;
 constexpr uint8_t kExtendedHeaderFlag = 0x40;
+constexpr uint8_t kFooterFlag = 0x10;  // version 2.4
 
 struct TagHeader {
   int majorVersion = 0;
@@ -133,7 +134,8 @@ void WalkFrames(const TagHeader& header, Bytes body, size_t offset, ID3v2FrameCo
 std::optional<size_t> ID3v2TagLength(const uint8_t* data, size_t size) {
   const std::optional<TagHeader> header = ReadTagHeader(data, size);
   if (!header) return std::nullopt;
-  return kID3v2HeaderSize + header->bodySize;
+  const bool hasFooter = header->majorVersion == 4 && (header->flags & kFooterFlag);
+  return kID3v2HeaderSize + header->bodySize + (hasFooter ? kID3v2HeaderSize : 0);
 }
 
 std::optional<ID3StructV2> ParseID3v2Tag(const uint8_t* data, size_t size) {

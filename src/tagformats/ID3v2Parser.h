@@ -11,7 +11,7 @@
 
 constexpr size_t kID3v2HeaderSize = 10;
 
-// Length of the whole tag (header included) announced by the header at `data`, or nullopt
+// Length of the whole tag (header and any footer included) announced by the header at `data`, or nullopt
 // when `data` does not begin with an ID3v2 header we can read.
 std::optional<size_t> ID3v2TagLength(const uint8_t* data, size_t size);
 
