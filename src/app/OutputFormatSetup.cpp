@@ -1,0 +1,77 @@
+#include "app/OutputFormatSetup.h"
+
+#include "app/RunSettings.h"
+#include "engines/AudioFile2.h"
+#include "engines/AudioFile2LameEnc.h"
+#include "settings/IniFile.h"
+
+namespace {
+
+constexpr int kVbrOff = -1;
+constexpr int kVbrOn = 0;
+constexpr int kCdRate = 44100;
+constexpr int kCdChannels = 2;
+constexpr int kCdBits = 16;
+constexpr int16_t kOggBitRateMode = -1;
+
+void SetEncoderValues(const Mp3RunSettings& s, TAudioFile2LameEnc& encoder) {
+  encoder.SetSampleRate(s.sampleRate);
+  encoder.SetBitRate(s.bitRate);
+  encoder.SetChannels(s.channels);
+  encoder.SetQuality(s.quality);
+  if (s.enableVbr == 0) {
+    encoder.SetVbrMethod(kVbrOff);
+  } else if (s.enableVbr == 1) {
+    encoder.SetVbrMethod(kVbrOn);
+    encoder.SetVbrBitRate(s.vbrBitRate);
+    encoder.SetVbrQuality(s.vbrQuality);
+  }
+}
+
+std::optional<std::string> SetUpMp3(const TIniFile& settings, TAudioFile2& writer,
+                                    TAudioFile2LameEnc& encoder) {
+  SetEncoderValues(ReadMp3RunSettings(settings), encoder);
+  if (!writer.IsMp3FormatSupported(encoder.SampleRate(), encoder.BitRate(), encoder.Channels()))
+    return std::string(kMp3Refusal);
+  writer.SetMp3Encoder(encoder);
+  return std::nullopt;
+}
+
+void SetUpWav(const TIniFile& settings, TAudioFile2& writer) {
+  WavRunSettings s = ReadWavRunSettings(settings);
+  if (s.mode == kWavCdQuality) writer.SetWavFormat(kCdRate, kCdChannels, kCdBits);
+  else if (s.mode == kWavCustom) writer.SetWavFormat(s.sampleRate, s.channels, s.bitsPerSample);
+  // Any other mode leaves the writer's format as it was.
+}
+
+std::optional<std::string> SetUpOgg(const TIniFile& settings, TAudioFile2& writer) {
+  OggRunSettings s = ReadOggRunSettings(settings);
+  if (s.qualityMode) {
+    writer.SetOggFormat(s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate,
+                        static_cast<int16_t>(s.quality));
+    return std::nullopt;
+  }
+  if (!writer.IsOggFormatSupported(s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate))
+    return std::string(kOggRefusal);
+  writer.SetOggFormat(s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate,
+                      kOggBitRateMode);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> SetUpOutputFormat(int formatIndex, const TIniFile& settings,
+                                             TAudioFile2& writer, TAudioFile2LameEnc& encoder) {
+  switch (ValidFormatIndex(formatIndex)) {
+    case kFormatWav:
+      SetUpWav(settings, writer);
+      return std::nullopt;
+    case kFormatWma:
+      writer.SetWmaProfile(ReadWmaProfileNumber(settings));
+      return std::nullopt;
+    case kFormatOgg:
+      return SetUpOgg(settings, writer);
+    default:
+      return SetUpMp3(settings, writer, encoder);
+  }
+}

@@ -1,0 +1,52 @@
+#include "app/OutputNaming.h"
+
+namespace {
+
+// The file name up to its first '.': the numbered names drop every extension.
+std::string StemToFirstDot(const std::string& fileName) {
+  return fileName.substr(0, fileName.find('.'));
+}
+
+std::string WithoutLastExtension(const std::string& fileName) {
+  return fileName.substr(0, fileName.size() - ExtensionOf(fileName).size());
+}
+
+std::optional<std::string> FirstFreeName(const std::string& plain, const std::string& numberedHead,
+                                         const std::string& extension,
+                                         const FileExistsFn& exists) {
+  if (!exists(plain)) return plain;
+  for (int k = 1; k <= kMaxNameNumber; ++k) {
+    std::string candidate = numberedHead + "(" + std::to_string(k) + ")" + extension;
+    if (!exists(candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string FileNameOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ExtensionOf(const std::string& path) {
+  std::string name = FileNameOf(path);
+  size_t dot = name.find_last_of('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::optional<std::string> ConvertedOutputName(const std::string& folder, const std::string& source,
+                                               const std::string& extension,
+                                               const FileExistsFn& exists) {
+  std::string name = FileNameOf(source);
+  return FirstFreeName(folder + WithoutLastExtension(name) + extension,
+                       folder + StemToFirstDot(name), extension, exists);
+}
+
+std::optional<std::string> NormalizedOutputName(const std::string& folder,
+                                                const std::string& source,
+                                                const FileExistsFn& exists) {
+  std::string name = FileNameOf(source);
+  return FirstFreeName(folder + kNormalizePrefix + name,
+                       folder + kNormalizePrefix + StemToFirstDot(name), ExtensionOf(name), exists);
+}

@@ -1,0 +1,25 @@
+// Output file names of the runs: the source's name with a new extension (conversion) or a
+// "Normalize_" prefix (normalize), numbered (1) to (100) when the plain name is taken.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+using FileExistsFn = std::function<bool(const std::string& path)>;
+
+// The part after the last '/', or the whole path.
+std::string FileNameOf(const std::string& path);
+// The last extension with its dot, letter case kept; empty when the name has none.
+std::string ExtensionOf(const std::string& path);
+
+constexpr int kMaxNameNumber = 100;
+constexpr const char* kNormalizePrefix = "Normalize_";
+
+// `folder` ends in '/'. Nothing when the plain name and all numbered names exist.
+std::optional<std::string> ConvertedOutputName(const std::string& folder, const std::string& source,
+                                               const std::string& extension,
+                                               const FileExistsFn& exists);
+std::optional<std::string> NormalizedOutputName(const std::string& folder,
+                                                const std::string& source,
+                                                const FileExistsFn& exists);

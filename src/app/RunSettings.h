@@ -1,0 +1,53 @@
+// What a run reads from the settings file at its start, turned into engine values. A stored
+// index outside its table falls back to that key's run default.
+#pragma once
+
+#include <string>
+
+class TIniFile;
+
+// The output format index, as the format choice and "Forint" hold it.
+enum OutputFormatIndex { kFormatMp3 = 0, kFormatWav = 1, kFormatWma = 2, kFormatOgg = 3 };
+constexpr int kOutputFormatCount = 4;
+// ".mp3", ".wav", ".wma", ".ogg"; an index outside 0..3 counts as MP3.
+const char* OutputExtension(int formatIndex);
+int ValidFormatIndex(int formatIndex);
+
+struct Mp3RunSettings {
+  int sampleRate;  // Hz
+  int bitRate;     // kbit/s
+  int channels;
+  int quality;
+  int enableVbr;   // 0 off, 1 on, anything else leaves the encoder's VBR setting alone
+  int vbrBitRate;  // kbit/s
+  int vbrQuality;
+};
+
+enum WavMode { kWavCdQuality = 0, kWavBestSuited = 1, kWavCustom = 2 };
+struct WavRunSettings {
+  int mode;  // any value other than 0 and 2 sets no format
+  int sampleRate;
+  int channels;
+  int bitsPerSample;
+};
+
+struct OggRunSettings {
+  bool qualityMode;
+  int sampleRate;
+  int channels;
+  int bitRate;
+  int maxBitRate;
+  int minBitRate;
+  int quality;
+};
+
+Mp3RunSettings ReadMp3RunSettings(const TIniFile& settings);
+WavRunSettings ReadWavRunSettings(const TIniFile& settings);
+int ReadWmaProfileNumber(const TIniFile& settings);  // 1-based engine profile number
+OggRunSettings ReadOggRunSettings(const TIniFile& settings);
+
+// The user's music folder: $XDG_MUSIC_DIR, else $HOME/Music.
+std::string DefaultOutputFolder();
+// "Dir" of "Format", the default folder when absent or empty; always ends in '/'.
+std::string ReadOutputFolder(const TIniFile& settings);
+std::string WithTrailingSlash(const std::string& folder);

@@ -1,0 +1,92 @@
+#include "app/cli/CommandLine.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/RunSettings.h"
+
+namespace {
+
+std::optional<int> FormatIndexOf(std::string name) {
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (name == "mp3") return kFormatMp3;
+  if (name == "wav") return kFormatWav;
+  if (name == "wma") return kFormatWma;
+  if (name == "ogg") return kFormatOgg;
+  return std::nullopt;
+}
+
+// "--name=value" or "--name value"; false when the option is not `name`.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
+               std::string& value, std::string& error) {
+  const std::string& arg = args[i];
+  if (arg.compare(0, name.size() + 1, name + "=") == 0) {
+    value = arg.substr(name.size() + 1);
+    return true;
+  }
+  if (arg != name) return false;
+  if (i + 1 >= args.size()) {
+    error = name + " needs a value";
+    return true;
+  }
+  value = args[++i];
+  return true;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  bool onlyFiles = false;
+  for (size_t i = 0; i < args.size() && cl.error.empty(); ++i) {
+    const std::string& arg = args[i];
+    std::string value;
+    if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+      cl.files.push_back(arg);
+    } else if (arg == "--") {
+      onlyFiles = true;
+    } else if (arg == "--help" || arg == "-h") {
+      cl.help = true;
+    } else if (arg == "--version" || arg == "-V") {
+      cl.version = true;
+    } else if (arg == "--normalize") {
+      cl.normalize = true;
+    } else if (arg == "--list") {
+      cl.listOnly = true;
+    } else if (TakeValue(args, i, "--format", value, cl.error)) {
+      if (!cl.error.empty()) break;
+      cl.formatIndex = FormatIndexOf(value);
+      if (!cl.formatIndex) cl.error = "unknown format '" + value + "' (use mp3, wav, wma or ogg)";
+    } else if (TakeValue(args, i, "--output", value, cl.error)) {
+      if (!cl.error.empty()) break;
+      if (value.empty()) cl.error = "--output needs a folder";
+      cl.outputFolder = value;
+    } else {
+      cl.error = "unknown option " + arg;
+    }
+  }
+  if (cl.error.empty() && !cl.help && !cl.version && cl.files.empty()) cl.error = "no files given";
+  if (cl.error.empty() && cl.normalize && cl.formatIndex)
+    cl.error = "--normalize keeps each file's own format; leave out --format";
+  return cl;
+}
+
+std::string UsageText() {
+  return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize] FILE...\n"
+         "\n"
+         "Converts MP3, WAV, WMA and OGG files into one output format, carrying their tags over.\n"
+         "\n"
+         "  --format F    output format; default: the format last chosen in the window\n"
+         "  --output DIR  output folder (created when missing); default: the stored output\n"
+         "                folder, else the music folder\n"
+         "  --normalize   level-normalise each file into DIR/Normalize_<name> instead\n"
+         "  --list        only list the files with playing time and size\n"
+         "  --help        show this text\n"
+         "  --version     show the version\n"
+         "\n"
+         "Encoder settings come from kelvane.ini, as the settings dialog stores them.\n"
+         "Ctrl-C stops after the current file's written part; a second Ctrl-C quits at once.\n"
+         "Exit status: 0 when every file was converted, 1 when some were not, 2 on a usage\n"
+         "error, 130 when stopped by Ctrl-C.\n";
+}

@@ -1,0 +1,20 @@
+// The command line of velmora-convert.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CommandLine {
+  std::optional<int> formatIndex;  // --format; else the stored "Forint"
+  std::optional<std::string> outputFolder;  // --output; else the stored "Dir"
+  bool normalize = false;
+  bool listOnly = false;  // --list: add the files, print their rows, convert nothing
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> files;
+  std::string error;  // set when the arguments cannot be used
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();

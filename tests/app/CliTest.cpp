@@ -1,0 +1,168 @@
+// velmora-convert run as a separate program, the way a user runs it.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "support/TestSupport.h"
+#include "settings/IniFile.h"
+
+extern char** environ;
+
+using testsupport::FileExists;
+using testsupport::Probe;
+using testsupport::ShellQuote;
+
+namespace {
+
+class Cli : public ::testing::Test {
+ protected:
+  Cli() { setenv("VELMORA_CONFIG_DIR", config.path().c_str(), 1); }
+
+  testsupport::CommandResult Convert(const std::string& args) {
+    return testsupport::Run(std::string(VELMORA_CONVERT_PATH) + " " + args + " </dev/null");
+  }
+  std::string Tone(const std::string& name, double seconds = 1.0, int rate = 44100,
+                   int channels = 2) {
+    std::string path = work.file(name);
+    testsupport::MakeTone(path, seconds, rate, channels);
+    return path;
+  }
+  std::string out() const { return work.file("out"); }
+
+  testsupport::TempDir config;
+  testsupport::TempDir work;
+};
+
+}  // namespace
+
+TEST_F(Cli, ConvertsIntoTheGivenFolderAndFormat) {
+  std::string a = Tone("a.wav"), b = Tone("b.wav");
+  auto r = Convert("--format ogg --output " + ShellQuote(out()) + " " + ShellQuote(a) + " " +
+                   ShellQuote(b));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("finish\t" + a + " -> " + out() + "/a.ogg"), std::string::npos) << r.output;
+  EXPECT_EQ(Probe(out() + "/a.ogg").codec, "vorbis");
+  EXPECT_EQ(Probe(out() + "/b.ogg").codec, "vorbis");
+}
+
+TEST_F(Cli, StoredFormatFolderAndEncoderSettingsApply) {
+  {
+    TIniFile settings(SettingsFilePath());
+    settings.WriteInteger("Format", "Forint", 1);  // WAV
+    settings.WriteString("Format", "Dir", out());
+    settings.WriteInteger("wav", "mode", 2);
+    settings.WriteInteger("wav", "frequency", 4);  // 16000
+    settings.WriteInteger("wav", "channel", 0);
+  }
+  std::string a = Tone("stored.mp3");
+  auto r = Convert(ShellQuote(a));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  auto info = Probe(out() + "/stored.wav");
+  EXPECT_EQ(info.sampleRate, 16000);
+  EXPECT_EQ(info.channels, 1);
+}
+
+TEST_F(Cli, NormalizeWritesPrefixedFiles) {
+  std::string a = Tone("n.wav");
+  auto r = Convert("--normalize --output " + ShellQuote(out()) + " " + ShellQuote(a));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_TRUE(Probe(out() + "/Normalize_n.wav").ok);
+}
+
+TEST_F(Cli, RefusedFormatFailsWithItsMessage) {
+  {
+    TIniFile settings(SettingsFilePath());
+    settings.WriteInteger("mp3", "frequency", 0);  // 6000 Hz
+  }
+  std::string a = Tone("r.wav");
+  auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(a));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("This MP3 format is not supported."), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("not converted: " + a), std::string::npos) << r.output;
+  EXPECT_FALSE(FileExists(out()));
+}
+
+TEST_F(Cli, MissingFileIsNamedAndTheOthersStillConvert) {
+  std::string good = Tone("good.wav");
+  std::string missing = work.file("missing.wav");
+  auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(missing) + " " +
+                   ShellQuote(good));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find(missing + "is not supported."), std::string::npos) << r.output;
+  EXPECT_TRUE(Probe(out() + "/good.mp3").ok);
+}
+
+TEST_F(Cli, NothingToConvertFails) {
+  auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " +
+                   ShellQuote(work.file("none.mp3")));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("Please add file!"), std::string::npos) << r.output;
+}
+
+TEST_F(Cli, HelpVersionAndUsageErrors) {
+  auto help = Convert("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.output.find("Usage: velmora-convert"), std::string::npos);
+  auto version = Convert("--version");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_NE(version.output.find("velmora-convert 1."), std::string::npos) << version.output;
+  EXPECT_EQ(Convert("").exitCode, 2);
+  EXPECT_EQ(Convert("--format flac x.wav").exitCode, 2);
+  EXPECT_EQ(Convert("--bogus x.wav").exitCode, 2);
+  EXPECT_EQ(Convert("--output").exitCode, 2);
+}
+
+TEST_F(Cli, ListShowsTimeAndSize) {
+  std::string a = Tone("list.wav", 2.0);
+  auto r = Convert("--list " + ShellQuote(a));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.output, "00:00:02\t0.34MB\tunconverted\t" + a + "\n");
+}
+
+TEST_F(Cli, CtrlCStopsTheCurrentFileAndEndsTheRun) {
+  std::string longer = Tone("long.wav", 600.0, 22050, 1);
+  std::string never = Tone("never.wav");
+  std::string output = out() + "/long.mp3";
+  std::string log = work.file("log.txt");
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  std::string outArg = out();
+  std::vector<std::string> args = {VELMORA_CONVERT_PATH, "--format", "mp3", "--output", outArg,
+                                   longer, never};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, VELMORA_CONVERT_PATH, &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+
+  // Wait until the output has grown, then press Ctrl-C.
+  struct stat st{};
+  for (int i = 0; i < 3000 && !(stat(output.c_str(), &st) == 0 && st.st_size > 50000); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  std::string text;
+  for (uint8_t c : testsupport::ReadFileBytes(log)) text += static_cast<char>(c);
+
+  ASSERT_TRUE(WIFEXITED(status)) << text;
+  EXPECT_EQ(WEXITSTATUS(status), 130) << text;
+  EXPECT_NE(text.find("finish\t" + longer), std::string::npos) << text;
+  EXPECT_NE(text.find("not converted: " + never), std::string::npos) << text;
+  double written = testsupport::DecodedSeconds(output);
+  EXPECT_GT(written, 0.5);
+  EXPECT_LT(written, 590.0);
+  EXPECT_FALSE(FileExists(out() + "/never.mp3"));
+}

@@ -1,0 +1,139 @@
+// Adding, deleting and clearing rows, with the tag table kept beside them.
+#include <gtest/gtest.h>
+
+#include "CoreFixture.h"
+
+using testsupport::RunPython;
+using testsupport::WriteFileText;
+
+namespace {
+
+void SetId3Title(const std::string& path, const std::string& title) {
+  auto r = RunPython(
+      "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TRCK\n"
+      "t = ID3()\nt.add(TIT2(encoding=3, text=sys.argv[2]))\n"
+      "t.add(TPE1(encoding=3, text='Artist'))\nt.add(TRCK(encoding=3, text='4'))\n"
+      "t.save(sys.argv[1], v2_version=3)\n",
+      {path, title});
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+}
+
+}  // namespace
+
+class FileListCommands : public CoreFixture {};
+
+TEST_F(FileListCommands, AddedRowShowsNamePathTimeSizeAndState) {
+  std::string path = Tone("tone.wav", 2.0);
+  core->AddFiles({path});
+  ASSERT_EQ(core->rows.size(), 1u);
+  const FileRow& row = core->rows[0];
+  EXPECT_EQ(row.fileName, "tone.wav");
+  EXPECT_EQ(row.filePath, path);
+  EXPECT_EQ(row.timeText, "00:00:02");
+  EXPECT_EQ(row.sizeText, "0.34MB");  // 2 s of 44.1 kHz 16-bit stereo
+  EXPECT_EQ(row.state, "unconverted");
+  EXPECT_EQ(host.events, (std::vector<std::string>{"added 0"}));
+  EXPECT_TRUE(host.information.empty());
+  EXPECT_GE(host.pumps, 1);
+}
+
+TEST_F(FileListCommands, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTags) {
+  std::string first = Tone("first.mp3", 1.0, kMp3Codec);
+  std::string third = Tone("third.mp3", 1.0, kMp3Codec);
+  SetId3Title(first, "First");
+  SetId3Title(third, "Third");
+  std::string bogus = work.file("bogus.mp3");
+  WriteFileText(bogus, "this is not audio at all");
+  std::string missing = work.file("missing.ogg");
+
+  core->AddFiles({first, bogus, missing, third});
+
+  ASSERT_EQ(core->rows.size(), 2u);
+  EXPECT_EQ(host.information,
+            (std::vector<std::string>{bogus + "is not supported.", missing + "is not supported."}));
+  ASSERT_EQ(core->tag_table.size(), 2u);
+  EXPECT_EQ(core->tag_table.ReadRowRecord(0).title, "First");
+  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "Third");
+  EXPECT_EQ(core->tag_table.ReadRowRecord(1).artist, "Artist");
+  EXPECT_EQ(core->tag_table.ReadRowRecord(1).track, "4");
+}
+
+TEST_F(FileListCommands, SameFileTwiceGivesTwoRowsWithTwoRecords) {
+  std::string path = Tone("twice.mp3", 1.0, kMp3Codec);
+  SetId3Title(path, "Twice");
+  core->AddFiles({path, path});
+  ASSERT_EQ(core->rows.size(), 2u);
+  EXPECT_EQ(core->tag_table.ReadRowRecord(0).title, "Twice");
+  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "Twice");
+}
+
+TEST_F(FileListCommands, UpperCaseExtensionAndWavGetNoTagsRead) {
+  std::string upper = Tone("loud.MP3", 1.0, "-f mp3 " + std::string(kMp3Codec));
+  SetId3Title(upper, "Hidden");
+  std::string lower = work.file("loud.mp3");
+  testsupport::WriteFileBytes(lower, testsupport::ReadFileBytes(upper));
+  std::string wav = Tone("plain.wav");
+  core->AddFiles({upper, lower, wav});
+  ASSERT_EQ(core->rows.size(), 3u);
+  EXPECT_EQ(core->tag_table.ReadRowRecord(0), Timerec{});
+  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "Hidden");
+  EXPECT_EQ(core->tag_table.ReadRowRecord(2), Timerec{});
+}
+
+TEST_F(FileListCommands, DeletingTheSelectedRowKeepsRecordsAligned) {
+  std::string wav = Tone("row.wav", 0.5);
+  core->AddFiles({wav, wav, wav, wav});
+  for (size_t i = 0; i < 4; ++i)
+    core->tag_table.StoreRowTags(i, Timerec{"r" + std::to_string(i), "", "", "", "", "", ""});
+
+  core->DeleteSelectedFiles();  // nothing selected
+  EXPECT_EQ(core->rows.size(), 4u);
+
+  core->rows.Select(1);
+  core->DeleteSelectedFiles();
+  ASSERT_EQ(core->rows.size(), 3u);
+  EXPECT_EQ(core->tag_table.ReadRowRecord(0).title, "r0");
+  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "r2");
+  EXPECT_EQ(core->tag_table.ReadRowRecord(2).title, "r3");
+  EXPECT_EQ(host.events.back(), "removed 1");
+
+  // A later row gets an empty record, never the moved-out one.
+  core->AddFiles({wav});
+  EXPECT_EQ(core->tag_table.ReadRowRecord(3), Timerec{});
+}
+
+TEST_F(FileListCommands, ClearAsksFirstAndLeavesFilesOnDisk) {
+  std::string wav = Tone("keep.wav", 0.5);
+  core->AddFiles({wav, wav});
+  host.answerYes = false;
+  core->ClearFiles();
+  EXPECT_EQ(core->rows.size(), 2u);
+  ASSERT_EQ(host.questions.size(), 1u);
+  EXPECT_EQ(host.questions[0],
+            "Are you sure to remove all the files from filelist?\rNot delete from your computer.");
+
+  host.answerYes = true;
+  core->ClearFiles();
+  EXPECT_TRUE(core->rows.empty());
+  EXPECT_EQ(core->tag_table.size(), 0u);
+  EXPECT_TRUE(testsupport::FileExists(wav));
+
+  core->ClearFiles();  // an empty list asks nothing
+  EXPECT_EQ(host.questions.size(), 2u);
+}
+
+TEST_F(FileListCommands, ListCommandsDoNothingDuringARun) {
+  std::string wav = Tone("busy.wav", 0.5);
+  core->AddFiles({wav});
+  core->rows.Select(0);
+  core->running = true;
+  core->AddFiles({wav});
+  core->DeleteSelectedFiles();
+  core->ClearFiles();
+  core->NormalizeFiles();
+  core->running = false;
+  EXPECT_EQ(core->rows.size(), 1u);
+  EXPECT_TRUE(host.questions.empty());
+  EXPECT_TRUE(host.information.empty());
+  EXPECT_TRUE(host.openedFolders.empty());
+}

@@ -1,0 +1,87 @@
+// The size and time texts of the file list, and the output names of the runs.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/DisplayFormat.h"
+#include "app/OutputNaming.h"
+
+TEST(SizeText, MegabytesWithTwoDecimals) {
+  EXPECT_EQ(SizeText(3620000), "3.45MB");
+  EXPECT_EQ(SizeText(0), "0.00MB");
+  EXPECT_EQ(SizeText(1048576), "1.00MB");
+  EXPECT_EQ(SizeText(5242), "0.00MB");   // 0.004999 rounds down
+  EXPECT_EQ(SizeText(5243), "0.01MB");   // 0.005000 rounds up
+}
+
+TEST(SizeText, FiveSignificantDigitsLimitTheDecimals) {
+  // 1234.5678 MB: five digits leave one decimal, shown as a trailing zero.
+  EXPECT_EQ(SizeText(static_cast<uint64_t>(1234.5678 * 1048576)), "1234.60MB");
+  EXPECT_EQ(SizeText(static_cast<uint64_t>(12345.678 * 1048576)), "12346.00MB");
+  EXPECT_EQ(SizeText(static_cast<uint64_t>(99999.4 * 1048576)), "99999.00MB");
+}
+
+TEST(SizeText, HundredThousandMegabytesInExponentNotation) {
+  EXPECT_EQ(SizeText(100000ull * 1048576), "1.0000E+005MB");
+  EXPECT_EQ(SizeText(static_cast<uint64_t>(99999.7 * 1048576)), "1.0000E+005MB");
+}
+
+TEST(TimeText, HoursMinutesSeconds) {
+  EXPECT_EQ(TimeText(3723456), "01:02:03");
+  EXPECT_EQ(TimeText(0), "00:00:00");
+  EXPECT_EQ(TimeText(59999), "00:00:59");
+  EXPECT_EQ(TimeText(100LL * 3600 * 1000), "100:00:00");
+}
+
+TEST(FileNameParts, NameAndLastExtension) {
+  EXPECT_EQ(FileNameOf("/music/a/my.song.wav"), "my.song.wav");
+  EXPECT_EQ(FileNameOf("plain"), "plain");
+  EXPECT_EQ(ExtensionOf("/music/a/my.song.WAV"), ".WAV");
+  EXPECT_EQ(ExtensionOf("/music/a.b/noext"), "");  // a dot in a folder is not an extension
+}
+
+namespace {
+
+struct TakenNames {
+  std::set<std::string> names;
+  FileExistsFn Fn() const {
+    return [this](const std::string& path) { return names.count(path) != 0; };
+  }
+};
+
+}  // namespace
+
+TEST(OutputNames, ConversionNumbersTakenNames) {
+  TakenNames taken;
+  EXPECT_EQ(ConvertedOutputName("/o/", "/s/a.wav", ".mp3", taken.Fn()), "/o/a.mp3");
+  taken.names = {"/o/a.mp3"};
+  EXPECT_EQ(ConvertedOutputName("/o/", "/s/a.wav", ".mp3", taken.Fn()), "/o/a(1).mp3");
+  taken.names.insert("/o/a(1).mp3");
+  EXPECT_EQ(ConvertedOutputName("/o/", "/s/a.wav", ".mp3", taken.Fn()), "/o/a(2).mp3");
+}
+
+TEST(OutputNames, NumberedNamesStopAtTheFirstDot) {
+  TakenNames taken;
+  EXPECT_EQ(ConvertedOutputName("/o/", "/s/my.song.wav", ".mp3", taken.Fn()), "/o/my.song.mp3");
+  taken.names = {"/o/my.song.mp3"};
+  EXPECT_EQ(ConvertedOutputName("/o/", "/s/my.song.wav", ".mp3", taken.Fn()), "/o/my(1).mp3");
+}
+
+TEST(OutputNames, NothingWhenAllHundredNumbersAreTaken) {
+  TakenNames taken;
+  taken.names.insert("/o/a.mp3");
+  for (int k = 1; k <= 99; ++k) taken.names.insert("/o/a(" + std::to_string(k) + ").mp3");
+  EXPECT_EQ(ConvertedOutputName("/o/", "/s/a.wav", ".mp3", taken.Fn()), "/o/a(100).mp3");
+  taken.names.insert("/o/a(100).mp3");
+  EXPECT_FALSE(ConvertedOutputName("/o/", "/s/a.wav", ".mp3", taken.Fn()).has_value());
+  EXPECT_FALSE(NormalizedOutputName("/o/", "/s/a.mp3", [](const std::string&) { return true; }));
+}
+
+TEST(OutputNames, NormalizeKeepsTheSourceExtensionInItsCase) {
+  TakenNames taken;
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/song.mp3", taken.Fn()), "/o/Normalize_song.mp3");
+  taken.names = {"/o/Normalize_song.mp3"};
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/song.mp3", taken.Fn()), "/o/Normalize_song(1).mp3");
+  taken.names = {"/o/Normalize_my.song.MP3"};
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/my.song.MP3", taken.Fn()), "/o/Normalize_my(1).MP3");
+}

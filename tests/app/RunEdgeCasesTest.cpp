@@ -1,0 +1,259 @@
+// The runs' own behaviour: output names, Stop, vanished sources, refusals, errors, folders.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "CoreFixture.h"
+#include "app/RunSettings.h"
+
+using testsupport::DecodedSeconds;
+using testsupport::FileExists;
+using testsupport::Probe;
+using testsupport::ReadFileBytes;
+using testsupport::ReadWithMutagen;
+using testsupport::WriteFileText;
+
+namespace {
+
+Timerec Tagged(const std::string& title) { return Timerec{title, "A", "1999", "B", "C", "Pop", "2"}; }
+
+}  // namespace
+
+class RunEdgeCases : public CoreFixture {
+ protected:
+  void MakeOutDir() { ASSERT_EQ(mkdir(outDir.c_str(), 0755), 0); }
+  void Place(const std::string& name, const std::string& content) {
+    WriteFileText(Out(name), content);
+  }
+};
+
+TEST_F(RunEdgeCases, TakenNamesGetNumbersAndStayUntouched) {
+  MakeOutDir();
+  Place("a.mp3", "old a");
+  Place("a(1).mp3", "old a1");
+  std::string a = Tone("a.wav");
+  core->AddFiles({a, a});
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_EQ(core->output_file_name, Out("a(3).mp3"));
+  EXPECT_TRUE(Probe(Out("a(2).mp3")).ok);
+  EXPECT_TRUE(Probe(Out("a(3).mp3")).ok);
+  auto kept = ReadFileBytes(Out("a(1).mp3"));
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "old a1");
+}
+
+TEST_F(RunEdgeCases, NumberedNameOfADottedNameStopsAtTheFirstDot) {
+  std::string song = Tone("my.song.wav");
+  core->AddFiles({song});
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_TRUE(Probe(Out("my.song.mp3")).ok);
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_TRUE(Probe(Out("my(1).mp3")).ok);
+}
+
+TEST_F(RunEdgeCases, SourceInsideTheOutputFolderNeverOverwritesItself) {
+  MakeOutDir();
+  std::string inside = Out("self.wav");
+  testsupport::MakeTone(inside, 1.0);
+  auto before = ReadFileBytes(inside);
+  core->AddFiles({inside});
+  core->ConvertFiles(kFormatWav);
+  EXPECT_EQ(ReadFileBytes(inside), before);
+  EXPECT_EQ(core->output_file_name, Out("self(1).wav"));
+  EXPECT_TRUE(Probe(Out("self(1).wav")).ok);
+}
+
+TEST_F(RunEdgeCases, AllHundredNumbersTakenSkipsTheFileAndConvertsTheNext) {
+  MakeOutDir();
+  Place("full.mp3", "taken");
+  for (int k = 1; k <= 100; ++k) Place("full(" + std::to_string(k) + ").mp3", "taken");
+  std::string full = Tone("full.wav");
+  std::string other = Tone("other.wav");
+  core->AddFiles({full, other});
+  core->ConvertFiles(kFormatMp3);
+  ASSERT_EQ(host.information.size(), 1u);
+  EXPECT_NE(host.information[0].find(full), std::string::npos) << host.information[0];
+  EXPECT_EQ(States(), (std::vector<std::string>{"unconverted", "finish"}));
+  EXPECT_EQ(ReadFileBytes(Out("full(100).mp3")).size(), 5u);
+  EXPECT_TRUE(Probe(Out("other.mp3")).ok);
+}
+
+TEST_F(RunEdgeCases, WavModeOneKeepsTheWritersFormatFromTheRunBefore) {
+  std::string tone = Tone("keep.wav");
+  settings->WriteInteger("wav", "mode", 2);
+  settings->WriteInteger("wav", "frequency", 5);  // 22050
+  settings->WriteInteger("wav", "channel", 0);
+  core->AddFiles({tone});
+  core->ConvertFiles(kFormatWav);
+  settings->WriteInteger("wav", "mode", 1);
+  core->ConvertFiles(kFormatWav);
+  auto second = Probe(Out("keep(1).wav"));
+  ASSERT_TRUE(second.ok);
+  EXPECT_EQ(second.sampleRate, 22050);
+  EXPECT_EQ(second.channels, 1);
+}
+
+TEST_F(RunEdgeCases, StopDuringAFileFinishesItWithItsTagsAndStillOpensTheFolder) {
+  std::string longer = Tone("long.wav", 10.0);
+  std::string next = Tone("next.wav");
+  core->AddFiles({longer, next});
+  core->tag_table.StoreRowTags(0, Tagged("Stopped"));
+  host.pumps = 0;
+  // One pump per file, two per block (half a second of 16-bit stereo): Stop after two blocks.
+  host.stopAtPump = 7;
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "unconverted"}));
+  EXPECT_FALSE(core->running);
+  EXPECT_EQ(host.openedFolders.size(), 1u);
+  double written = DecodedSeconds(Out("long.mp3"));
+  EXPECT_GT(written, 0.8);
+  EXPECT_LT(written, 1.5);
+  EXPECT_EQ(ReadWithMutagen(Out("long.mp3")).values["TIT2"], "Stopped");
+  EXPECT_FALSE(FileExists(Out("next.mp3")));
+}
+
+TEST_F(RunEdgeCases, VanishedSecondOfThreeIsReportedOnceAndTheOthersConvert) {
+  std::string one = Tone("one.wav"), two = Tone("two.wav"), three = Tone("three.wav");
+  core->AddFiles({one, two, three});
+  std::remove(two.c_str());
+  core->ConvertFiles(kFormatOgg);
+  EXPECT_EQ(host.information, (std::vector<std::string>{two + " has been removed."}));
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "unconverted", "finish"}));
+  EXPECT_TRUE(Probe(Out("one.ogg")).ok);
+  EXPECT_TRUE(Probe(Out("three.ogg")).ok);
+}
+
+TEST_F(RunEdgeCases, UpperCaseSourceGetsItsRowTagsInTheLowerCaseOutput) {
+  std::string upper = Tone("SHOUT.MP3", 1.0, "-f mp3 " + std::string(kMp3Codec));
+  core->AddFiles({upper});
+  EXPECT_EQ(core->tag_table.ReadRowRecord(0), Timerec{});
+  core->tag_table.StoreRowTags(0, Tagged("Typed"));
+  core->ConvertFiles(kFormatMp3);
+  auto tags = ReadWithMutagen(Out("SHOUT.mp3"));
+  ASSERT_TRUE(tags.ok) << tags.error;
+  EXPECT_EQ(tags.values["TIT2"], "Typed");
+  EXPECT_EQ(tags.values["TRCK"], "2");
+}
+
+TEST_F(RunEdgeCases, NormalizeNamesLevelsAndTags) {
+  std::string song = Tone("song.mp3", 2.0, kMp3Codec);
+  std::string quiet = Tone("quiet.wav", 2.0);
+  core->AddFiles({song, quiet});
+  core->tag_table.StoreRowTags(0, Tagged("Louder"));
+  core->tag_table.StoreRowTags(1, Tagged("Ignored"));
+  core->NormalizeFiles();
+  core->NormalizeFiles();
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "finish"}));
+  for (const char* name : {"Normalize_song.mp3", "Normalize_song(1).mp3"}) {
+    auto info = Probe(Out(name));
+    ASSERT_TRUE(info.ok) << name;
+    EXPECT_EQ(info.codec, "mp3");
+    EXPECT_NEAR(DecodedSeconds(Out(name)), DecodedSeconds(song), 0.1);
+    EXPECT_EQ(ReadWithMutagen(Out(name)).values["TIT2"], "Louder");
+  }
+  EXPECT_EQ(Probe(Out("Normalize_quiet.wav")).codec.substr(0, 3), "pcm");
+  EXPECT_TRUE(Probe(Out("Normalize_quiet(1).wav")).ok);
+  // The generated tone peaks at 1/8 of full scale; normalised it comes close to full scale.
+  auto volume = testsupport::Run("ffmpeg -nostdin -hide_banner -i " +
+                                 testsupport::ShellQuote(Out("Normalize_quiet.wav")) +
+                                 " -af volumedetect -f null - 2>&1 | grep max_volume");
+  size_t colon = volume.output.find("max_volume:");
+  ASSERT_NE(colon, std::string::npos) << volume.output;
+  EXPECT_GT(std::stod(volume.output.substr(colon + 11)), -1.0) << volume.output;
+}
+
+TEST_F(RunEdgeCases, RefusedFormatsTouchNothing) {
+  std::string tone = Tone("refuse.wav");
+  core->AddFiles({tone});
+  settings->WriteInteger("mp3", "frequency", 0);  // 6000 Hz
+  core->ConvertFiles(kFormatMp3);
+  settings->WriteBool("ogg", "enable quality", false);
+  settings->WriteInteger("ogg", "frequency", 1);  // 8000 Hz
+  settings->WriteInteger("ogg", "channel", 0);
+  settings->WriteInteger("ogg", "bitrate", 16);   // 320 kbit/s
+  core->ConvertFiles(kFormatOgg);
+  EXPECT_EQ(host.information, (std::vector<std::string>{"This MP3 format is not supported.",
+                                                        "This OGG format is not supported."}));
+  EXPECT_FALSE(core->running);
+  EXPECT_TRUE(host.openedFolders.empty());
+  EXPECT_FALSE(FileExists(outDir));
+  EXPECT_EQ(States(), (std::vector<std::string>{"unconverted"}));
+}
+
+TEST_F(RunEdgeCases, EmptyListAsksForFilesEvenDuringARun) {
+  core->ConvertFiles(kFormatMp3);
+  core->NormalizeFiles();
+  core->running = true;
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_EQ(host.information, (std::vector<std::string>(3, "Please add file!")));
+  EXPECT_TRUE(host.openedFolders.empty());
+}
+
+TEST_F(RunEdgeCases, ConvertDuringARunDoesNothing) {
+  core->AddFiles({Tone("x.wav")});
+  core->running = true;
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_TRUE(host.information.empty());
+  EXPECT_FALSE(FileExists(outDir));
+}
+
+TEST_F(RunEdgeCases, EmptyDirUsesTheMusicFolderCreatedWithItsParents) {
+  std::string music = work.file("home/Music/deep");
+  setenv("XDG_MUSIC_DIR", music.c_str(), 1);
+  settings->WriteString("Format", "Dir", "");
+  core->AddFiles({Tone("m.wav")});
+  core->ConvertFiles(kFormatWav);
+  unsetenv("XDG_MUSIC_DIR");
+  EXPECT_TRUE(Probe(music + "/m.wav").ok);
+  EXPECT_EQ(host.openedFolders, (std::vector<std::string>{music + "/"}));
+}
+
+TEST_F(RunEdgeCases, UncreatableFolderEndsTheRunBeforeAnyFile) {
+  WriteFileText(work.file("blocker"), "a file, not a folder");
+  settings->WriteString("Format", "Dir", work.file("blocker/out"));
+  core->AddFiles({Tone("b.wav")});
+  core->ConvertFiles(kFormatMp3);
+  core->NormalizeFiles();
+  ASSERT_EQ(host.errors.size(), 2u);
+  EXPECT_NE(host.errors[0].find("Cannot create the output folder " + work.file("blocker/out")),
+            std::string::npos);
+  EXPECT_FALSE(core->running);
+  EXPECT_TRUE(host.openedFolders.empty());
+  EXPECT_EQ(States(), (std::vector<std::string>{"unconverted"}));
+}
+
+TEST_F(RunEdgeCases, EngineErrorEndsTheRunWithItsOwnText) {
+  std::string good = Tone("good.wav");
+  std::string broken = Tone("broken.wav");
+  std::string after = Tone("after.wav");
+  core->AddFiles({good, broken, after});
+  WriteFileText(broken, "no longer audio");
+  core->ConvertFiles(kFormatMp3);
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_FALSE(host.errors[0].empty());
+  EXPECT_FALSE(core->running);
+  EXPECT_TRUE(host.openedFolders.empty());
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "Converting", "unconverted"}));
+  // The next run starts cleanly.
+  host.errors.clear();
+  core->rows.Select(1);
+  core->DeleteSelectedFiles();
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "finish"}));
+}
+
+TEST_F(RunEdgeCases, EmptySourceEndsAtFullProgress) {
+  std::string empty = work.file("empty.wav");
+  auto r = testsupport::Run("ffmpeg -nostdin -loglevel error -y -f lavfi -i anullsrc=r=44100 -t 0 " +
+                            testsupport::ShellQuote(empty));
+  core->AddFiles({empty});
+  if (core->rows.empty()) GTEST_SKIP() << "the engine does not list an empty WAV";
+  host.progress.clear();
+  core->ConvertFiles(kFormatWav);
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+  EXPECT_NE(std::find(host.progress.begin(), host.progress.end(), 100), host.progress.end());
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish"}));
+}
