@@ -1,5 +1,193 @@
+// MP3 output through libmp3lame.
+//
+// Settings as LAME understands them:
+// - quality is LAME's algorithm quality (lame_set_quality), 0 best/slowest .. 9 fastest;
+// - vbrMethod -1 encodes at the constant bitRate; 0 switches to LAME's default VBR mode with
+//   vbrQuality (lame_set_VBR_q, 0 best .. 9 smallest) and vbrBitRate as the UPPER bound of the
+//   frame bit rates. The lower bound is left to LAME (the lowest rate the MPEG version allows),
+//   so quiet passages can shrink as far as VBR lets them while no frame exceeds the user's
+//   choice. An upper bound outside the version's range is pulled to its nearest end.
+// - Every file starts with a LAME/Xing info frame, rewritten on Finish with the real frame
+//   count, encoder delay and padding, so players and FFmpeg know the exact length. At 8 and
+//   16 kbit/s CBR a frame is too small to hold it and LAME leaves it out.
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <string>
+#include <vector>
+
 #include "engines/EncoderBackend.h"
+#include "engines/EncoderOutputFile.h"
 #include "engines/EngineError.h"
 
-std::unique_ptr<EncoderBackend> MakeMp3Encoder(const Mp3Settings&) { throw EngineError("MP3 encoding is not available yet"); }
-bool Mp3FormatSupported(int, int, int) { return true; }
+namespace {
+
+// Layer III sample rates and bit rates per MPEG version. MPEG-2.5 is held to 8..64 kbit/s,
+// the range LAME encodes for it.
+struct MpegVersion {
+  int sampleRates[3];
+  std::vector<int> bitRates;
+};
+
+const MpegVersion kMpegVersions[] = {
+    {{32000, 44100, 48000}, {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+    {{16000, 22050, 24000}, {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}},
+    {{8000, 11025, 12000}, {8, 16, 24, 32, 40, 48, 56, 64}},
+};
+
+const MpegVersion* VersionForRate(int sampleRate) {
+  for (const MpegVersion& version : kMpegVersions)
+    for (int rate : version.sampleRates)
+      if (rate == sampleRate) return &version;
+  return nullptr;
+}
+
+int ClampToRange(int value, int low, int high) { return std::max(low, std::min(value, high)); }
+
+void Silent(const char*, va_list) {}
+
+std::string Describe(const Mp3Settings& s) {
+  std::string text = std::to_string(s.sampleRate) + " Hz, ";
+  text += s.vbrMethod == -1 ? std::to_string(s.bitRate) + " kbit/s"
+                            : "VBR up to " + std::to_string(s.vbrBitRate) + " kbit/s";
+  return text + ", " + std::to_string(s.channels) + (s.channels == 1 ? " channel" : " channels");
+}
+
+class Mp3Encoder final : public EncoderBackend {
+ public:
+  explicit Mp3Encoder(const Mp3Settings& settings) : settings_(settings) {}
+  ~Mp3Encoder() override {
+    try {
+      Finish();
+    } catch (...) {
+      // A destructor must not throw; Finish has released everything before throwing.
+    }
+  }
+
+  PcmFormat InputFormat() const override { return {settings_.sampleRate, settings_.channels}; }
+
+  void Open(const std::string& path) override {
+    if (lame_ || file_.IsOpen()) throw EngineError("Cannot create " + path + ": the MP3 encoder is already writing " + file_.Path());
+    CheckFormat(path);
+    lame_ = lame_init();
+    if (!lame_) throw EngineError("Cannot create " + path + ": out of memory for the MP3 encoder");
+    Configure();
+    if (lame_init_params(lame_) < 0) {
+      Release();
+      throw EngineError("Cannot create " + path + ": the MP3 encoder refuses " + Describe(settings_));
+    }
+    mp3Buffer_.resize(kChunkFrames + kChunkFrames / 4 + 7200);
+    try {
+      file_.Create(path);
+    } catch (...) {
+      Release();
+      throw;
+    }
+  }
+
+  void Write(const int16_t* samples, size_t frames) override {
+    if (!lame_) throw EngineError("Cannot write MP3: no output file is open");
+    while (frames > 0) {
+      int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
+      int bytes = EncodeChunk(samples, chunk);
+      if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
+      file_.Append(mp3Buffer_.data(), static_cast<size_t>(bytes));
+      samples += static_cast<size_t>(chunk) * settings_.channels;
+      frames -= chunk;
+    }
+  }
+
+  void Finish() override {
+    if (!lame_ && !file_.IsOpen()) return;
+    try {
+      FlushAndTag();
+      file_.Close();
+    } catch (...) {
+      Release();
+      throw;
+    }
+    Release();
+  }
+
+ private:
+  static constexpr int kChunkFrames = 8192;
+
+  void CheckFormat(const std::string& path) const {
+    const MpegVersion* version = VersionForRate(settings_.sampleRate);
+    bool ok = version && (settings_.channels == 1 || settings_.channels == 2);
+    if (ok && settings_.vbrMethod == -1) ok = Mp3FormatSupported(settings_.sampleRate, settings_.bitRate, settings_.channels);
+    if (!ok) throw EngineError("Cannot create " + path + ": MP3 does not allow " + Describe(settings_));
+  }
+
+  void Configure() {
+    lame_set_errorf(lame_, Silent);
+    lame_set_debugf(lame_, Silent);
+    lame_set_msgf(lame_, Silent);
+    lame_set_in_samplerate(lame_, settings_.sampleRate);
+    lame_set_out_samplerate(lame_, settings_.sampleRate);
+    lame_set_num_channels(lame_, settings_.channels);
+    if (settings_.channels == 1) lame_set_mode(lame_, MONO);
+    lame_set_quality(lame_, ClampToRange(settings_.quality, 0, 9));
+    lame_set_bWriteVbrTag(lame_, 1);
+    lame_set_write_id3tag_automatic(lame_, 0);
+    if (settings_.vbrMethod == -1) {
+      lame_set_VBR(lame_, vbr_off);
+      lame_set_brate(lame_, settings_.bitRate);
+    } else {
+      const std::vector<int>& rates = VersionForRate(settings_.sampleRate)->bitRates;
+      lame_set_VBR(lame_, vbr_default);
+      lame_set_VBR_q(lame_, ClampToRange(settings_.vbrQuality, 0, 9));
+      lame_set_VBR_max_bitrate_kbps(lame_, ClampToRange(settings_.vbrBitRate, rates.front(), rates.back()));
+    }
+  }
+
+  int EncodeChunk(const int16_t* samples, int frames) {
+    unsigned char* out = mp3Buffer_.data();
+    int size = static_cast<int>(mp3Buffer_.size());
+    // The interleaved entry point assumes two channels; mono goes through the planar one.
+    if (settings_.channels == 1)
+      return lame_encode_buffer(lame_, samples, samples, frames, out, size);
+    return lame_encode_buffer_interleaved(lame_, const_cast<short*>(samples), frames, out, size);
+  }
+
+  void FlushAndTag() {
+    if (!lame_) return;
+    int bytes = lame_encode_flush(lame_, mp3Buffer_.data(), static_cast<int>(mp3Buffer_.size()));
+    if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
+    file_.Append(mp3Buffer_.data(), static_cast<size_t>(bytes));
+    // The info frame takes the place of the placeholder frame LAME emitted first.
+    size_t tagSize = lame_get_lametag_frame(lame_, mp3Buffer_.data(), mp3Buffer_.size());
+    if (tagSize > 0 && tagSize <= mp3Buffer_.size()) file_.OverwriteAt(0, mp3Buffer_.data(), tagSize);
+  }
+
+  // Frees the encoder; closes the file without reporting, for error paths.
+  void Release() noexcept {
+    if (lame_) lame_close(lame_);
+    lame_ = nullptr;
+    if (file_.IsOpen()) {
+      try {
+        file_.Close();
+      } catch (...) {
+      }
+    }
+  }
+
+  Mp3Settings settings_;
+  lame_global_flags* lame_ = nullptr;
+  EncoderOutputFile file_;
+  std::vector<unsigned char> mp3Buffer_;
+};
+
+}  // namespace
+
+std::unique_ptr<EncoderBackend> MakeMp3Encoder(const Mp3Settings& settings) {
+  return std::make_unique<Mp3Encoder>(settings);
+}
+
+bool Mp3FormatSupported(int sampleRate, int bitRateKbps, int channels) {
+  if (channels != 1 && channels != 2) return false;
+  const MpegVersion* version = VersionForRate(sampleRate);
+  if (!version) return false;
+  return std::find(version->bitRates.begin(), version->bitRates.end(), bitRateKbps) != version->bitRates.end();
+}

@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "engines/EncoderBackend.h"
+#include "engines/EngineError.h"
+#include "test_encoder_support.h"
+
+using namespace testsupport;
+using namespace encodertest;
+
+namespace {
+
+Mp3Settings Cbr(int rate, int kbps, int channels) {
+  Mp3Settings s;
+  s.sampleRate = rate;
+  s.bitRate = kbps;
+  s.channels = channels;
+  return s;
+}
+
+Mp3Settings Vbr(int maxKbps, int vbrQuality) {
+  Mp3Settings s;
+  s.vbrMethod = 0;
+  s.vbrBitRate = maxKbps;
+  s.vbrQuality = vbrQuality;
+  return s;
+}
+
+// mp3val finds nothing wrong; a missing tag is fine, tags are written after encoding.
+void ExpectCleanMp3(const std::string& path) {
+  CommandResult check = Run("mp3val " + ShellQuote(path) + " | grep -v 'No supported tags'");
+  EXPECT_EQ(check.output.find("WARNING"), std::string::npos) << check.output;
+  EXPECT_EQ(check.output.find("ERROR"), std::string::npos) << check.output;
+  EXPECT_NE(check.output.find("MPEG frames"), std::string::npos) << check.output;
+}
+
+double AverageKbps(const std::string& path, double seconds) {
+  return ReadFileBytes(path).size() * 8.0 / seconds / 1000.0;
+}
+
+struct CbrCase {
+  int rate, kbps, channels, quality;
+};
+
+class Mp3CbrTest : public ::testing::TestWithParam<CbrCase> {};
+
+// One case per MPEG version, both channel counts, both ends of LAME's quality scale.
+INSTANTIATE_TEST_SUITE_P(Versions, Mp3CbrTest,
+                         ::testing::Values(CbrCase{44100, 128, 2, 2}, CbrCase{48000, 320, 2, 9},
+                                           CbrCase{32000, 32, 1, 0}, CbrCase{22050, 64, 1, 5},
+                                           CbrCase{24000, 24, 2, 9}, CbrCase{8000, 32, 1, 5},
+                                           CbrCase{11025, 64, 2, 2}));
+
+TEST_P(Mp3CbrTest, WritesWhatWasSetWithExactLength) {
+  const CbrCase c = GetParam();
+  TempDir dir;
+  const std::string path = dir.file("out.mp3");
+  Mp3Settings settings = Cbr(c.rate, c.kbps, c.channels);
+  settings.quality = c.quality;
+  auto encoder = MakeMp3Encoder(settings);
+  ASSERT_EQ(encoder->InputFormat().sampleRate, c.rate);
+  ASSERT_EQ(encoder->InputFormat().channels, c.channels);
+  auto pcm = LeftSine(c.rate, c.channels, 6.0);
+  Encode(*encoder, path, pcm);
+
+  ProbeInfo info = Probe(path);
+  ASSERT_TRUE(info.ok);
+  EXPECT_EQ(info.codec, "mp3");
+  EXPECT_EQ(info.sampleRate, c.rate);
+  EXPECT_EQ(info.channels, c.channels);
+  EXPECT_EQ(info.bitRate, c.kbps * 1000L);
+  EXPECT_NEAR(AverageKbps(path, 6.0), c.kbps, c.kbps * 0.05);
+  // The info frame carries the encoder's delay and padding, which the decoder drops. (FFmpeg's
+  // header estimate ignores the padding at MPEG-2.5 rates, hence the wider margin there.)
+  EXPECT_NEAR(DecodedSeconds(path), 6.0, 0.1);
+  EXPECT_NEAR(info.duration, 6.0, 0.2);
+  ExpectCleanMp3(path);
+  if (c.kbps >= 32) ExpectLeftTone(path, c.channels);
+}
+
+TEST(Mp3Encoder, CbrFileStartsWithInfoFrame) {
+  TempDir dir;
+  auto encoder = MakeMp3Encoder(Cbr(44100, 128, 2));
+  Encode(*encoder, dir.file("a.mp3"), LeftSine(44100, 2, 1.0));
+  auto bytes = ReadFileBytes(dir.file("a.mp3"));
+  ASSERT_GT(bytes.size(), 400u);
+  std::string head(bytes.begin(), bytes.begin() + 400);
+  EXPECT_EQ(bytes[0], 0xFF);  // no tag in front: the tag writer adds its own later
+  EXPECT_NE(head.find("Info"), std::string::npos);
+  EXPECT_NE(head.find("LAME"), std::string::npos);
+}
+
+TEST(Mp3Encoder, LowestRatesHaveNoRoomForTheInfoFrame) {
+  // At 8 and 16 kbit/s a constant-rate frame is too small for the info frame (the lame
+  // program writes none either), so the encoder's delay and padding stay in the stream.
+  TempDir dir;
+  for (CbrCase c : {CbrCase{8000, 8, 1, 5}, CbrCase{24000, 16, 2, 5}}) {
+    const std::string path = dir.file(std::to_string(c.rate) + ".mp3");
+    auto encoder = MakeMp3Encoder(Cbr(c.rate, c.kbps, c.channels));
+    Encode(*encoder, path, LeftSine(c.rate, c.channels, 4.0));
+    double extra = DecodedSeconds(path) - 4.0;
+    EXPECT_GE(extra, 0.0) << path;
+    EXPECT_LE(extra, 1800.0 / c.rate) << path;  // delay + padding < 1800 samples
+    ExpectCleanMp3(path);
+  }
+}
+
+TEST(Mp3Encoder, VbrBitRateIsTheUpperBound) {
+  TempDir dir;
+  auto noise = Noise(44100, 2, 5.0);
+  auto capped = MakeMp3Encoder(Vbr(96, 0));
+  Encode(*capped, dir.file("capped.mp3"), noise);
+  auto open = MakeMp3Encoder(Vbr(320, 0));
+  Encode(*open, dir.file("open.mp3"), noise);
+
+  EXPECT_LE(AverageKbps(dir.file("capped.mp3"), 5.0), 96 * 1.03);
+  EXPECT_GT(AverageKbps(dir.file("open.mp3"), 5.0), 200);
+  for (const char* name : {"capped.mp3", "open.mp3"}) {
+    std::string path = dir.file(name);
+    auto bytes = ReadFileBytes(path);
+    EXPECT_NE(std::string(bytes.begin(), bytes.begin() + 400).find("Xing"), std::string::npos) << name;
+    EXPECT_NEAR(Probe(path).duration, 5.0, 0.1) << name;
+    EXPECT_NEAR(DecodedSeconds(path), 5.0, 0.1) << name;
+    ExpectCleanMp3(path);
+  }
+}
+
+TEST(Mp3Encoder, VbrQualityChangesSize) {
+  TempDir dir;
+  auto pcm = LeftSine(44100, 2, 5.0);
+  auto best = MakeMp3Encoder(Vbr(320, 0));
+  Encode(*best, dir.file("best.mp3"), pcm);
+  auto smallest = MakeMp3Encoder(Vbr(320, 9));
+  Encode(*smallest, dir.file("smallest.mp3"), pcm);
+  EXPECT_GT(ReadFileBytes(dir.file("best.mp3")).size(), ReadFileBytes(dir.file("smallest.mp3")).size());
+}
+
+TEST(Mp3Encoder, VbrBoundOutsideTheVersionRangeIsPulledIn) {
+  TempDir dir;
+  Mp3Settings settings = Vbr(320, 2);  // 320 is above MPEG-2's 160
+  settings.sampleRate = 22050;
+  auto encoder = MakeMp3Encoder(settings);
+  Encode(*encoder, dir.file("a.mp3"), Noise(22050, 2, 3.0));
+  EXPECT_LE(AverageKbps(dir.file("a.mp3"), 3.0), 160 * 1.03);
+  EXPECT_EQ(Probe(dir.file("a.mp3")).sampleRate, 22050);
+}
+
+TEST(Mp3Encoder, RefusedFormatNamesFileAndCreatesNothing) {
+  TempDir dir;
+  for (Mp3Settings settings : {Cbr(6000, 32, 2), Cbr(44100, 8, 2), Cbr(22050, 320, 1), Cbr(44100, 128, 3)}) {
+    const std::string path = dir.file("refused.mp3");
+    auto encoder = MakeMp3Encoder(settings);
+    try {
+      encoder->Open(path);
+      ADD_FAILURE() << settings.sampleRate << " Hz " << settings.bitRate << " kbit/s was accepted";
+    } catch (const EngineError& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+}
+
+TEST(Mp3Encoder, UnwritablePlacesThrowNamingTheFile) {
+  TempDir dir;
+  std::vector<std::string> paths = {dir.file("missing/out.mp3"), dir.path()};
+  if (!RunningAsRoot()) {
+    ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0500), 0);
+    paths.push_back(dir.file("locked/out.mp3"));
+  }
+  for (const std::string& path : paths) {
+    auto encoder = MakeMp3Encoder(Mp3Settings{});
+    try {
+      encoder->Open(path);
+      ADD_FAILURE() << path << " was accepted";
+    } catch (const EngineError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot create " + path + ": ", 0), 0u) << e.what();
+    }
+  }
+}
+
+TEST(Mp3Encoder, WriteBeforeOpenThrows) {
+  auto encoder = MakeMp3Encoder(Mp3Settings{});
+  int16_t pcm[4] = {};
+  EXPECT_THROW(encoder->Write(pcm, 2), EngineError);
+}
+
+TEST(Mp3Encoder, FinishTwiceAndDestructionWithoutFinishLeaveAValidFile) {
+  TempDir dir;
+  auto pcm = LeftSine(44100, 2, 2.0);
+  {
+    auto encoder = MakeMp3Encoder(Mp3Settings{});
+    Encode(*encoder, dir.file("twice.mp3"), pcm);
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+  {
+    auto encoder = MakeMp3Encoder(Mp3Settings{});
+    encoder->Open(dir.file("dropped.mp3"));
+    Feed(*encoder, pcm);
+  }
+  for (const char* name : {"twice.mp3", "dropped.mp3"}) {
+    EXPECT_NEAR(DecodedSeconds(dir.file(name)), 2.0, 0.1) << name;
+    ExpectCleanMp3(dir.file(name));
+  }
+}
+
+TEST(Mp3Encoder, OneEncoderWritesSeveralFilesInTurn) {
+  TempDir dir;
+  auto encoder = MakeMp3Encoder(Cbr(22050, 64, 1));
+  Encode(*encoder, dir.file("1.mp3"), LeftSine(22050, 1, 1.0));
+  Encode(*encoder, dir.file("2.mp3"), LeftSine(22050, 1, 3.0));
+  EXPECT_NEAR(DecodedSeconds(dir.file("1.mp3")), 1.0, 0.1);
+  EXPECT_NEAR(DecodedSeconds(dir.file("2.mp3")), 3.0, 0.1);
+}
+
+TEST(Mp3FormatSupported, FollowsTheLayerThreeTables) {
+  // Sample rates no MPEG version has.
+  for (int rate : {6000, 0, -44100, 44000, 96000}) EXPECT_FALSE(Mp3FormatSupported(rate, 64, 2)) << rate;
+  // 8 kbit/s only from 24 kHz down.
+  EXPECT_TRUE(Mp3FormatSupported(24000, 8, 2));
+  EXPECT_TRUE(Mp3FormatSupported(8000, 8, 1));
+  EXPECT_FALSE(Mp3FormatSupported(32000, 8, 2));
+  // 320 kbit/s only at 32..48 kHz.
+  EXPECT_TRUE(Mp3FormatSupported(48000, 320, 2));
+  EXPECT_TRUE(Mp3FormatSupported(32000, 320, 1));
+  EXPECT_FALSE(Mp3FormatSupported(24000, 320, 2));
+  // MPEG-2 tops out at 160, MPEG-2.5 at 64, MPEG-1 starts at 32.
+  EXPECT_TRUE(Mp3FormatSupported(16000, 160, 2));
+  EXPECT_FALSE(Mp3FormatSupported(16000, 192, 2));
+  EXPECT_TRUE(Mp3FormatSupported(12000, 64, 2));
+  EXPECT_FALSE(Mp3FormatSupported(12000, 80, 2));
+  EXPECT_TRUE(Mp3FormatSupported(44100, 32, 2));
+  EXPECT_FALSE(Mp3FormatSupported(44100, 24, 2));
+  // Only the listed rates, not anything in between.
+  EXPECT_FALSE(Mp3FormatSupported(44100, 130, 2));
+  EXPECT_FALSE(Mp3FormatSupported(22050, 144 + 1, 2));
+  // One or two channels.
+  EXPECT_FALSE(Mp3FormatSupported(44100, 128, 0));
+  EXPECT_FALSE(Mp3FormatSupported(44100, 128, 3));
+}
+
+TEST(Mp3FormatSupported, EverySupportedPairOfTheSettingsListsEncodes) {
+  // Whatever the query allows, LAME must accept and write at that very rate.
+  const int rates[] = {6000, 8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+  const int kbps[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  TempDir dir;
+  int supported = 0;
+  for (int rate : rates) {
+    for (int k : kbps) {
+      if (!Mp3FormatSupported(rate, k, 2)) continue;
+      ++supported;
+      auto encoder = MakeMp3Encoder(Cbr(rate, k, 2));
+      const std::string path = dir.file(std::to_string(rate) + "_" + std::to_string(k) + ".mp3");
+      ASSERT_NO_THROW(Encode(*encoder, path, LeftSine(rate, 2, 0.3))) << path;
+    }
+  }
+  EXPECT_EQ(supported, 3 * 14 + 3 * 13 + 3 * 8);  // 144 kbit/s is not in the settings list
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sys/stat.h>
+
+#include "engines/EncoderBackend.h"
+#include "engines/EngineError.h"
+#include "engines/WmaProfiles.h"
+#include "test_encoder_support.h"
+
+using namespace testsupport;
+using namespace encodertest;
+
+namespace {
+
+TEST(WmaProfiles, ListTheDialogEntriesWithEncodableRates) {
+  ASSERT_EQ(kWmaProfileCount, 47u);
+  EXPECT_STREQ(FindWmaProfile(1)->name, "WMA9 48KHz, 192Kbps, Stereo, CBR");
+  EXPECT_STREQ(FindWmaProfile(10)->name, "WMA9 44KHz, 128Kbps, Stereo, CBR");
+  EXPECT_STREQ(FindWmaProfile(35)->name, "WMA9 8KHz,  12Kbps, Stereo, CBR");
+  EXPECT_STREQ(FindWmaProfile(38)->name, "WMA9 8KHz,  5Kbps, Mono, CBR");
+  EXPECT_STREQ(FindWmaProfile(47)->name, "WMA9 44KHz, Stereo, Lossless");
+  // Two entries read the same and stay separate profiles.
+  EXPECT_STREQ(FindWmaProfile(21)->name, FindWmaProfile(23)->name);
+  EXPECT_NE(FindWmaProfile(21), FindWmaProfile(23));
+  EXPECT_EQ(FindWmaProfile(0), nullptr);
+  EXPECT_EQ(FindWmaProfile(48), nullptr);
+
+  const std::set<int> rates = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
+  for (int n = 1; n <= 47; ++n) {
+    const WmaProfile& p = *FindWmaProfile(n);
+    std::string name = p.name;
+    EXPECT_TRUE(rates.count(p.sampleRate)) << name;
+    EXPECT_EQ(p.channels, name.find("Mono") != std::string::npos ? 1 : 2) << name;
+    EXPECT_GE(p.bitRateKbps, 24) << name;  // the encoder's floor
+    // The named rate is kept wherever the encoder allows it.
+    auto kbps = name.find("Kbps");
+    if (kbps != std::string::npos) {
+      int named = std::atoi(name.c_str() + name.rfind(' ', kbps) + 1);
+      EXPECT_EQ(p.bitRateKbps, std::max(named, 24)) << name;
+    }
+  }
+  // Higher VBR quality never gets fewer bits; Lossless gets the most.
+  for (int n = 41; n < 46; ++n) EXPECT_GT(FindWmaProfile(n)->bitRateKbps, FindWmaProfile(n + 1)->bitRateKbps);
+  EXPECT_GT(FindWmaProfile(47)->bitRateKbps, FindWmaProfile(41)->bitRateKbps);
+}
+
+TEST(WmaEncoder, EveryProfileWritesAFileOfItsFormat) {
+  TempDir dir;
+  for (int n = 1; n <= 47; ++n) {
+    SCOPED_TRACE(FindWmaProfile(n)->name);
+    auto encoder = MakeWmaEncoder(n);
+    const WmaProfile& p = *FindWmaProfile(n);
+    ASSERT_EQ(encoder->InputFormat().sampleRate, p.sampleRate);
+    ASSERT_EQ(encoder->InputFormat().channels, p.channels);
+    const std::string path = dir.file("p" + std::to_string(n) + ".wma");
+    ASSERT_NO_THROW(Encode(*encoder, path, LeftSine(p.sampleRate, p.channels, 0.5)));
+    ProbeInfo info = Probe(path);
+    ASSERT_TRUE(info.ok);
+    EXPECT_EQ(info.codec, "wmav2");
+    EXPECT_EQ(info.format, "asf");
+    EXPECT_EQ(info.sampleRate, p.sampleRate);
+    EXPECT_EQ(info.channels, p.channels);
+    EXPECT_EQ(info.bitRate, p.bitRateKbps * 1000L);
+  }
+}
+
+struct LengthCase {
+  int profile;
+  double seconds;
+};
+
+class WmaLengthTest : public ::testing::TestWithParam<LengthCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Profiles, WmaLengthTest,
+                         ::testing::Values(LengthCase{10, 7.0}, LengthCase{1, 5.0}, LengthCase{16, 6.3},
+                                           LengthCase{35, 5.0}, LengthCase{38, 8.0}));
+
+TEST_P(WmaLengthTest, LengthAndChannelsSurviveTheEncoder) {
+  const LengthCase c = GetParam();
+  TempDir dir;
+  const std::string path = dir.file("out.wma");
+  auto encoder = MakeWmaEncoder(c.profile);
+  PcmFormat format = encoder->InputFormat();
+  Encode(*encoder, path, LeftSine(format.sampleRate, format.channels, c.seconds));
+  EXPECT_NEAR(Probe(path).duration, c.seconds, 0.1);
+  EXPECT_NEAR(DecodedSeconds(path), c.seconds, 0.1);
+  ExpectLeftTone(path, format.channels);
+}
+
+TEST(WmaEncoder, HoldsItsBitRateOnHardMaterial) {
+  TempDir dir;
+  auto encoder = MakeWmaEncoder(10);  // 128 kbit/s
+  Encode(*encoder, dir.file("a.wma"), Noise(44100, 2, 10.0));
+  double kbps = ReadFileBytes(dir.file("a.wma")).size() * 8.0 / 10.0 / 1000.0;
+  EXPECT_GT(kbps, 120);
+  EXPECT_LT(kbps, 145);  // ASF packet padding adds a little
+}
+
+TEST(WmaEncoder, ProfileOutOfRangeThrows) {
+  for (int n : {0, -1, 48, 1000}) EXPECT_THROW(MakeWmaEncoder(n), EngineError) << n;
+}
+
+TEST(WmaEncoder, UnwritablePlacesThrowNamingTheFile) {
+  TempDir dir;
+  std::vector<std::string> paths = {dir.file("missing/out.wma"), dir.path()};
+  if (!RunningAsRoot()) {
+    ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0500), 0);
+    paths.push_back(dir.file("locked/out.wma"));
+  }
+  for (const std::string& path : paths) {
+    auto encoder = MakeWmaEncoder(10);
+    try {
+      encoder->Open(path);
+      ADD_FAILURE() << path << " was accepted";
+    } catch (const EngineError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot create " + path + ": ", 0), 0u) << e.what();
+    }
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+}
+
+TEST(WmaEncoder, WriteBeforeOpenThrows) {
+  auto encoder = MakeWmaEncoder(10);
+  int16_t pcm[4] = {};
+  EXPECT_THROW(encoder->Write(pcm, 2), EngineError);
+}
+
+TEST(WmaEncoder, EmptyTwiceFinishedAndDroppedFilesAreReadable) {
+  TempDir dir;
+  {
+    auto encoder = MakeWmaEncoder(10);
+    encoder->Open(dir.file("empty.wma"));
+    encoder->Finish();
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+  {
+    auto encoder = MakeWmaEncoder(10);
+    encoder->Open(dir.file("dropped.wma"));
+    Feed(*encoder, LeftSine(44100, 2, 2.0));
+  }
+  EXPECT_EQ(Probe(dir.file("empty.wma")).codec, "wmav2");
+  EXPECT_NEAR(DecodedSeconds(dir.file("dropped.wma")), 2.0, 0.1);
+}
+
+TEST(WmaEncoder, OneEncoderWritesSeveralFilesInTurn) {
+  TempDir dir;
+  auto encoder = MakeWmaEncoder(30);  // 16 kHz mono
+  Encode(*encoder, dir.file("1.wma"), LeftSine(16000, 1, 1.0));
+  Encode(*encoder, dir.file("2.wma"), LeftSine(16000, 1, 3.0));
+  EXPECT_NEAR(DecodedSeconds(dir.file("1.wma")), 1.0, 0.1);
+  EXPECT_NEAR(DecodedSeconds(dir.file("2.wma")), 3.0, 0.1);
+}
+
+}  // namespace
