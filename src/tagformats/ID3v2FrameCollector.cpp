@@ -1,5 +1,6 @@
 #include "tagformats/ID3v2FrameCollector.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 
@@ -7,6 +8,10 @@
 #include "tags/GenreNames.h"
 
 namespace {
+
+// A frame keeps at most this much of its body (encoding byte included), as the record's
+// fields were always read into fixed buffers; it also bounds what a hostile frame costs.
+constexpr size_t kMaxKeptFrameBody = 250;
 
 enum class Field { kTitle, kArtist, kAlbum, kYear, kTrack, kComment, kGenre, kRecordingTime };
 
@@ -50,6 +55,7 @@ bool ID3v2FrameCollector::Wants(const std::string& id) const { return FrameField
 void ID3v2FrameCollector::Take(const std::string& id, const uint8_t* content, size_t size) {
   const auto found = FrameFields().find(id);
   if (found == FrameFields().end()) return;
+  size = std::min(size, kMaxKeptFrameBody);
   switch (found->second) {
     case Field::kTitle: fields_.title = FrameText(content, size); break;
     case Field::kArtist: fields_.artist = FrameText(content, size); break;

@@ -15,7 +15,8 @@ constexpr size_t kID3v2HeaderSize = 10;
 // when `data` does not begin with an ID3v2 header we can read.
 std::optional<size_t> ID3v2TagLength(const uint8_t* data, size_t size);
 
-// The seven fields of the tag at the start of `data` as UTF-8, trimmed of leading and trailing
-// bytes up to 32; nullopt when there is no ID3v2 tag. A tag cut short by the end of `data`
+// The seven fields of the tag at the start of `data` as UTF-8, each from at most the first 250
+// bytes of its frame and trimmed of leading and trailing bytes up to 32; nullopt when there is
+// no ID3v2 tag. A tag cut short by the end of `data`
 // yields the frames that lie whole within it.
 std::optional<ID3StructV2> ParseID3v2Tag(const uint8_t* data, size_t size);

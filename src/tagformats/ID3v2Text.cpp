@@ -28,12 +28,14 @@ std::string DecodeUtf16(uint8_t encoding, const uint8_t* data, size_t size) {
   const size_t zero = text.find(u'\0');
   if (zero != std::u16string::npos) text.resize(zero);
   if (!text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);
+  if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();  // pair cut short
   return Utf16ToUtf8(text);
 }
 
 std::string DecodeUtf8(const uint8_t* data, size_t size) {
   std::string text = NarrowUntilZero(data, size);
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  text.resize(Utf8CompleteLength(text));
   return SanitizeUtf8(text);
 }
 

@@ -12,8 +12,8 @@ constexpr uint8_t kID3v2Utf16 = 1;    // with byte-order mark
 constexpr uint8_t kID3v2Utf16BE = 2;  // no byte-order mark (version 2.4)
 constexpr uint8_t kID3v2Utf8 = 3;     // version 2.4
 
-// Decodes the first string of `data` (up to its terminator, if any) into UTF-8.
-// An unknown encoding byte gives an empty text.
+// Decodes the first string of `data` (up to its terminator, if any) into UTF-8. A character
+// cut short at the end of `data` is left out; an unknown encoding byte gives an empty text.
 std::string DecodeID3v2Text(uint8_t encoding, const uint8_t* data, size_t size);
 
 // Bytes taken by the first string of `data`, its terminator included; `size` when unterminated.

@@ -151,6 +151,16 @@ void AppendUtf16Bytes(std::vector<uint8_t>* out, const std::u16string& text, boo
   }
 }
 
+size_t Utf8CompleteLength(const std::string& utf8) {
+  const size_t size = utf8.size();
+  for (size_t back = 1; back <= 4 && back <= size; ++back) {
+    const unsigned char byte = static_cast<unsigned char>(utf8[size - back]);
+    if (IsContinuation(byte)) continue;
+    return SequenceLength(byte) > back ? size - back : size;
+  }
+  return size;
+}
+
 size_t Utf8CutLength(const std::string& utf8, size_t maxBytes) {
   size_t pos = 0;
   while (pos < utf8.size()) {

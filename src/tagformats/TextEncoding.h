@@ -31,6 +31,9 @@ std::string Utf16ToUtf8(const std::u16string& utf16);
 std::u16string Utf16FromBytes(const uint8_t* data, size_t size, bool bigEndian);
 void AppendUtf16Bytes(std::vector<uint8_t>* out, const std::u16string& text, bool bigEndian);
 
+// The text's length without a multi-byte sequence cut short at its end.
+size_t Utf8CompleteLength(const std::string& utf8);
+
 // The longest prefix length of at most maxBytes that does not split a UTF-8 character.
 size_t Utf8CutLength(const std::string& utf8, size_t maxBytes);
 // The longest prefix length of at most maxUnits that does not split a surrogate pair.

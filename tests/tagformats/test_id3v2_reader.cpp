@@ -107,7 +107,9 @@ TEST(ID3v2Reader, MutagenV23Utf16WithCoverBetweenTextFrames) {
   EXPECT_EQ(current_id3_tag.track, "3/12");
   EXPECT_EQ(current_id3_tag.year, "2004");
   EXPECT_EQ(current_id3_tag.genre, "Rock");
-  EXPECT_EQ(current_id3_tag.comment, Repeat("long comment ", 99) + "long comment");
+  // 250 bytes of the frame: encoding, language, an empty description with its mark and
+  // terminator (4 bytes), the comment's mark, then 120 UTF-16 characters.
+  EXPECT_EQ(current_id3_tag.comment, Repeat("long comment ", 100).substr(0, 120));
 }
 
 TEST(ID3v2Reader, MutagenV24Utf8AndUtf16) {
@@ -127,7 +129,23 @@ TEST(ID3v2Reader, MutagenV24Utf8AndUtf16) {
   EXPECT_EQ(current_id3_tag.year, "2011");
   EXPECT_EQ(current_id3_tag.genre, "Rock");
   EXPECT_EQ(current_id3_tag.track, "5");
-  EXPECT_EQ(current_id3_tag.comment, comment.substr(0, comment.size() - 1));
+  // 245 bytes of UTF-8 text are kept; the character they would split is left out.
+  const std::string kept = current_id3_tag.comment;
+  EXPECT_EQ(kept, comment.substr(0, kept.size()));
+  EXPECT_GE(kept.size(), 242u);
+  EXPECT_LE(kept.size(), 245u);
+}
+
+TEST(ID3v2Reader, KeptBytesEndAtACharacterBoundary) {
+  std::vector<uint8_t> utf8{3}, utf16{1, 0xFF, 0xFE};
+  for (int i = 0; i < 100; ++i) {
+    const std::string wide = "日";
+    utf8.insert(utf8.end(), wide.begin(), wide.end());
+    utf16.insert(utf16.end(), {0x3C, 0xD8, 0xB5, 0xDF});  // U+1F3B5 as a surrogate pair
+  }
+  const ID3StructV2 r = ReadBytes(Tag(3, 0, Concat({Frame23("TIT2", utf8), Frame23("TPE1", utf16)})));
+  EXPECT_EQ(r.title, Repeat("日", 83));    // 249 bytes hold 83 characters
+  EXPECT_EQ(r.artist, Repeat("🎵", 61));  // 247 bytes hold 61 pairs and half of one
 }
 
 TEST(ID3v2Reader, Version22ThreeLetterFrames) {
@@ -178,7 +196,7 @@ TEST(ID3v2Reader, CommentDescriptionIsDroppedAndTextTrimmed) {
                                       Frame23("TPE1", Latin1Text("  replaced  "))}));
   const ID3StructV2 r = ReadBytes(Concat({tag, kFakeAudio}));
   EXPECT_EQ(r.comment, "hi");
-  EXPECT_EQ(r.title, std::string(300, 'x'));
+  EXPECT_EQ(r.title, std::string(249, 'x'));  // the first 250 bytes of the frame
   EXPECT_EQ(r.artist, "replaced");
 }
 
