@@ -7,6 +7,7 @@
 
 #include "engines/EngineError.h"
 #include "engines/LengthCorrection.h"
+#include "engines/WavHeaderCheck.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -56,7 +57,6 @@ AudioDecoder::AudioDecoder(const std::string& path) : path_(path) {
     OpenContainer();
     OpenCodec();
     ComputeLength();
-    CheckDeclaredSize();
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
     if (!packet_ || !frame_) Fail("open", AVERROR(ENOMEM));
@@ -96,6 +96,7 @@ void AudioDecoder::OpenContainer() {
   av_dict_free(&options);
   if (rc == AVERROR(EINVAL)) Fail("open", "not an MP3, WAV, WMA or OGG file");
   if (rc < 0) Fail("open", rc);
+  if (std::strcmp(format_->iformat->name, "wav") == 0) CheckWavHeader(path_);
   rc = avformat_find_stream_info(format_, nullptr);
   if (rc < 0) Fail("open", rc);
 }
@@ -135,20 +136,6 @@ void AudioDecoder::ComputeLength() {
     lengthFrames_ = av_rescale(format_->duration, sampleRate_, AV_TIME_BASE);
   if (lengthFrames_ > 0) lengthFrames_ -= DecoderShortfall(path_, *stream->codecpar);
   if (lengthFrames_ < 0) lengthFrames_ = 0;
-}
-
-// A WAV header whose data size runs past the end of the file lies; refuse it rather than
-// report a length the file cannot deliver.
-void AudioDecoder::CheckDeclaredSize() {
-  if (std::strcmp(format_->iformat->name, "wav") != 0) return;
-  const AVCodecParameters* params = format_->streams[streamIndex_]->codecpar;
-  int64_t fileSize = avio_size(format_->pb);
-  if (params->block_align <= 0 || fileSize <= 0) return;
-  // Whole frames only: a final partial block is normal for a cut-off recording.
-  int64_t declared = lengthFrames_ * params->block_align;
-  if (declared > fileSize)
-    Fail("open", "the WAV header declares " + std::to_string(declared) +
-                     " bytes of audio but the file has only " + std::to_string(fileSize));
 }
 
 const AVFrame* AudioDecoder::NextFrame() {

@@ -32,7 +32,6 @@ class AudioDecoder {
   void OpenContainer();
   void OpenCodec();
   void ComputeLength();
-  void CheckDeclaredSize();
   bool FeedDecoder();
   void NoteDamage(int avError);
   [[noreturn]] void Fail(const std::string& verb, const std::string& reason) const;

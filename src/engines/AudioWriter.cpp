@@ -6,6 +6,7 @@ AudioWriter::AudioWriter(std::unique_ptr<EncoderBackend> backend, const std::str
                          const PcmFormat& source)
     : backend_(std::move(backend)), path_(path), source_(source),
       target_(backend_->InputFormat()) {
+  CheckSource(source_);
   ConfigureConverter();
   backend_->Open(path);
 }
@@ -19,11 +20,15 @@ AudioWriter::~AudioWriter() {
   }
 }
 
-void AudioWriter::ConfigureConverter() {
-  if (source_.sampleRate <= 0 || source_.channels < 1 || source_.channels > 2)
+void AudioWriter::CheckSource(const PcmFormat& source) const {
+  if (source.sampleRate <= 0 || source.sampleRate > 768000 || source.channels < 1 ||
+      source.channels > 2)
     throw EngineError("Cannot write " + path_ + ": unusable source format " +
-                      std::to_string(source_.sampleRate) + " Hz, " +
-                      std::to_string(source_.channels) + " channels");
+                      std::to_string(source.sampleRate) + " Hz, " +
+                      std::to_string(source.channels) + " channels");
+}
+
+void AudioWriter::ConfigureConverter() {
   PcmInputFormat input;
   input.sampleRate = source_.sampleRate;
   input.layout = DefaultLayout(source_.channels);
@@ -37,6 +42,7 @@ void AudioWriter::ConfigureConverter() {
 
 void AudioWriter::SetSourceFormat(const PcmFormat& source) {
   if (source.sampleRate == source_.sampleRate && source.channels == source_.channels) return;
+  CheckSource(source);
   Feed(converter_.Flush());
   source_ = source;
   ConfigureConverter();

@@ -24,6 +24,7 @@ class AudioWriter {
   void Finish();
 
  private:
+  void CheckSource(const PcmFormat& source) const;
   void ConfigureConverter();
   void Feed(const PcmSpan& span);
 

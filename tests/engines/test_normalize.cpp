@@ -1,0 +1,80 @@
+// Level normalisation of one 16-bit block: the loudest sample of any channel lands on 98 %
+// of full scale, the rest keeps its proportion, nothing clips, silence stays silent.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engines/AudioTransform2.h"
+
+namespace {
+
+constexpr int kTarget = 32111;  // 98 % of 32767, rounded down
+
+ByteBlock Block(const std::vector<int16_t>& samples) {
+  ByteBlock block;
+  for (int16_t s : samples) {
+    block.push_back(static_cast<uint8_t>(static_cast<uint16_t>(s)));
+    block.push_back(static_cast<uint8_t>(static_cast<uint16_t>(s) >> 8));
+  }
+  return block;
+}
+
+std::vector<int16_t> Samples(const ByteBlock& block) {
+  std::vector<int16_t> out;
+  for (size_t i = 0; i + 1 < block.size(); i += 2)
+    out.push_back(static_cast<int16_t>(block[i] | (block[i + 1] << 8)));
+  return out;
+}
+
+std::vector<int16_t> Normalized(const std::vector<int16_t>& samples) {
+  ByteBlock block = Block(samples);
+  TAudioTransform2().NormalizeBlock(block, 98.0f, -1);
+  return Samples(block);
+}
+
+TEST(Normalize, QuietBlockIsRaisedKeepingProportions) {
+  // Interleaved stereo: the left peak (1000) is the block's peak; the right follows it.
+  auto out = Normalized({1000, 500, -250, -1000, 0, 1});
+  EXPECT_EQ(out[0], kTarget);
+  EXPECT_EQ(out[3], -kTarget);
+  EXPECT_NEAR(out[1], kTarget / 2.0, 1);
+  EXPECT_NEAR(out[2], -kTarget / 4.0, 1);
+  EXPECT_EQ(out[4], 0);
+  EXPECT_NEAR(out[5], kTarget / 1000.0, 1);
+}
+
+TEST(Normalize, FullScaleIsLoweredAndNothingClips) {
+  auto out = Normalized({-32768, 32767, 16384, -1});
+  EXPECT_EQ(out[0], -kTarget);
+  EXPECT_NEAR(out[1], kTarget, 1);
+  EXPECT_NEAR(out[2], kTarget / 2.0, 1);
+  for (int16_t s : out) EXPECT_LE(std::abs(int{s}), kTarget);
+}
+
+TEST(Normalize, SilenceAndEmptyBlocksStayAsTheyAre) {
+  EXPECT_EQ(Normalized({0, 0, 0, 0}), (std::vector<int16_t>{0, 0, 0, 0}));
+  ByteBlock empty;
+  EXPECT_NO_THROW(TAudioTransform2().NormalizeBlock(empty, 98.0f, -1));
+  EXPECT_TRUE(empty.empty());
+}
+
+TEST(Normalize, SmallestNonZeroPeakAndTrailingOddByte) {
+  ByteBlock block = Block({1, -1, 0});
+  block.push_back(0x7F);  // half a sample: left alone
+  TAudioTransform2().NormalizeBlock(block, 98.0f, -1);
+  EXPECT_EQ(Samples(block), (std::vector<int16_t>{kTarget, -kTarget, 0}));
+  EXPECT_EQ(block.back(), 0x7F);
+}
+
+TEST(Normalize, OtherLevelsAndRefusals) {
+  ByteBlock block = Block({100, -50});
+  TAudioTransform2().NormalizeBlock(block, 50.0f, -1);
+  EXPECT_EQ(Samples(block)[0], 16383);
+  TAudioTransform2 transform;
+  EXPECT_THROW(transform.NormalizeBlock(block, 0.0f, -1), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, 101.0f, -1), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, NAN, -1), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, 98.0f, 0), EngineError);
+}
+
+}  // namespace
