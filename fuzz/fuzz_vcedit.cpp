@@ -20,7 +20,7 @@ size_t ReadInput(void* buffer, size_t size, size_t count, void* handle) {
   if (size == 0 || count == 0) return 0;
   size_t got = size * count;
   if (got > in->size - in->position) got = in->size - in->position;
-  std::memcpy(buffer, in->data + in->position, got);
+  if (got) std::memcpy(buffer, in->data + in->position, got);
   in->position += got;
   return got / size;
 }

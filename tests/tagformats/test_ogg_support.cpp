@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include <ogg/ogg.h>
+#include <vorbis/codec.h>
+
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -97,6 +100,123 @@ std::vector<std::string> ListComments(const std::string& path) {
   std::string line;
   while (std::getline(lines, line)) comments.push_back(line);
   return comments;
+}
+
+namespace {
+
+struct Packet {
+  std::vector<unsigned char> bytes;
+  int64_t pageGranule = -1;
+};
+
+std::vector<Packet> ReadPackets(const std::vector<uint8_t>& file) {
+  std::vector<Packet> packets;
+  ogg_sync_state sync;
+  ogg_sync_init(&sync);
+  char* buffer = ogg_sync_buffer(&sync, static_cast<long>(file.size()));
+  std::copy(file.begin(), file.end(), buffer);
+  ogg_sync_wrote(&sync, static_cast<long>(file.size()));
+  ogg_stream_state stream;
+  bool started = false;
+  ogg_page page;
+  while (ogg_sync_pageout(&sync, &page) == 1) {
+    if (!started) ogg_stream_init(&stream, ogg_page_serialno(&page));
+    started = true;
+    ogg_stream_pagein(&stream, &page);
+    ogg_packet packet;
+    while (ogg_stream_packetout(&stream, &packet) == 1)
+      packets.push_back({{packet.packet, packet.packet + packet.bytes}, packet.granulepos});
+  }
+  if (started) ogg_stream_clear(&stream);
+  ogg_sync_clear(&sync);
+  return packets;
+}
+
+// Positions as the decoder counts them: samples out after each packet. The last packet keeps
+// its page's position, which trims the end.
+std::vector<int64_t> DecoderGranules(std::vector<Packet>& packets) {
+  vorbis_info info;
+  vorbis_comment comment;
+  vorbis_info_init(&info);
+  vorbis_comment_init(&comment);
+  for (int i = 0; i < 3; ++i) {
+    ogg_packet header{packets[i].bytes.data(), static_cast<long>(packets[i].bytes.size()), i == 0, 0, 0, i};
+    EXPECT_EQ(vorbis_synthesis_headerin(&info, &comment, &header), 0);
+  }
+  vorbis_dsp_state dsp;
+  vorbis_block block;
+  vorbis_synthesis_init(&dsp, &info);
+  vorbis_block_init(&dsp, &block);
+  std::vector<int64_t> granules;
+  int64_t samples = 0;
+  for (size_t i = 3; i < packets.size(); ++i) {
+    ogg_packet audio{packets[i].bytes.data(), static_cast<long>(packets[i].bytes.size()), 0, 0, -1,
+                     static_cast<ogg_int64_t>(i)};
+    if (vorbis_synthesis(&block, &audio) == 0) vorbis_synthesis_blockin(&dsp, &block);
+    float** pcm;
+    int got;
+    while ((got = vorbis_synthesis_pcmout(&dsp, &pcm)) > 0) {
+      samples += got;
+      vorbis_synthesis_read(&dsp, got);
+    }
+    granules.push_back(samples);
+  }
+  if (!granules.empty()) granules.back() = packets.back().pageGranule;
+  vorbis_block_clear(&block);
+  vorbis_dsp_clear(&dsp);
+  vorbis_comment_clear(&comment);
+  vorbis_info_clear(&info);
+  return granules;
+}
+
+void AppendPage(std::vector<uint8_t>& out, const ogg_page& page) {
+  out.insert(out.end(), page.header, page.header + page.header_len);
+  out.insert(out.end(), page.body, page.body + page.body_len);
+}
+
+}  // namespace
+
+std::vector<int64_t> Repaginate(const std::string& source, const std::string& target, int pageBytes) {
+  std::vector<Packet> packets = ReadPackets(ReadFileBytes(source));
+  EXPECT_GT(packets.size(), 3u);
+  if (packets.size() <= 3) return {};
+  std::vector<int64_t> granules = DecoderGranules(packets);
+
+  ogg_stream_state stream;
+  ogg_stream_init(&stream, 1234);
+  std::vector<uint8_t> out;
+  ogg_page page;
+  for (size_t i = 0; i < packets.size(); ++i) {
+    bool last = i + 1 == packets.size();
+    ogg_packet packet{packets[i].bytes.data(), static_cast<long>(packets[i].bytes.size()), i == 0, last,
+                      i < 3 ? 0 : granules[i - 3], static_cast<ogg_int64_t>(i)};
+    ogg_stream_packetin(&stream, &packet);
+    if (i == 0 || i == 2) {
+      while (ogg_stream_flush(&stream, &page)) AppendPage(out, page);
+    } else {
+      while (ogg_stream_pageout_fill(&stream, &page, pageBytes)) AppendPage(out, page);
+    }
+  }
+  while (ogg_stream_flush(&stream, &page)) AppendPage(out, page);
+  ogg_stream_clear(&stream);
+  WriteFileBytes(target, out);
+  return granules;
+}
+
+void ExpectPageGranulesMatch(const std::vector<uint8_t>& bytes, const std::vector<int64_t>& packetGranules) {
+  size_t finished = 0;
+  for (const auto& page : ListPages(bytes)) {
+    finished += static_cast<size_t>(page.packetsFinished);
+    if (finished <= 3) continue;
+    size_t audioIndex = finished - 4;
+    ASSERT_LT(audioIndex, packetGranules.size());
+    if (page.packetsFinished == 0) {
+      EXPECT_EQ(page.granule, -1) << "page at " << page.offset;
+    } else {
+      EXPECT_EQ(page.granule, packetGranules[audioIndex]) << "page at " << page.offset;
+    }
+  }
+  EXPECT_EQ(finished, packetGranules.size() + 3);
 }
 
 }  // namespace oggtest

@@ -41,4 +41,12 @@ std::string DecodedMd5(const std::string& path);
 // Comment lines as `vorbiscomment -l` lists them.
 std::vector<std::string> ListComments(const std::string& path);
 
+// Lays the packets of an Ogg Vorbis file out anew on pages of about `pageBytes` (a large value
+// fills every page to its 255 segments), each packet with the granule position the decoder
+// itself gives it. Returns those positions, one per audio packet, in order.
+std::vector<int64_t> Repaginate(const std::string& source, const std::string& target, int pageBytes);
+
+// Granule positions of the output's pages must be those of their last finished packet.
+void ExpectPageGranulesMatch(const std::vector<uint8_t>& bytes, const std::vector<int64_t>& packetGranules);
+
 }  // namespace oggtest

@@ -1,7 +1,9 @@
 // The comment editor on real streams through in-memory read and write functions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "support/TestSupport.h"
 #include "tagformats/vcedit.h"
@@ -21,7 +23,7 @@ size_t ReadMemory(void* buffer, size_t size, size_t count, void* handle) {
   auto* in = static_cast<MemoryInput*>(handle);
   size_t wanted = size * count;
   size_t got = std::min(wanted, in->bytes.size() - in->position);
-  std::memcpy(buffer, in->bytes.data() + in->position, got);
+  if (got) std::memcpy(buffer, in->bytes.data() + in->position, got);
   in->position += got;
   return got / size;
 }
@@ -91,6 +93,17 @@ void ExpectWriteFails(const std::vector<uint8_t>& bytes, const std::string& expe
   EXPECT_NE(editor.Error().find(expected), std::string::npos) << editor.Error();
 }
 
+// Packet counts at which pages end, so two layouts can be compared.
+std::set<size_t> PageEnds(const std::vector<uint8_t>& bytes) {
+  std::set<size_t> ends;
+  size_t finished = 0;
+  for (const auto& page : ListPages(bytes)) {
+    finished += static_cast<size_t>(page.packetsFinished);
+    if (page.endsWithPacket) ends.insert(finished);
+  }
+  return ends;
+}
+
 OggPage FirstAudioPage(const std::vector<uint8_t>& bytes) {
   int packets = 0;
   for (const auto& page : ListPages(bytes)) {
@@ -123,6 +136,30 @@ TEST(VorbisEditor, RewriteKeepsEveryAudioPacketAndGranule) {
     std::string out = Rewrite(dir, source, {"TITLE=x"});
     ExpectSameAudio(source, out);
     EXPECT_EQ(ListComments(out), std::vector<std::string>{"TITLE=x"});
+  }
+}
+
+TEST(VorbisEditor, PacketsLaidOutAnewCarryTheirExactGranules) {
+  // Small pages make packets span pages; full pages make a spanning packet plus the packets
+  // after it overflow one page, so a page then ends on a packet the input page did not end on.
+  TempDir dir;
+  // Noise at top quality gives packets of several segments each.
+  std::string source = dir.file("noise.ogg");
+  CommandResult made = testsupport::Run("ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=d=3:c=pink -ac 2 "
+                                        "-c:a libvorbis -q:a 10 " + ShellQuote(source));
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  for (int pageBytes : {300, 255 * 255}) {
+    SCOPED_TRACE(pageBytes);
+    std::string input = dir.file("paged.ogg");
+    std::vector<int64_t> granules = Repaginate(source, input, pageBytes);
+    ASSERT_EQ(OggInfoProblems(input), "");
+    std::string out = Rewrite(dir, input, {"TITLE=" + std::string(3000, 't')});
+    ExpectPageGranulesMatch(ReadFileBytes(out), granules);
+    std::set<size_t> inputEnds = PageEnds(ReadFileBytes(input)), outputEnds = PageEnds(ReadFileBytes(out));
+    if (pageBytes > 255 * 4)
+      EXPECT_FALSE(std::includes(inputEnds.begin(), inputEnds.end(), outputEnds.begin(), outputEnds.end()));
+    EXPECT_EQ(OggInfoProblems(out), "");
+    EXPECT_EQ(DecodedMd5(out), DecodedMd5(input));
   }
 }
 
