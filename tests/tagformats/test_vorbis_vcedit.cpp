@@ -156,8 +156,9 @@ TEST(VorbisEditor, PacketsLaidOutAnewCarryTheirExactGranules) {
     std::string out = Rewrite(dir, input, {"TITLE=" + std::string(3000, 't')});
     ExpectPageGranulesMatch(ReadFileBytes(out), granules);
     std::set<size_t> inputEnds = PageEnds(ReadFileBytes(input)), outputEnds = PageEnds(ReadFileBytes(out));
-    if (pageBytes > 255 * 4)
+    if (pageBytes > 255 * 4) {
       EXPECT_FALSE(std::includes(inputEnds.begin(), inputEnds.end(), outputEnds.begin(), outputEnds.end()));
+    }
     EXPECT_EQ(OggInfoProblems(out), "");
     EXPECT_EQ(DecodedMd5(out), DecodedMd5(input));
   }
