@@ -10,3 +10,5 @@ velmora_add_test(engine_normalize_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_n
                  LIBS velmora_engine)
 velmora_add_test(engine_badinput_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_badinput.cpp
                  LIBS velmora_enginetest)
+velmora_add_test(engine_writer_encoded_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_writer_encoded.cpp
+                 LIBS velmora_enginetest)

@@ -17,7 +17,7 @@ const char* const kDriverUsage =
     "  --ogg-max KBPS, --ogg-min KBPS   bit-rate bounds (128 each)\n"
     "  --ogg-quality Q           quality mode, 0 best .. 1000 smallest\n"
     "  --wma-profile N           WMA profile 1..47 (10)\n"
-    "  --wav-bits 8|16           WAV sample size (default: 16 at the source's format)\n"
+    "  --wav-bits 8|16           WAV sample size (16; with no WAV option: the source's format)\n"
     "  --normalize               normalise every block to 98 % of full scale\n"
     "  --quiet                   no summary line\n";
 

@@ -22,7 +22,9 @@ void ConfigureWriter(TAudioFile2& writer, const DriverOptions& o, int rate, int 
   writer.SetOggFormat(rate, channels, o.oggBitRate, o.oggMaxBitRate, o.oggMinBitRate,
                       static_cast<int16_t>(o.oggQuality));
   writer.SetWmaProfile(o.wmaProfile);
-  if (o.wavBits) writer.SetWavFormat(rate, channels, o.wavBits);
+  // Without any WAV choice the writer keeps to the source's own format.
+  if (o.wavBits || o.sampleRate || o.channels)
+    writer.SetWavFormat(rate, channels, o.wavBits ? o.wavBits : 16);
 }
 
 int64_t Convert(const DriverOptions& o) {
