@@ -16,43 +16,12 @@ std::string Decode(uint8_t encoding, const std::vector<uint8_t>& bytes) {
   return DecodeID3v2Text(encoding, bytes.data(), bytes.size());
 }
 
-TEST(TextEncoding, Latin1RoundTripsThroughUtf8) {
-  const std::string latin1 = "Caf\xE9 \xFF";
-  EXPECT_EQ(Latin1ToUtf8(latin1), "Café ÿ");
-  EXPECT_EQ(Utf8ToLatin1("Café ÿ"), latin1);
-  EXPECT_TRUE(FitsLatin1("Café ÿ"));
-  EXPECT_FALSE(FitsLatin1("Привет"));
-  EXPECT_EQ(Utf8ToLatin1("a€b"), "a?b");
-}
-
-TEST(TextEncoding, Utf16KeepsSupplementaryCharactersAsPairs) {
-  const std::string text = "日本 🎵";
-  const std::u16string wide = Utf8ToUtf16(text);
-  ASSERT_EQ(wide.size(), 5u);
-  EXPECT_EQ(wide[3], 0xD83C);
-  EXPECT_EQ(wide[4], 0xDFB5);
-  EXPECT_EQ(Utf16ToUtf8(wide), text);
-
-  std::vector<uint8_t> big;
-  AppendUtf16Bytes(&big, wide, true);
-  EXPECT_EQ(Utf16FromBytes(big.data(), big.size(), true), wide);
-}
-
 TEST(TextEncoding, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(SanitizeUtf8("a\xC3"), "a\uFFFD");             // cut sequence
   EXPECT_EQ(SanitizeUtf8("\xC0\xAF"), "\uFFFD\uFFFD");     // overlong '/'
   EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // encoded surrogate
   EXPECT_EQ(SanitizeUtf8("\xF4\x90\x80\x80"), "\uFFFD\uFFFD\uFFFD\uFFFD");  // beyond U+10FFFF
   EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', 0xDC00, 0xD800}), "a\uFFFD\uFFFD");
-}
-
-TEST(TextEncoding, CutsNeverSplitACharacter) {
-  EXPECT_EQ(Utf8CutLength("aé", 2), 1u);
-  EXPECT_EQ(Utf8CutLength("aé", 3), 3u);
-  EXPECT_EQ(Utf8CutLength("日本", 5), 3u);
-  const std::u16string pair = Utf8ToUtf16("a🎵");
-  EXPECT_EQ(Utf16CutLength(pair, 2), 1u);
-  EXPECT_EQ(Utf16CutLength(pair, 3), 3u);
 }
 
 TEST(ID3v2Text, DecodesEveryEncodingByteUpToItsTerminator) {
@@ -84,12 +53,6 @@ TEST(ID3v2Text, EncodesLatin1WhenEveryCharacterFits) {
   const EncodedID3v2Text cut = EncodeID3v2Text(accented, 255);
   EXPECT_EQ(cut.encoding, kID3v2Latin1);
   EXPECT_EQ(cut.bytes.size(), 255u);
-}
-
-TEST(ID3v2Text, EncodesUtf16WithByteOrderMarkOtherwise) {
-  const EncodedID3v2Text encoded = EncodeID3v2Text("日本", 255);
-  EXPECT_EQ(encoded.encoding, kID3v2Utf16);
-  EXPECT_EQ(encoded.bytes, Bytes({0xFF, 0xFE, 0xE5, 0x65, 0x2C, 0x67}));
 }
 
 TEST(ID3v2Text, Utf16CutKeepsTheBytesWithinTheLimitAndPairsWhole) {
