@@ -13,6 +13,11 @@ constexpr uint8_t kV22CompressionFlag = 0x40;
 constexpr uint8_t kExtendedHeaderFlag = 0x40;
 constexpr uint8_t kFooterFlag = 0x10;  // version 2.4
 
+// Frame format flags; each announced extra byte (group id, data length) precedes the content.
+constexpr uint8_t kV23Compressed = 0x80, kV23Encrypted = 0x40, kV23Grouped = 0x20;
+constexpr uint8_t kV24Grouped = 0x40, kV24Compressed = 0x08, kV24Encrypted = 0x04;
+constexpr uint8_t kV24Unsynchronised = 0x02, kV24DataLength = 0x01;
+
 struct TagHeader {
   int majorVersion = 0;
   uint8_t flags = 0;
@@ -100,13 +105,13 @@ std::optional<std::vector<uint8_t>> FrameContent(int majorVersion, bool tagUnsyn
   size_t skip = 0;
   bool unsynchronised = false;
   if (majorVersion == 3) {
-    if (frame.formatFlags & 0xC0) return std::nullopt;
-    if (frame.formatFlags & 0x20) skip += 1;  // group id
+    if (frame.formatFlags & (kV23Compressed | kV23Encrypted)) return std::nullopt;
+    if (frame.formatFlags & kV23Grouped) skip += 1;
   } else if (majorVersion == 4) {
-    if (frame.formatFlags & 0x0C) return std::nullopt;
-    if (frame.formatFlags & 0x40) skip += 1;  // group id
-    if (frame.formatFlags & 0x01) skip += 4;  // data length indicator
-    unsynchronised = tagUnsynchronised || (frame.formatFlags & 0x02);
+    if (frame.formatFlags & (kV24Compressed | kV24Encrypted)) return std::nullopt;
+    if (frame.formatFlags & kV24Grouped) skip += 1;
+    if (frame.formatFlags & kV24DataLength) skip += 4;
+    unsynchronised = tagUnsynchronised || (frame.formatFlags & kV24Unsynchronised);
   }
   if (skip > body.size) return std::nullopt;
   if (unsynchronised) return RemoveUnsynchronisation(body.data + skip, body.size - skip);
