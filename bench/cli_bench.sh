@@ -16,6 +16,7 @@ command -v /usr/bin/time >/dev/null || { echo "needs /usr/bin/time (package time
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmora-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
+trap 'exit 130' INT TERM
 export VELMORA_CONFIG_DIR=$WORK/config
 mkdir -p "$VELMORA_CONFIG_DIR" "$WORK/src" "$WORK/list" "$WORK/many"
 
