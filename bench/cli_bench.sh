@@ -11,6 +11,10 @@ cd "$(dirname "$0")/.."
 BUILD=${1:-build}
 CONVERT=$PWD/$BUILD/src/app/velmora-convert
 REPEATS=${REPEATS:-3}
+# Smaller sizes for a quick try: LONG_SECONDS=60 LIST_FILES=5 MANY_FILES=100
+LONG_SECONDS=${LONG_SECONDS:-600}
+LIST_FILES=${LIST_FILES:-50}
+MANY_FILES=${MANY_FILES:-1000}
 [ -x "$CONVERT" ] || { echo "build velmora-convert first ($CONVERT)" >&2; exit 1; }
 command -v /usr/bin/time >/dev/null || { echo "needs /usr/bin/time (package time)" >&2; exit 1; }
 
@@ -48,50 +52,66 @@ declare -A FFARGS=(
 FF="ffmpeg -nostdin -hide_banner -loglevel error -y"
 
 echo "Making test audio in $WORK ..."
-$FF -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=600" -ac 2 "$WORK/src/long.wav"
+$FF -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$LONG_SECONDS" -ac 2 "$WORK/src/long.wav"
 $FF -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=60" -ac 2 "$WORK/src/short.wav"
 $FF -f lavfi -i "sine=frequency=330:sample_rate=44100:duration=60" -ac 2 \
     -c:a libmp3lame -b:a 128k "$WORK/src/minute.mp3"
-for i in $(seq -w 1 50); do cp "$WORK/src/minute.mp3" "$WORK/list/track$i.mp3"; done
+for i in $(seq -w 1 "$LIST_FILES"); do cp "$WORK/src/minute.mp3" "$WORK/list/track$i.mp3"; done
 $FF -f lavfi -i "sine=frequency=550:sample_rate=44100:duration=1" -ac 2 \
     -c:a libmp3lame -b:a 128k "$WORK/src/second.mp3"
-for i in $(seq -w 1 1000); do cp "$WORK/src/second.mp3" "$WORK/many/f$i.mp3"; done
+for i in $(seq -w 1 "$MANY_FILES"); do cp "$WORK/src/second.mp3" "$WORK/many/f$i.mp3"; done
 
-# Wall seconds of a command (best of REPEATS); the output folder is emptied before each run.
-best_of() {
-  local best="" t
-  for _ in $(seq "$REPEATS"); do
-    rm -rf "$WORK/out" && mkdir -p "$WORK/out"
-    /usr/bin/time -f "%e" -o "$WORK/time.txt" "$@" >/dev/null 2>&1 || true
-    t=$(tail -1 "$WORK/time.txt")
-    if [ -z "$best" ] || awk "BEGIN{exit !($t < $best)}"; then best=$t; fi
+now() { date +%s.%N; }
+ratio() { awk "BEGIN{printf \"%.2f\", $1 / $2}"; }
+is_less() { awk "BEGIN{exit !($1 < $2)}"; }
+
+velmora_case() {  # FORMAT FILE...
+  local fmt=$1; shift
+  "$CONVERT" --format "$fmt" --output "$WORK/out" "$@" >/dev/null || echo "velmora-convert failed" >&2
+}
+ffmpeg_case() {  # FORMAT FILE...: one ffmpeg process per file, as a batch script would run it
+  local fmt=$1 f; shift
+  for f in "$@"; do
+    # shellcheck disable=SC2086
+    $FF -i "$f" -ar 44100 -ac 2 ${FFARGS[$fmt]} "$WORK/out/$(basename "${f%.*}").$fmt"
   done
-  echo "$best"
+}
+list_case() { "$CONVERT" --list "$@" >/dev/null; }
+ffprobe_case() {
+  local f
+  for f in "$@"; do ffprobe -v error -show_entries format=duration -of csv=p=0 "$f" >/dev/null; done
 }
 
-export FF WORK
-export FFARGS_mp3="${FFARGS[mp3]}" FFARGS_ogg="${FFARGS[ogg]}" FFARGS_wma="${FFARGS[wma]}"
-
-ratio() { awk "BEGIN{printf \"%.2f\", $1 / $2}"; }
+# Runs A and B alternately REPEATS times (so both see the same machine load) and prints the
+# best wall time of each: "A B". Arguments: A B ARGS...
+side_by_side() {
+  local a=$1 b=$2 bestA="" bestB="" t0 t; shift 2
+  for _ in $(seq "$REPEATS"); do
+    for side in A B; do
+      rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+      t0=$(now)
+      if [ $side = A ]; then $a "$@"; else $b "$@"; fi
+      t=$(awk "BEGIN{print $(now) - $t0}")
+      if [ $side = A ]; then { [ -z "$bestA" ] || is_less "$t" "$bestA"; } && bestA=$t
+      else { [ -z "$bestB" ] || is_less "$t" "$bestB"; } && bestB=$t; fi
+    done
+  done
+  printf '%.2f %.2f\n' "$bestA" "$bestB"
+}
 
 printf '\n%-28s %10s %10s %8s\n' "case" "velmora s" "ffmpeg s" "ratio"
 for input in long list; do
-  if [ "$input" = long ]; then files=("$WORK/src/long.wav"); label="10-min WAV"; else
-    files=("$WORK/list"/*.mp3); label="50 x 1-min MP3"; fi
+  if [ "$input" = long ]; then files=("$WORK/src/long.wav"); label="${LONG_SECONDS}-s WAV"; else
+    files=("$WORK/list"/*.mp3); label="$LIST_FILES x 1-min MP3"; fi
   for fmt in mp3 ogg wma; do
-    v=$(best_of "$CONVERT" --format "$fmt" --output "$WORK/out" "${files[@]}")
-    # One ffmpeg process per file, as a batch script would run it.
-    f=$(best_of bash -c 'fmt=$1; shift; v=FFARGS_$fmt
-      for f in "$@"; do $FF -i "$f" -ar 44100 -ac 2 ${!v} "$WORK/out/$(basename "${f%.*}").$fmt"; done' \
-      _ "$fmt" "${files[@]}")
+    read -r v f < <(side_by_side "velmora_case $fmt" "ffmpeg_case $fmt" "${files[@]}")
     printf '%-28s %10s %10s %8s\n' "$label -> $fmt" "$v" "$f" "$(ratio "$v" "$f")"
   done
 done
 
 many=("$WORK/many"/*.mp3)
-v=$(best_of "$CONVERT" --list "${many[@]}")
-f=$(best_of bash -c 'for f in "$@"; do ffprobe -v error -show_entries format=duration -of csv=p=0 "$f"; done' _ "${many[@]}")
-printf '%-28s %10s %10s %8s  (ffprobe/velmora: %s x)\n' "list 1000 MP3 files" "$v" "$f" \
+read -r v f < <(side_by_side list_case ffprobe_case "${many[@]}")
+printf '%-28s %10s %10s %8s  (velmora %s x faster)\n' "list $MANY_FILES MP3 files" "$v" "$f" \
   "$(ratio "$v" "$f")" "$(ratio "$f" "$v")"
 
 peak() {  # peak resident memory in kB of one conversion
@@ -100,7 +120,7 @@ peak() {  # peak resident memory in kB of one conversion
     >/dev/null 2>&1 || true
   tail -1 "$WORK/time.txt"
 }
-printf '\n%-28s %12s %12s\n' "peak memory (kB)" "1-min WAV" "10-min WAV"
+printf '\n%-28s %12s %12s\n' "peak memory (kB)" "1-min WAV" "${LONG_SECONDS}-s WAV"
 for fmt in mp3 ogg wma; do
   printf '%-28s %12s %12s\n' "-> $fmt" "$(peak "$WORK/src/short.wav" "$fmt")" "$(peak "$WORK/src/long.wav" "$fmt")"
 done
