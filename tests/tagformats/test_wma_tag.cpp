@@ -317,8 +317,8 @@ TEST(WmaTag, TruncatedDataPartIsStillReadFromTheHeader) {
   bytes.resize(size_t(HeaderSize(path)) + 60);  // the data object's prefix and a little more
   testsupport::WriteFileBytes(path, bytes);
 
-  // TagLib reads the header alone and accepts the file; take the walk as when the layer is
-  // missing, so that both paths are seen to give the same.
+  // TagLib may accept such a file from its header alone; the walk is also taken as when the
+  // layer is missing, so both paths are seen to give the same.
   for (WmaAudioInfoFactory factory : {&WmaAudioInfo::Open, WmaAudioInfoFactory(nullptr)}) {
     SetWmaAudioInfoFactory(factory);
     WMATagInfo read;
