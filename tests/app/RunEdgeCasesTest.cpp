@@ -257,3 +257,26 @@ TEST_F(RunEdgeCases, EmptySourceEndsAtFullProgress) {
   EXPECT_NE(std::find(host.progress.begin(), host.progress.end(), 100), host.progress.end());
   EXPECT_EQ(States(), (std::vector<std::string>{"finish"}));
 }
+
+TEST_F(RunEdgeCases, TrackNumbersStayWithTheirOwnFile) {
+  std::string numbered = Tone("numbered.mp3", 1.0, kMp3Codec);
+  auto r = testsupport::RunPython(
+      "import sys\nfrom mutagen.id3 import ID3, TRCK, TIT2\nt = ID3()\n"
+      "t.add(TRCK(encoding=0, text='3'))\nt.add(TIT2(encoding=0, text='N'))\n"
+      "t.save(sys.argv[1], v2_version=3)\n",
+      {numbered});
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  std::string plain = Tone("plain.wav");
+  core->AddFiles({numbered, plain});
+  for (int format : {kFormatMp3, kFormatOgg, kFormatWma}) {
+    core->ConvertFiles(format);
+    std::string extension = OutputExtension(format);
+    auto first = ReadWithMutagen(Out("numbered" + extension)).values;
+    auto second = ReadWithMutagen(Out("plain" + extension)).values;
+    const char* key = format == kFormatMp3 ? "TRCK" : format == kFormatOgg ? "tracknumber"
+                                                                           : "WM/TrackNumber";
+    EXPECT_EQ(first[key], "3") << extension;
+    EXPECT_TRUE(second[key].empty() || second[key] == "0") << extension << ": " << second[key];
+  }
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+}
