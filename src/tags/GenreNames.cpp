@@ -40,10 +40,13 @@ int ParseGenreNumber(const std::string& text, size_t pos, size_t* end) {
 std::string GenreNameFromReference(const std::string& text) {
   size_t end = 0;
   if (!text.empty() && text[0] == '(') {
+    // "((text" is an escaped opening parenthesis, not a reference.
+    if (text.size() > 1 && text[1] == '(') return text.substr(1);
     int n = ParseGenreNumber(text, 1, &end);
     if (n < 0 || end >= text.size() || text[end] != ')') return text;
-    // "(17)Rock": the refinement after the reference is the name the tagger meant.
-    if (end + 1 < text.size()) return text.substr(end + 1);
+    // "(17)Rock": the refinement after the reference is the name the tagger meant; "(17)(18)"
+    // lists several genres, of which the first one is kept.
+    if (end + 1 < text.size() && text[end + 1] != '(') return text.substr(end + 1);
     return static_cast<size_t>(n) < kGenreCount ? genre_names[n] : text;
   }
   int n = ParseGenreNumber(text, 0, &end);
