@@ -1,6 +1,8 @@
 #include "tagformats/vcedit.h"
 
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -63,24 +65,21 @@ struct vcedit_state {
 
 namespace {
 
-void Fail(const char* text) { throw Failure{text}; }
+[[noreturn]] void Fail(const char* text) { throw Failure{text}; }
 
 // Next page of our logical stream; any other stream's page means a layout we do not rewrite.
-bool NextOwnPage(vcedit_state& s, ogg_page& page, const char* truncatedText) {
+void NextOwnPage(vcedit_state& s, ogg_page& page, const char* truncatedText) {
   switch (s.source->Next(page)) {
     case VorbisPageSource::Result::End:
-      if (truncatedText) Fail(truncatedText);
-      return false;
+      Fail(truncatedText);
     case VorbisPageSource::Result::Hole:
       Fail("Corrupt or missing data in the Ogg stream");
-      break;
     case VorbisPageSource::Result::Page:
       break;
   }
   if (ogg_page_serialno(&page) != s.serial) Fail("Multiplexed Ogg streams are not supported");
   if (ogg_stream_pagein(&s.stream, &page) != 0) Fail("Corrupt page in the Ogg stream");
   if (ogg_page_eos(&page)) s.inputEnded = true;
-  return true;
 }
 
 void ReadFirstPage(vcedit_state& s) {
@@ -194,6 +193,8 @@ int Guarded(vcedit_state* state, Step step) {
     state->error = failure.text;
   } catch (const std::bad_alloc&) {
     state->error = "Out of memory";
+  } catch (const std::exception& error) {
+    state->error = error.what();
   }
   return -1;
 }
