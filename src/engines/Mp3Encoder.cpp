@@ -88,13 +88,18 @@ class Mp3Encoder final : public EncoderBackend {
 
   void Write(const int16_t* samples, size_t frames) override {
     if (!lame_) throw EngineError("Cannot write MP3: no output file is open");
-    while (frames > 0) {
-      int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
-      int bytes = EncodeChunk(samples, chunk);
-      if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
-      file_.Append(mp3Buffer_.data(), static_cast<size_t>(bytes));
-      samples += static_cast<size_t>(chunk) * settings_.channels;
-      frames -= chunk;
+    try {
+      while (frames > 0) {
+        int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
+        int bytes = EncodeChunk(samples, chunk);
+        if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
+        file_.Append(mp3Buffer_.data(), static_cast<size_t>(bytes));
+        samples += static_cast<size_t>(chunk) * settings_.channels;
+        frames -= chunk;
+      }
+    } catch (...) {
+      Release();  // a failed file is given up; the following Finish has nothing left to do
+      throw;
     }
   }
 

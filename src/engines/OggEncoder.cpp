@@ -66,19 +66,17 @@ class OggEncoder final : public EncoderBackend {
 
   void Write(const int16_t* samples, size_t frames) override {
     if (!streamReady_) throw EngineError("Cannot write OGG: no output file is open");
-    const int channels = settings_.channels;
-    while (frames > 0) {
-      int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
-      float** planes = vorbis_analysis_buffer(&dsp_, chunk);
-      for (int c = 0; c < channels; ++c) {
-        float* plane = planes[c];
-        const int16_t* in = samples + c;
-        for (int i = 0; i < chunk; ++i) plane[i] = in[static_cast<size_t>(i) * channels] * (1.0f / 32768.0f);
+    try {
+      while (frames > 0) {
+        int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
+        Analyse(samples, chunk);
+        EncodeReadyBlocks();
+        samples += static_cast<size_t>(chunk) * settings_.channels;
+        frames -= chunk;
       }
-      vorbis_analysis_wrote(&dsp_, chunk);
-      EncodeReadyBlocks();
-      samples += static_cast<size_t>(chunk) * channels;
-      frames -= chunk;
+    } catch (...) {
+      Release();  // a failed file is given up; the following Finish has nothing left to do
+      throw;
     }
   }
 
@@ -112,6 +110,17 @@ class OggEncoder final : public EncoderBackend {
                : vorbis_encode_init_vbr(&info_, s.channels, s.sampleRate, VorbisQualityFor(s.quality));
     }
     if (rc != 0) throw EngineError("Cannot create " + path + ": the Vorbis encoder cannot encode " + Describe(s));
+  }
+
+  void Analyse(const int16_t* samples, int frames) {
+    const int channels = settings_.channels;
+    float** planes = vorbis_analysis_buffer(&dsp_, frames);
+    for (int c = 0; c < channels; ++c) {
+      float* plane = planes[c];
+      const int16_t* in = samples + c;
+      for (int i = 0; i < frames; ++i) plane[i] = in[static_cast<size_t>(i) * channels] * (1.0f / 32768.0f);
+    }
+    vorbis_analysis_wrote(&dsp_, frames);
   }
 
   void WriteHeaders() {

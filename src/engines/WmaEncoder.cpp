@@ -54,19 +54,17 @@ class WmaEncoder final : public EncoderBackend {
 
   void Write(const int16_t* samples, size_t frames) override {
     if (!headerWritten_) throw EngineError("Cannot write WMA: no output file is open");
-    const int channels = profile_.channels;
-    while (frames > 0) {
-      int take = static_cast<int>(std::min(frames, static_cast<size_t>(encoder_->frame_size - filled_)));
-      if (filled_ == 0) Check(av_frame_make_writable(frame_), "Cannot write ");
-      for (int c = 0; c < channels; ++c) {
-        float* plane = reinterpret_cast<float*>(frame_->data[c]) + filled_;
-        const int16_t* in = samples + c;
-        for (int i = 0; i < take; ++i) plane[i] = in[static_cast<size_t>(i) * channels] * (1.0f / 32768.0f);
+    try {
+      while (frames > 0) {
+        int take = static_cast<int>(std::min(frames, static_cast<size_t>(encoder_->frame_size - filled_)));
+        AddToPendingFrame(samples, take);
+        samples += static_cast<size_t>(take) * profile_.channels;
+        frames -= take;
+        if (filled_ == encoder_->frame_size) SendPendingFrame();
       }
-      filled_ += take;
-      samples += static_cast<size_t>(take) * channels;
-      frames -= take;
-      if (filled_ == encoder_->frame_size) SendPendingFrame();
+    } catch (...) {
+      Release();  // a failed file is given up; the following Finish has nothing left to do
+      throw;
     }
   }
 
@@ -128,6 +126,17 @@ class WmaEncoder final : public EncoderBackend {
     frame_->nb_samples = encoder_->frame_size;
     Check(av_channel_layout_copy(&frame_->ch_layout, &encoder_->ch_layout), "Cannot create ");
     Check(av_frame_get_buffer(frame_, 0), "Cannot create ");
+  }
+
+  void AddToPendingFrame(const int16_t* samples, int frames) {
+    const int channels = profile_.channels;
+    if (filled_ == 0) Check(av_frame_make_writable(frame_), "Cannot write ");
+    for (int c = 0; c < channels; ++c) {
+      float* plane = reinterpret_cast<float*>(frame_->data[c]) + filled_;
+      const int16_t* in = samples + c;
+      for (int i = 0; i < frames; ++i) plane[i] = in[static_cast<size_t>(i) * channels] * (1.0f / 32768.0f);
+    }
+    filled_ += frames;
   }
 
   void SendPendingFrame() {

@@ -43,6 +43,10 @@ struct CbrCase {
   int rate, kbps, channels, quality;
 };
 
+void PrintTo(const CbrCase& c, std::ostream* os) {
+  *os << c.rate << " Hz " << c.kbps << " kbit/s " << c.channels << " ch quality " << c.quality;
+}
+
 class Mp3CbrTest : public ::testing::TestWithParam<CbrCase> {};
 
 // One case per MPEG version, both channel counts, both ends of LAME's quality scale.
@@ -50,7 +54,12 @@ INSTANTIATE_TEST_SUITE_P(Versions, Mp3CbrTest,
                          ::testing::Values(CbrCase{44100, 128, 2, 2}, CbrCase{48000, 320, 2, 9},
                                            CbrCase{32000, 32, 1, 0}, CbrCase{22050, 64, 1, 5},
                                            CbrCase{24000, 24, 2, 9}, CbrCase{8000, 32, 1, 5},
-                                           CbrCase{11025, 64, 2, 2}));
+                                           CbrCase{11025, 64, 2, 2}),
+                         [](const auto& info) {
+                           const CbrCase& c = info.param;
+                           return std::to_string(c.rate) + "Hz_" + std::to_string(c.kbps) + "k_" +
+                                  std::to_string(c.channels) + "ch_q" + std::to_string(c.quality);
+                         });
 
 TEST_P(Mp3CbrTest, WritesWhatWasSetWithExactLength) {
   const CbrCase c = GetParam();
@@ -256,6 +265,15 @@ TEST(Mp3FormatSupported, EverySupportedPairOfTheSettingsListsEncodes) {
     }
   }
   EXPECT_EQ(supported, 3 * 14 + 3 * 13 + 3 * 8);  // 144 kbit/s is not in the settings list
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Mp3Encoder, FullDiskIsReported) {
+  auto encoder = MakeMp3Encoder(Mp3Settings{});
+  ExpectFullDiskReported(*encoder);
 }
 
 }  // namespace

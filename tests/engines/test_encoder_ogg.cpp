@@ -44,6 +44,8 @@ struct OggCase {
   const char* name;
 };
 
+void PrintTo(const OggCase& c, std::ostream* os) { *os << c.name; }
+
 class OggOutputTest : public ::testing::TestWithParam<OggCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -225,6 +227,15 @@ TEST(OggFormatSupported, WhatItAllowsEncodes) {
     }
   }
   EXPECT_GT(allowed, 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OggEncoder, FullDiskIsReported) {
+  auto encoder = MakeOggEncoder(OggSettings{});
+  ExpectFullDiskReported(*encoder);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engines/EncoderBackend.h"
+#include "engines/EngineError.h"
 #include "support/TestSupport.h"
 
 namespace encodertest {
@@ -91,5 +92,26 @@ inline void ExpectLeftTone(const std::string& path, int channels) {
 
 // Root ignores folder permissions, so a read-only folder tells nothing then.
 inline bool RunningAsRoot() { return geteuid() == 0; }
+
+}  // namespace encodertest
+
+namespace encodertest {
+
+// Encoding onto a full disk (/dev/full) fails with an EngineError naming the file, from
+// Write or at the latest from Finish; a second Finish is quiet.
+inline void ExpectFullDiskReported(EncoderBackend& encoder) {
+  PcmFormat format = encoder.InputFormat();
+  std::vector<int16_t> pcm = LeftSine(format.sampleRate, format.channels, 3.0);
+  std::string error;
+  try {
+    encoder.Open("/dev/full");
+    Feed(encoder, pcm);
+    encoder.Finish();
+  } catch (const EngineError& e) {
+    error = e.what();
+  }
+  EXPECT_EQ(error.rfind("Cannot write /dev/full: ", 0), 0u) << error;
+  EXPECT_NO_THROW(encoder.Finish());
+}
 
 }  // namespace encodertest

@@ -70,11 +70,14 @@ struct LengthCase {
   double seconds;
 };
 
+void PrintTo(const LengthCase& c, std::ostream* os) { *os << "profile " << c.profile << ", " << c.seconds << " s"; }
+
 class WmaLengthTest : public ::testing::TestWithParam<LengthCase> {};
 
 INSTANTIATE_TEST_SUITE_P(Profiles, WmaLengthTest,
                          ::testing::Values(LengthCase{10, 7.0}, LengthCase{1, 5.0}, LengthCase{16, 6.3},
-                                           LengthCase{35, 5.0}, LengthCase{38, 8.0}));
+                                           LengthCase{35, 5.0}, LengthCase{38, 8.0}),
+                         [](const auto& info) { return "Profile" + std::to_string(info.param.profile); });
 
 TEST_P(WmaLengthTest, LengthAndChannelsSurviveTheEncoder) {
   const LengthCase c = GetParam();
@@ -150,6 +153,15 @@ TEST(WmaEncoder, OneEncoderWritesSeveralFilesInTurn) {
   Encode(*encoder, dir.file("2.wma"), LeftSine(16000, 1, 3.0));
   EXPECT_NEAR(DecodedSeconds(dir.file("1.wma")), 1.0, 0.1);
   EXPECT_NEAR(DecodedSeconds(dir.file("2.wma")), 3.0, 0.1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WmaEncoder, FullDiskIsReported) {
+  auto encoder = MakeWmaEncoder(10);
+  ExpectFullDiskReported(*encoder);
 }
 
 }  // namespace
