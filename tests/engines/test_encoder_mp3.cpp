@@ -135,16 +135,6 @@ TEST(Mp3Encoder, VbrBitRateIsTheUpperBound) {
   }
 }
 
-TEST(Mp3Encoder, VbrQualityChangesSize) {
-  TempDir dir;
-  auto pcm = LeftSine(44100, 2, 5.0);
-  auto best = MakeMp3Encoder(Vbr(320, 0));
-  Encode(*best, dir.file("best.mp3"), pcm);
-  auto smallest = MakeMp3Encoder(Vbr(320, 9));
-  Encode(*smallest, dir.file("smallest.mp3"), pcm);
-  EXPECT_GT(ReadFileBytes(dir.file("best.mp3")).size(), ReadFileBytes(dir.file("smallest.mp3")).size());
-}
-
 TEST(Mp3Encoder, VbrBoundOutsideTheVersionRangeIsPulledIn) {
   TempDir dir;
   Mp3Settings settings = Vbr(320, 2);  // 320 is above MPEG-2's 160

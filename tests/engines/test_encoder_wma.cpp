@@ -146,15 +146,6 @@ TEST(WmaEncoder, EmptyTwiceFinishedAndDroppedFilesAreReadable) {
   EXPECT_NEAR(DecodedSeconds(dir.file("dropped.wma")), 2.0, 0.1);
 }
 
-TEST(WmaEncoder, OneEncoderWritesSeveralFilesInTurn) {
-  TempDir dir;
-  auto encoder = MakeWmaEncoder(30);  // 16 kHz mono
-  Encode(*encoder, dir.file("1.wma"), LeftSine(16000, 1, 1.0));
-  Encode(*encoder, dir.file("2.wma"), LeftSine(16000, 1, 3.0));
-  EXPECT_NEAR(DecodedSeconds(dir.file("1.wma")), 1.0, 0.1);
-  EXPECT_NEAR(DecodedSeconds(dir.file("2.wma")), 3.0, 0.1);
-}
-
 }  // namespace
 
 namespace {
