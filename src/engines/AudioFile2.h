@@ -13,8 +13,6 @@
 
 using ByteBlock = std::vector<uint8_t>;
 
-class AudioDecoder;  // FFmpeg-backed source reader (AudioDecoder.h)
-class PcmConverter;  // libswresample-backed rate/channel conversion (PcmConverter.h)
 
 class TAudioFile2 {
  public:
@@ -23,6 +21,9 @@ class TAudioFile2 {
   TAudioFile2(const TAudioFile2&) = delete;
   TAudioFile2& operator=(const TAudioFile2&) = delete;
 
+  // -1 selects the engine defaults: 16-bit blocks, sources downmixed to at most two channels,
+  // FFmpeg's own logging silenced. Accepted once per object; any other value or a second call
+  // throws.
   void SetOption(int option);
 
   bool IsOpen() const;
@@ -30,6 +31,8 @@ class TAudioFile2 {
   void Close();
 
   // --- reading ---
+  // mode 0: decode the whole source from its start; flags 1: hand out 16-bit PCM. Other
+  // values throw. Closes whatever the object had open first.
   void OpenForRead(const std::string& path, int mode = 0, int flags = 1);
   int64_t DurationMs() const;
   int SampleRate() const;
@@ -41,8 +44,10 @@ class TAudioFile2 {
   ByteBlock ReadBlock(int byteCount);
 
   // --- writing ---
+  // Settings persist across outputs until set again; they are checked when the output opens.
   void SetWavFormat(int sampleRate, int channels, int bitsPerSample);
   void SetMp3Encoder(const TAudioFile2LameEnc& encoder);
+  // Maximum before minimum, as the conversion run passes them; quality -1 is bit-rate mode.
   void SetOggFormat(int sampleRate, int channels, int bitRate, int maxBitRate, int minBitRate,
                     int16_t quality);
   void SetWmaProfile(int number);
@@ -50,6 +55,9 @@ class TAudioFile2 {
   bool IsOggFormatSupported(int sampleRate, int channels, int bitRate, int maxBitRate,
                             int minBitRate) const;
   void SetSourceFormat(int sampleRate, int channels);
+  // mode 0: create the file, replacing one of that name. The extension (".mp3", ".wav",
+  // ".ogg", ".wma", letter case included) picks the encoding. ".wav" without any
+  // SetWavFormat: the source's own rate and channels at 16 bits.
   void OpenForWrite(const std::string& path, int mode = 0);
   void WriteBlock(const ByteBlock& block);
 
