@@ -96,6 +96,33 @@ TEST(BadInput, RandomBytesNamedMp3EndCleanly) {
   }
 }
 
+// Damage anywhere in a valid file: bytes overwritten at random, in the headers or the audio.
+TEST(BadInput, CorruptedBytesAnywhere) {
+  TempDir dir;
+  const std::pair<const char*, const char*> kinds[] = {
+      {".mp3", "-c:a libmp3lame -b:a 64k"}, {".ogg", "-c:a libvorbis"},
+      {".wma", "-c:a wmav2 -b:a 64k"}, {".wav", "-c:a pcm_s16le"}};
+  std::mt19937 random(2024);
+  for (const auto& [extension, args] : kinds) {
+    const std::string whole = dir.file(std::string("whole") + extension);
+    ASSERT_TRUE(MakeTone(whole, 1.5, 22050, 2, args));
+    const auto bytes = ReadFileBytes(whole);
+    for (int variant = 0; variant < 25; ++variant) {
+      auto damaged = bytes;
+      // Early variants hit the first kilobyte, where the headers are.
+      const size_t span = variant < 12 ? std::min<size_t>(1024, bytes.size()) : bytes.size();
+      for (int hit = 0; hit < 1 + variant % 8; ++hit)
+        damaged[random() % span] = static_cast<uint8_t>(random());
+      const std::string path = dir.file("damaged" + std::to_string(variant) + extension);
+      WriteFileBytes(path, damaged);
+      ReadOutcome outcome = ReadToEnd(path);
+      if (outcome.failed) {
+        EXPECT_NE(outcome.message.find(path), std::string::npos) << outcome.message;
+      }
+    }
+  }
+}
+
 struct Truncation {
   const char* name;
   const char* extension;

@@ -15,7 +15,7 @@ namespace {
 struct SourceKind {
   const char* name;
   const char* extension;
-  const char* codecArgs;
+  std::string codecArgs;
   int sampleRate;
   int channels;
 };
@@ -62,6 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
         SourceKind{"wav_5_1_downmixed", ".wav", "-c:a pcm_s16le", 48000, 6},
         SourceKind{"mp3_cbr", ".mp3", "-c:a libmp3lame -b:a 128k", 44100, 2},
         SourceKind{"mp3_vbr", ".mp3", "-c:a libmp3lame -q:a 4", 44100, 2},
+        // A large ID3v2 tag ahead of the LAME info frame, which must still be found.
+        SourceKind{"mp3_behind_id3v2", ".mp3",
+                   "-c:a libmp3lame -b:a 96k -id3v2_version 3 -metadata title=Tone -metadata "
+                   "comment=" + std::string(20000, 'c'), 44100, 2},
         SourceKind{"mp3_mono_22k", ".mp3", "-c:a libmp3lame -b:a 64k", 22050, 1},
         SourceKind{"mp3_mpeg25_8k", ".mp3", "-c:a libmp3lame -b:a 16k", 8000, 1},
         SourceKind{"ogg_vorbis", ".ogg", "-c:a libvorbis -q:a 4", 44100, 2},
