@@ -1,7 +1,11 @@
 #include "engines/AudioFile2.h"
 
-#include <filesystem>
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include "engines/AudioReader.h"
 #include "engines/AudioWriter.h"
@@ -13,7 +17,10 @@ namespace {
 constexpr int kDefaultOptions = -1;
 constexpr int kReadWholeSource = 0;     // OpenForRead mode: decode from the start to the end
 constexpr int kReadAsPcm16 = 1;         // OpenForRead flags: blocks of 16-bit PCM
-constexpr int kWriteCreateOrReplace = 0;  // OpenForWrite mode
+// OpenForWrite modes. The runs pick a free name and use kWriteCreateNew, so an output that
+// appears between their check and the open is still never written over.
+constexpr int kWriteCreateNew = 0;
+constexpr int kWriteCreateOrReplace = 1;
 
 std::string ExtensionOf(const std::string& path) {
   return std::filesystem::path(path).extension().string();
@@ -30,6 +37,18 @@ void CheckOutputFolder(const std::string& path) {
   if (access(folder.c_str(), W_OK) != 0)
     throw EngineError("Cannot create " + path + ": the folder " + folder.string() +
                       " is not writable");
+}
+
+// Creates the output exclusively: an existing file of that name is an error, never replaced.
+// The encoder then opens the empty file we made.
+void ClaimNewFile(const std::string& path) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    int error = errno;
+    throw EngineError("Cannot create " + path + ": " +
+                      (error == EEXIST ? std::string("the file already exists") : std::strerror(error)));
+  }
+  close(fd);
 }
 
 }  // namespace
@@ -161,12 +180,22 @@ void TAudioFile2::SetSourceFormat(int sampleRate, int channels) {
 }
 
 void TAudioFile2::OpenForWrite(const std::string& path, int mode) {
-  if (mode != kWriteCreateOrReplace)
+  if (mode != kWriteCreateNew && mode != kWriteCreateOrReplace)
     throw EngineError("Cannot create " + path + ": unsupported write mode " + std::to_string(mode));
   Close();
   std::unique_ptr<EncoderBackend> backend = impl_->MakeBackend(path);
   CheckOutputFolder(path);
-  impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+  if (mode == kWriteCreateOrReplace) {
+    impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+    return;
+  }
+  ClaimNewFile(path);
+  try {
+    impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+  } catch (...) {
+    unlink(path.c_str());  // the empty file is ours; leave nothing behind
+    throw;
+  }
 }
 
 void TAudioFile2::WriteBlock(const ByteBlock& block) {

@@ -185,3 +185,29 @@ TEST(WriteRefusals, BadFormatsAndMisuse) {
 }
 
 }  // namespace
+
+TEST(WriteRefusals, NewOutputNeverReplacesAFileAndReplaceModeDoes) {
+  TempDir dir;
+  const std::string taken = dir.file("taken.wav");
+  WriteFileText(taken, "keep me");
+  TAudioFile2 writer;
+  writer.SetSourceFormat(44100, 2);
+  try {
+    writer.OpenForWrite(taken, 0);
+    ADD_FAILURE() << "an existing file was opened for writing";
+  } catch (const EngineError& e) {
+    EXPECT_NE(std::string(e.what()).find("already exists"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadFileBytes(taken), std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+
+  // A refused format after the name was claimed leaves no empty file behind.
+  writer.SetWavFormat(44100, 3, 16);
+  EXPECT_THROW(writer.OpenForWrite(dir.file("fresh.wav"), 0), EngineError);
+  EXPECT_FALSE(FileExists(dir.file("fresh.wav")));
+
+  writer.SetWavFormat(44100, 2, 16);
+  writer.OpenForWrite(taken, 1);
+  writer.WriteBlock(ByteBlock(4 * 441));
+  writer.Close();
+  EXPECT_TRUE(Probe(taken).ok);
+}

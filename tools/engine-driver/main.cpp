@@ -39,7 +39,7 @@ int64_t Convert(const DriverOptions& o) {
   const int channels = o.channels ? o.channels : reader.Channels();
   ConfigureWriter(writer, o, rate, channels);
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
-  writer.OpenForWrite(o.output, 0);
+  writer.OpenForWrite(o.output, 1);  // the user named the output: replace it
 
   const int blockBytes = reader.SampleRate() * reader.Channels();
   int64_t frames = 0;
