@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh build -DVELMORA_TESTS=OFF
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=OFF >/dev/null
+cmake --build build -j "$(nproc)" --target velmora-convert
 if [ -x build/src/app/velmora ]; then
   exec build/src/app/velmora "$@"
 fi

@@ -10,11 +10,11 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
 echo "== normal build"
-bash scripts/build.sh build
+bash scripts/build.sh build -DVELMORA_TESTS=ON -DVELMORA_SANITIZE=OFF
 (cd build && ctest --output-on-failure -j "$jobs")
 
 echo "== sanitizer build"
-bash scripts/build.sh build-asan -DVELMORA_SANITIZE=ON
+bash scripts/build.sh build-asan -DVELMORA_TESTS=ON -DVELMORA_SANITIZE=ON
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j "$jobs")
