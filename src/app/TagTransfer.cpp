@@ -44,6 +44,12 @@ uint16_t WmaTrackNumber(const std::string& track) {
   return static_cast<uint16_t>(value);
 }
 
+// A tag writer that only answers false would otherwise lose the tags without a word; the run
+// reports it like any other tag error.
+std::string CannotWriteTags(const std::string& path) {
+  return "Cannot write the tags of " + path;
+}
+
 void WriteMp3Tags(const std::string& path, const Timerec& r) {
   ID3StructV2& tag = current_id3_tag;
   tag.title = r.title;
@@ -65,7 +71,7 @@ void WriteWmaTags(const std::string& path, const Timerec& r) {
   SetWmaField(tag.comment, r.comment);
   SetWmaField(tag.genre, r.genre);
   tag.track = WmaTrackNumber(r.track);
-  WriteWMATag(path, tag);
+  if (!WriteWMATag(path, tag)) throw TagError(CannotWriteTags(path));
 }
 
 void WriteOggTags(const std::string& path, const Timerec& r) {
@@ -77,7 +83,7 @@ void WriteOggTags(const std::string& path, const Timerec& r) {
   tag.comment = r.comment;
   tag.genre = r.genre;
   tag.tracknumber = r.track;
-  WriteOGGTag(path, tag);
+  if (!WriteOGGTag(path, tag)) throw TagError(CannotWriteTags(path));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "CoreFixture.h"
 #include "app/RunSettings.h"
+#include "tagformats/WmaTag.h"
 
 using testsupport::DecodedSeconds;
 using testsupport::FileExists;
@@ -279,4 +280,17 @@ TEST_F(RunEdgeCases, TrackNumbersStayWithTheirOwnFile) {
     EXPECT_TRUE(second[key].empty() || second[key] == "0") << extension << ": " << second[key];
   }
   EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+}
+
+TEST_F(RunEdgeCases, TagsThatCannotBeWrittenAreReportedNotLost) {
+  std::string source = Tone("song.wav");
+  core->AddFiles({source});
+  // Without an attribute layer the WMA tag writer can only answer false.
+  WmaAudioInfoFactory factory = GetWmaAudioInfoFactory();
+  SetWmaAudioInfoFactory(nullptr);
+  core->ConvertFiles(kFormatWma);
+  SetWmaAudioInfoFactory(factory);
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(host.errors[0], "Cannot write the tags of " + Out("song.wma"));
+  EXPECT_FALSE(core->running);
 }
