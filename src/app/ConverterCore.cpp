@@ -22,6 +22,8 @@ constexpr const char* kClearQuestion =
     "Are you sure to remove all the files from filelist?\rNot delete from your computer.";
 
 uint64_t ReadableFileSize(const std::string& path) {
+  // Opening a FIFO or a device would wait for a writer, or read forever.
+  if (!fs::is_regular_file(path)) throw std::runtime_error(path + " is not a regular file");
   std::ifstream file(path, std::ios::binary);
   if (!file) throw std::runtime_error("cannot open " + path);
   return fs::file_size(path);  // throws on a folder or a vanished file

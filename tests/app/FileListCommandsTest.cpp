@@ -1,6 +1,8 @@
 // Adding, deleting and clearing rows, with the tag table kept beside them.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "CoreFixture.h"
 
 using testsupport::RunPython;
@@ -45,12 +47,15 @@ TEST_F(FileListCommands, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTag
   std::string bogus = work.file("bogus.mp3");
   WriteFileText(bogus, "this is not audio at all");
   std::string missing = work.file("missing.ogg");
+  std::string fifo = work.file("pipe.wav");  // would block a plain open for ever
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
-  core->AddFiles({first, bogus, missing, third});
+  core->AddFiles({first, bogus, missing, fifo, work.path(), third});
 
   ASSERT_EQ(core->rows.size(), 2u);
   EXPECT_EQ(host.information,
-            (std::vector<std::string>{bogus + "is not supported.", missing + "is not supported."}));
+            (std::vector<std::string>{bogus + "is not supported.", missing + "is not supported.",
+                                      fifo + "is not supported.", work.path() + "is not supported."}));
   ASSERT_EQ(core->tag_table.size(), 2u);
   EXPECT_EQ(core->tag_table.ReadRowRecord(0).title, "First");
   EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "Third");
