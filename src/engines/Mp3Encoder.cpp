@@ -8,8 +8,9 @@
 //   so quiet passages can shrink as far as VBR lets them while no frame exceeds the user's
 //   choice. An upper bound outside the version's range is pulled to its nearest end.
 // - Every file starts with a LAME/Xing info frame, rewritten on Finish with the real frame
-//   count, encoder delay and padding, so players and FFmpeg know the exact length. At 8 and
-//   16 kbit/s CBR a frame is too small to hold it and LAME leaves it out.
+//   count, encoder delay and padding, so players and FFmpeg know the exact length. Where a
+//   constant-rate frame is too small to hold it (low rates), LAME would leave it out; we then
+//   reserve a frame of our own, at the lowest bit rate that fits, in front of the audio.
 #include <lame/lame.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "engines/EncoderBackend.h"
 #include "engines/EncoderOutputFile.h"
 #include "engines/EngineError.h"
+#include "engines/Mp3InfoFrame.h"
 
 namespace {
 
@@ -80,6 +82,7 @@ class Mp3Encoder final : public EncoderBackend {
     mp3Buffer_.resize(kChunkFrames + kChunkFrames / 4 + 7200);
     try {
       file_.Create(path);
+      ReserveOwnInfoFrame();
     } catch (...) {
       Release();
       throw;
@@ -93,7 +96,7 @@ class Mp3Encoder final : public EncoderBackend {
         int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
         int bytes = EncodeChunk(samples, chunk);
         if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
-        file_.Append(mp3Buffer_.data(), static_cast<size_t>(bytes));
+        AppendAudio(static_cast<size_t>(bytes));
         samples += static_cast<size_t>(chunk) * settings_.channels;
         frames -= chunk;
       }
@@ -134,7 +137,7 @@ class Mp3Encoder final : public EncoderBackend {
     lame_set_num_channels(lame_, settings_.channels);
     if (settings_.channels == 1) lame_set_mode(lame_, MONO);
     lame_set_quality(lame_, ClampToRange(settings_.quality, 0, 9));
-    lame_set_bWriteVbrTag(lame_, 1);
+    lame_set_bWriteVbrTag(lame_, NeedsOwnInfoFrame() ? 0 : 1);
     lame_set_write_id3tag_automatic(lame_, 0);
     if (settings_.vbrMethod == -1) {
       lame_set_VBR(lame_, vbr_off);
@@ -160,10 +163,64 @@ class Mp3Encoder final : public EncoderBackend {
     if (!lame_) return;
     int bytes = lame_encode_flush(lame_, mp3Buffer_.data(), static_cast<int>(mp3Buffer_.size()));
     if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
-    file_.Append(mp3Buffer_.data(), static_cast<size_t>(bytes));
+    AppendAudio(static_cast<size_t>(bytes));
+    if (ownInfoFrame_.Valid()) {
+      std::vector<uint8_t> frame = ownInfoFrame_.Build(InfoFields());
+      file_.OverwriteAt(0, frame.data(), frame.size());
+      return;
+    }
     // The info frame takes the place of the placeholder frame LAME emitted first.
     size_t tagSize = lame_get_lametag_frame(lame_, mp3Buffer_.data(), mp3Buffer_.size());
     if (tagSize > 0 && tagSize <= mp3Buffer_.size()) file_.OverwriteAt(0, mp3Buffer_.data(), tagSize);
+  }
+
+  // Side information, and with it the tag's size, depends only on mono versus not mono.
+  bool NeedsOwnInfoFrame() const {
+    if (settings_.vbrMethod != -1) return false;
+    return !Mp3InfoFrame::FitsInFrameOf(settings_.sampleRate, settings_.channels == 1 ? 3 : 1, settings_.bitRate);
+  }
+
+  // Header mode field of the stream: 0 stereo, 1 joint stereo, 2 dual channel, 3 mono.
+  int ChannelMode() const {
+    switch (lame_get_mode(lame_)) {
+      case STEREO: return 0;
+      case DUAL_CHANNEL: return 2;
+      case MONO: return 3;
+      default: return 1;
+    }
+  }
+
+  // At constant rates too low for LAME's info frame, a frame of ours stands before the audio:
+  // written now with empty counts, so that Finish only fills it in.
+  void ReserveOwnInfoFrame() {
+    ownInfoFrame_ = Mp3InfoFrame(0, 0);
+    audioBytes_ = 0;
+    musicCrc_ = 0;
+    if (!NeedsOwnInfoFrame()) return;
+    ownInfoFrame_ = Mp3InfoFrame(settings_.sampleRate, ChannelMode());
+    std::vector<uint8_t> placeholder = ownInfoFrame_.Build(Mp3InfoFields{});
+    file_.Append(placeholder.data(), placeholder.size());
+  }
+
+  void AppendAudio(size_t bytes) {
+    file_.Append(mp3Buffer_.data(), bytes);
+    audioBytes_ += bytes;
+    if (ownInfoFrame_.Valid()) musicCrc_ = Mp3TagCrc16(mp3Buffer_.data(), bytes, musicCrc_);
+  }
+
+  Mp3InfoFields InfoFields() const {
+    Mp3InfoFields f;
+    f.encoderVersion = get_lame_short_version();
+    f.audioFrames = static_cast<uint32_t>(lame_get_frameNum(lame_));
+    f.streamBytes = static_cast<uint32_t>(audioBytes_ + ownInfoFrame_.Size());
+    f.encoderDelay = lame_get_encoder_delay(lame_);
+    f.encoderPadding = lame_get_encoder_padding(lame_);
+    f.bitRateKbps = settings_.bitRate;
+    f.lowpassHz = lame_get_lowpassfreq(lame_);
+    f.quality = 100 - 10 * lame_get_VBR_q(lame_) - lame_get_quality(lame_);
+    f.athType = lame_get_ATHtype(lame_);
+    f.musicCrc = musicCrc_;
+    return f;
   }
 
   // Frees the encoder; closes the file without reporting, for error paths.
@@ -182,6 +239,9 @@ class Mp3Encoder final : public EncoderBackend {
   lame_global_flags* lame_ = nullptr;
   EncoderOutputFile file_;
   std::vector<unsigned char> mp3Buffer_;
+  Mp3InfoFrame ownInfoFrame_{0, 0};  // valid only while a file of ours needs it
+  uint64_t audioBytes_ = 0;
+  uint16_t musicCrc_ = 0;
 };
 
 }  // namespace

@@ -2,7 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <sstream>
+
+#include "engines/AudioFile2.h"
 #include "engines/EncoderBackend.h"
+#include "engines/LengthCorrection.h"
+#include "engines/Mp3InfoFrame.h"
 #include "engines/EngineError.h"
 #include "test_encoder_support.h"
 
@@ -100,19 +106,94 @@ TEST(Mp3Encoder, CbrFileStartsWithInfoFrame) {
   EXPECT_NE(head.find("LAME"), std::string::npos);
 }
 
-TEST(Mp3Encoder, LowestRatesHaveNoRoomForTheInfoFrame) {
-  // At 8 and 16 kbit/s a constant-rate frame is too small for the info frame (the lame
-  // program writes none either), so the encoder's delay and padding stay in the stream.
+// Decoded sample frames, exact, from ffmpeg's count of what it decoded.
+int64_t DecodedFrames(const std::string& path) {
+  CommandResult r = Run("ffprobe -v error -count_packets -show_entries stream=nb_read_frames "
+                        "-of csv=p=0 " + ShellQuote(path) + " >/dev/null; ffmpeg -nostdin -v error -i " +
+                        ShellQuote(path) + " -f s16le -ac 1 - | wc -c");
+  std::istringstream lines(r.output);
+  std::string line, last;
+  while (std::getline(lines, line))
+    if (!line.empty()) last = line;
+  return std::atoll(last.c_str()) / 2;
+}
+
+class Mp3LengthTest : public ::testing::TestWithParam<Mp3Settings> {};
+
+// Low constant rates, whose frames are too small for LAME's info frame, and rates where
+// LAME writes its own, constant and variable.
+INSTANTIATE_TEST_SUITE_P(Rates, Mp3LengthTest,
+                         ::testing::Values(Cbr(8000, 8, 1), Cbr(11025, 16, 1), Cbr(22050, 32, 1),
+                                           Cbr(44100, 32, 2), Cbr(44100, 48, 2), Cbr(24000, 8, 2),
+                                           Cbr(48000, 56, 1), Cbr(44100, 64, 2), Cbr(44100, 128, 2),
+                                           Vbr(320, 4)),
+                         [](const auto& info) {
+                           const Mp3Settings& s = info.param;
+                           return std::to_string(s.sampleRate) + "Hz_" + std::to_string(s.channels) + "ch_" +
+                                  (s.vbrMethod == -1 ? std::to_string(s.bitRate) + "k" : std::string("vbr"));
+                         });
+
+TEST_P(Mp3LengthTest, DecodersGetExactlyTheSamplesFed) {
+  const Mp3Settings settings = GetParam();
   TempDir dir;
-  for (CbrCase c : {CbrCase{8000, 8, 1, 5}, CbrCase{24000, 16, 2, 5}}) {
-    const std::string path = dir.file(std::to_string(c.rate) + ".mp3");
-    auto encoder = MakeMp3Encoder(Cbr(c.rate, c.kbps, c.channels));
-    Encode(*encoder, path, LeftSine(c.rate, c.channels, 4.0));
-    double extra = DecodedSeconds(path) - 4.0;
-    EXPECT_GE(extra, 0.0) << path;
-    EXPECT_LE(extra, 1800.0 / c.rate) << path;  // delay + padding < 1800 samples
-    ExpectCleanMp3(path);
+  const std::string path = dir.file("out.mp3");
+  const int64_t frames = settings.sampleRate * 3 + 77;  // not a whole number of MP3 frames
+  auto pcm = LeftSine(settings.sampleRate, settings.channels, static_cast<double>(frames) / settings.sampleRate);
+  auto encoder = MakeMp3Encoder(settings);
+  Encode(*encoder, path, pcm);
+
+  EXPECT_EQ(DecodedFrames(path), frames);
+  // FFmpeg's container length is the whole frames the info frame counts, before it drops the
+  // delay and padding that the same frame records.
+  ProbeInfo info = Probe(path);
+  const double padding = static_cast<double>(Mp3InfoTagPadding(path)) / settings.sampleRate;
+  EXPECT_NEAR(info.duration - padding, static_cast<double>(frames) / settings.sampleRate, 0.001);
+  if (settings.vbrMethod == -1) {
+    EXPECT_EQ(info.bitRate, settings.bitRate * 1000L);
   }
+  ExpectCleanMp3(path);
+
+  TAudioFile2 reader;
+  reader.OpenForRead(path, 0, 1);
+  EXPECT_EQ(reader.Length(), frames);
+  EXPECT_NEAR(reader.DurationMs(), frames * 1000.0 / settings.sampleRate, 1);
+}
+
+TEST(Mp3Encoder, OwnInfoFrameCarriesCountsDelayAndChecksums) {
+  TempDir dir;
+  const std::string path = dir.file("a.mp3");
+  auto encoder = MakeMp3Encoder(Cbr(8000, 8, 1));
+  Encode(*encoder, path, LeftSine(8000, 1, 2.0));
+  auto bytes = ReadFileBytes(path);
+  ASSERT_GT(bytes.size(), 300u);
+  // MPEG-2.5 mono at 24 kbit/s, the lowest rate whose 216-byte frame holds the tag.
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xE3);
+  EXPECT_EQ(bytes[2] >> 4, 3);
+  EXPECT_EQ(bytes[3] >> 6, 3);
+  const size_t frameBytes = 216, xing = 4 + 9, lame = xing + 120;
+  EXPECT_EQ(std::string(bytes.begin() + xing, bytes.begin() + xing + 4), "Info");
+  EXPECT_EQ(std::string(bytes.begin() + lame, bytes.begin() + lame + 4), "LAME");
+  auto be32 = [&](size_t at) {
+    return static_cast<uint32_t>(bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3]);
+  };
+  EXPECT_EQ(be32(xing + 12), bytes.size());
+  EXPECT_EQ(be32(lame + 28), bytes.size());
+  // The audio that follows is all 72-byte frames of 576 samples each.
+  EXPECT_EQ((bytes.size() - frameBytes) % 72, 0u);
+  EXPECT_EQ(be32(xing + 8), (bytes.size() - frameBytes) / 72);
+  const uint32_t delayAndPadding = be32(lame + 20) & 0xFFFFFF;
+  EXPECT_EQ(delayAndPadding >> 12, 576u);
+  EXPECT_EQ(be32(xing + 8) * 576 - (delayAndPadding >> 12) - (delayAndPadding & 0xFFF), 16000u);
+  EXPECT_EQ(Mp3InfoTagPadding(path), static_cast<int64_t>(be32(xing + 8) * 576 - 16000));
+  // Both CRC-16s as LAME defines them: the audio frames, and the frame up to the tag's own CRC.
+  EXPECT_EQ(bytes[lame + 32] << 8 | bytes[lame + 33], Mp3TagCrc16(bytes.data() + frameBytes, bytes.size() - frameBytes));
+  EXPECT_EQ(bytes[lame + 34] << 8 | bytes[lame + 35], Mp3TagCrc16(bytes.data(), lame + 34));
+}
+
+TEST(Mp3TagCrc16, MatchesTheReferenceCheckValue) {
+  const std::string text = "123456789";
+  EXPECT_EQ(Mp3TagCrc16(reinterpret_cast<const uint8_t*>(text.data()), text.size()), 0xBB3D);
 }
 
 TEST(Mp3Encoder, VbrBitRateIsTheUpperBound) {
@@ -252,6 +333,8 @@ TEST(Mp3FormatSupported, EverySupportedPairOfTheSettingsListsEncodes) {
       auto encoder = MakeMp3Encoder(Cbr(rate, k, 2));
       const std::string path = dir.file(std::to_string(rate) + "_" + std::to_string(k) + ".mp3");
       ASSERT_NO_THROW(Encode(*encoder, path, LeftSine(rate, 2, 0.3))) << path;
+      // Every file, however low its rate, tells decoders the delay and padding to drop.
+      EXPECT_GE(Mp3InfoTagPadding(path), 576) << path;
     }
   }
   EXPECT_EQ(supported, 3 * 14 + 3 * 13 + 3 * 8);  // 144 kbit/s is not in the settings list
