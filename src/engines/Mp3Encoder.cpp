@@ -174,7 +174,8 @@ class Mp3Encoder final : public EncoderBackend {
     if (tagSize > 0 && tagSize <= mp3Buffer_.size()) file_.OverwriteAt(0, mp3Buffer_.data(), tagSize);
   }
 
-  // Side information, and with it the tag's size, depends only on mono versus not mono.
+  // Decided before LAME settles the stereo mode: the room the tag needs depends only on
+  // whether the stream is mono.
   bool NeedsOwnInfoFrame() const {
     if (settings_.vbrMethod != -1) return false;
     return !Mp3InfoFrame::FitsInFrameOf(settings_.sampleRate, settings_.channels == 1 ? 3 : 1, settings_.bitRate);
@@ -193,7 +194,7 @@ class Mp3Encoder final : public EncoderBackend {
   // At constant rates too low for LAME's info frame, a frame of ours stands before the audio:
   // written now with empty counts, so that Finish only fills it in.
   void ReserveOwnInfoFrame() {
-    ownInfoFrame_ = Mp3InfoFrame(0, 0);
+    ownInfoFrame_ = Mp3InfoFrame();
     audioBytes_ = 0;
     musicCrc_ = 0;
     if (!NeedsOwnInfoFrame()) return;
@@ -239,7 +240,7 @@ class Mp3Encoder final : public EncoderBackend {
   lame_global_flags* lame_ = nullptr;
   EncoderOutputFile file_;
   std::vector<unsigned char> mp3Buffer_;
-  Mp3InfoFrame ownInfoFrame_{0, 0};  // valid only while a file of ours needs it
+  Mp3InfoFrame ownInfoFrame_;  // valid only while a file of ours needs it
   uint64_t audioBytes_ = 0;
   uint16_t musicCrc_ = 0;
 };

@@ -28,6 +28,8 @@ struct Mp3InfoFields {
 
 class Mp3InfoFrame {
  public:
+  Mp3InfoFrame() = default;  // none: Valid() is false
+
   // `channelMode` is the header's mode field: 0 stereo, 1 joint stereo, 2 dual, 3 mono.
   Mp3InfoFrame(int sampleRate, int channelMode);
 
@@ -40,8 +42,8 @@ class Mp3InfoFrame {
   std::vector<uint8_t> Build(const Mp3InfoFields& fields) const;
 
  private:
-  int sampleRate_;
-  int channelMode_;
+  int sampleRate_ = 0;
+  int channelMode_ = 0;
   int bitRateIndex_ = 0;
   size_t frameBytes_ = 0;
 };
