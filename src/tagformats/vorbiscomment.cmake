@@ -8,4 +8,4 @@ add_library(velmora_vorbiscomment STATIC
   ${CMAKE_CURRENT_LIST_DIR}/VorbisUtf8.cpp
   ${CMAKE_CURRENT_LIST_DIR}/vcedit.cpp)
 target_include_directories(velmora_vorbiscomment PUBLIC ${VELMORA_SRC_DIR})
-target_link_libraries(velmora_vorbiscomment PUBLIC PkgConfig::VORBIS)
+target_link_libraries(velmora_vorbiscomment PUBLIC PkgConfig::VORBIS velmora_textencoding)
