@@ -5,6 +5,7 @@
 #include <mutex>
 #include <sys/stat.h>
 
+#include "engines/AvErrorText.h"
 #include "engines/EngineError.h"
 #include "engines/LengthCorrection.h"
 #include "engines/WavHeaderCheck.h"
@@ -36,12 +37,6 @@ bool IsAcceptedCodec(AVCodecID id) {
     default:  // every PCM flavour a WAV can carry
       return id >= AV_CODEC_ID_PCM_S16LE && id < AV_CODEC_ID_ADPCM_IMA_QT;
   }
-}
-
-std::string AvErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
 }
 
 void SilenceFfmpegLog() {

@@ -1,21 +1,12 @@
 #include "engines/PcmConverter.h"
 
+#include "engines/AvErrorText.h"
 #include "engines/EngineError.h"
 
 extern "C" {
 #include <libavutil/error.h>
 #include <libswresample/swresample.h>
 }
-
-namespace {
-
-std::string AvErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
-
-}  // namespace
 
 AVChannelLayout DefaultLayout(int channels) {
   AVChannelLayout layout{};

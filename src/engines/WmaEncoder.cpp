@@ -14,17 +14,12 @@ extern "C" {
 #include <algorithm>
 #include <string>
 
+#include "engines/AvErrorText.h"
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
 #include "engines/WmaProfiles.h"
 
 namespace {
-
-std::string AvErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
 
 class WmaEncoder final : public EncoderBackend {
  public:
