@@ -6,7 +6,6 @@
 #include "tagformats/ID3v2Tag.h"
 #include "tagformats/OggTag.h"
 #include "tagformats/WmaTag.h"
-#include "tags/GenreNames.h"
 
 namespace {
 
@@ -31,9 +30,8 @@ Timerec FromOgg(const OGGTag& tag) {
 }
 
 Timerec FromId3(const ID3StructV2& tag) {
-  // An ID3 genre may be a reference such as "(17)"; the table keeps names.
-  return Timerec{tag.title,   tag.artist, tag.year, tag.album,
-                 tag.comment, GenreNameFromReference(tag.genre), tag.track};
+  // The ID3 reader has already turned genre references such as "(17)" into names.
+  return Timerec{tag.title, tag.artist, tag.year, tag.album, tag.comment, tag.genre, tag.track};
 }
 
 // "7" or "7/12" → 7; anything else, or out of range, → 0.
