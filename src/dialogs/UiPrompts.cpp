@@ -1,0 +1,34 @@
+#include "dialogs/UiPrompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+UiPrompts plainPrompts;
+UiPrompts* installed = nullptr;
+}  // namespace
+
+void UiPrompts::Information(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
+bool UiPrompts::YesNo(QWidget* parent, const QString& title, const QString& text) {
+  return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+void UiPrompts::Error(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, QStringLiteral("Error"), text, QMessageBox::Ok);
+}
+
+QStringList UiPrompts::OpenFiles(QWidget* parent, const QString& title, const QString& filter) {
+  return QFileDialog::getOpenFileNames(parent, title, QString(), filter);
+}
+
+UiPrompts& UiPrompts::Current() { return installed ? *installed : plainPrompts; }
+
+UiPrompts* UiPrompts::Install(UiPrompts* prompts) {
+  UiPrompts* previous = installed;
+  installed = prompts;
+  return previous;
+}
