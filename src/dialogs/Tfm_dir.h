@@ -6,6 +6,9 @@
 #include <string>
 
 class ISkinEngine;
+class QFileSystemModel;
+class QPushButton;
+class QTreeView;
 class TIniFile;
 
 // The folder confirmed at the last "Ok"; emptied by "Cancel". The opener reads it after the
@@ -18,10 +21,22 @@ class Tfm_dir : public QDialog {
   explicit Tfm_dir(ISkinEngine& skin, QWidget* parent = nullptr);
   void SetSettingsFile(TIniFile* settings) { settings_file_ = settings; }
 
+  void btn_okClick();
+  void btn_cancelClick();
+  // The folder selected in the tree; empty with none.
+  std::string SelectedFolder() const;
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  void RevealHomeFolder();
+
   ISkinEngine& skin_;
   TIniFile* settings_file_ = nullptr;
+  QFileSystemModel* folders_ = nullptr;
+  QTreeView* ShellTreeView1 = nullptr;
+  QPushButton* btn_ok = nullptr;
+  QPushButton* btn_cancel = nullptr;
+  bool shownBefore_ = false;
 };

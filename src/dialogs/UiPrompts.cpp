@@ -6,19 +6,22 @@
 namespace {
 UiPrompts plainPrompts;
 UiPrompts* installed = nullptr;
+
+// The program's notices break their lines with CR alone; Qt's boxes break only at LF.
+QString Shown(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
 }  // namespace
 
 void UiPrompts::Information(QWidget* parent, const QString& title, const QString& text) {
-  QMessageBox::information(parent, title, text, QMessageBox::Ok);
+  QMessageBox::information(parent, title, Shown(text), QMessageBox::Ok);
 }
 
 bool UiPrompts::YesNo(QWidget* parent, const QString& title, const QString& text) {
-  return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(parent, title, Shown(text), QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
 }
 
 void UiPrompts::Error(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QStringLiteral("Error"), text, QMessageBox::Ok);
+  QMessageBox::critical(parent, QStringLiteral("Error"), Shown(text), QMessageBox::Ok);
 }
 
 QStringList UiPrompts::OpenFiles(QWidget* parent, const QString& title, const QString& filter) {

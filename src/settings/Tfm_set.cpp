@@ -1,14 +1,266 @@
 #include "settings/Tfm_set.h"
 
-#include "engines/skin/SkinEngine.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "dialogs/DialogWindow.h"
+#include "dialogs/UiPrompts.h"
+#include "engines/AudioFile2.h"
+#include "settings/DigitEdit.h"
+#include "settings/IniFile.h"
+#include "settings/LookupTables.h"
+#include "settings/UpDown.h"
+
+namespace {
+
+constexpr int kOuterWidth = 418;
+constexpr int kOuterHeight = 398;
+constexpr int kOggQualityCap = 1000;
+
+const char* const kOggRefused =
+    "This OGG format is not supported. \rYou have set too high frequency and too low bitrate or "
+    "otherwise. \rPlease adjust the frequency or bitrate.";
+const char* const kMp3Refused =
+    "This MP3 format is not supported. \rYou have set too high frequency and too low bitrate or "
+    "otherwise. \rPlease adjust the frequency or bitrate.";
+
+// A stored index outside the list (a hand-edited file) falls back to the dialog's default for
+// that key, so the checks and OK always work with a valid entry.
+void SelectStored(QComboBox* list, int stored, int dialogDefault) {
+  list->setCurrentIndex(stored >= 0 && stored < list->count() ? stored : dialogDefault);
+}
+
+int SampleRateAt(const QComboBox* list) { return kSampleRates[list->currentIndex()]; }
+int BitRateAt(const QComboBox* list) { return kBitRates[list->currentIndex()]; }
+int ChannelsAt(const QComboBox* list) { return list->currentIndex() + 1; }
+
+// Whole number in the usual decimal notation, as typed or pasted; nothing else.
+bool ParseWholeNumber(const QString& text, int* value) {
+  if (text.isEmpty() || text.trimmed() != text) return false;
+  bool ok = false;
+  *value = text.toInt(&ok, 10);
+  return ok;
+}
+
+}  // namespace
 
 Tfm_set::Tfm_set(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin_(skin) {
   setObjectName("fm_set");
   setWindowTitle("Settings");
+  UseCloseBoxOnly(this);
+  c_ = BuildSettingsPages(this);
+  resize(kOuterWidth, kOuterHeight);
+
+  connect(c_.btn_ok, &QPushButton::clicked, this, &Tfm_set::btn_okClick);
+  connect(c_.btn_default, &QPushButton::clicked, this, &Tfm_set::btn_defaultClick);
+  connect(c_.btn_cancel, &QPushButton::clicked, this, &Tfm_set::btn_cancelClick);
+  for (QRadioButton* mode : {c_.rb_cdquality, c_.rb_bestsuited, c_.rb_custom})
+    connect(mode, &QRadioButton::toggled, this, [this](bool on) { if (on) WavModeClick(); });
+  connect(c_.cb_vbr, &QCheckBox::toggled, this, &Tfm_set::cb_vbrClick);
+  connect(c_.cb_ogg_quality, &QCheckBox::toggled, this, &Tfm_set::cb_ogg_qualityClick);
+  connect(c_.edt_ogg_quality, &QLineEdit::textChanged, this, &Tfm_set::edt_ogg_qualityChange);
+  connect(c_.edt_ogg_quality, &DigitEdit::Exited, this, &Tfm_set::edt_ogg_qualityExit);
 }
+
+Tfm_set::~Tfm_set() = default;
 
 void Tfm_set::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  skin_.PrepareWindow(this);
-  skin_.ApplyWindowSkin(this, "windows");
+  FormShow();
+}
+
+void Tfm_set::FormShow() {
+  LoadWav();
+  LoadMp3();
+  SelectStored(c_.cb_wma, ReadInteger("wma", "format", 9), 9);
+  LoadOgg();
+  // Visit every tab once so each is laid out, then open on "WAV".
+  for (int tab = 0; tab < c_.pc->count(); ++tab) c_.pc->setCurrentIndex(tab);
+  c_.pc->setCurrentIndex(0);
+  if (!SkinDialog(skin_, this)) return;
+  SetOuterSize(this, kOuterWidth, kOuterHeight);
+  CentreOverOwner(this);
+}
+
+void Tfm_set::LoadWav() {
+  switch (ReadInteger("wav", "mode", 0)) {
+    case 0: c_.rb_cdquality->setChecked(true); break;
+    case 1: c_.rb_bestsuited->setChecked(true); break;
+    case 2: c_.rb_custom->setChecked(true); break;
+    default: break;  // an unknown mode keeps whatever was selected
+  }
+  SelectStored(c_.cb_wav_bit, ReadInteger("wav", "bit", 1), 1);
+  SelectStored(c_.cb_wav_channel, ReadInteger("wav", "channel", 1), 1);
+  SelectStored(c_.cb_wav_frequency, ReadInteger("wav", "frequency", 8), 8);
+  WavModeClick();
+}
+
+void Tfm_set::LoadMp3() {
+  SelectStored(c_.cb_mp3_bitrate, ReadInteger("mp3", "bitrate", 11), 11);
+  SelectStored(c_.cb_mp3_channel, ReadInteger("mp3", "channel", 1), 1);
+  SelectStored(c_.cb_mp3_frequency, ReadInteger("mp3", "frequency", 8), 8);
+  c_.ud_mp3_quality->SetPosition(ReadInteger("mp3", "quality", 7));
+  c_.cb_vbr->setChecked(ReadBool("mp3", "enable vbr", false));
+  SelectStored(c_.cb_mp3_vbr, ReadInteger("mp3", "vbr bitrate", 11), 11);
+  c_.ud_mp3_vbr->SetPosition(ReadInteger("mp3", "vbr quality", 4));
+  cb_vbrClick();
+}
+
+void Tfm_set::LoadOgg() {
+  SelectStored(c_.cb_ogg_channel, ReadInteger("ogg", "channel", 1), 1);
+  SelectStored(c_.cb_ogg_fre, ReadInteger("ogg", "frequency", 8), 8);
+  SelectStored(c_.cb_ogg_bitrate, ReadInteger("ogg", "bitrate", 11), 11);
+  SelectStored(c_.cb_ogg_maxbit, ReadInteger("ogg", "max bitrate", 11), 11);
+  SelectStored(c_.cb_ogg_minbit, ReadInteger("ogg", "min bitrate", 11), 11);
+  c_.cb_ogg_quality->setChecked(ReadBool("ogg", "enable quality", true));
+  c_.ud_ogg_quality->SetPosition(ReadInteger("ogg", "quality", 300));
+  cb_ogg_qualityClick();
+}
+
+void Tfm_set::btn_okClick() {
+  if (!FormatsSupported()) return;
+  try {
+    StoreAll();
+  } catch (const SettingsError& error) {
+    // Keys written before the failing one stay written; the dialog stays open.
+    UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
+    return;
+  }
+  accept();
+}
+
+bool Tfm_set::FormatsSupported() {
+  const TAudioFile2& engine = Checker();
+  // The bounds go minimum first; the engine orders them itself, so either order checks what
+  // a run will encode.
+  if (!c_.cb_ogg_quality->isChecked() &&
+      !engine.IsOggFormatSupported(SampleRateAt(c_.cb_ogg_fre), ChannelsAt(c_.cb_ogg_channel),
+                                   BitRateAt(c_.cb_ogg_bitrate), BitRateAt(c_.cb_ogg_minbit),
+                                   BitRateAt(c_.cb_ogg_maxbit))) {
+    UiPrompts::Current().Information(this, QStringLiteral("Information"), QString::fromLatin1(kOggRefused));
+    return false;
+  }
+  if (!engine.IsMp3FormatSupported(SampleRateAt(c_.cb_mp3_frequency), BitRateAt(c_.cb_mp3_bitrate),
+                                   ChannelsAt(c_.cb_mp3_channel))) {
+    UiPrompts::Current().Information(this, QStringLiteral("Information"), QString::fromLatin1(kMp3Refused));
+    return false;
+  }
+  return true;
+}
+
+void Tfm_set::StoreAll() {
+  if (!settings_file_) return;
+  TIniFile& ini = *settings_file_;
+  if (c_.rb_cdquality->isChecked()) ini.WriteInteger("wav", "mode", 0);
+  else if (c_.rb_bestsuited->isChecked()) ini.WriteInteger("wav", "mode", 1);
+  else if (c_.rb_custom->isChecked()) ini.WriteInteger("wav", "mode", 2);
+  ini.WriteInteger("wav", "bit", c_.cb_wav_bit->currentIndex());
+  ini.WriteInteger("wav", "channel", c_.cb_wav_channel->currentIndex());
+  ini.WriteInteger("wav", "frequency", c_.cb_wav_frequency->currentIndex());
+
+  ini.WriteInteger("mp3", "bitrate", c_.cb_mp3_bitrate->currentIndex());
+  ini.WriteInteger("mp3", "channel", c_.cb_mp3_channel->currentIndex());
+  ini.WriteInteger("mp3", "frequency", c_.cb_mp3_frequency->currentIndex());
+  ini.WriteInteger("mp3", "quality", c_.ud_mp3_quality->Position());
+  ini.WriteBool("mp3", "enable vbr", c_.cb_vbr->isChecked());
+  ini.WriteInteger("mp3", "vbr bitrate", c_.cb_mp3_vbr->currentIndex());
+  ini.WriteInteger("mp3", "vbr quality", c_.ud_mp3_vbr->Position());
+
+  ini.WriteInteger("wma", "format", c_.cb_wma->currentIndex());
+
+  ini.WriteInteger("ogg", "channel", c_.cb_ogg_channel->currentIndex());
+  ini.WriteInteger("ogg", "frequency", c_.cb_ogg_fre->currentIndex());
+  ini.WriteInteger("ogg", "bitrate", c_.cb_ogg_bitrate->currentIndex());
+  ini.WriteInteger("ogg", "max bitrate", c_.cb_ogg_maxbit->currentIndex());
+  ini.WriteInteger("ogg", "min bitrate", c_.cb_ogg_minbit->currentIndex());
+  ini.WriteBool("ogg", "enable quality", c_.cb_ogg_quality->isChecked());
+  ini.WriteInteger("ogg", "quality", c_.ud_ogg_quality->Position());
+}
+
+void Tfm_set::btn_defaultClick() {
+  c_.rb_cdquality->setChecked(true);
+  c_.cb_wav_bit->setCurrentIndex(1);
+  c_.cb_wav_channel->setCurrentIndex(1);
+  c_.cb_wav_frequency->setCurrentIndex(8);
+  WavModeClick();
+
+  c_.cb_mp3_bitrate->setCurrentIndex(11);
+  c_.cb_mp3_channel->setCurrentIndex(1);
+  c_.cb_mp3_frequency->setCurrentIndex(8);
+  c_.ud_mp3_quality->SetPosition(9);
+  c_.cb_vbr->setChecked(false);
+  c_.cb_mp3_vbr->setCurrentIndex(11);
+  c_.ud_mp3_vbr->SetPosition(0);
+  cb_vbrClick();
+
+  c_.cb_wma->setCurrentIndex(9);
+
+  c_.cb_ogg_channel->setCurrentIndex(1);
+  c_.cb_ogg_fre->setCurrentIndex(8);
+  c_.cb_ogg_bitrate->setCurrentIndex(11);
+  c_.cb_ogg_maxbit->setCurrentIndex(11);
+  c_.cb_ogg_minbit->setCurrentIndex(11);
+  c_.cb_ogg_quality->setChecked(true);
+  c_.ud_ogg_quality->SetPosition(300);
+  cb_ogg_qualityClick();
+  c_.edt_ogg_quality->setText(QStringLiteral("300"));
+}
+
+void Tfm_set::btn_cancelClick() { reject(); }
+
+void Tfm_set::WavModeClick() {
+  const bool custom = c_.rb_custom->isChecked();
+  for (QComboBox* list : {c_.cb_wav_frequency, c_.cb_wav_bit, c_.cb_wav_channel}) list->setEnabled(custom);
+}
+
+void Tfm_set::cb_vbrClick() {
+  const bool vbr = c_.cb_vbr->isChecked();
+  c_.cb_mp3_vbr->setEnabled(vbr);
+  c_.ud_mp3_vbr->setEnabled(vbr);
+}
+
+void Tfm_set::cb_ogg_qualityClick() {
+  const bool byQuality = c_.cb_ogg_quality->isChecked();
+  c_.ud_ogg_quality->setEnabled(byQuality);
+  c_.edt_ogg_quality->setEnabled(byQuality);
+  c_.cb_ogg_minbit->setEnabled(!byQuality);
+  c_.cb_ogg_maxbit->setEnabled(!byQuality);
+}
+
+void Tfm_set::edt_ogg_qualityChange() {
+  const QString text = c_.edt_ogg_quality->text();
+  if (text.trimmed().isEmpty()) {
+    c_.ud_ogg_quality->SetPositionKeepingText(0);
+    return;
+  }
+  QString digits = text;
+  digits.remove(QLatin1Char(','));
+  int value = 0;
+  if (!ParseWholeNumber(digits, &value)) {
+    UiPrompts::Current().Error(this, QStringLiteral("'%1' is not a valid integer value").arg(digits));
+    return;
+  }
+  c_.ud_ogg_quality->SetPosition(value >= kOggQualityCap ? kOggQualityCap : value);
+}
+
+void Tfm_set::edt_ogg_qualityExit() {
+  if (c_.edt_ogg_quality->text().isEmpty()) c_.edt_ogg_quality->setText(QStringLiteral("0"));
+}
+
+int Tfm_set::ReadInteger(const char* section, const char* key, int defaultValue) const {
+  return settings_file_ ? settings_file_->ReadInteger(section, key, defaultValue) : defaultValue;
+}
+
+bool Tfm_set::ReadBool(const char* section, const char* key, bool defaultValue) const {
+  return settings_file_ ? settings_file_->ReadBool(section, key, defaultValue) : defaultValue;
+}
+
+const TAudioFile2& Tfm_set::Checker() {
+  if (checker_) return *checker_;
+  if (!ownChecker_) ownChecker_ = std::make_unique<TAudioFile2>();
+  return *ownChecker_;
 }

@@ -1,23 +1,56 @@
 // The settings dialog: per-format encoder settings, validated by the engine and stored in
-// kelvane.ini. Opened modally by the main window.
+// kelvane.ini. Opened modally by the main window; every showing reloads the stored values.
 #pragma once
 
 #include <QDialog>
+#include <memory>
+
+#include "settings/SettingsPages.h"
 
 class ISkinEngine;
+class TAudioFile2;
 class TIniFile;
 
 class Tfm_set : public QDialog {
   Q_OBJECT
  public:
   explicit Tfm_set(ISkinEngine& skin, QWidget* parent = nullptr);
-  // The main window's settings object, once it is open (nullptr before and after).
+  ~Tfm_set() override;
+  // The main window's settings object, once it is open (nullptr before and after: the
+  // dialog then shows its defaults and OK stores nothing).
   void SetSettingsFile(TIniFile* settings) { settings_file_ = settings; }
+  // The engine object OK asks whether the chosen MP3 and OGG formats can be encoded; the
+  // dialog uses one of its own until the main window attaches its reader.
+  void SetFormatChecker(const TAudioFile2* engine) { checker_ = engine; }
+
+  void btn_okClick();
+  void btn_defaultClick();
+  void btn_cancelClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  void FormShow();
+  void LoadWav();
+  void LoadMp3();
+  void LoadOgg();
+  bool FormatsSupported();
+  void StoreAll();
+
+  void WavModeClick();
+  void cb_vbrClick();
+  void cb_ogg_qualityClick();
+  void edt_ogg_qualityChange();
+  void edt_ogg_qualityExit();
+
+  int ReadInteger(const char* section, const char* key, int defaultValue) const;
+  bool ReadBool(const char* section, const char* key, bool defaultValue) const;
+  const TAudioFile2& Checker();
+
   ISkinEngine& skin_;
   TIniFile* settings_file_ = nullptr;
+  const TAudioFile2* checker_ = nullptr;
+  std::unique_ptr<TAudioFile2> ownChecker_;
+  SettingsControls c_;
 };

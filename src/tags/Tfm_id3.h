@@ -8,7 +8,13 @@
 #include <vector>
 
 class ISkinEngine;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 class TagTable;
+class TrackListView;
+struct Timerec;
 
 class Tfm_id3 : public QDialog {
   Q_OBJECT
@@ -19,12 +25,52 @@ class Tfm_id3 : public QDialog {
   void AttachTables(TagTable* tagTable, TagTable* tagWork,
                     std::function<std::vector<std::string>()> trackNames);
 
+  void btn_okClick();
+  void btn_cancelClick();
+
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Every way of closing ends here: the track list is emptied.
+  void done(int result) override;
 
  private:
+  // One editable field: its control's text read and written as record text.
+  struct Field {
+    std::string Timerec::*member;
+    std::function<QString()> text;
+    std::function<void(const QString&)> show;
+  };
+
+  void BuildControls();
+  void AddField(const QString& label, QWidget* control, std::string Timerec::*member,
+                std::function<QString()> text, std::function<void(const QString&)> show,
+                const char* allButtonName);
+  void FormShow();
+  void FillGenreChoices();
+  void FillTrackList();
+  void lv_id3Click(const QPoint& at);
+  void ShowSelectedRecord();
+  void ClearFields();
+  int SelectedRow() const;
+  void StoreField(const Field& field);
+  void AllClick(const Field& field);
+
   ISkinEngine& skin_;
   TagTable* tag_table_ = nullptr;
   TagTable* tag_work_ = nullptr;
   std::function<std::vector<std::string>()> trackNames_;
+
+  TrackListView* lv_id3 = nullptr;
+  QLineEdit* edt_tatal = nullptr;
+  QLineEdit* edt_art = nullptr;
+  QLineEdit* edt_alb = nullptr;
+  QLineEdit* edt_year = nullptr;
+  QComboBox* edt_genre = nullptr;
+  QPlainTextEdit* edt_com = nullptr;
+  QPushButton* btn_ok = nullptr;
+  QPushButton* btn_cancel = nullptr;
+  std::vector<Field> fields_;
+  std::vector<QWidget*> exitWatched_;
+  std::vector<QWidget*> tabChain_;  // the fields that store once more on losing focus
 };

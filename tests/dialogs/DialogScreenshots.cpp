@@ -1,0 +1,73 @@
+// Saves a picture of every dialog (each settings tab on its own) into the folder given as the
+// only argument, for looking at the layouts: xvfb-run ./velmora_dialog_screenshots <folder>
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QTimer>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+#include "DialogTestSupport.h"
+#include "dialogs/Tfm_about.h"
+#include "dialogs/Tfm_dir.h"
+#include "settings/Tfm_set.h"
+#include "tags/TagTable.h"
+#include "tags/Tfm_id3.h"
+
+namespace {
+
+void Save(QWidget* dialog, const QString& folder, const QString& name) {
+  // Lets the folder tree read and sort its folders first.
+  QEventLoop settle;
+  QTimer::singleShot(400, &settle, &QEventLoop::quit);
+  settle.exec();
+  dialog->grab().save(folder + "/" + name + ".png");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) return 2;
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  FakeSkin skin;
+  QWidget mainWindow;
+  mainWindow.setGeometry(200, 150, 485, 324);
+
+  Tfm_set settings(skin, &mainWindow);
+  settings.show();
+  auto* tabs = settings.findChild<QTabWidget*>("pc");
+  const char* tabNames[] = {"wav", "mp3", "wma", "ogg"};
+  for (int tab = 0; tab < tabs->count(); ++tab) {
+    tabs->setCurrentIndex(tab);
+    Save(&settings, folder, QString("settings-") + tabNames[tab]);
+  }
+  settings.hide();
+
+  TagTable table, work;
+  for (const char* title : {"Morning", "Заголовок", "Evening"}) {
+    table.AppendRow();
+    Timerec record;
+    record.title = title;
+    record.artist = "Some Artist";
+    record.year = "2004";
+    record.genre = "Contemporary C";
+    record.comment = "first line\r\nsecond line";
+    table.StoreRowTags(table.size() - 1, record);
+  }
+  Tfm_id3 editor(skin, &mainWindow);
+  editor.AttachTables(&table, &work, [] { return std::vector<std::string>{"morning.mp3", "zagolovok.ogg", "evening.wma"}; });
+  editor.show();
+  Save(&editor, folder, "tag-editor");
+  editor.hide();
+
+  Tfm_dir folders(skin, &mainWindow);
+  folders.show();
+  Save(&folders, folder, "output-folder");
+  folders.hide();
+
+  Tfm_about about(skin, &mainWindow);
+  about.ShowOver(&mainWindow);
+  Save(&about, folder, "about");
+  return 0;
+}
