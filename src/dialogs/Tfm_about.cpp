@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -102,7 +103,7 @@ void Tfm_about::ShowOver(QWidget* mainWindow) {
 
 void Tfm_about::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  SkinDialog(skin_, this);
+  if (!event->spontaneous()) SkinDialog(skin_, this);
 }
 
 void Tfm_about::btn_contactClick() {

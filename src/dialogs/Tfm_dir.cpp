@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -49,6 +50,7 @@ Tfm_dir::Tfm_dir(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin_(sk
   for (int column = 1; column < folders_->columnCount(); ++column) ShellTreeView1->hideColumn(column);
   ShellTreeView1->setHeaderHidden(true);
   ShellTreeView1->setIndentation(19);
+  ShellTreeView1->setRootIsDecorated(false);
   ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
   ShellTreeView1->setContextMenuPolicy(Qt::PreventContextMenu);
   ShellTreeView1->setSortingEnabled(true);
@@ -73,6 +75,7 @@ Tfm_dir::Tfm_dir(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin_(sk
 
 void Tfm_dir::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  if (event->spontaneous()) return;  // restored by the system, not opened
   if (!shownBefore_) RevealHomeFolder();
   shownBefore_ = true;
   if (!SkinDialog(skin_, this)) return;

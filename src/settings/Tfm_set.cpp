@@ -1,6 +1,7 @@
 #include "settings/Tfm_set.h"
 
 #include <QCheckBox>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,7 +71,8 @@ Tfm_set::~Tfm_set() = default;
 
 void Tfm_set::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  FormShow();
+  // A window restored by the system (un-minimised) keeps what the user has entered.
+  if (!event->spontaneous()) FormShow();
 }
 
 void Tfm_set::FormShow() {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -108,7 +109,7 @@ void Tfm_id3::BuildControls() {
   btn_ok->setObjectName("btn_ok");
   btn_cancel = new QPushButton("Cancel", this);
   btn_cancel->setObjectName("btn_cancel");
-  btn_ok->setAutoDefault(false);
+  btn_ok->setDefault(true);  // Enter in a one-line field confirms, as in the other dialogs
   btn_cancel->setAutoDefault(false);
   buttons->addStretch();
   buttons->addWidget(btn_ok);
@@ -154,7 +155,8 @@ void Tfm_id3::AddField(const QString& labelText, QWidget* control, std::string T
 
 void Tfm_id3::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  FormShow();
+  // A window restored by the system (un-minimised) keeps what the user has entered.
+  if (!event->spontaneous()) FormShow();
 }
 
 void Tfm_id3::FormShow() {

@@ -143,7 +143,7 @@ TEST_F(SettingsDialogTest, StoredWavModeOutsideItsRangeSelectsNoModeAndOkKeepsIt
 }
 
 TEST_F(SettingsDialogTest, StoredIndexesOutsideTheirListsFallBackToTheDialogDefaults) {
-  settings.SetContent("[mp3]\nbitrate=40\nquality=15\n[wma]\nformat=47\n[ogg]\nmin bitrate=-1\n[wav]\nmode=2\nfrequency=10\n");
+  settings.SetContent("[mp3]\nbitrate=40\nquality=15\nenable vbr=2\n[wma]\nformat=47\n[ogg]\nmin bitrate=-1\n[wav]\nmode=2\nfrequency=10\n");
   dialog.show();
   EXPECT_EQ(List("cb_mp3_bitrate")->currentIndex(), 11);
   EXPECT_EQ(List("cb_wma")->currentIndex(), 9);
@@ -151,6 +151,7 @@ TEST_F(SettingsDialogTest, StoredIndexesOutsideTheirListsFallBackToTheDialogDefa
   EXPECT_EQ(List("cb_wav_frequency")->currentIndex(), 8);
   EXPECT_TRUE(List("cb_wav_frequency")->isEnabled()) << "custom mode enables the WAV lists";
   EXPECT_EQ(Edit("edt_mp3_quality")->text(), "9") << "the up-down holds only 0..9";
+  EXPECT_TRUE(Check("cb_vbr")->isChecked()) << "any number but 0 ticks it";
   Press("btn_ok");
   EXPECT_EQ(Stored("mp3", "bitrate"), 11);
   EXPECT_EQ(Stored("wma", "format"), 9);
