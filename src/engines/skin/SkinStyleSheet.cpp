@@ -5,7 +5,7 @@
 
 namespace {
 
-// Style sheet property per skin key, for one selector.
+// Style sheet declaration per skin key, for one selector; %1 is the colour.
 using PropertyMap = std::vector<std::pair<const char*, const char*>>;
 
 class SheetWriter {
@@ -17,7 +17,9 @@ class SheetWriter {
     for (const auto& [key, property] : properties) {
       auto colour = colours.find(key);
       if (colour == colours.end()) continue;
-      body += QString("  %1: %2;\n").arg(property, QString::fromStdString(colour->second));
+      QString declaration(property);
+      if (declaration.contains("%1")) declaration = declaration.arg(QString::fromStdString(colour->second));
+      body += "  " + declaration + ";\n";
     }
     if (!body.isEmpty()) sheet_ += QString("%1 {\n%2}\n").arg(selector, body);
   }
@@ -34,10 +36,10 @@ class SheetWriter {
   QString sheet_;
 };
 
-const PropertyMap kBackgroundText = {{"background", "background-color"}, {"text", "color"}};
-const PropertyMap kBoxed = {{"background", "background-color"},
-                            {"text", "color"},
-                            {"border", "border-color"}};
+const PropertyMap kBackgroundText = {{"background", "background-color: %1"}, {"text", "color: %1"}};
+const PropertyMap kBoxed = {{"background", "background-color: %1"},
+                            {"text", "color: %1"},
+                            {"border", "border: 1px solid %1"}};
 
 ColourStyle WindowColours(const SkinDefinition& skin, const FormDefinition& form) {
   ColourStyle colours;
@@ -53,33 +55,33 @@ QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
                        const QString& windowSelector) {
   SheetWriter writer(skin);
   writer.Rule(windowSelector, WindowColours(skin, form), kBackgroundText);
-  writer.Rule("QWidget#Skin1", form.colours, {{"strip-background", "background-color"}});
-  writer.StyleRule("label", "QLabel, QCheckBox, QRadioButton, QGroupBox", {{"text", "color"}});
+  writer.Rule("QWidget#Skin1", form.colours, {{"strip-background", "background-color: %1"}});
+  writer.StyleRule("label", "QLabel, QCheckBox, QRadioButton, QGroupBox", {{"text", "color: %1"}});
   writer.StyleRule("edit", "QLineEdit, QSpinBox, QTextEdit, QPlainTextEdit", kBoxed);
-  writer.StyleRule("edit", "QLineEdit, QSpinBox", {{"border", "border: 1px solid"}});
   writer.StyleRule("combo", "QComboBox", kBoxed);
   writer.StyleRule("combo", "QComboBox QAbstractItemView",
-                   {{"background", "background-color"},
-                    {"text", "color"},
-                    {"selection", "selection-background-color"}});
+                   {{"background", "background-color: %1"},
+                    {"text", "color: %1"},
+                    {"selection", "selection-background-color: %1"}});
   writer.StyleRule("list", "QTableView, QTreeView, QListView",
-                   {{"background", "background-color"},
-                    {"text", "color"},
-                    {"grid", "gridline-color"},
-                    {"selection", "selection-background-color"},
-                    {"selection-text", "selection-color"}});
+                   {{"background", "background-color: %1"},
+                    {"text", "color: %1"},
+                    {"grid", "gridline-color: %1"},
+                    {"selection", "selection-background-color: %1"},
+                    {"selection-text", "selection-color: %1"}});
+  writer.StyleRule("list", "QHeaderView", {{"header", "background-color: %1"}});
   writer.StyleRule("list", "QHeaderView::section",
-                   {{"header", "background-color"}, {"header-text", "color"}, {"grid", "border: 1px solid"}});
+                   {{"header", "background-color: %1"}, {"header-text", "color: %1"}, {"grid", "border: 1px solid %1"}});
   writer.StyleRule("progress", "QProgressBar", kBoxed);
-  writer.StyleRule("progress", "QProgressBar", {{"border", "border: 1px solid"}});
-  writer.StyleRule("progress", "QProgressBar::chunk", {{"bar", "background-color"}});
+  // A styled progress bar no longer centres its text by itself.
+  writer.StyleRule("progress", "QProgressBar", {{"text", "text-align: center"}});
+  writer.StyleRule("progress", "QProgressBar::chunk", {{"bar", "background-color: %1"}});
   writer.StyleRule("button", "QPushButton, QToolButton", kBoxed);
-  writer.StyleRule("button", "QPushButton, QToolButton", {{"border", "border: 1px solid"}});
-  writer.StyleRule("button", "QPushButton:hover, QToolButton:hover", {{"hover", "background-color"}});
+  writer.StyleRule("button", "QPushButton:hover, QToolButton:hover", {{"hover", "background-color: %1"}});
   writer.StyleRule("button", "QPushButton:pressed, QToolButton:pressed",
-                   {{"pressed", "background-color"}});
+                   {{"pressed", "background-color: %1"}});
   writer.StyleRule("menu", "QMenuBar, QMenu", kBackgroundText);
   writer.StyleRule("menu", "QMenuBar::item:selected, QMenu::item:selected",
-                   {{"selection", "background-color"}, {"selection-text", "color"}});
+                   {{"selection", "background-color: %1"}, {"selection-text", "color: %1"}});
   return writer.Sheet();
 }
