@@ -7,6 +7,7 @@
 #include "app/DisplayFormat.h"
 #include "app/OutputFormatSetup.h"
 #include "app/OutputNaming.h"
+#include "app/RowStateRecorder.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
 #include "app/TagTransfer.h"
@@ -32,71 +33,71 @@ uint64_t ReadableFileSize(const std::string& path) {
 }  // namespace
 
 ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
-    : settings_file(settings), host(runHost) {
-  AudioFileRead.SetOption(-1);
-  AudioFilewrite.SetOption(-1);
-}
+    : settings_file_(settings), host_(runHost) {}
 
 void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
-  if (running) return;
+  if (running()) return;
   for (const std::string& path : paths) {
     try {
       AddOneFile(path);
     } catch (const std::exception&) {
-      host.ShowInformation(path + kNotSupportedSuffix);
+      host_.ShowInformation(path + kNotSupportedSuffix);
     }
   }
 }
 
 void ConverterCore::AddOneFile(const std::string& path) {
   std::string sizeText = SizeText(ReadableFileSize(path));
-  host.Pump();
-  if (AudioFileRead.IsOpen()) AudioFileRead.Close();
-  AudioFileRead.OpenForRead(path, 0, 1);
-  std::string timeText = TimeText(AudioFileRead.DurationMs());
-  AudioFileRead.Close();
+  host_.Pump();
+  TAudioFile2& reader = state_.AudioFileRead;
+  if (reader.IsOpen()) reader.Close();
+  reader.OpenForRead(path, 0, 1);
+  std::string timeText = TimeText(reader.DurationMs());
+  reader.Close();
 
-  size_t row = rows.Append(FileRow{FileNameOf(path), path, timeText, sizeText, kStateUnconverted});
-  tag_table.AppendRow();
-  host.RowAdded(row);
+  size_t row = rows_.Append(FileRow{FileNameOf(path), path, timeText, sizeText, kStateUnconverted});
+  tag_table_.AppendRow();
+  host_.RowAdded(row, rows_[row]);
   ReadRowTags(row, path);
 }
 
 void ConverterCore::ReadRowTags(size_t row, const std::string& path) {
   std::optional<Timerec> tags = ReadSourceTags(path);
-  if (tags) tag_table.StoreRowTags(row, *tags);
+  if (tags) tag_table_.StoreRowTags(row, *tags);
 }
 
 void ConverterCore::DeleteSelectedFiles() {
-  if (running) return;
-  const size_t count = rows.size();
+  if (running()) return;
+  const size_t count = rows_.size();
   size_t i = 0;
   for (size_t turn = 0; turn < count; ++turn) {
-    if (!rows.IsSelected(i)) {
+    if (!rows_.IsSelected(i)) {
       ++i;
       continue;
     }
-    tag_table.RemoveRowRecord(i);
-    rows.Remove(i);
-    host.RowRemoved(i);
+    host_.RowAboutToBeRemoved(i);
+    tag_table_.RemoveRowRecord(i);
+    rows_.Remove(i);
+    host_.RowRemoved(i);
   }
 }
 
 void ConverterCore::ClearFiles() {
-  if (running || rows.empty()) return;
-  if (!host.AskYesNo(kClearQuestion)) return;
-  rows.Clear();
-  tag_table.Clear();
-  host.RowsCleared();
+  if (running() || rows_.empty()) return;
+  if (!host_.AskYesNo(kClearQuestion)) return;
+  host_.RowsAboutToBeCleared();
+  rows_.Clear();
+  tag_table_.Clear();
+  host_.RowsCleared();
 }
 
 void ConverterCore::WriteOutputTags() {
-  WriteTagsToOutput(output_file_name, tag_table.ReadRowRecord(current_index));
+  WriteTagsToOutput(state_.output_file_name, tag_table_.ReadRowRecord(state_.current_index));
 }
 
 std::string ConverterCore::RunOutputFolder() const {
   if (!outputFolderOverride_.empty()) return WithTrailingSlash(outputFolderOverride_);
-  return ReadOutputFolder(settings_file);
+  return ReadOutputFolder(settings_file_);
 }
 
 bool ConverterCore::MakeOutputFolder(const std::string& folder) {
@@ -104,53 +105,60 @@ bool ConverterCore::MakeOutputFolder(const std::string& folder) {
   fs::create_directories(folder, error);
   if (fs::is_directory(folder)) return true;
   std::string reason = error ? error.message() : "it is not a folder";
-  host.ShowError("Cannot create the output folder " + folder + ": " + reason);
-  running = false;
+  host_.ShowError("Cannot create the output folder " + folder + ": " + reason);
+  state_.running = false;
   return false;
 }
 
 void ConverterCore::ConvertFiles(int formatIndex) {
   // The empty-list notice comes before the running check, so it shows during a run too.
-  if (rows.empty()) {
-    host.ShowInformation(kPleaseAddFile);
+  if (rows_.empty()) {
+    host_.ShowInformation(kPleaseAddFile);
     return;
   }
-  if (running) return;
-  running = true;
+  if (running()) return;
+  state_.running = true;
+  RunPlan plan;
+  plan.kind = RunKind::kConvert;
   try {
+    plan.format = ReadOutputFormatSettings(formatIndex, settings_file_);
     std::optional<std::string> refusal =
-        SetUpOutputFormat(formatIndex, settings_file, AudioFilewrite, AudioFile2LameEnc);
+        SetUpOutputFormat(plan.format, state_.AudioFilewrite, state_.AudioFile2LameEnc);
     if (refusal) {
-      host.ShowInformation(*refusal);
-      running = false;
+      host_.ShowInformation(*refusal);
+      state_.running = false;
       return;
     }
-    if (AudioFilewrite.IsOpen()) AudioFilewrite.Close();
-    host.SetProgress(0);
-    std::string folder = RunOutputFolder();
-    if (!MakeOutputFolder(folder)) return;
-    RunLoop(*this, RunKind::kConvert, folder, OutputExtension(formatIndex)).Run();
   } catch (const std::exception& error) {
-    host.ShowError(error.what());
-    running = false;
+    host_.ShowError(error.what());
+    state_.running = false;
+    return;
   }
+  StartRun(std::move(plan));
 }
 
 void ConverterCore::NormalizeFiles() {
-  if (running) return;
-  if (rows.empty()) {
-    host.ShowInformation(kPleaseAddFile);
+  if (running()) return;
+  if (rows_.empty()) {
+    host_.ShowInformation(kPleaseAddFile);
     return;
   }
-  running = true;
+  state_.running = true;
+  RunPlan plan;
+  plan.kind = RunKind::kNormalize;
+  StartRun(std::move(plan));
+}
+
+void ConverterCore::StartRun(RunPlan plan) {
   try {
-    if (AudioFilewrite.IsOpen()) AudioFilewrite.Close();
-    host.SetProgress(0);
-    std::string folder = RunOutputFolder();
-    if (!MakeOutputFolder(folder)) return;
-    RunLoop(*this, RunKind::kNormalize, folder, std::string()).Run();
+    if (state_.AudioFilewrite.IsOpen()) state_.AudioFilewrite.Close();
+    host_.SetProgress(0);
+    plan.folder = RunOutputFolder();
+    if (!MakeOutputFolder(plan.folder)) return;
+    RowStateRecorder recorder(rows_, host_);
+    RunLoop(state_, rows_, tag_table_, recorder, plan).Run();
   } catch (const std::exception& error) {
-    host.ShowError(error.what());
-    running = false;
+    host_.ShowError(error.what());
+    state_.running = false;
   }
 }

@@ -3,7 +3,6 @@
 #include "app/RunSettings.h"
 #include "engines/AudioFile2.h"
 #include "engines/AudioFile2LameEnc.h"
-#include "settings/IniFile.h"
 
 namespace {
 
@@ -28,24 +27,22 @@ void SetEncoderValues(const Mp3RunSettings& s, TAudioFile2LameEnc& encoder) {
   }
 }
 
-std::optional<std::string> SetUpMp3(const TIniFile& settings, TAudioFile2& writer,
+std::optional<std::string> SetUpMp3(const Mp3RunSettings& settings, TAudioFile2& writer,
                                     TAudioFile2LameEnc& encoder) {
-  SetEncoderValues(ReadMp3RunSettings(settings), encoder);
+  SetEncoderValues(settings, encoder);
   if (!writer.IsMp3FormatSupported(encoder.SampleRate(), encoder.BitRate(), encoder.Channels()))
     return std::string(kMp3Refusal);
   writer.SetMp3Encoder(encoder);
   return std::nullopt;
 }
 
-void SetUpWav(const TIniFile& settings, TAudioFile2& writer) {
-  WavRunSettings s = ReadWavRunSettings(settings);
+void SetUpWav(const WavRunSettings& s, TAudioFile2& writer) {
   if (s.mode == kWavCdQuality) writer.SetWavFormat(kCdRate, kCdChannels, kCdBits);
   else if (s.mode == kWavCustom) writer.SetWavFormat(s.sampleRate, s.channels, s.bitsPerSample);
   // Any other mode leaves the writer's format as it was.
 }
 
-std::optional<std::string> SetUpOgg(const TIniFile& settings, TAudioFile2& writer) {
-  OggRunSettings s = ReadOggRunSettings(settings);
+std::optional<std::string> SetUpOgg(const OggRunSettings& s, TAudioFile2& writer) {
   if (s.qualityMode) {
     writer.SetOggFormat(s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate,
                         static_cast<int16_t>(s.quality));
@@ -60,18 +57,18 @@ std::optional<std::string> SetUpOgg(const TIniFile& settings, TAudioFile2& write
 
 }  // namespace
 
-std::optional<std::string> SetUpOutputFormat(int formatIndex, const TIniFile& settings,
+std::optional<std::string> SetUpOutputFormat(const OutputFormatSettings& format,
                                              TAudioFile2& writer, TAudioFile2LameEnc& encoder) {
-  switch (ValidFormatIndex(formatIndex)) {
+  switch (format.formatIndex) {
     case kFormatWav:
-      SetUpWav(settings, writer);
+      SetUpWav(format.wav, writer);
       return std::nullopt;
     case kFormatWma:
-      writer.SetWmaProfile(ReadWmaProfileNumber(settings));
+      writer.SetWmaProfile(format.wmaProfileNumber);
       return std::nullopt;
     case kFormatOgg:
-      return SetUpOgg(settings, writer);
+      return SetUpOgg(format.ogg, writer);
     default:
-      return SetUpMp3(settings, writer, encoder);
+      return SetUpMp3(format.mp3, writer, encoder);
   }
 }

@@ -1,5 +1,5 @@
-// Configures the writer (and the MP3 encoder object) for a conversion run from the stored
-// settings of the chosen format.
+// Configures a writer (and its MP3 encoder object) for a conversion run from the settings the
+// run read at its start.
 #pragma once
 
 #include <optional>
@@ -7,12 +7,12 @@
 
 class TAudioFile2;
 class TAudioFile2LameEnc;
-class TIniFile;
+struct OutputFormatSettings;
 
 constexpr const char* kMp3Refusal = "This MP3 format is not supported.";
 constexpr const char* kOggRefusal = "This OGG format is not supported.";
 
 // The refusal text when the encoder cannot produce the stored combination; nothing when the
 // writer is set up. Only what the format's settings name is set; the rest keeps earlier values.
-std::optional<std::string> SetUpOutputFormat(int formatIndex, const TIniFile& settings,
+std::optional<std::string> SetUpOutputFormat(const OutputFormatSettings& format,
                                              TAudioFile2& writer, TAudioFile2LameEnc& encoder);

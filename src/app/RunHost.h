@@ -1,19 +1,25 @@
 // What the core needs from whoever shows it: the window, the command-line converter or a test.
-// The rows and their texts are the core's own data (ConverterCore::rows); the host is only
-// told what changed.
+// Each callback carries what the host shows, so a host never reads the core's state back.
+// Removals are announced before and after, as an item model needs both.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
+#include "app/FileList.h"
+
 class RunHost {
  public:
   virtual ~RunHost() = default;
 
-  virtual void RowAdded(size_t row) = 0;
+  virtual void RowAdded(size_t row, const FileRow& entry) = 0;
+  virtual void RowAboutToBeRemoved(size_t row) = 0;
   virtual void RowRemoved(size_t row) = 0;
+  virtual void RowsAboutToBeCleared() = 0;
   virtual void RowsCleared() = 0;
-  virtual void RowStateChanged(size_t row) = 0;
+  virtual void RowStateChanged(size_t row, const std::string& state) = 0;
+  // The run has created the output of that row (its final name, numbered or not).
+  virtual void OutputCreated(size_t /*row*/, const std::string& /*outputPath*/) {}
   virtual void SetProgress(int percent) = 0;  // 0..100, the current file
 
   virtual void ShowInformation(const std::string& text) = 0;  // notice with an OK button

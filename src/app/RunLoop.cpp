@@ -5,8 +5,12 @@
 #include <limits>
 #include <system_error>
 
-#include "app/ConverterCore.h"
+#include "app/FileList.h"
 #include "app/OutputNaming.h"
+#include "app/RunHost.h"
+#include "app/RunState.h"
+#include "app/TagTransfer.h"
+#include "tags/TagTable.h"
 
 namespace {
 
@@ -27,27 +31,32 @@ int ProgressPercent(int64_t framesDone, int64_t length) {
   return static_cast<int>(std::clamp<int64_t>(percent, 0, 100));
 }
 
-RunLoop::RunLoop(ConverterCore& core, RunKind kind, std::string folder, std::string extension)
-    : core_(core), kind_(kind), folder_(std::move(folder)), extension_(std::move(extension)) {}
+RunLoop::RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
+                 const RunPlan& plan)
+    : state_(state), rows_(rows), tags_(tags), host_(host), plan_(plan) {}
 
 void RunLoop::Run() {
-  const size_t count = core_.rows.size();
-  for (size_t position = 0; position < count && core_.running; ++position) {
-    core_.host.Pump();
+  const size_t count = rows_.size();
+  for (size_t position = 0; position < count && state_.running; ++position) {
+    host_.Pump();
     ProcessPosition(position);
   }
-  core_.host.SetProgress(0);
-  core_.running = false;
-  core_.host.OpenFolder(folder_);
+  EndRun();
+}
+
+void RunLoop::EndRun() {
+  host_.SetProgress(0);
+  state_.running = false;
+  host_.OpenFolder(plan_.folder);
 }
 
 void RunLoop::ProcessPosition(size_t position) {
-  if (position >= core_.rows.size()) return;
-  core_.current_index = position;
-  core_.host.SetProgress(0);
-  const std::string source = core_.rows[position].filePath;
+  if (position >= rows_.size()) return;
+  state_.current_index = position;
+  host_.SetProgress(0);
+  const std::string source = rows_[position].filePath;
   if (!PathExists(source)) {
-    core_.host.ShowInformation(source + " has been removed.");
+    host_.ShowInformation(source + " has been removed.");
     return;
   }
   std::optional<std::string> output = PickOutputName(source);
@@ -55,64 +64,65 @@ void RunLoop::ProcessPosition(size_t position) {
     ReportNoFreeName(source);
     return;
   }
-  core_.output_file_name = *output;
-  core_.rows.SetState(position, kStateConverting);
-  core_.host.RowStateChanged(position);
+  state_.output_file_name = *output;
+  host_.RowStateChanged(position, kStateConverting);
   if (!OpenFiles(source)) return;
   CopyBlocks();
   FinishFile(position);
 }
 
 std::optional<std::string> RunLoop::PickOutputName(const std::string& source) const {
-  if (kind_ == RunKind::kNormalize) return NormalizedOutputName(folder_, source, PathExists);
-  return ConvertedOutputName(folder_, source, extension_, PathExists);
+  if (plan_.kind == RunKind::kNormalize) return NormalizedOutputName(plan_.folder, source, PathExists);
+  return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
+                             PathExists);
 }
 
 void RunLoop::ReportNoFreeName(const std::string& source) {
-  core_.host.ShowInformation(source + " was skipped: its output name and the numbered names (1) to (" +
-                             std::to_string(kMaxNameNumber) + ") are all taken in " + folder_);
+  host_.ShowInformation(source + " was skipped: its output name and the numbered names (1) to (" +
+                             std::to_string(kMaxNameNumber) + ") are all taken in " + plan_.folder);
 }
 
 bool RunLoop::OpenFiles(const std::string& source) {
-  TAudioFile2& reader = core_.AudioFileRead;
-  TAudioFile2& writer = core_.AudioFilewrite;
+  TAudioFile2& reader = state_.AudioFileRead;
+  TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
   reader.OpenForRead(source, 0, 1);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
   // The name was free when picked; look again right before the writer creates the file, so an
   // output that appeared meanwhile is never written over.
-  if (PathExists(core_.output_file_name)) {
+  if (PathExists(state_.output_file_name)) {
     std::optional<std::string> output = PickOutputName(source);
     if (!output) {
       reader.Close();
       ReportNoFreeName(source);
       return false;
     }
-    core_.output_file_name = *output;
+    state_.output_file_name = *output;
   }
-  writer.OpenForWrite(core_.output_file_name, 0);
+  writer.OpenForWrite(state_.output_file_name, 0);
+  host_.OutputCreated(state_.current_index, state_.output_file_name);
   return true;
 }
 
 int RunLoop::InitialBlockSize() const {
-  const TAudioFile2& reader = core_.AudioFileRead;
+  const TAudioFile2& reader = state_.AudioFileRead;
   int size = reader.SampleRate() * reader.Channels();
-  return kind_ == RunKind::kNormalize ? size * kNormalizeBlockFactor : size;
+  return plan_.kind == RunKind::kNormalize ? size * kNormalizeBlockFactor : size;
 }
 
 void RunLoop::CopyBlocks() {
-  TAudioFile2& reader = core_.AudioFileRead;
-  TAudioFile2& writer = core_.AudioFilewrite;
+  TAudioFile2& reader = state_.AudioFileRead;
+  TAudioFile2& writer = state_.AudioFilewrite;
   const int frameSize = std::max(1, reader.FrameSize());
   int blockSize = InitialBlockSize();
   int64_t done = 0;
   int64_t bound = 0;
   do {
-    core_.host.Pump();
-    core_.host.Pump();
-    if (!core_.running) break;
-    if (kind_ == RunKind::kNormalize) {
+    host_.Pump();
+    host_.Pump();
+    if (!state_.running) break;
+    if (plan_.kind == RunKind::kNormalize) {
       // Near the end the block covers what is left of the source in one read.
       int64_t remaining = reader.Length() - done;
       if (remaining > 0 && remaining < static_cast<int64_t>(blockSize) * kNormalizeBlockFactor)
@@ -122,25 +132,24 @@ void RunLoop::CopyBlocks() {
     ByteBlock block = reader.ReadBlock(blockSize);
     bound = static_cast<int64_t>(block.size()) - 1;
     if (bound < 0) {
-      core_.host.SetProgress(100);
+      host_.SetProgress(100);
       break;
     }
     writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
-    if (kind_ == RunKind::kNormalize)
-      core_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels);
+    if (plan_.kind == RunKind::kNormalize)
+      state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels);
     writer.WriteBlock(block);
     done += bound / frameSize;
-    core_.host.SetProgress(ProgressPercent(done, reader.Length()));
+    host_.SetProgress(ProgressPercent(done, reader.Length()));
   } while (bound > 0);
 }
 
 void RunLoop::FinishFile(size_t position) {
-  core_.AudioFileRead.Close();
-  core_.AudioFilewrite.Close();
+  state_.AudioFileRead.Close();
+  state_.AudioFilewrite.Close();
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
-  if (kind_ == RunKind::kNormalize) core_.host.SetProgress(0);
-  core_.WriteOutputTags();
-  if (kind_ == RunKind::kConvert) core_.host.SetProgress(0);
-  core_.rows.SetState(position, kStateFinish);
-  core_.host.RowStateChanged(position);
+  if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
+  WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
+  if (plan_.kind == RunKind::kConvert) host_.SetProgress(0);
+  host_.RowStateChanged(position, kStateFinish);
 }

@@ -6,33 +6,41 @@
 #include <optional>
 #include <string>
 
-class ConverterCore;
+#include "app/RunPlan.h"
 
-enum class RunKind { kConvert, kNormalize };
+class FileList;
+class RunHost;
+class TagTable;
+struct RunState;
 
 class RunLoop {
  public:
-  // `folder` exists and ends in '/'; `extension` is the conversion's output extension.
-  RunLoop(ConverterCore& core, RunKind kind, std::string folder, std::string extension);
-  // Processes the files while `running` holds, then ends the run: progress 0, `running`
-  // cleared, the folder opened. Engine and tag errors pass to the caller.
+  // The list and the tag table are only read; row states go to the host. The writer of a
+  // conversion is already set up for the plan's format.
+  RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
+          const RunPlan& plan);
+  // Processes the files while `running` holds, then ends the run. Engine and tag errors pass
+  // to the caller.
   void Run();
+  // One listed file, start to finish: output name, audio, tags, state.
+  void ProcessPosition(size_t position);
+  // Progress 0, `running` cleared, the folder opened.
+  void EndRun();
 
  private:
-  void ProcessPosition(size_t position);
   std::optional<std::string> PickOutputName(const std::string& source) const;
   // Opens source and output; false when no free output name is left.
   bool OpenFiles(const std::string& source);
   void CopyBlocks();
   void FinishFile(size_t position);
   int InitialBlockSize() const;
-  void ReportProgress(int64_t framesDone);
   void ReportNoFreeName(const std::string& source);
 
-  ConverterCore& core_;
-  RunKind kind_;
-  std::string folder_;
-  std::string extension_;
+  RunState& state_;
+  const FileList& rows_;
+  const TagTable& tags_;
+  RunHost& host_;
+  const RunPlan& plan_;
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

@@ -80,6 +80,16 @@ OggRunSettings ReadOggRunSettings(const TIniFile& settings) {
   return s;
 }
 
+OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings) {
+  OutputFormatSettings s;
+  s.formatIndex = ValidFormatIndex(formatIndex);
+  s.mp3 = ReadMp3RunSettings(settings);
+  s.wav = ReadWavRunSettings(settings);
+  s.wmaProfileNumber = ReadWmaProfileNumber(settings);
+  s.ogg = ReadOggRunSettings(settings);
+  return s;
+}
+
 std::string DefaultOutputFolder() {
   const char* music = std::getenv("XDG_MUSIC_DIR");
   if (music != nullptr && *music != '\0') return music;

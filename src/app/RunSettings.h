@@ -46,6 +46,17 @@ WavRunSettings ReadWavRunSettings(const TIniFile& settings);
 int ReadWmaProfileNumber(const TIniFile& settings);  // 1-based engine profile number
 OggRunSettings ReadOggRunSettings(const TIniFile& settings);
 
+// The chosen output format with the stored settings of every format; only the chosen one's
+// values reach the writer.
+struct OutputFormatSettings {
+  int formatIndex = kFormatMp3;  // always within 0..3
+  Mp3RunSettings mp3{};
+  WavRunSettings wav{};
+  int wmaProfileNumber = 0;
+  OggRunSettings ogg{};
+};
+OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings);
+
 // The user's music folder: $XDG_MUSIC_DIR, else $HOME/Music.
 std::string DefaultOutputFolder();
 // "Dir" of "Format", the default folder when absent or empty; always ends in '/'.

@@ -167,20 +167,20 @@ TEST_P(ConversionMatrix, EverySourceBecomesTheChosenFormatWithItsTags) {
   std::vector<std::string> paths;
   for (const Source& s : sources) paths.push_back(s.path);
   core->AddFiles(paths);
-  ASSERT_EQ(core->rows.size(), sources.size()) << ::testing::PrintToString(host.information);
-  core->tag_table.StoreRowTags(1, sources[1].tags);  // the WAV row, as the tag editor would
+  ASSERT_EQ(core->rows().size(), sources.size()) << ::testing::PrintToString(host.information);
+  core->tag_table().StoreRowTags(1, sources[1].tags);  // the WAV row, as the tag editor would
 
   core->ConvertFiles(format);
 
   EXPECT_TRUE(host.information.empty()) << ::testing::PrintToString(host.information);
   EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
-  EXPECT_FALSE(core->running);
+  EXPECT_FALSE(core->running());
   EXPECT_EQ(host.openedFolders, (std::vector<std::string>{outDir + "/"}));
   EXPECT_EQ(host.progress.back(), 0);
   for (size_t i = 0; i < sources.size(); ++i) {
     const Source& s = sources[i];
     SCOPED_TRACE(s.kind + " -> " + extension);
-    EXPECT_EQ(core->rows[i].state, "finish");
+    EXPECT_EQ(core->rows()[i].state, "finish");
     std::string output = Out("src_" + s.kind + extension);
     auto info = Probe(output);
     ASSERT_TRUE(info.ok) << output;

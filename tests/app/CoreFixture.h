@@ -19,7 +19,6 @@ class CoreFixture : public ::testing::Test {
     setenv("VELMORA_CONFIG_DIR", config.path().c_str(), 1);
     settings = std::make_unique<TIniFile>(SettingsFilePath());
     core = std::make_unique<ConverterCore>(*settings, host);
-    host.core = core.get();
     outDir = work.file("out");
     settings->WriteString("Format", "Dir", outDir);
   }
@@ -34,7 +33,7 @@ class CoreFixture : public ::testing::Test {
   std::string Out(const std::string& name) const { return outDir + "/" + name; }
   std::vector<std::string> States() const {
     std::vector<std::string> states;
-    for (size_t i = 0; i < core->rows.size(); ++i) states.push_back(core->rows[i].state);
+    for (size_t i = 0; i < core->rows().size(); ++i) states.push_back(core->rows()[i].state);
     return states;
   }
 

@@ -5,6 +5,7 @@
 
 #include "CoreFixture.h"
 
+using testsupport::FileExists;
 using testsupport::RunPython;
 using testsupport::WriteFileText;
 
@@ -27,14 +28,14 @@ class FileListCommands : public CoreFixture {};
 TEST_F(FileListCommands, AddedRowShowsNamePathTimeSizeAndState) {
   std::string path = Tone("tone.wav", 2.0);
   core->AddFiles({path});
-  ASSERT_EQ(core->rows.size(), 1u);
-  const FileRow& row = core->rows[0];
+  ASSERT_EQ(core->rows().size(), 1u);
+  const FileRow& row = core->rows()[0];
   EXPECT_EQ(row.fileName, "tone.wav");
   EXPECT_EQ(row.filePath, path);
   EXPECT_EQ(row.timeText, "00:00:02");
   EXPECT_EQ(row.sizeText, "0.34MB");  // 2 s of 44.1 kHz 16-bit stereo
   EXPECT_EQ(row.state, "unconverted");
-  EXPECT_EQ(host.events, (std::vector<std::string>{"added 0"}));
+  EXPECT_EQ(host.events, (std::vector<std::string>{"added 0 tone.wav unconverted"}));
   EXPECT_TRUE(host.information.empty());
   EXPECT_GE(host.pumps, 1);
 }
@@ -52,24 +53,24 @@ TEST_F(FileListCommands, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTag
 
   core->AddFiles({first, bogus, missing, fifo, work.path(), third});
 
-  ASSERT_EQ(core->rows.size(), 2u);
+  ASSERT_EQ(core->rows().size(), 2u);
   EXPECT_EQ(host.information,
             (std::vector<std::string>{bogus + "is not supported.", missing + "is not supported.",
                                       fifo + "is not supported.", work.path() + "is not supported."}));
-  ASSERT_EQ(core->tag_table.size(), 2u);
-  EXPECT_EQ(core->tag_table.ReadRowRecord(0).title, "First");
-  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "Third");
-  EXPECT_EQ(core->tag_table.ReadRowRecord(1).artist, "Artist");
-  EXPECT_EQ(core->tag_table.ReadRowRecord(1).track, "4");
+  ASSERT_EQ(core->tag_table().size(), 2u);
+  EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "First");
+  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Third");
+  EXPECT_EQ(core->tag_table().ReadRowRecord(1).artist, "Artist");
+  EXPECT_EQ(core->tag_table().ReadRowRecord(1).track, "4");
 }
 
 TEST_F(FileListCommands, SameFileTwiceGivesTwoRowsWithTwoRecords) {
   std::string path = Tone("twice.mp3", 1.0, kMp3Codec);
   SetId3Title(path, "Twice");
   core->AddFiles({path, path});
-  ASSERT_EQ(core->rows.size(), 2u);
-  EXPECT_EQ(core->tag_table.ReadRowRecord(0).title, "Twice");
-  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "Twice");
+  ASSERT_EQ(core->rows().size(), 2u);
+  EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "Twice");
+  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Twice");
 }
 
 TEST_F(FileListCommands, UpperCaseExtensionAndWavGetNoTagsRead) {
@@ -79,32 +80,33 @@ TEST_F(FileListCommands, UpperCaseExtensionAndWavGetNoTagsRead) {
   testsupport::WriteFileBytes(lower, testsupport::ReadFileBytes(upper));
   std::string wav = Tone("plain.wav");
   core->AddFiles({upper, lower, wav});
-  ASSERT_EQ(core->rows.size(), 3u);
-  EXPECT_EQ(core->tag_table.ReadRowRecord(0), Timerec{});
-  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "Hidden");
-  EXPECT_EQ(core->tag_table.ReadRowRecord(2), Timerec{});
+  ASSERT_EQ(core->rows().size(), 3u);
+  EXPECT_EQ(core->tag_table().ReadRowRecord(0), Timerec{});
+  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Hidden");
+  EXPECT_EQ(core->tag_table().ReadRowRecord(2), Timerec{});
 }
 
 TEST_F(FileListCommands, DeletingTheSelectedRowKeepsRecordsAligned) {
   std::string wav = Tone("row.wav", 0.5);
   core->AddFiles({wav, wav, wav, wav});
   for (size_t i = 0; i < 4; ++i)
-    core->tag_table.StoreRowTags(i, Timerec{"r" + std::to_string(i), "", "", "", "", "", ""});
+    core->tag_table().StoreRowTags(i, Timerec{"r" + std::to_string(i), "", "", "", "", "", ""});
 
   core->DeleteSelectedFiles();  // nothing selected
-  EXPECT_EQ(core->rows.size(), 4u);
+  EXPECT_EQ(core->rows().size(), 4u);
 
-  core->rows.Select(1);
+  core->SelectRow(1);
   core->DeleteSelectedFiles();
-  ASSERT_EQ(core->rows.size(), 3u);
-  EXPECT_EQ(core->tag_table.ReadRowRecord(0).title, "r0");
-  EXPECT_EQ(core->tag_table.ReadRowRecord(1).title, "r2");
-  EXPECT_EQ(core->tag_table.ReadRowRecord(2).title, "r3");
-  EXPECT_EQ(host.events.back(), "removed 1");
+  ASSERT_EQ(core->rows().size(), 3u);
+  EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "r0");
+  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "r2");
+  EXPECT_EQ(core->tag_table().ReadRowRecord(2).title, "r3");
+  EXPECT_EQ(std::vector<std::string>(host.events.end() - 2, host.events.end()),
+            (std::vector<std::string>{"removing 1", "removed 1"}));
 
   // A later row gets an empty record, never the moved-out one.
   core->AddFiles({wav});
-  EXPECT_EQ(core->tag_table.ReadRowRecord(3), Timerec{});
+  EXPECT_EQ(core->tag_table().ReadRowRecord(3), Timerec{});
 }
 
 TEST_F(FileListCommands, ClearAsksFirstAndLeavesFilesOnDisk) {
@@ -112,15 +114,17 @@ TEST_F(FileListCommands, ClearAsksFirstAndLeavesFilesOnDisk) {
   core->AddFiles({wav, wav});
   host.answerYes = false;
   core->ClearFiles();
-  EXPECT_EQ(core->rows.size(), 2u);
+  EXPECT_EQ(core->rows().size(), 2u);
   ASSERT_EQ(host.questions.size(), 1u);
   EXPECT_EQ(host.questions[0],
             "Are you sure to remove all the files from filelist?\rNot delete from your computer.");
 
   host.answerYes = true;
+  host.events.clear();
   core->ClearFiles();
-  EXPECT_TRUE(core->rows.empty());
-  EXPECT_EQ(core->tag_table.size(), 0u);
+  EXPECT_EQ(host.events, (std::vector<std::string>{"clearing", "cleared"}));
+  EXPECT_TRUE(core->rows().empty());
+  EXPECT_EQ(core->tag_table().size(), 0u);
   EXPECT_TRUE(testsupport::FileExists(wav));
 
   core->ClearFiles();  // an empty list asks nothing
@@ -130,15 +134,22 @@ TEST_F(FileListCommands, ClearAsksFirstAndLeavesFilesOnDisk) {
 TEST_F(FileListCommands, ListCommandsDoNothingDuringARun) {
   std::string wav = Tone("busy.wav", 0.5);
   core->AddFiles({wav});
-  core->rows.Select(0);
-  core->running = true;
-  core->AddFiles({wav});
-  core->DeleteSelectedFiles();
-  core->ClearFiles();
-  core->NormalizeFiles();
-  core->running = false;
-  EXPECT_EQ(core->rows.size(), 1u);
+  core->SelectRow(0);
+  host.pumps = 0;
+  host.AtPump(1, [&] {
+    EXPECT_TRUE(core->running());
+    core->AddFiles({wav});
+    core->DeleteSelectedFiles();
+    core->ClearFiles();
+    core->NormalizeFiles();
+    core->ConvertFiles(kFormatWav);
+  });
+  core->ConvertFiles(kFormatWav);
+  EXPECT_FALSE(core->running());
+  EXPECT_EQ(core->rows().size(), 1u);
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish"}));
   EXPECT_TRUE(host.questions.empty());
   EXPECT_TRUE(host.information.empty());
-  EXPECT_TRUE(host.openedFolders.empty());
+  EXPECT_EQ(host.openedFolders.size(), 1u);  // the run's own end
+  EXPECT_FALSE(FileExists(Out("Normalize_busy.wav")));
 }

@@ -1,19 +1,29 @@
 // A host for the core that records everything the core tells it and answers questions as set.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/ConverterCore.h"
 #include "app/RunHost.h"
 
 class RecordingHost : public RunHost {
  public:
-  void RowAdded(size_t row) override { events.push_back("added " + std::to_string(row)); }
+  void RowAdded(size_t row, const FileRow& entry) override {
+    events.push_back("added " + std::to_string(row) + " " + entry.fileName + " " + entry.state);
+  }
+  void RowAboutToBeRemoved(size_t row) override {
+    events.push_back("removing " + std::to_string(row));
+  }
   void RowRemoved(size_t row) override { events.push_back("removed " + std::to_string(row)); }
+  void RowsAboutToBeCleared() override { events.push_back("clearing"); }
   void RowsCleared() override { events.push_back("cleared"); }
-  void RowStateChanged(size_t row) override {
-    events.push_back("state " + std::to_string(row) + " " + (core ? core->rows[row].state : ""));
+  void RowStateChanged(size_t row, const std::string& state) override {
+    events.push_back("state " + std::to_string(row) + " " + state);
+  }
+  void OutputCreated(size_t row, const std::string& path) override {
+    events.push_back("output " + std::to_string(row));
+    outputs.push_back(path);
   }
   void SetProgress(int percent) override { progress.push_back(percent); }
   void ShowInformation(const std::string& text) override { information.push_back(text); }
@@ -24,15 +34,22 @@ class RecordingHost : public RunHost {
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void Pump() override {
     ++pumps;
-    if (stopAtPump > 0 && pumps == stopAtPump && core) core->Stop();
+    if (duringPumpNumber > 0 && pumps == duringPumpNumber && duringPump) duringPump();
   }
   void OpenFolder(const std::string& path) override { openedFolders.push_back(path); }
 
-  ConverterCore* core = nullptr;
+  // A user command that arrives during the pump with this number (counting from 1).
+  void AtPump(int number, std::function<void()> command) {
+    duringPumpNumber = number;
+    duringPump = std::move(command);
+  }
+
   bool answerYes = true;
-  int stopAtPump = 0;  // the Stop command arrives during this pump (counting from 1)
   int pumps = 0;
+  int duringPumpNumber = 0;
+  std::function<void()> duringPump;
   std::vector<std::string> events;
+  std::vector<std::string> outputs;
   std::vector<int> progress;
   std::vector<std::string> information;
   std::vector<std::string> questions;

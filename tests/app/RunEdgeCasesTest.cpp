@@ -37,7 +37,7 @@ TEST_F(RunEdgeCases, TakenNamesGetNumbersAndStayUntouched) {
   std::string a = Tone("a.wav");
   core->AddFiles({a, a});
   core->ConvertFiles(kFormatMp3);
-  EXPECT_EQ(core->output_file_name, Out("a(3).mp3"));
+  EXPECT_EQ(core->output_file_name(), Out("a(3).mp3"));
   EXPECT_TRUE(Probe(Out("a(2).mp3")).ok);
   EXPECT_TRUE(Probe(Out("a(3).mp3")).ok);
   auto kept = ReadFileBytes(Out("a(1).mp3"));
@@ -61,7 +61,7 @@ TEST_F(RunEdgeCases, SourceInsideTheOutputFolderNeverOverwritesItself) {
   core->AddFiles({inside});
   core->ConvertFiles(kFormatWav);
   EXPECT_EQ(ReadFileBytes(inside), before);
-  EXPECT_EQ(core->output_file_name, Out("self(1).wav"));
+  EXPECT_EQ(core->output_file_name(), Out("self(1).wav"));
   EXPECT_TRUE(Probe(Out("self(1).wav")).ok);
 }
 
@@ -99,13 +99,13 @@ TEST_F(RunEdgeCases, StopDuringAFileFinishesItWithItsTagsAndStillOpensTheFolder)
   std::string longer = Tone("long.wav", 10.0);
   std::string next = Tone("next.wav");
   core->AddFiles({longer, next});
-  core->tag_table.StoreRowTags(0, Tagged("Stopped"));
+  core->tag_table().StoreRowTags(0, Tagged("Stopped"));
   host.pumps = 0;
   // One pump per file, two per block (half a second of 16-bit stereo): Stop after two blocks.
-  host.stopAtPump = 7;
+  host.AtPump(7, [&] { core->Stop(); });
   core->ConvertFiles(kFormatMp3);
   EXPECT_EQ(States(), (std::vector<std::string>{"finish", "unconverted"}));
-  EXPECT_FALSE(core->running);
+  EXPECT_FALSE(core->running());
   EXPECT_EQ(host.openedFolders.size(), 1u);
   double written = DecodedSeconds(Out("long.mp3"));
   EXPECT_GT(written, 0.8);
@@ -128,8 +128,8 @@ TEST_F(RunEdgeCases, VanishedSecondOfThreeIsReportedOnceAndTheOthersConvert) {
 TEST_F(RunEdgeCases, UpperCaseSourceGetsItsRowTagsInTheLowerCaseOutput) {
   std::string upper = Tone("SHOUT.MP3", 1.0, "-f mp3 " + std::string(kMp3Codec));
   core->AddFiles({upper});
-  EXPECT_EQ(core->tag_table.ReadRowRecord(0), Timerec{});
-  core->tag_table.StoreRowTags(0, Tagged("Typed"));
+  EXPECT_EQ(core->tag_table().ReadRowRecord(0), Timerec{});
+  core->tag_table().StoreRowTags(0, Tagged("Typed"));
   core->ConvertFiles(kFormatMp3);
   auto tags = ReadWithMutagen(Out("SHOUT.mp3"));
   ASSERT_TRUE(tags.ok) << tags.error;
@@ -141,8 +141,8 @@ TEST_F(RunEdgeCases, NormalizeNamesLevelsAndTags) {
   std::string song = Tone("song.mp3", 2.0, kMp3Codec);
   std::string quiet = Tone("quiet.wav", 2.0);
   core->AddFiles({song, quiet});
-  core->tag_table.StoreRowTags(0, Tagged("Louder"));
-  core->tag_table.StoreRowTags(1, Tagged("Ignored"));
+  core->tag_table().StoreRowTags(0, Tagged("Louder"));
+  core->tag_table().StoreRowTags(1, Tagged("Ignored"));
   core->NormalizeFiles();
   core->NormalizeFiles();
   EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
@@ -177,27 +177,33 @@ TEST_F(RunEdgeCases, RefusedFormatsTouchNothing) {
   core->ConvertFiles(kFormatOgg);
   EXPECT_EQ(host.information, (std::vector<std::string>{"This MP3 format is not supported.",
                                                         "This OGG format is not supported."}));
-  EXPECT_FALSE(core->running);
+  EXPECT_FALSE(core->running());
   EXPECT_TRUE(host.openedFolders.empty());
   EXPECT_FALSE(FileExists(outDir));
   EXPECT_EQ(States(), (std::vector<std::string>{"unconverted"}));
 }
 
-TEST_F(RunEdgeCases, EmptyListAsksForFilesEvenDuringARun) {
+TEST_F(RunEdgeCases, EmptyListAsksForFiles) {
   core->ConvertFiles(kFormatMp3);
   core->NormalizeFiles();
-  core->running = true;
-  core->ConvertFiles(kFormatMp3);
-  EXPECT_EQ(host.information, (std::vector<std::string>(3, "Please add file!")));
+  EXPECT_EQ(host.information, (std::vector<std::string>(2, "Please add file!")));
   EXPECT_TRUE(host.openedFolders.empty());
+  EXPECT_FALSE(FileExists(outDir));
 }
 
-TEST_F(RunEdgeCases, ConvertDuringARunDoesNothing) {
+TEST_F(RunEdgeCases, RunCommandsDuringARunDoNothing) {
   core->AddFiles({Tone("x.wav")});
-  core->running = true;
+  host.pumps = 0;
+  host.AtPump(2, [&] {
+    core->ConvertFiles(kFormatOgg);
+    core->NormalizeFiles();
+  });
   core->ConvertFiles(kFormatMp3);
   EXPECT_TRUE(host.information.empty());
-  EXPECT_FALSE(FileExists(outDir));
+  EXPECT_TRUE(FileExists(Out("x.mp3")));
+  EXPECT_FALSE(FileExists(Out("x.ogg")));
+  EXPECT_FALSE(FileExists(Out("Normalize_x.wav")));
+  EXPECT_EQ(host.openedFolders.size(), 1u);
 }
 
 TEST_F(RunEdgeCases, EmptyDirUsesTheMusicFolderCreatedWithItsParents) {
@@ -220,7 +226,7 @@ TEST_F(RunEdgeCases, UncreatableFolderEndsTheRunBeforeAnyFile) {
   ASSERT_EQ(host.errors.size(), 2u);
   EXPECT_NE(host.errors[0].find("Cannot create the output folder " + work.file("blocker/out")),
             std::string::npos);
-  EXPECT_FALSE(core->running);
+  EXPECT_FALSE(core->running());
   EXPECT_TRUE(host.openedFolders.empty());
   EXPECT_EQ(States(), (std::vector<std::string>{"unconverted"}));
 }
@@ -234,12 +240,12 @@ TEST_F(RunEdgeCases, EngineErrorEndsTheRunWithItsOwnText) {
   core->ConvertFiles(kFormatMp3);
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_FALSE(host.errors[0].empty());
-  EXPECT_FALSE(core->running);
+  EXPECT_FALSE(core->running());
   EXPECT_TRUE(host.openedFolders.empty());
   EXPECT_EQ(States(), (std::vector<std::string>{"finish", "Converting", "unconverted"}));
   // The next run starts cleanly.
   host.errors.clear();
-  core->rows.Select(1);
+  core->SelectRow(1);
   core->DeleteSelectedFiles();
   core->ConvertFiles(kFormatMp3);
   EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
@@ -251,7 +257,7 @@ TEST_F(RunEdgeCases, EmptySourceEndsAtFullProgress) {
   auto r = testsupport::Run("ffmpeg -nostdin -loglevel error -y -f lavfi -i anullsrc=r=44100 -t 0 " +
                             testsupport::ShellQuote(empty));
   core->AddFiles({empty});
-  if (core->rows.empty()) GTEST_SKIP() << "the engine does not list an empty WAV";
+  if (core->rows().empty()) GTEST_SKIP() << "the engine does not list an empty WAV";
   host.progress.clear();
   core->ConvertFiles(kFormatWav);
   EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
@@ -292,5 +298,5 @@ TEST_F(RunEdgeCases, TagsThatCannotBeWrittenAreReportedNotLost) {
   SetWmaAudioInfoFactory(factory);
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_EQ(host.errors[0], "Cannot write the tags of " + Out("song.wma"));
-  EXPECT_FALSE(core->running);
+  EXPECT_FALSE(core->running());
 }

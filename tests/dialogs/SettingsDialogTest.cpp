@@ -288,7 +288,6 @@ TEST_F(SettingsDialogTest, BitRateRangeWithMinimumBelowMaximumIsAcceptedAndEncod
   settings.ini->WriteString("Format", "Dir", work.file("out"));
   RecordingHost host;
   ConverterCore core(*settings.ini, host);
-  host.core = &core;
   const std::string source = work.file("tone.wav");
   ASSERT_TRUE(testsupport::MakeTone(source, 2.0));
   core.AddFiles({source});
@@ -363,25 +362,19 @@ TEST_F(SettingsDialogTest, OkDuringARunAppliesToTheNextRun) {
   const std::string source = work.file("tone.wav");
   ASSERT_TRUE(testsupport::MakeTone(source, 1.0));
 
-  class MenuDuringRun : public RecordingHost {
-   public:
-    void Pump() override {
-      RecordingHost::Pump();
-      if (done || !dialog) return;
-      done = true;
-      dialog->show();
-      dialog->findChild<QComboBox*>("cb_ogg_fre")->setCurrentIndex(5);  // 22050 Hz
-      dialog->findChild<QPushButton*>("btn_ok")->click();
-    }
-    Tfm_set* dialog = nullptr;
-    bool done = false;
-  } host;
+  RecordingHost host;
   ConverterCore core(*settings.ini, host);
-  host.core = &core;
   core.AddFiles({source});
-  host.dialog = &dialog;  // the menu is used once the run has started
+  bool changed = false;
+  // The menu's "Settings" during the run's first pump: another frequency, OK.
+  host.AtPump(host.pumps + 1, [this, &changed] {
+    dialog.show();
+    List("cb_ogg_fre")->setCurrentIndex(5);  // 22050 Hz
+    Press("btn_ok");
+    changed = true;
+  });
   core.ConvertFiles(3);
-  ASSERT_TRUE(host.done);
+  ASSERT_TRUE(changed);
   EXPECT_EQ(Stored("ogg", "frequency"), 5);
   EXPECT_EQ(testsupport::Probe(work.file("out/tone.ogg")).sampleRate, 44100);
   core.ConvertFiles(3);

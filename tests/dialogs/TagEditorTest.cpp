@@ -222,16 +222,15 @@ TEST_P(EditedTagsReachOutputs, NonLatinLongAndTwoLineTexts) {
   settings.ini->WriteString("Format", "Dir", work.file("out"));
   RecordingHost host;
   ConverterCore core(*settings.ini, host);
-  host.core = &core;
   ASSERT_TRUE(testsupport::MakeTone(work.file("a.wav"), 1.0));
   ASSERT_TRUE(testsupport::MakeTone(work.file("b.mp3"), 1.0, 44100, 2, "-c:a libmp3lame -b:a 128k"));
   core.AddFiles({work.file("a.wav"), work.file("b.mp3")});
 
   FakeSkin skin;
   Tfm_id3 editor(skin);
-  editor.AttachTables(&core.tag_table, &core.tag_work, [&core] {
+  editor.AttachTables(&core.tag_table(), &core.tag_work(), [&core] {
     std::vector<std::string> rowNames;
-    for (size_t i = 0; i < core.rows.size(); ++i) rowNames.push_back(core.rows[i].fileName);
+    for (size_t i = 0; i < core.rows().size(); ++i) rowNames.push_back(core.rows()[i].fileName);
     return rowNames;
   });
   editor.show();

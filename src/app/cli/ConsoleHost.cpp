@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ConverterCore.h"
 
 namespace {
 
@@ -29,25 +28,40 @@ void ConsoleHost::CatchInterrupt() {
 void ConsoleHost::Pump() {
   if (!interruptRequested || interrupted_) return;
   interrupted_ = true;
-  if (core_ != nullptr) core_->Stop();
+  if (stop_) stop_();
 }
 
-void ConsoleHost::RowStateChanged(size_t row) {
-  if (core_ == nullptr) return;
-  const FileRow& entry = core_->rows[row];
-  if (entry.state == kStateConverting) {
+void ConsoleHost::RowAdded(size_t row, const FileRow& entry) {
+  if (row <= rows_.size()) rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row),
+                                        ShownRow{entry.fileName, entry.filePath, ""});
+}
+
+void ConsoleHost::RowRemoved(size_t row) {
+  if (row < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+void ConsoleHost::RowsCleared() { rows_.clear(); }
+
+void ConsoleHost::OutputCreated(size_t row, const std::string& outputPath) {
+  if (row < rows_.size()) rows_[row].outputPath = outputPath;
+}
+
+void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
+  if (row >= rows_.size()) return;
+  const ShownRow& entry = rows_[row];
+  if (state == kStateConverting) {
     currentName_ = entry.fileName;
     if (showBar_) DrawBar(0);
     return;
   }
   ClearBar();
-  std::printf("%s\t%s -> %s\n", entry.state.c_str(), entry.filePath.c_str(),
-              core_->output_file_name.c_str());
+  currentName_.clear();
+  std::printf("%s\t%s -> %s\n", state.c_str(), entry.filePath.c_str(), entry.outputPath.c_str());
   std::fflush(stdout);
 }
 
 void ConsoleHost::SetProgress(int percent) {
-  if (showBar_ && !currentName_.empty() && core_ != nullptr && core_->running) DrawBar(percent);
+  if (showBar_ && !currentName_.empty()) DrawBar(percent);
 }
 
 void ConsoleHost::DrawBar(int percent) {

@@ -4,26 +4,30 @@
 #pragma once
 
 #include <csignal>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/RunHost.h"
-
-class ConverterCore;
 
 class ConsoleHost : public RunHost {
  public:
   explicit ConsoleHost(bool showProgressBar);
-  void Attach(ConverterCore* core) { core_ = core; }
+  // What a Ctrl-C asks for: the core's Stop.
+  void SetStopCommand(std::function<void()> stop) { stop_ = std::move(stop); }
 
   // Installs the SIGINT handler: the first Ctrl-C asks for Stop, a second one ends the program.
   static void CatchInterrupt();
   bool interrupted() const { return interrupted_; }
   int failures() const { return failures_; }
 
-  void RowAdded(size_t) override {}
-  void RowRemoved(size_t) override {}
-  void RowsCleared() override {}
-  void RowStateChanged(size_t row) override;
+  void RowAdded(size_t row, const FileRow& entry) override;
+  void RowAboutToBeRemoved(size_t) override {}
+  void RowRemoved(size_t row) override;
+  void RowsAboutToBeCleared() override {}
+  void RowsCleared() override;
+  void RowStateChanged(size_t row, const std::string& state) override;
+  void OutputCreated(size_t row, const std::string& outputPath) override;
   void SetProgress(int percent) override;
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string&) override { return false; }
@@ -35,7 +39,14 @@ class ConsoleHost : public RunHost {
   void ClearBar();
   void DrawBar(int percent);
 
-  ConverterCore* core_ = nullptr;
+  struct ShownRow {
+    std::string fileName;
+    std::string filePath;
+    std::string outputPath;
+  };
+
+  std::function<void()> stop_;
+  std::vector<ShownRow> rows_;
   bool showBar_;
   bool barShown_ = false;
   bool interrupted_ = false;

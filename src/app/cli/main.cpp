@@ -20,8 +20,8 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 void PrintRows(const ConverterCore& core) {
-  for (size_t i = 0; i < core.rows.size(); ++i) {
-    const FileRow& row = core.rows[i];
+  for (size_t i = 0; i < core.rows().size(); ++i) {
+    const FileRow& row = core.rows()[i];
     std::printf("%s\t%s\t%s\t%s\n", row.timeText.c_str(), row.sizeText.c_str(),
                 row.state.c_str(), row.filePath.c_str());
   }
@@ -30,17 +30,18 @@ void PrintRows(const ConverterCore& core) {
 // Every row that did not reach "finish" is named; a file cut short by Ctrl-C is named too.
 bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
   bool all = true;
-  for (size_t i = 0; i < core.rows.size(); ++i) {
-    const FileRow& row = core.rows[i];
+  for (size_t i = 0; i < core.rows().size(); ++i) {
+    const FileRow& row = core.rows()[i];
     if (row.state != kStateFinish) {
       std::fprintf(stderr, "not converted: %s\n", row.filePath.c_str());
       all = false;
     }
   }
-  if (host.interrupted() && core.rows.size() > core.current_index &&
-      core.rows[core.current_index].state == kStateFinish) {
+  if (host.interrupted() && core.rows().size() > core.current_index() &&
+      core.rows()[core.current_index()].state == kStateFinish) {
     std::fprintf(stderr, "stopped before its end: %s -> %s\n",
-                 core.rows[core.current_index].filePath.c_str(), core.output_file_name.c_str());
+                 core.rows()[core.current_index()].filePath.c_str(),
+                 core.output_file_name().c_str());
   }
   return all;
 }
@@ -49,7 +50,7 @@ int RunCommand(const CommandLine& cl) {
   TIniFile settings(SettingsFilePath());
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
-  host.Attach(&core);
+  host.SetStopCommand([&core] { core.Stop(); });
   ConsoleHost::CatchInterrupt();
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);

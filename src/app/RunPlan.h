@@ -1,0 +1,15 @@
+// What a run needs to know before its first file, read once from the settings at its start, so
+// settings stored during the run take effect with the next one.
+#pragma once
+
+#include <string>
+
+#include "app/RunSettings.h"
+
+enum class RunKind { kConvert, kNormalize };
+
+struct RunPlan {
+  RunKind kind = RunKind::kConvert;
+  std::string folder;            // exists and ends in '/'
+  OutputFormatSettings format;   // the conversion's output format; normalize ignores it
+};

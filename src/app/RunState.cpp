@@ -1,0 +1,10 @@
+#include "app/RunState.h"
+
+namespace {
+constexpr int kEngineDefaults = -1;
+}
+
+RunState::RunState() {
+  AudioFileRead.SetOption(kEngineDefaults);
+  AudioFilewrite.SetOption(kEngineDefaults);
+}

@@ -1,0 +1,90 @@
+#include "app/window/FileListWidget.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+struct Column {
+  const char* caption;
+  int width;
+};
+constexpr Column kColumns[] = {
+    {"File Name", 100}, {"File Path", 160}, {"Time", 70}, {"Size", 65}, {"State", 80}};
+constexpr int kStateColumn = 4;
+
+QStringList LocalFiles(const QMimeData* data) {
+  QStringList paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  return paths;
+}
+
+}  // namespace
+
+FileListWidget::FileListWidget(QWidget* parent) : QTableWidget(0, std::size(kColumns), parent) {
+  setObjectName("lv");
+  setAccessibleName("File list");
+  QStringList captions;
+  for (int i = 0; i < columnCount(); ++i) {
+    captions << kColumns[i].caption;
+    setColumnWidth(i, kColumns[i].width);
+  }
+  setHorizontalHeaderLabels(captions);
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setHighlightSections(false);
+  verticalHeader()->hide();
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  setShowGrid(true);
+  setSortingEnabled(false);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setWordWrap(false);
+  setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DropOnly);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void FileListWidget::InsertRow(size_t row, const FileRow& entry) {
+  const int at = static_cast<int>(row);
+  insertRow(at);
+  const std::string* texts[] = {&entry.fileName, &entry.filePath, &entry.timeText,
+                                &entry.sizeText, &entry.state};
+  for (int column = 0; column < columnCount(); ++column)
+    setItem(at, column, new QTableWidgetItem(QString::fromStdString(*texts[column])));
+}
+
+void FileListWidget::SetState(size_t row, const std::string& state) {
+  QTableWidgetItem* cell = item(static_cast<int>(row), kStateColumn);
+  if (cell) cell->setText(QString::fromStdString(state));
+}
+
+int FileListWidget::SelectedRow() const {
+  const QList<QTableWidgetItem*> selected = selectedItems();
+  return selected.isEmpty() ? -1 : selected.first()->row();
+}
+
+QString FileListWidget::Text(int row, int column) const {
+  const QTableWidgetItem* cell = item(row, column);
+  return cell ? cell->text() : QString();
+}
+
+void FileListWidget::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void FileListWidget::dragMoveEvent(QDragMoveEvent* event) {
+  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void FileListWidget::dropEvent(QDropEvent* event) {
+  const QStringList paths = LocalFiles(event->mimeData());
+  if (paths.isEmpty()) return;
+  event->acceptProposedAction();
+  emit filesDropped(paths);
+}

@@ -1,0 +1,275 @@
+#include "app/window/Tfm_main.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShowEvent>
+
+#include "app/ConverterCore.h"
+#include "app/RunSettings.h"
+#include "app/window/FileListWidget.h"
+#include "app/window/ProgramFolders.h"
+#include "dialogs/Tfm_about.h"
+#include "dialogs/Tfm_dir.h"
+#include "dialogs/UiPrompts.h"
+#include "engines/skin/SkinEngine.h"
+#include "engines/skin/SkinObject.h"
+#include "engines/skin/SkinStrip.h"
+#include "settings/IniFile.h"
+#include "settings/Tfm_set.h"
+#include "tags/Tfm_id3.h"
+
+#include <QDesktopServices>
+
+const char* const kHomePage = "https://velmora.example.org/";
+
+namespace {
+
+constexpr const char* kFileFilter =
+    "All Supported Files (*.mp3 *.wav *.wma *.ogg);;MP3 Files(*.mp3);;WAV Files(*.wav);;"
+    "WMA Files(*.wma);;OGG Files(*.ogg)";
+
+// The skin's commands as plain buttons, for a window whose skin could not be loaded.
+struct PlainCommand {
+  const char* name;
+  const char* caption;
+  const char* hint;
+};
+constexpr PlainCommand kPlainCommands[] = {
+    {"add", "Add", "Add files to the list"},
+    {"del", "Clear", "Remove all files from the list"},
+    {"tag", "Tags", "Edit the tags"},
+    {"set", "Settings", "Encoder settings"},
+    {"convert", "Convert", "Convert every listed file"},
+    {"nor", "Normalize", "Normalize every listed file"},
+    {"stop", "Stop", "Stop the run"},
+};
+
+void OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+}  // namespace
+
+Tfm_main::Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFolder,
+                   QWidget* parent)
+    : QMainWindow(parent), skin_(skin), skinEvents_(skinEvents), dataFolder_(std::move(dataFolder)) {
+  setObjectName("fm_main");
+  setWindowTitle("fm_main");
+  BuildControls();
+  BuildMenus();
+  FixWindowSize();
+  CentreOnScreen();
+  host_ = std::make_unique<WindowHost>(this, lv, pb, OpenWithDesktop);
+  connect(&skinEvents_, &SkinEvents::OnClick, this, &Tfm_main::Skin1Click);
+  connect(lv, &QTableWidget::itemSelectionChanged, this, [this] {
+    if (core_) core_->SelectRow(static_cast<size_t>(lv->SelectedRow()));
+  });
+}
+
+Tfm_main::~Tfm_main() = default;
+
+void Tfm_main::CentreOnScreen() {
+  if (const QScreen* screen = this->screen())
+    move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void Tfm_main::AttachDialogs(Tfm_about* about, Tfm_dir* dir, Tfm_set* set, Tfm_id3* id3) {
+  fm_about = about;
+  fm_dir = dir;
+  fm_set = set;
+  fm_id3 = id3;
+}
+
+bool Tfm_main::running() const { return core_ && core_->running(); }
+
+template <typename Command>
+void Tfm_main::WithCore(Command command) {
+  if (!core_) return;
+  ++commandDepth_;
+  command(*core_);
+  --commandDepth_;
+  if (commandDepth_ == 0 && closed_) ReleaseSettingsFile();
+}
+
+// --- first show and close ---
+
+void Tfm_main::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void Tfm_main::FormShow() {
+  SkinThisWindow();
+  StartEngine();
+  RestoreOutputChoice();
+}
+
+void Tfm_main::SkinThisWindow() {
+  try {
+    skin_.LoadSkinFile(dataFolder_ + kSkinFileName);
+    skin_.PrepareWindow(this);
+    skin_.ApplyWindowSkin(this, "From");
+  } catch (const SkinError& error) {
+    UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
+    ShowPlainStrip();
+  }
+}
+
+void Tfm_main::ShowPlainStrip() {
+  plainObjects_.clear();
+  std::vector<StripEntry> entries;
+  for (const PlainCommand& command : kPlainCommands) {
+    plainObjects_.push_back(std::make_unique<SkinObject>(command.name));
+    entries.push_back({plainObjects_.back().get(), command.caption, command.hint, QPixmap()});
+  }
+  BuildSkinStrip(Skin1, entries, skinEvents_);
+}
+
+void Tfm_main::StartEngine() {
+  settings_file_ = std::make_unique<TIniFile>(SettingsFilePath());
+  try {
+    core_ = std::make_unique<ConverterCore>(*settings_file_, *host_);
+  } catch (const std::exception& error) {
+    UiPrompts::Current().Error(
+        this, QString("The audio engine could not start, so files cannot be listed or "
+                      "converted:\n%1").arg(error.what()));
+  }
+  if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
+  if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());
+  if (fm_id3 && core_) {
+    ConverterCore* core = core_.get();
+    fm_id3->AttachTables(&core->tag_table(), &core->tag_work(), [core] {
+      std::vector<std::string> names;
+      for (size_t i = 0; i < core->rows().size(); ++i) names.push_back(core->rows()[i].fileName);
+      return names;
+    });
+  }
+}
+
+void Tfm_main::RestoreOutputChoice() {
+  std::string folder = settings_file_->ReadString("Format", "Dir", "");
+  edt_output->setText(QString::fromStdString(folder.empty() ? DefaultOutputFolder() : folder));
+  cb_format->setCurrentIndex(ValidFormatIndex(settings_file_->ReadInteger("Format", "Forint", 0)));
+}
+
+void Tfm_main::closeEvent(QCloseEvent* event) {
+  FormCloseQuery();
+  event->accept();
+  if (fm_about) fm_about->hide();
+}
+
+void Tfm_main::FormCloseQuery() {
+  if (closed_ || !settings_file_) return;
+  if (core_) core_->Stop();
+  closed_ = true;
+  try {
+    settings_file_->WriteInteger("Format", "Forint", cb_format->currentIndex());
+  } catch (const SettingsError& error) {
+    UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
+  }
+  // A run interrupted by the close still ends its file and runs its end steps first.
+  if (commandDepth_ == 0) ReleaseSettingsFile();
+}
+
+void Tfm_main::ReleaseSettingsFile() {
+  if (fm_set) fm_set->SetSettingsFile(nullptr);
+  if (fm_dir) fm_dir->SetSettingsFile(nullptr);
+  if (fm_id3) fm_id3->AttachTables(nullptr, nullptr, {});
+  core_.reset();
+  settings_file_.reset();
+}
+
+// --- commands ---
+
+void Tfm_main::oOGG1Click() {
+  WithCore([this](ConverterCore& core) { core.ConvertFiles(cb_format->currentIndex()); });
+}
+
+void Tfm_main::Converter1Click() { oOGG1Click(); }
+
+void Tfm_main::Normalize1Click() {
+  if (running()) return;
+  WithCore([](ConverterCore& core) { core.NormalizeFiles(); });
+}
+
+void Tfm_main::Stop1Click() {
+  if (core_) core_->Stop();
+}
+
+void Tfm_main::Stop2Click() { Stop1Click(); }
+
+void Tfm_main::EXit1Click() { close(); }
+
+void Tfm_main::Settings1Click() { ShowModal(fm_set); }
+
+void Tfm_main::About1Click() {
+  host_->Open(QUrl::fromLocalFile(QString::fromStdString(dataFolder_ + kHelpFile)));
+}
+
+void Tfm_main::Visitourweb1Click() { host_->Open(QUrl(kHomePage)); }
+
+void Tfm_main::About2Click() {
+  if (!fm_about) return;
+  fm_about->move(x() + (width() - fm_about->width()) / 2, y() + (height() - fm_about->height()) / 2);
+  fm_about->show();
+}
+
+void Tfm_main::AddFile1Click() {
+  if (running() || !core_) return;
+  const QStringList chosen = UiPrompts::Current().OpenFiles(this, "Add File", kFileFilter);
+  std::vector<std::string> paths;
+  for (const QString& path : chosen) paths.push_back(path.toStdString());
+  AddFiles(paths);
+}
+
+void Tfm_main::AddFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  WithCore([&paths](ConverterCore& core) { core.AddFiles(paths); });
+}
+
+void Tfm_main::AddStartFiles(const std::vector<std::string>& paths) { AddFiles(paths); }
+
+void Tfm_main::lvDragDrop(const QStringList& paths) {
+  std::vector<std::string> files;
+  for (const QString& path : paths) files.push_back(path.toStdString());
+  AddFiles(files);
+}
+
+void Tfm_main::DelFile1Click() {
+  WithCore([](ConverterCore& core) { core.DeleteSelectedFiles(); });
+}
+
+void Tfm_main::Clear1Click() {
+  WithCore([](ConverterCore& core) { core.ClearFiles(); });
+}
+
+void Tfm_main::Button1Click() {
+  ShowModal(fm_dir);
+  if (!chosen_dir.empty()) edt_output->setText(QString::fromStdString(chosen_dir));
+}
+
+void Tfm_main::ShowModal(QWidget* dialog) {
+  if (auto* modal = qobject_cast<QDialog*>(dialog)) modal->exec();
+}
+
+void Tfm_main::Skin1Click(ISkinObject* object) {
+  const std::string name = object->Name();
+  if (name == "add") {
+    AddFile1Click();
+  } else if (name == "set") {
+    if (!running()) ShowModal(fm_set);
+  } else if (name == "del") {
+    Clear1Click();
+  } else if (name == "tag") {
+    if (!running()) ShowModal(fm_id3);
+  } else if (name == "convert") {
+    oOGG1Click();
+  } else if (name == "stop") {
+    Stop1Click();
+  } else if (name == "nor") {
+    Normalize1Click();
+  }
+}

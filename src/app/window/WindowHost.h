@@ -1,0 +1,44 @@
+// The main window as the core's host: rows and states in the file list, the progress bar,
+// boxes through UiPrompts, pumping through Qt's event loop, folders opened on the desktop.
+#pragma once
+
+#include <QUrl>
+#include <functional>
+
+#include "app/RunHost.h"
+
+class FileListWidget;
+class QProgressBar;
+class QWidget;
+
+// Opens a folder, a help page or a web address with the desktop's opener. Tests swap it.
+using UrlOpener = std::function<void(const QUrl&)>;
+
+class WindowHost : public RunHost {
+ public:
+  WindowHost(QWidget* window, FileListWidget* lv, QProgressBar* pb, UrlOpener opener);
+
+  void RowAdded(size_t row, const FileRow& entry) override;
+  void RowAboutToBeRemoved(size_t) override {}
+  void RowRemoved(size_t row) override;
+  void RowsAboutToBeCleared() override {}
+  void RowsCleared() override;
+  void RowStateChanged(size_t row, const std::string& state) override;
+  void SetProgress(int percent) override;
+
+  void ShowInformation(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+
+  void Pump() override;
+  void OpenFolder(const std::string& path) override;
+
+  void SetOpener(UrlOpener opener) { opener_ = std::move(opener); }
+  void Open(const QUrl& url) const { opener_(url); }
+
+ private:
+  QWidget* window_;
+  FileListWidget* lv_;
+  QProgressBar* pb_;
+  UrlOpener opener_;
+};

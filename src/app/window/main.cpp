@@ -1,0 +1,42 @@
+// velmora: the window program.
+#include <QApplication>
+#include <QFileInfo>
+#include <string>
+#include <vector>
+
+#include "app/window/ProgramFolders.h"
+#include "app/window/Tfm_main.h"
+#include "dialogs/Tfm_about.h"
+#include "dialogs/Tfm_dir.h"
+#include "engines/skin/TSkin.h"
+#include "settings/Tfm_set.h"
+#include "tags/Tfm_id3.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("velmora");
+  QApplication::setApplicationDisplayName("Velmora MP3 Converter");
+  QApplication::setDesktopFileName("velmora");
+
+  TSkin Skin1;
+  // The main window comes first so it is the application's main window; the dialogs live
+  // hidden until a command shows them, and go with it.
+  auto* fm_main = new Tfm_main(Skin1, Skin1, ProgramDataFolder());
+  fm_main->setAttribute(Qt::WA_DeleteOnClose, false);
+  auto* fm_about = new Tfm_about(Skin1, fm_main);
+  auto* fm_dir = new Tfm_dir(Skin1, fm_main);
+  auto* fm_set = new Tfm_set(Skin1, fm_main);
+  auto* fm_id3 = new Tfm_id3(Skin1, fm_main);
+  fm_main->AttachDialogs(fm_about, fm_dir, fm_set, fm_id3);
+
+  fm_main->show();
+  const QStringList arguments = QApplication::arguments().mid(1);
+  std::vector<std::string> files;
+  for (const QString& argument : arguments)
+    files.push_back(QFileInfo(argument).absoluteFilePath().toStdString());
+  fm_main->AddStartFiles(files);
+
+  int status = app.exec();
+  delete fm_main;
+  return status;
+}

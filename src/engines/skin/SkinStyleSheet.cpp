@@ -1,0 +1,87 @@
+#include "engines/skin/SkinStyleSheet.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Style sheet declaration per skin key, for one selector; %1 is the colour.
+using PropertyMap = std::vector<std::pair<const char*, const char*>>;
+
+class SheetWriter {
+ public:
+  explicit SheetWriter(const SkinDefinition& skin) : skin_(skin) {}
+
+  void Rule(const QString& selector, const ColourStyle& colours, const PropertyMap& properties) {
+    QString body;
+    for (const auto& [key, property] : properties) {
+      auto colour = colours.find(key);
+      if (colour == colours.end()) continue;
+      QString declaration(property);
+      if (declaration.contains("%1")) declaration = declaration.arg(QString::fromStdString(colour->second));
+      body += "  " + declaration + ";\n";
+    }
+    if (!body.isEmpty()) sheet_ += QString("%1 {\n%2}\n").arg(selector, body);
+  }
+
+  void StyleRule(const char* kind, const char* selector, const PropertyMap& properties) {
+    auto style = skin_.styles.find(kind);
+    if (style != skin_.styles.end()) Rule(selector, style->second, properties);
+  }
+
+  QString Sheet() const { return sheet_; }
+
+ private:
+  const SkinDefinition& skin_;
+  QString sheet_;
+};
+
+const PropertyMap kBackgroundText = {{"background", "background-color: %1"}, {"text", "color: %1"}};
+const PropertyMap kBoxed = {{"background", "background-color: %1"},
+                            {"text", "color: %1"},
+                            {"border", "border: 1px solid %1"}};
+
+ColourStyle WindowColours(const SkinDefinition& skin, const FormDefinition& form) {
+  ColourStyle colours;
+  auto window = skin.styles.find("window");
+  if (window != skin.styles.end()) colours = window->second;
+  for (const auto& [key, value] : form.colours) colours[key] = value;
+  return colours;
+}
+
+}  // namespace
+
+QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
+                       const QString& windowSelector) {
+  SheetWriter writer(skin);
+  writer.Rule(windowSelector, WindowColours(skin, form), kBackgroundText);
+  writer.Rule("QWidget#Skin1", form.colours, {{"strip-background", "background-color: %1"}});
+  writer.StyleRule("label", "QLabel, QCheckBox, QRadioButton, QGroupBox", {{"text", "color: %1"}});
+  writer.StyleRule("edit", "QLineEdit, QSpinBox, QTextEdit, QPlainTextEdit", kBoxed);
+  writer.StyleRule("combo", "QComboBox", kBoxed);
+  writer.StyleRule("combo", "QComboBox QAbstractItemView",
+                   {{"background", "background-color: %1"},
+                    {"text", "color: %1"},
+                    {"selection", "selection-background-color: %1"}});
+  writer.StyleRule("list", "QTableView, QTreeView, QListView",
+                   {{"background", "background-color: %1"},
+                    {"text", "color: %1"},
+                    {"grid", "gridline-color: %1"},
+                    {"selection", "selection-background-color: %1"},
+                    {"selection-text", "selection-color: %1"}});
+  writer.StyleRule("list", "QHeaderView", {{"header", "background-color: %1"}});
+  writer.StyleRule("list", "QHeaderView::section",
+                   {{"header", "background-color: %1"}, {"header-text", "color: %1"}, {"grid", "border: 1px solid %1"}});
+  writer.StyleRule("progress", "QProgressBar", kBoxed);
+  // A styled progress bar no longer centres its text by itself.
+  writer.StyleRule("progress", "QProgressBar", {{"text", "text-align: center"}});
+  writer.StyleRule("progress", "QProgressBar::chunk", {{"bar", "background-color: %1"}});
+  writer.StyleRule("button", "QPushButton, QToolButton", kBoxed);
+  writer.StyleRule("button", "QPushButton:hover, QToolButton:hover", {{"hover", "background-color: %1"}});
+  writer.StyleRule("button", "QPushButton:pressed, QToolButton:pressed",
+                   {{"pressed", "background-color: %1"}});
+  writer.StyleRule("menu", "QMenuBar, QMenu", kBackgroundText);
+  writer.StyleRule("menu", "QMenuBar::item:selected, QMenu::item:selected",
+                   {{"selection", "background-color: %1"}, {"selection-text", "color: %1"}});
+  return writer.Sheet();
+}

@@ -1,0 +1,291 @@
+// The main window driven as a user would, headless, on real audio files.
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "WindowFixture.h"
+#include "app/ConverterCore.h"
+#include "app/window/FileListWidget.h"
+#include "dialogs/Tfm_about.h"
+#include "engines/skin/SkinObject.h"
+#include "settings/IniFile.h"
+
+namespace {
+
+const char* kMp3 = "-c:a libmp3lame -b:a 128k";
+
+std::vector<std::string> Captions(const QList<QAction*>& actions) {
+  std::vector<std::string> captions;
+  for (QAction* action : actions)
+    captions.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+  return captions;
+}
+
+std::vector<std::string> Titles(const ConverterCore& core) {
+  std::vector<std::string> titles;
+  for (size_t i = 0; i < core.rows().size(); ++i)
+    titles.push_back(core.tag_table().ReadRowRecord(i).title);
+  return titles;
+}
+
+using Names = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(WindowFixture, FirstStartWithoutSettingsShowsMusicFolderAndMp3) {
+  Tfm_main& main = Start();
+  EXPECT_EQ(main.windowTitle().toStdString(), "fm_main");
+  EXPECT_EQ(main.centralWidget()->size(), QSize(485, 324));
+  EXPECT_EQ(main.findChild<QLineEdit*>("edt_output")->text().toStdString(), music);
+  EXPECT_TRUE(main.findChild<QLineEdit*>("edt_output")->isReadOnly());
+  EXPECT_EQ(main.findChild<QComboBox*>("cb_format")->currentText().toStdString(), "MP3");
+  EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+  ASSERT_NE(main.core(), nullptr);
+  EXPECT_FALSE(testsupport::FileExists(SettingsFilePath())) << "showing writes nothing";
+}
+
+TEST_F(WindowFixture, MenusListAndNamesAreTheClassicOnes) {
+  Tfm_main& main = Start();
+  EXPECT_EQ(Captions(main.menuBar()->actions()), (Names{"File", "Settings", "Help "}));
+  EXPECT_EQ(main.menuBar()->actions()[1]->menu(), nullptr) << "Settings has no sub-menu";
+  EXPECT_EQ(Captions(main.menuBar()->actions()[0]->menu()->actions()),
+            (Names{"Converter", "Normalize", "-", "Stop", "EXit"}));
+  EXPECT_EQ(Captions(main.menuBar()->actions()[2]->menu()->actions()),
+            (Names{"Content", "Visit our web", "-", "About"}));
+  EXPECT_EQ(Captions(main.findChild<QMenu*>("PopupMenu1")->actions()),
+            (Names{"Add File", "Del File", "Clear", "-", "Converter", "Stop"}));
+  auto* lv = main.findChild<FileListWidget*>("lv");
+  std::vector<int> widths;
+  Names captions;
+  for (int i = 0; i < lv->columnCount(); ++i) {
+    captions.push_back(lv->horizontalHeaderItem(i)->text().toStdString());
+    widths.push_back(lv->columnWidth(i));
+  }
+  EXPECT_EQ(captions, (Names{"File Name", "File Path", "Time", "Size", "State"}));
+  EXPECT_EQ(widths, (std::vector<int>{100, 160, 70, 65, 80}));
+  EXPECT_EQ(lv->selectionMode(), QAbstractItemView::SingleSelection);
+  EXPECT_FALSE(lv->isSortingEnabled());
+  EXPECT_EQ(main.findChild<QComboBox*>("cb_format")->count(), 4);
+  // Every control says what it is to a screen reader.
+  EXPECT_EQ(lv->accessibleName().toStdString(), "File list");
+  EXPECT_EQ(main.findChild<QProgressBar*>("pb")->accessibleName().toStdString(), "Progress");
+  for (QWidget* control : main.centralWidget()->findChildren<QWidget*>()) {
+    if (!control->isVisible() || control->focusPolicy() == Qt::NoFocus) continue;
+    if (control->parent() != main.centralWidget() && control->parent()->objectName() != "Skin1") continue;
+    EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+  }
+}
+
+TEST_F(WindowFixture, CloseWritesForintAndTheNextStartRestoresFormatAndFolder) {
+  Start();
+  window->findChild<QComboBox*>("cb_format")->setCurrentIndex(3);
+  Trigger("EXit1");
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->core(), nullptr) << "settings released on close";
+  EXPECT_NE(SettingsText().find("Forint=3"), std::string::npos) << SettingsText();
+
+  TIniFile(SettingsFilePath()).WriteString("Format", "Dir", out.file("chosen"));
+  StartAgain();
+  EXPECT_EQ(window->findChild<QComboBox*>("cb_format")->currentText().toStdString(), "OGG");
+  EXPECT_EQ(window->findChild<QLineEdit*>("edt_output")->text().toStdString(), out.file("chosen"));
+}
+
+TEST_F(WindowFixture, AddDeleteAndClearKeepTheTagTableAligned) {
+  Start();
+  std::string one = Tone("one.mp3", std::string(kMp3) + " -metadata title=One");
+  std::string two = Tone("two.mp3", std::string(kMp3) + " -metadata title=Two");
+  std::string three = Tone("three.mp3", std::string(kMp3) + " -metadata title=Three");
+  std::string bogus = work.file("bogus.mp3");
+  testsupport::WriteFileText(bogus, "not audio at all");
+
+  AddThroughDialog({one, bogus, two, three});
+  ASSERT_EQ(prompts.filters.size(), 1u);
+  EXPECT_EQ(prompts.filters[0].rfind("All Supported Files (*.mp3 *.wav *.wma *.ogg);;", 0), 0u);
+  ASSERT_EQ(prompts.information.size(), 1u);
+  EXPECT_EQ(prompts.information[0].rfind("Information: " + bogus + "is not supported.", 0), 0u)
+      << prompts.information[0];
+  EXPECT_EQ(ListColumn(0), (Names{"one.mp3", "two.mp3", "three.mp3"}));
+  EXPECT_EQ(ListColumn(4), (Names{"unconverted", "unconverted", "unconverted"}));
+  EXPECT_EQ(ListColumn(2)[0], "00:00:01");
+  EXPECT_EQ(Titles(*window->core()), (Names{"One", "Two", "Three"}));
+
+  // The Delete key on the list deletes the selected row.
+  auto* lv = window->findChild<FileListWidget*>("lv");
+  lv->setFocus();
+  lv->selectRow(1);
+  QTest::keyClick(lv, Qt::Key_Delete);
+  EXPECT_EQ(ListColumn(0), (Names{"one.mp3", "three.mp3"}));
+  EXPECT_EQ(Titles(*window->core()), (Names{"One", "Three"}));
+
+  prompts.answerYes = false;
+  Trigger("Clear1");
+  ASSERT_EQ(prompts.questions.size(), 1u);
+  EXPECT_EQ(prompts.questions[0],
+            "Are you sure to remove all the files from filelist?\nNot delete from your computer.");
+  EXPECT_EQ(ListColumn(0).size(), 2u);
+  prompts.answerYes = true;
+  ClickSkin("del");
+  EXPECT_TRUE(ListColumn(0).empty());
+  EXPECT_TRUE(testsupport::FileExists(one)) << "files on disk stay";
+  Trigger("Clear1");
+  EXPECT_EQ(prompts.questions.size(), 2u) << "an empty list asks nothing";
+
+  AddThroughDialog({three});
+  EXPECT_EQ(Titles(*window->core()), (Names{"Three"}));
+}
+
+TEST_F(WindowFixture, ConversionFromTheMenuReachesFinishWithTaggedOutputs) {
+  TIniFile(SettingsFilePath()).WriteString("Format", "Dir", out.file("converted"));
+  Start();
+  std::string song = Tone("song.mp3", std::string(kMp3) + " -metadata title=Song -metadata artist=Band");
+  std::string plain = Tone("plain.wav");
+  window->AddStartFiles({song, plain});
+  window->findChild<QComboBox*>("cb_format")->setCurrentIndex(3);
+  Trigger("oOGG1");
+  EXPECT_EQ(ListColumn(4), (Names{"finish", "finish"}));
+  EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+  testsupport::MutagenTags tags = testsupport::ReadWithMutagen(out.file("converted/song.ogg"));
+  ASSERT_TRUE(tags.ok) << tags.error;
+  EXPECT_EQ(tags.values["title"], "Song");
+  EXPECT_EQ(tags.values["artist"], "Band");
+  EXPECT_EQ(testsupport::Probe(out.file("converted/plain.ogg")).codec, "vorbis");
+  ASSERT_EQ(opened.size(), 1u) << "the output folder is opened at the end";
+  EXPECT_EQ(opened[0].toLocalFile().toStdString().rfind(out.file("converted"), 0), 0u);
+}
+
+TEST_F(WindowFixture, DuringARunOnlyStopCloseAndMenuSettingsAreHeard) {
+  TIniFile(SettingsFilePath()).WriteString("Format", "Dir", out.file("run"));
+  Start();
+  window->AddStartFiles({Tone("a.wav", "", 2.0), Tone("b.wav", "", 2.0)});
+  ModalCloser modals;
+  size_t informationBefore = prompts.information.size();
+  bool commandsSent = false;
+  // Arrives at the run's first pump, as a user's clicks would.
+  QTimer::singleShot(0, [&] {
+    commandsSent = true;
+    ASSERT_TRUE(window->running());
+    prompts.nextFiles = {QString::fromStdString(work.file("a.wav"))};
+    window->AddFile1Click();
+    window->lvDragDrop({QString::fromStdString(work.file("a.wav"))});
+    window->findChild<FileListWidget*>("lv")->selectRow(0);
+    window->DelFile1Click();
+    window->Clear1Click();
+    window->Normalize1Click();
+    for (const char* name : {"add", "set", "del", "tag", "nor", "convert"}) ClickSkin(name);
+    window->Settings1Click();  // the menu's Settings has no guard
+    window->Stop1Click();
+  });
+  Trigger("Converter1");
+  ASSERT_TRUE(commandsSent);
+  EXPECT_FALSE(window->running());
+  EXPECT_TRUE(prompts.filters.empty()) << "no file dialog during a run";
+  EXPECT_TRUE(prompts.questions.empty());
+  EXPECT_EQ(modals.opened, (Names{"fm_set"}));
+  EXPECT_EQ(ListColumn(0), (Names{"a.wav", "b.wav"}));
+  EXPECT_EQ(prompts.information.size(), informationBefore);
+  EXPECT_FALSE(testsupport::FileExists(out.file("run/Normalize_a.wav")));
+  EXPECT_EQ(ListColumn(4)[1], "unconverted") << "Stop ends the run after the current file";
+}
+
+TEST_F(WindowFixture, CloseDuringARunEndsTheRunBeforeReleasingSettings) {
+  TIniFile(SettingsFilePath()).WriteString("Format", "Dir", out.file("closing"));
+  Start();
+  window->AddStartFiles({Tone("a.wav", "", 2.0), Tone("b.wav", "", 2.0)});
+  window->findChild<QComboBox*>("cb_format")->setCurrentIndex(1);
+  QTimer::singleShot(0, [&] { window->close(); });
+  Trigger("oOGG1");
+  EXPECT_EQ(window->core(), nullptr);
+  EXPECT_NE(SettingsText().find("Forint=1"), std::string::npos);
+  EXPECT_TRUE(testsupport::FileExists(out.file("closing/a.wav")));
+  EXPECT_FALSE(testsupport::FileExists(out.file("closing/b.wav")));
+  EXPECT_EQ(opened.size(), 1u) << "the run's end steps still open the folder";
+}
+
+TEST_F(WindowFixture, SkinNamesInAnotherLetterCaseDoNothing) {
+  Start();
+  ModalCloser modals;
+  for (const char* name : {"Add", "ADD", "Set", "Del", "TAG", "Convert", "Stop", "NOR", "add ", ""}) {
+    SkinObject object(name);
+    window->Skin1Click(&object);
+  }
+  EXPECT_TRUE(modals.opened.empty());
+  EXPECT_TRUE(prompts.filters.empty());
+  EXPECT_TRUE(prompts.information.empty()) << "\"Convert\" did not start a run on the empty list";
+  SkinObject convert("convert");
+  window->Skin1Click(&convert);
+  EXPECT_EQ(prompts.information, (Names{"Information: Please add file!"}));
+}
+
+class UnskinnedWindow : public WindowFixture, public ::testing::WithParamInterface<SkinChoice> {};
+
+TEST_P(UnskinnedWindow, ShowsTheSkinErrorOnceAndKeepsEveryCommand) {
+  TIniFile(SettingsFilePath()).WriteString("Format", "Dir", out.file("plain"));
+  Start(GetParam());
+  ASSERT_EQ(prompts.errors.size(), 1u);
+  EXPECT_NE(prompts.errors[0].find("mp3enc.dll"), std::string::npos) << prompts.errors[0];
+  ASSERT_NE(window->core(), nullptr) << "the settings file is open all the same";
+  EXPECT_EQ(window->findChild<QLineEdit*>("edt_output")->text().toStdString(), out.file("plain"));
+
+  ModalCloser modals;
+  prompts.nextFiles = {QString::fromStdString(Tone("x.wav"))};
+  ClickSkin("add");
+  EXPECT_EQ(ListColumn(0), (Names{"x.wav"}));
+  ClickSkin("tag");
+  ClickSkin("set");
+  EXPECT_EQ(modals.opened, (Names{"fm_id3", "fm_set"}));
+  ClickSkin("convert");
+  EXPECT_EQ(ListColumn(4), (Names{"finish"}));
+  EXPECT_TRUE(testsupport::FileExists(out.file("plain/x.mp3")));
+  ClickSkin("nor");
+  EXPECT_TRUE(testsupport::FileExists(out.file("plain/Normalize_x.wav")));
+  ClickSkin("stop");
+  ClickSkin("del");
+  EXPECT_TRUE(ListColumn(0).empty());
+  EXPECT_EQ(prompts.errors.size(), 1u);
+  window->findChild<QComboBox*>("cb_format")->setCurrentIndex(2);
+  window->close();
+  EXPECT_NE(SettingsText().find("Forint=2"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(MissingOrBroken, UnskinnedWindow,
+                         ::testing::Values(SkinChoice::kMissing, SkinChoice::kBroken));
+
+TEST_F(WindowFixture, DroppedFilesAreAdded) {
+  Start();
+  std::string dropped = Tone("dropped.wav");
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped)), QUrl("https://example.org/x.mp3")});
+  auto* lv = window->findChild<FileListWidget*>("lv");
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(lv->viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(lv->viewport(), &drop);
+  QApplication::processEvents();
+  EXPECT_EQ(ListColumn(1), (Names{dropped}));
+  EXPECT_TRUE(prompts.information.empty());
+}
+
+TEST_F(WindowFixture, HelpWebAndAboutOpenWhatTheyShould) {
+  Tfm_main& main = Start();
+  Trigger("About1");
+  Trigger("Visitourweb1");
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0].toLocalFile().toStdString(), data.file("help/velmoramp3converter.html"));
+  EXPECT_EQ(opened[1].toString().toStdString(), kHomePage);
+
+  auto* about = main.findChild<Tfm_about*>();
+  about->resize(301, 151);
+  Trigger("About2");
+  EXPECT_TRUE(about->isVisible());
+  EXPECT_FALSE(about->isModal());
+  EXPECT_EQ(about->x(), main.x() + (main.width() - 301) / 2);
+  EXPECT_EQ(about->y(), main.y() + (main.height() - 151) / 2);
+}

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# End-to-end smoke test: the real velmora under a virtual X server, with its own D-Bus session
+# and accessibility bus, driven through AT-SPI. Two files are named on its command line; the
+# test converts them from the File menu, checks the outputs with mutagen and that "EXit"
+# stores "Forint".  run_smoke.sh VELMORA_BINARY
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+SKIP=77
+
+command -v xvfb-run >/dev/null || { echo "SKIP: xvfb-run is missing (scripts/install-deps.sh installs it)"; exit $SKIP; }
+command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is missing"; exit $SKIP; }
+launcher=/usr/libexec/at-spi-bus-launcher
+[ -x "$launcher" ] || { echo "SKIP: at-spi-bus-launcher is missing"; exit $SKIP; }
+/usr/bin/python3 -c "import pyatspi, mutagen" 2>/dev/null || { echo "SKIP: python3-pyatspi or python3-mutagen is missing"; exit $SKIP; }
+
+velmora=$(readlink -f "$1")
+work=$(mktemp -d)
+chmod 700 "$work"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/config" "$work/out"
+ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=440:duration=2" -ac 2 \
+  -c:a libmp3lame -b:a 128k -metadata title="Smoke Title" -metadata artist="Smoke Band" "$work/tagged.mp3"
+ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=660:duration=1" -ac 1 "$work/plain.wav"
+printf '[Format]\r\nDir=%s\r\n' "$work/out" > "$work/config/kelvane.ini"
+
+cat > "$work/session.sh" <<INNER
+set -eu
+export VELMORA_CONFIG_DIR="$work/config" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+# Leaks inside the desktop libraries would fail a sanitizer build here; the headless window
+# tests check our own code for leaks.
+export ASAN_OPTIONS="\${ASAN_OPTIONS:-}:detect_leaks=0"
+$launcher --launch-immediately &
+launcher_pid=\$!
+"$velmora" "$work/tagged.mp3" "$work/plain.wav" > "$work/velmora.log" 2>&1 &
+velmora_pid=\$!
+status=0
+/usr/bin/python3 "$here/drive_window.py" check "$work/out" "$work/tagged.mp3" "$work/plain.wav" || status=\$?
+if kill -0 \$velmora_pid 2>/dev/null; then echo "velmora still running"; kill \$velmora_pid; status=1; fi
+wait \$velmora_pid || { echo "velmora exit status \$?"; status=1; }
+kill \$launcher_pid 2>/dev/null || true
+exit \$status
+INNER
+if ! timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash "$work/session.sh"; then
+  echo "FAILED; velmora said:"; cat "$work/velmora.log" 2>/dev/null || true
+  exit 1
+fi
+
+/usr/bin/python3 - "$work" <<'CHECK'
+import sys, mutagen
+work = sys.argv[1]
+tagged = mutagen.File(f"{work}/out/tagged.mp3")
+assert tagged is not None and tagged.tags is not None, "tagged.mp3 has no tags"
+assert str(tagged.tags["TIT2"]) == "Smoke Title", tagged.tags.get("TIT2")
+assert str(tagged.tags["TPE1"]) == "Smoke Band", tagged.tags.get("TPE1")
+plain = mutagen.File(f"{work}/out/plain.mp3")
+assert plain is not None and plain.info.length > 0.5, "plain.mp3 is not audio"
+ini = open(f"{work}/config/kelvane.ini", encoding="latin-1").read()
+assert "Forint=0" in ini, ini
+print("outputs tagged, Forint stored")
+CHECK
+echo "PASSED"
