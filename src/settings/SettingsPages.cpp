@@ -80,6 +80,9 @@ QGroupBox* Group(const QString& title, QWidget* parent, QGridLayout** grid) {
   (*grid)->setContentsMargins(6, 4, 6, 4);
   (*grid)->setHorizontalSpacing(6);
   (*grid)->setVerticalSpacing(3);
+  // Lists on the left and on the right share the width alike.
+  (*grid)->setColumnStretch(1, 1);
+  (*grid)->setColumnStretch(3, 1);
   return group;
 }
 
@@ -130,7 +133,6 @@ void BuildWavPage(QTabWidget* tabs, SettingsControls& c) {
   c.cb_wav_bit = AddList(grid, 2, 0, QStringLiteral("Bit Per Sample:"), "cb_wav_bit", BitsPerSampleEntries());
   grid->addWidget(Note(QStringLiteral("To small created file, low frequency or bit per sample, "), general), 3, 0, 1, 2);
   grid->addWidget(Note(QStringLiteral("but quality will be lowed accordingly. "), general), 4, 0, 1, 2);
-  grid->setColumnStretch(1, 1);
   column->addWidget(general);
   column->addStretch();
 }
@@ -198,7 +200,9 @@ void BuildOggPage(QTabWidget* tabs, SettingsControls& c) {
 }
 
 QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
-  return Named(new QPushButton(caption, parent), name, caption);
+  QPushButton* button = Named(new QPushButton(caption, parent), name, caption);
+  button->setFixedSize(75, 25);
+  return button;
 }
 
 }  // namespace
@@ -211,6 +215,8 @@ SettingsControls BuildSettingsPages(QWidget* dialog) {
   auto* column = new QVBoxLayout(group);
   column->setContentsMargins(6, 4, 6, 6);
   c.pc = Named(new QTabWidget(group), "pc", QStringLiteral("Output Settings"));
+  // No pane of its own: the pages show the dialog's (skinned) background.
+  c.pc->setDocumentMode(true);
   BuildWavPage(c.pc, c);
   BuildMp3Page(c.pc, c);
   BuildWmaPage(c.pc, c);

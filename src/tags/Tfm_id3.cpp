@@ -109,6 +109,8 @@ void Tfm_id3::BuildControls() {
   btn_ok->setObjectName("btn_ok");
   btn_cancel = new QPushButton("Cancel", this);
   btn_cancel->setObjectName("btn_cancel");
+  btn_ok->setFixedSize(75, 25);
+  btn_cancel->setFixedSize(75, 25);
   btn_ok->setDefault(true);  // Enter in a one-line field confirms, as in the other dialogs
   btn_cancel->setAutoDefault(false);
   buttons->addStretch();

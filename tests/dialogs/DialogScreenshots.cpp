@@ -1,5 +1,6 @@
-// Saves a picture of every dialog (each settings tab on its own) into the folder given as the
-// only argument, for looking at the layouts: xvfb-run ./velmora_dialog_screenshots <folder>
+// Saves a picture of every dialog (each settings tab on its own), skinned with the given skin
+// file, into a folder, for looking at the layouts:
+//   xvfb-run ./velmora_dialog_screenshots <folder> data/mp3enc.dll
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
@@ -10,6 +11,7 @@
 #include "DialogTestSupport.h"
 #include "dialogs/Tfm_about.h"
 #include "dialogs/Tfm_dir.h"
+#include "engines/skin/TSkin.h"
 #include "settings/Tfm_set.h"
 #include "tags/TagTable.h"
 #include "tags/Tfm_id3.h"
@@ -28,9 +30,10 @@ void Save(QWidget* dialog, const QString& folder, const QString& name) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 2) return 2;
+  if (argc != 3) return 2;
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  FakeSkin skin;
+  TSkin skin;
+  skin.LoadSkinFile(argv[2]);
   QWidget mainWindow;
   mainWindow.setGeometry(200, 150, 485, 324);
 
