@@ -80,6 +80,9 @@ def check(out_dir, files):
     wait_for("every row finished", lambda: all(row[4] == "finish" for row in table_rows(table)), 120)
     print("finished:", table_rows(table))
 
+    import drive_dialogs
+    drive_dialogs.check(app, window, table, out_dir, files)
+
     press_without_waiting("File", "EXit")
     wait_for("the window to close", lambda: application() is None, 30)
     print("closed")

@@ -1,0 +1,106 @@
+"""The dialogs part of the smoke test, driven like drive_window.py through AT-SPI: a setting
+changed in the settings dialog and a title typed in the tag editor reach the next conversion.
+
+Openers of modal dialogs are clicked with the pointer, since an accessibility action on them
+would only answer once the dialog has closed.
+"""
+import os
+import subprocess
+import time
+
+import mutagen
+import pyatspi
+
+from drive_window import find, table_rows, press_without_waiting, wait_for
+
+TITLE = "Smoke Ünïcode Title"
+
+
+def click(accessible):
+    box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
+
+
+def showing(accessible):
+    try:
+        return accessible.getState().contains(pyatspi.STATE_SHOWING)
+    except Exception:
+        return False
+
+
+def open_dialog(app, opener, title):
+    click(opener)
+    return wait_for(f"the dialog {title}", lambda: find(app, pyatspi.ROLE_DIALOG, title))
+
+
+def wait_closed(dialog, title):
+    wait_for(f"the dialog {title} to close", lambda: not showing(dialog), 20)
+
+
+def labelled(root, label_text):
+    """The control a label names (combo boxes speak their value as name, their label by relation)."""
+    label = wait_for(f"label {label_text!r}", lambda: find(root, pyatspi.ROLE_LABEL, label_text))
+    for relation in label.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABEL_FOR:
+            return relation.getTarget(0)
+    raise SystemExit(f"label {label_text!r} names no control")
+
+
+def choose(combo, entry):
+    click(combo)
+    item = wait_for(f"entry {entry}", lambda: (lambda i: i if showing(i) else None)(
+        find(combo, pyatspi.ROLE_LIST_ITEM, entry)))
+    click(item)
+    wait_for(f"{entry} chosen", lambda: combo.name == entry, 10)
+
+
+def press(accessible):
+    accessible.queryAction().doAction(0)
+
+
+def settings_use_22050_hz_for_ogg(app, window):
+    bar = find(app, pyatspi.ROLE_MENU_BAR, "")
+    dialog = open_dialog(app, find(bar, pyatspi.ROLE_MENU_ITEM, "Settings"), "Settings")
+    tab = wait_for("the OGG tab", lambda: find(dialog, pyatspi.ROLE_PAGE_TAB, "OGG"))
+    press(tab)
+    pages = find(dialog, pyatspi.ROLE_LAYERED_PANE, "")
+    ogg_page = pages[3]
+    wait_for("the OGG page", lambda: showing(ogg_page), 10)
+    choose(labelled(ogg_page, "Frequency: "), "22050 Hz")
+    press(find(dialog, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    wait_closed(dialog, "Settings")
+    print("settings: OGG at 22050 Hz")
+
+
+def tag_editor_titles_every_track(app, window):
+    dialog = open_dialog(app, find(window, pyatspi.ROLE_PUSH_BUTTON, "Tags"), "ID3 Edit")
+    title = wait_for("the title field", lambda: find(dialog, pyatspi.ROLE_TEXT, "Title:"))
+    title.queryEditableText().setTextContents(TITLE)
+    press(find(dialog, pyatspi.ROLE_PUSH_BUTTON, "All Title"))
+    press(find(dialog, pyatspi.ROLE_PUSH_BUTTON, "Ok"))
+    wait_closed(dialog, "ID3 Edit")
+    print("tag editor: title for every track")
+
+
+def sample_rate(path):
+    out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                          "stream=sample_rate", "-of", "csv=p=0", path],
+                         capture_output=True, text=True, check=True).stdout
+    return int(out.strip())
+
+
+def check(app, window, table, out_dir, files):
+    settings_use_22050_hz_for_ogg(app, window)
+    tag_editor_titles_every_track(app, window)
+    choose(find(window, pyatspi.ROLE_COMBO_BOX, "MP3"), "OGG")
+
+    outputs = [os.path.join(out_dir, os.path.splitext(os.path.basename(f))[0] + ".ogg") for f in files]
+    press_without_waiting("File", "Converter")
+    wait_for("the OGG outputs", lambda: all(os.path.exists(o) for o in outputs)
+             and all(row[4] == "finish" for row in table_rows(table)), 120)
+    for output in outputs:
+        rate = sample_rate(output)
+        assert rate == 22050, f"{output}: {rate} Hz"
+        tags = mutagen.File(output)
+        assert tags is not None and tags.get("title") == [TITLE], f"{output}: {tags and tags.tags}"
+    print("OGG outputs at 22050 Hz, titled")
