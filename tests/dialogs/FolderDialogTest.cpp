@@ -113,6 +113,19 @@ TEST_F(FolderDialogTest, FailedStoreIsReportedAndTheDialogStaysOpen) {
   EXPECT_TRUE(dialog->isVisible());
 }
 
+TEST_F(FolderDialogTest, KeyboardAlonePicksAFolderAndConfirms) {
+  dialog->show();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  Select(home.path());
+  Tree()->setFocus();
+  ASSERT_EQ(ShownChildren(Model()->index(QString::fromStdString(home.path()))), QStringList{"Music"});
+  QTest::keyClick(Tree(), Qt::Key_Down);  // into the expanded home folder: "Music"
+  QTest::keyClick(Tree(), Qt::Key_Return);  // "Ok" is the default button
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(chosen_dir, home.file("Music"));
+}
+
 TEST_F(FolderDialogTest, EveryControlHasAnAccessibleName) {
   dialog->show();
   EXPECT_EQ(ControlsWithoutAccessibleName(dialog.get()), std::vector<std::string>{});

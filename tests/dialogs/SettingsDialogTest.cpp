@@ -388,3 +388,24 @@ TEST_F(SettingsDialogTest, EveryControlHasAnAccessibleName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsDialogTest, KeyboardAloneChangesAListOnTheOggTabAndConfirms) {
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  QTabWidget* tabs = Child<QTabWidget>(&dialog, "pc");
+  for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_EQ(tabs->currentIndex(), 3);
+  QComboBox* frequency = List("cb_ogg_fre");
+  while (QApplication::focusWidget() != frequency && QApplication::focusWidget())
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QTest::keyClick(frequency, Qt::Key_Up);
+  EXPECT_EQ(frequency->currentText(), "32000 Hz");
+  QTest::keyClick(frequency, Qt::Key_Return);  // OK is the default button
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(Stored("ogg", "frequency"), 7);
+}
+
+}  // namespace

@@ -265,3 +265,36 @@ INSTANTIATE_TEST_SUITE_P(Formats, EditedTagsReachOutputs, ::testing::Values(0, 2
                          });
 
 }  // namespace
+
+namespace {
+
+TEST_F(TagEditorTest, KeyboardAloneEditsAFieldAppliesItToAllAndConfirms) {
+  AddRow("a.mp3", Record("A"));
+  AddRow("b.mp3", Record("B"));
+  editor.show();
+  editor.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  Tracks()->setFocus();
+  QTest::keyClick(Tracks(), Qt::Key_Tab);  // title
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // its "All"
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // artist
+  ASSERT_EQ(QApplication::focusWidget(), Edit("edt_art"));
+  Edit("edt_art")->selectAll();
+  QTest::keyClicks(Edit("edt_art"), "Band");
+  QTest::keyClick(Edit("edt_art"), Qt::Key_Tab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);  // "All" beside Artist
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_EQ(table.ReadRowRecord(1).artist, "Artist of B") << "Escape cancels";
+  editor.show();
+  editor.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  Edit("edt_art")->setFocus();
+  Edit("edt_art")->selectAll();
+  QTest::keyClicks(Edit("edt_art"), "Band");
+  QTest::keyClick(Edit("edt_art"), Qt::Key_Return);  // "Ok" is the default button
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_EQ(table.ReadRowRecord(0).artist, "Band");
+  EXPECT_EQ(table.ReadRowRecord(1).artist, "Artist of B");
+}
+
+}  // namespace
