@@ -48,7 +48,21 @@ void Tfm_id3::AttachTables(TagTable* tagTable, TagTable* tagWork,
 void Tfm_id3::BuildControls() {
   auto* outer = new QHBoxLayout(this);
   outer->setContentsMargins(6, 6, 6, 6);
+  outer->addWidget(BuildTrackList());
+  auto* right = new QVBoxLayout;
+  right->addWidget(BuildFields());
+  right->addLayout(BuildButtons());
+  right->addStretch();
+  outer->addLayout(right);
+  // Each field is followed by its own "All" button, then come "Ok" and "Cancel".
+  QWidget* previous = lv_id3;
+  for (QWidget* next : tabChain_) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
+}
 
+QWidget* Tfm_id3::BuildTrackList() {
   lv_id3 = new TrackListView(this);
   lv_id3->setObjectName("lv_id3");
   lv_id3->setAccessibleName("Track Name");
@@ -64,14 +78,13 @@ void Tfm_id3::BuildControls() {
   connect(lv_id3, &TrackListView::Clicked, this, &Tfm_id3::lv_id3Click);
   // Clicks and the arrow keys alike show the newly selected row's fields.
   connect(lv_id3, &QTreeWidget::itemSelectionChanged, this, [this] { ShowSelectedRecord(); });
-  outer->addWidget(lv_id3);
+  return lv_id3;
+}
 
-  auto* right = new QVBoxLayout;
+QWidget* Tfm_id3::BuildFields() {
   auto* group = new QGroupBox(this);
   auto* grid = new QGridLayout(group);
   grid->setVerticalSpacing(6);
-  right->addWidget(group);
-
   edt_tatal = new QLineEdit(group);
   edt_art = new QLineEdit(group);
   edt_alb = new QLineEdit(group);
@@ -96,15 +109,17 @@ void Tfm_id3::BuildControls() {
            [this] { return RecordComment(edt_com->toPlainText()); },
            [this](const QString& t) { edt_com->setPlainText(EditorComment(t)); }, "Button6");
 
-  const Field* field = &fields_[0];
-  for (QLineEdit* edit : {edt_tatal, edt_art, edt_alb, edt_year})
-    connect(edit, &QLineEdit::textChanged, this, [this, field] { StoreField(*field); }), ++field;
+  QLineEdit* const lines[] = {edt_tatal, edt_art, edt_alb, edt_year};
+  for (size_t i = 0; i < 4; ++i)
+    connect(lines[i], &QLineEdit::textChanged, this, [this, i] { StoreField(fields_[i]); });
   connect(edt_genre, &QComboBox::editTextChanged, this, [this] { StoreField(fields_[4]); });
   connect(edt_com, &QPlainTextEdit::textChanged, this, [this] { StoreField(fields_[5]); });
   exitWatched_ = {edt_tatal, edt_art, edt_alb, edt_year, edt_com};
   for (QWidget* w : exitWatched_) w->installEventFilter(this);
+  return group;
+}
 
-  auto* buttons = new QHBoxLayout;
+QLayout* Tfm_id3::BuildButtons() {
   btn_ok = new QPushButton("Ok", this);
   btn_ok->setObjectName("btn_ok");
   btn_cancel = new QPushButton("Cancel", this);
@@ -113,19 +128,15 @@ void Tfm_id3::BuildControls() {
   btn_cancel->setFixedSize(75, 25);
   btn_ok->setDefault(true);  // Enter in a one-line field confirms, as in the other dialogs
   btn_cancel->setAutoDefault(false);
+  connect(btn_ok, &QPushButton::clicked, this, &Tfm_id3::btn_okClick);
+  connect(btn_cancel, &QPushButton::clicked, this, &Tfm_id3::btn_cancelClick);
+  tabChain_.push_back(btn_ok);
+  tabChain_.push_back(btn_cancel);
+  auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(btn_ok);
   buttons->addWidget(btn_cancel);
-  right->addLayout(buttons);
-  right->addStretch();
-  outer->addLayout(right);
-  tabChain_.push_back(btn_ok);
-  tabChain_.push_back(btn_cancel);
-  // Each field is followed by its own "All" button.
-  QWidget* previous = lv_id3;
-  for (QWidget* next : tabChain_) setTabOrder(previous, next), previous = next;
-  connect(btn_ok, &QPushButton::clicked, this, &Tfm_id3::btn_okClick);
-  connect(btn_cancel, &QPushButton::clicked, this, &Tfm_id3::btn_cancelClick);
+  return buttons;
 }
 
 void Tfm_id3::AddField(const QString& labelText, QWidget* control, std::string Timerec::*member,

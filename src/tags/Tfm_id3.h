@@ -9,6 +9,7 @@
 
 class ISkinEngine;
 class QComboBox;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -43,6 +44,9 @@ class Tfm_id3 : public QDialog {
   };
 
   void BuildControls();
+  QWidget* BuildTrackList();
+  QWidget* BuildFields();
+  QLayout* BuildButtons();
   void AddField(const QString& label, QWidget* control, std::string Timerec::*member,
                 std::function<QString()> text, std::function<void(const QString&)> show,
                 const char* allButtonName);
