@@ -5,14 +5,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "dialogs/DialogWindow.h"
@@ -66,18 +64,10 @@ QWidget* Tfm_id3::BuildTrackList() {
   lv_id3 = new TrackListView(this);
   lv_id3->setObjectName("lv_id3");
   lv_id3->setAccessibleName("Track Name");
-  lv_id3->setColumnCount(1);
-  lv_id3->setHeaderLabels({QStringLiteral("Track Name")});
-  lv_id3->setColumnWidth(0, 162);
-  lv_id3->header()->setSectionsClickable(false);
-  lv_id3->setRootIsDecorated(false);
-  lv_id3->setSelectionMode(QAbstractItemView::SingleSelection);
-  lv_id3->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lv_id3->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lv_id3->setFixedWidth(166);
   connect(lv_id3, &TrackListView::Clicked, this, &Tfm_id3::lv_id3Click);
   // Clicks and the arrow keys alike show the newly selected row's fields.
-  connect(lv_id3, &QTreeWidget::itemSelectionChanged, this, [this] { ShowSelectedRecord(); });
+  connect(lv_id3, &QTableWidget::itemSelectionChanged, this, [this] { ShowSelectedRecord(); });
   return lv_id3;
 }
 
@@ -178,11 +168,11 @@ void Tfm_id3::FormShow() {
   FillTrackList();
   if (tag_table_ && tag_work_) *tag_work_ = *tag_table_;
   // The working copy holds one record for every row, whatever the committed table had.
-  while (tag_work_ && tag_work_->size() < static_cast<size_t>(lv_id3->topLevelItemCount()))
+  while (tag_work_ && tag_work_->size() < static_cast<size_t>(lv_id3->rowCount()))
     tag_work_->AppendRow();
   SetOuterSize(this, kOuterWidth, kOuterHeight);
   CentreOverOwner(this);
-  if (lv_id3->topLevelItemCount() > 0) lv_id3->setCurrentItem(lv_id3->topLevelItem(0));
+  if (lv_id3->rowCount() > 0) lv_id3->SelectRow(0);
   ShowSelectedRecord();
 }
 
@@ -197,11 +187,7 @@ void Tfm_id3::FillGenreChoices() {
 }
 
 void Tfm_id3::FillTrackList() {
-  const QSignalBlocker quiet(lv_id3);
-  lv_id3->clear();
-  if (!trackNames_) return;
-  for (const std::string& name : trackNames_())
-    lv_id3->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromStdString(name)}));
+  lv_id3->SetTracks(trackNames_ ? trackNames_() : std::vector<std::string>());
 }
 
 bool Tfm_id3::eventFilter(QObject* watched, QEvent* event) {
@@ -217,16 +203,11 @@ bool Tfm_id3::eventFilter(QObject* watched, QEvent* event) {
 void Tfm_id3::lv_id3Click(const QPoint& at) {
   // A click below the last row picks the last row; a click on a row is left to the list,
   // whose selection change shows that row's fields.
-  if (lv_id3->itemAt(at) || lv_id3->topLevelItemCount() == 0) return;
-  QTreeWidgetItem* last = lv_id3->topLevelItem(lv_id3->topLevelItemCount() - 1);
-  lv_id3->setCurrentItem(last);
-  last->setSelected(true);
+  if (lv_id3->itemAt(at) || lv_id3->rowCount() == 0) return;
+  lv_id3->SelectRow(lv_id3->rowCount() - 1);
 }
 
-int Tfm_id3::SelectedRow() const {
-  const QList<QTreeWidgetItem*> selected = lv_id3->selectedItems();
-  return selected.isEmpty() ? -1 : lv_id3->indexOfTopLevelItem(selected.first());
-}
+int Tfm_id3::SelectedRow() const { return lv_id3->SelectedRow(); }
 
 void Tfm_id3::ShowSelectedRecord() {
   const int row = SelectedRow();
@@ -256,7 +237,7 @@ void Tfm_id3::StoreField(const Field& field) {
 void Tfm_id3::AllClick(const Field& field) {
   if (!tag_work_) return;
   const std::string value = field.text().toStdString();
-  const size_t rows = static_cast<size_t>(lv_id3->topLevelItemCount());
+  const size_t rows = static_cast<size_t>(lv_id3->rowCount());
   for (size_t row = 0; row < rows && row < tag_work_->size(); ++row) {
     Timerec record = tag_work_->ReadRowRecord(row);
     record.*field.member = value;
@@ -272,7 +253,6 @@ void Tfm_id3::btn_okClick() {
 void Tfm_id3::btn_cancelClick() { reject(); }
 
 void Tfm_id3::done(int result) {
-  const QSignalBlocker quiet(lv_id3);
-  lv_id3->clear();
+  lv_id3->SetTracks({});
   QDialog::done(result);
 }

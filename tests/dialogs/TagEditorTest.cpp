@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTableWidget>
 
 #include "DialogTestSupport.h"
 #include "app/ConverterCore.h"
@@ -38,13 +38,13 @@ class TagEditorTest : public ::testing::Test {
     table.AppendRow();
     table.StoreRowTags(table.size() - 1, record);
   }
-  QTreeWidget* Tracks() { return Child<QTreeWidget>(&editor, "lv_id3"); }
+  QTableWidget* Tracks() { return Child<QTableWidget>(&editor, "lv_id3"); }
   QLineEdit* Edit(const char* name) { return Child<QLineEdit>(&editor, name); }
   QComboBox* Genre() { return Child<QComboBox>(&editor, "edt_genre"); }
   QPlainTextEdit* Comment() { return Child<QPlainTextEdit>(&editor, "edt_com"); }
   void Press(const char* button) { Child<QPushButton>(&editor, button)->click(); }
   void ClickRow(int row) {
-    QRect cell = Tracks()->visualItemRect(Tracks()->topLevelItem(row));
+    QRect cell = Tracks()->visualItemRect(Tracks()->item(row, 0));
     QTest::mouseClick(Tracks()->viewport(), Qt::LeftButton, {}, cell.center());
   }
   void Retype(QLineEdit* edit, const QString& text) {
@@ -67,10 +67,10 @@ TEST_F(TagEditorTest, OpeningListsTheTracksAndShowsTheFirstRecord) {
   editor.show();
   EXPECT_EQ(editor.windowTitle(), "ID3 Edit");
   EXPECT_EQ(editor.frameGeometry().size(), QSize(478, 415));
-  EXPECT_EQ(Tracks()->headerItem()->text(0), "Track Name");
-  ASSERT_EQ(Tracks()->topLevelItemCount(), 2);
-  EXPECT_EQ(Tracks()->topLevelItem(1)->text(0), "two.ogg");
-  EXPECT_TRUE(Tracks()->topLevelItem(0)->isSelected());
+  EXPECT_EQ(Tracks()->horizontalHeaderItem(0)->text(), "Track Name");
+  ASSERT_EQ(Tracks()->rowCount(), 2);
+  EXPECT_EQ(Tracks()->item(1, 0)->text(), "two.ogg");
+  EXPECT_TRUE(Tracks()->item(0, 0)->isSelected());
   EXPECT_EQ(Edit("edt_tatal")->text(), "First");
   EXPECT_EQ(Edit("edt_art")->text(), "Artist of First");
   EXPECT_EQ(Edit("edt_alb")->text(), "Album");
@@ -102,7 +102,7 @@ TEST_F(TagEditorTest, CancelAndCloseBoxDiscardEditsAndEmptyTheTrackList) {
     if (way == 0) Press("btn_cancel");
     else editor.close();
     EXPECT_FALSE(editor.isVisible());
-    EXPECT_EQ(Tracks()->topLevelItemCount(), 0);
+    EXPECT_EQ(Tracks()->rowCount(), 0);
     EXPECT_EQ(table.ReadRowRecord(0), before.ReadRowRecord(0));
   }
   editor.show();
@@ -130,7 +130,7 @@ TEST_F(TagEditorTest, ClickBelowTheLastRowSelectsTheLastRow) {
   editor.show();
   QWidget* area = Tracks()->viewport();
   QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(20, area->height() - 4));
-  EXPECT_TRUE(Tracks()->topLevelItem(2)->isSelected());
+  EXPECT_TRUE(Tracks()->item(2, 0)->isSelected());
   EXPECT_EQ(Edit("edt_tatal")->text(), "C");
 }
 
@@ -194,7 +194,7 @@ TEST_F(TagEditorTest, TwoLineCommentKeepsItsLineBreak) {
 
 TEST_F(TagEditorTest, EmptyListGivesEmptyFieldsAndChangesNothing) {
   editor.show();
-  EXPECT_EQ(Tracks()->topLevelItemCount(), 0);
+  EXPECT_EQ(Tracks()->rowCount(), 0);
   EXPECT_EQ(Edit("edt_tatal")->text(), "");
   QTest::mouseClick(Tracks()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
   Retype(Edit("edt_tatal"), "Nobody");
