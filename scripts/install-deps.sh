@@ -11,6 +11,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   ffmpeg lame vorbis-tools python3-mutagen mp3val
   xvfb xauth time
+  dbus at-spi2-core python3-pyatspi x11-apps imagemagick
 )
 [ "${1:-}" = "--bench" ] && PACKAGES+=(hyperfine)
 

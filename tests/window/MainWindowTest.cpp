@@ -289,3 +289,35 @@ TEST_F(WindowFixture, HelpWebAndAboutOpenWhatTheyShould) {
   EXPECT_EQ(about->x(), main.x() + (main.width() - 301) / 2);
   EXPECT_EQ(about->y(), main.y() + (main.height() - 151) / 2);
 }
+
+TEST_F(WindowFixture, SizesShowTheLocalesDecimalSeparator) {
+  Start();
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  window->AddStartFiles({Tone("komma.wav", "", 3.0)});
+  QLocale::setDefault(QLocale::c());
+  window->AddStartFiles({work.file("komma.wav")});
+  EXPECT_EQ(ListColumn(3), (Names{"0,50MB", "0.50MB"}));
+}
+
+TEST_F(WindowFixture, EveryCommandHasAKey) {
+  Tfm_main& main = Start();
+  const std::vector<std::pair<const char*, QKeySequence>> keys = {
+      {"oOGG1", QKeySequence(Qt::Key_F5)},          {"Normalize1", QKeySequence(Qt::Key_F6)},
+      {"Stop1", QKeySequence(Qt::Key_Escape)},      {"EXit1", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {"Settings1", QKeySequence(Qt::CTRL | Qt::Key_Comma)}, {"About1", QKeySequence(Qt::Key_F1)},
+      {"AddFile1", QKeySequence(Qt::Key_Insert)},   {"DelFile1", QKeySequence(Qt::Key_Delete)},
+      {"Clear1", QKeySequence(Qt::SHIFT | Qt::Key_Delete)}};
+  for (const auto& [name, key] : keys) {
+    QAction* action = main.findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    EXPECT_EQ(action->shortcut(), key) << name;
+  }
+  auto* lv = main.findChild<FileListWidget*>("lv");
+  lv->setFocus();
+  QTest::keyClick(lv, Qt::Key_F5);
+  EXPECT_EQ(prompts.information, (Names{"Information: Please add file!"})) << "F5 reached Converter";
+  QTest::keyClick(lv, Qt::Key_Insert);
+  EXPECT_EQ(prompts.filters.size(), 1u) << "Insert reached Add File";
+  QTest::keyClick(&main, Qt::Key_F10);
+  EXPECT_EQ(main.menuBar()->activeAction(), main.menuBar()->actions()[0]) << "F10 opens File";
+}

@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMimeData>
 #include <QUrl>
 
@@ -14,7 +15,13 @@ struct Column {
 };
 constexpr Column kColumns[] = {
     {"File Name", 100}, {"File Path", 160}, {"Time", 70}, {"Size", 65}, {"State", 80}};
+constexpr int kSizeColumn = 3;
 constexpr int kStateColumn = 4;
+
+// The core writes sizes with a point; the list shows the user's decimal separator.
+QString LocalisedSize(const std::string& sizeText) {
+  return QString::fromStdString(sizeText).replace('.', QLocale().decimalPoint());
+}
 
 QStringList LocalFiles(const QMimeData* data) {
   QStringList paths;
@@ -57,6 +64,7 @@ void FileListWidget::InsertRow(size_t row, const FileRow& entry) {
                                 &entry.sizeText, &entry.state};
   for (int column = 0; column < columnCount(); ++column)
     setItem(at, column, new QTableWidgetItem(QString::fromStdString(*texts[column])));
+  item(at, kSizeColumn)->setText(LocalisedSize(entry.sizeText));
 }
 
 void FileListWidget::SetState(size_t row, const std::string& state) {

@@ -1,11 +1,13 @@
 #include "app/window/Tfm_main.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 
 #include "app/ConverterCore.h"
 #include "app/RunSettings.h"
@@ -20,8 +22,6 @@
 #include "settings/IniFile.h"
 #include "settings/Tfm_set.h"
 #include "tags/Tfm_id3.h"
-
-#include <QDesktopServices>
 
 const char* const kHomePage = "https://velmora.example.org/";
 
@@ -113,9 +113,15 @@ void Tfm_main::SkinThisWindow() {
     skin_.PrepareWindow(this);
     skin_.ApplyWindowSkin(this, "From");
   } catch (const SkinError& error) {
-    UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
+    ShowErrorWhenShown(QString::fromStdString(error.what()));
     ShowPlainStrip();
   }
+}
+
+// A box opened inside the first show would sit over a window not yet drawn; it waits for the
+// event loop instead, by when the start-up has finished and the window is on screen.
+void Tfm_main::ShowErrorWhenShown(const QString& text) {
+  QTimer::singleShot(0, this, [this, text] { UiPrompts::Current().Error(this, text); });
 }
 
 void Tfm_main::ShowPlainStrip() {
@@ -133,9 +139,8 @@ void Tfm_main::StartEngine() {
   try {
     core_ = std::make_unique<ConverterCore>(*settings_file_, *host_);
   } catch (const std::exception& error) {
-    UiPrompts::Current().Error(
-        this, QString("The audio engine could not start, so files cannot be listed or "
-                      "converted:\n%1").arg(error.what()));
+    ShowErrorWhenShown(QString("The audio engine could not start, so files cannot be listed or "
+                               "converted:\n%1").arg(error.what()));
   }
   if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
   if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());

@@ -82,6 +82,7 @@ class Tfm_main : public QMainWindow {
   void FormCloseQuery();
   void SkinThisWindow();
   void ShowPlainStrip();
+  void ShowErrorWhenShown(const QString& text);
   void StartEngine();
   void RestoreOutputChoice();
   void ReleaseSettingsFile();

@@ -1,6 +1,7 @@
 // velmora: the window program.
 #include <QApplication>
 #include <QFileInfo>
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Qt takes the user's locale for everything; the core's number texts and the libraries it
+  // calls expect C numerics. The window localises what it shows itself.
+  std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName("velmora");
   QApplication::setApplicationDisplayName("Velmora MP3 Converter");
   QApplication::setDesktopFileName("velmora");
