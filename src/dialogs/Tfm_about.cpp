@@ -1,13 +1,11 @@
 #include "dialogs/Tfm_about.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -32,16 +30,13 @@ QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
   return button;
 }
 
-// The program's own icon when the window program has set one, else the platform's notice icon.
-QPixmap ProgramIcon(const QWidget* dialog) {
-  QIcon icon = QApplication::windowIcon();
-  if (icon.isNull()) icon = dialog->style()->standardIcon(QStyle::SP_MessageBoxInformation);
-  return icon.pixmap(32, 32);
-}
+// The icon stored with the box: the program's own, drawn at the size the box shows.
+QPixmap ProgramIcon() { return QPixmap(QStringLiteral(":/dialogs/program-icon-32.png")); }
 
 }  // namespace
 
 Tfm_about::Tfm_about(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin_(skin) {
+  Q_INIT_RESOURCE(dialogs);  // a static library's resources are linked only when named
   setObjectName("fm_about");
   setWindowTitle("About");
   UseCloseBoxOnly(this);
@@ -51,7 +46,7 @@ Tfm_about::Tfm_about(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin
   image->setObjectName("ImagePanel1");
   image->setAccessibleName("Velmora MP3 Converter icon");
   image->setFixedSize(32, 32);
-  image->setPixmap(ProgramIcon(this));
+  image->setPixmap(ProgramIcon());
   QLabel* name = SkinLabel("Velmora MP3 Converter", "SkinLabel1", this);
   QFont bold = name->font();
   bold.setBold(true);
