@@ -8,14 +8,12 @@
 #include "dialogs/UiPrompts.h"
 #include "engines/skin/SkinEngine.h"
 
-bool SkinDialog(ISkinEngine& skin, QWidget* dialog) {
+void SkinDialog(ISkinEngine& skin, QWidget* dialog) {
   try {
     skin.PrepareWindow(dialog);
     skin.ApplyWindowSkin(dialog, "windows");
-    return true;
   } catch (const SkinError& error) {
     UiPrompts::Current().Error(dialog, QString::fromStdString(error.what()));
-    return false;
   }
 }
 

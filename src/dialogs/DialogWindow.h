@@ -8,9 +8,10 @@ class ISkinEngine;
 class QWidget;
 
 // PrepareWindow, then ApplyWindowSkin with the dialog form. A skin failure is reported through
-// the prompt seam as the application reports any uncaught error; false then, and the caller's
-// show handler stops there.
-bool SkinDialog(ISkinEngine& skin, QWidget* dialog);
+// the prompt seam as the application reports any uncaught error, and the dialog goes on
+// unskinned: stopping its show half-way would leave it with stale content (the tag editor
+// would then commit the previous opening's working copy).
+void SkinDialog(ISkinEngine& skin, QWidget* dialog);
 
 // Resizes so that the window with its frame measures width × height.
 void SetOuterSize(QWidget* window, int width, int height);

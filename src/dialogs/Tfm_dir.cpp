@@ -78,7 +78,7 @@ void Tfm_dir::showEvent(QShowEvent* event) {
   if (event->spontaneous()) return;  // restored by the system, not opened
   if (!shownBefore_) RevealHomeFolder();
   shownBefore_ = true;
-  if (!SkinDialog(skin_, this)) return;
+  SkinDialog(skin_, this);
   SetOuterSize(this, kOuterWidth, kOuterHeight);
   CentreOverOwner(this);
 }

@@ -83,7 +83,7 @@ void Tfm_set::FormShow() {
   // Visit every tab once so each is laid out, then open on "WAV".
   for (int tab = 0; tab < c_.pc->count(); ++tab) c_.pc->setCurrentIndex(tab);
   c_.pc->setCurrentIndex(0);
-  if (!SkinDialog(skin_, this)) return;
+  SkinDialog(skin_, this);
   SetOuterSize(this, kOuterWidth, kOuterHeight);
   CentreOverOwner(this);
 }

@@ -164,7 +164,7 @@ void Tfm_id3::showEvent(QShowEvent* event) {
 
 void Tfm_id3::FormShow() {
   FillGenreChoices();
-  if (!SkinDialog(skin_, this)) return;
+  SkinDialog(skin_, this);
   FillTrackList();
   if (tag_table_ && tag_work_) *tag_work_ = *tag_table_;
   // The working copy holds one record for every row, whatever the committed table had.

@@ -349,11 +349,15 @@ TEST_F(SettingsDialogTest, CloseBoxActsAsCancel) {
   EXPECT_EQ(List("cb_ogg_fre")->currentIndex(), 8);
 }
 
-TEST_F(SettingsDialogTest, FailingSkinIsReportedAndTheShowStopsThere) {
+TEST_F(SettingsDialogTest, FailingSkinIsReportedAndTheDialogGoesOnUnskinned) {
+  settings.SetContent("[mp3]\nbitrate=5\n");
   skin.failApply = true;
   dialog.show();
   EXPECT_EQ(prompts.errors, std::vector<std::string>{"The window cannot be skinned"});
-  EXPECT_EQ(List("cb_mp3_bitrate")->currentIndex(), 11) << "the values were loaded before skinning";
+  EXPECT_EQ(List("cb_mp3_bitrate")->currentIndex(), 5);
+  EXPECT_EQ(dialog.frameGeometry().size(), QSize(418, 398));
+  Press("btn_ok");
+  EXPECT_EQ(Stored("mp3", "bitrate"), 5);
 }
 
 TEST_F(SettingsDialogTest, OkDuringARunAppliesToTheNextRun) {

@@ -203,6 +203,21 @@ TEST_F(TagEditorTest, EmptyListGivesEmptyFieldsAndChangesNothing) {
   EXPECT_EQ(table.size(), 0u);
 }
 
+TEST_F(TagEditorTest, FailingSkinStillShowsTheCurrentListSoOkCommitsNothingStale) {
+  AddRow("a.mp3", Record("A"));
+  editor.show();
+  Retype(Edit("edt_tatal"), "Left in the working copy");
+  Press("btn_cancel");
+  table.StoreRowTags(0, Record("Changed meanwhile"));
+  skin.failApply = true;
+  editor.show();
+  EXPECT_EQ(prompts.errors, std::vector<std::string>{"The window cannot be skinned"});
+  EXPECT_EQ(Tracks()->rowCount(), 1);
+  EXPECT_EQ(Edit("edt_tatal")->text(), "Changed meanwhile");
+  Press("btn_ok");
+  EXPECT_EQ(table.ReadRowRecord(0).title, "Changed meanwhile");
+}
+
 TEST_F(TagEditorTest, EveryControlHasAnAccessibleNameAndFieldsChainWithTheirAllButtons) {
   AddRow("a.mp3", Record("A"));
   editor.show();
