@@ -40,8 +40,8 @@ void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     try {
       AddOneFile(path);
-    } catch (const std::exception&) {
-      host_.ShowInformation(path + kNotSupportedSuffix);
+    } catch (const std::exception& error) {
+      host_.ShowInformation(path + kNotSupportedSuffix + "\n" + error.what());
     }
   }
 }
