@@ -74,6 +74,15 @@ TEST_F(SettingsStorage, MixedLineEndingsStayPerLine) {
   EXPECT_EQ(Content(), "[wav]\r\nmode=0\nbit=0\r\nchannel=1\n[mp3]\nquality=9\n");
 }
 
+TEST_F(SettingsStorage, LoneCrFileKeepsOneSectionOfEachNameAndItsLineEnds) {
+  SetContent("[mp3]\rquality=4\r[ogg]\rchannel=0\r");
+  TIniFile ini(path_);
+  ini.WriteInteger("mp3", "bitrate", 5);
+  ini.WriteInteger("mp3", "quality", 2);
+  ini.WriteInteger("wma", "format", 9);
+  EXPECT_EQ(Content(), "[mp3]\rquality=2\rbitrate=5\r[ogg]\rchannel=0\r[wma]\rformat=9\r");
+}
+
 TEST_F(SettingsStorage, LineBreaksInAValueCannotForgeLines) {
   TIniFile ini(path_);
   ini.WriteString("Format", "Dir", "/music\n[mp3]\nquality=0");
