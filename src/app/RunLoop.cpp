@@ -100,7 +100,8 @@ void RunLoop::ProcessPosition(size_t position) {
 }
 
 std::optional<std::string> RunLoop::PickOutputName(const std::string& source) const {
-  if (plan_.kind == RunKind::kNormalize) return NormalizedOutputName(plan_.folder, source, NameTaken);
+  if (plan_.kind == RunKind::kNormalize)
+    return NormalizedOutputName(plan_.folder, source, NameTaken);
   return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
                              NameTaken);
 }
