@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/RunPlan.h"
+#include "engines/AudioFile2.h"
 
 class FileList;
 class RunHost;
@@ -31,9 +32,13 @@ class RunLoop {
   std::optional<std::string> PickOutputName(const std::string& source) const;
   // Opens source and output; false when no free output name is left.
   bool OpenFiles(const std::string& source);
+  void SetUpNormalizeWriter(const std::string& source);
+  void DiscardOutput();
   void CopyBlocks();
-  void FinishFile(size_t position);
   int InitialBlockSize() const;
+  int NormalizeBlockSize(int64_t done, int initialSize) const;
+  ByteBlock ReadNormalizeBlock(int size, int initialSize);
+  void FinishFile(size_t position);
   void ReportNoFreeName(const std::string& source);
 
   RunState& state_;
@@ -41,6 +46,7 @@ class RunLoop {
   const TagTable& tags_;
   RunHost& host_;
   const RunPlan& plan_;
+  ByteBlock lookahead_;  // read ahead of the current normalize block
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.
