@@ -33,7 +33,13 @@ int ProgressPercent(int64_t framesDone, int64_t length) {
 
 RunLoop::RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
                  const RunPlan& plan)
-    : state_(state), rows_(rows), tags_(tags), host_(host), plan_(plan) {}
+    : state_(state),
+      rows_(rows),
+      tags_(tags),
+      host_(host),
+      plan_(plan),
+      nameTaken_(PathExists),
+      writeTags_(WriteTagsToOutput) {}
 
 void RunLoop::Run() {
   const size_t count = rows_.size();
@@ -51,30 +57,38 @@ void RunLoop::EndRun() {
 }
 
 void RunLoop::ProcessPosition(size_t position) {
-  if (position >= rows_.size()) return;
+  if (StartFile(position)) ConvertStartedFile(position);
+}
+
+bool RunLoop::StartFile(size_t position) {
+  if (position >= rows_.size()) return false;
   state_.current_index = position;
   host_.SetProgress(0);
   const std::string source = rows_[position].filePath;
   if (!PathExists(source)) {
     host_.ShowInformation(source + " has been removed.");
-    return;
+    return false;
   }
   std::optional<std::string> output = PickOutputName(source);
   if (!output) {
     ReportNoFreeName(source);
-    return;
+    return false;
   }
   state_.output_file_name = *output;
   host_.RowStateChanged(position, kStateConverting);
-  if (!OpenFiles(source)) return;
+  return true;
+}
+
+void RunLoop::ConvertStartedFile(size_t position) {
+  if (!OpenFiles(rows_[position].filePath)) return;
   CopyBlocks();
   FinishFile(position);
 }
 
 std::optional<std::string> RunLoop::PickOutputName(const std::string& source) const {
-  if (plan_.kind == RunKind::kNormalize) return NormalizedOutputName(plan_.folder, source, PathExists);
+  if (plan_.kind == RunKind::kNormalize) return NormalizedOutputName(plan_.folder, source, nameTaken_);
   return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
-                             PathExists);
+                             nameTaken_);
 }
 
 void RunLoop::ReportNoFreeName(const std::string& source) {
@@ -149,7 +163,7 @@ void RunLoop::FinishFile(size_t position) {
   state_.AudioFilewrite.Close();
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
-  WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
+  writeTags_(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
   if (plan_.kind == RunKind::kConvert) host_.SetProgress(0);
   host_.RowStateChanged(position, kStateFinish);
 }

@@ -3,15 +3,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "app/OutputNaming.h"
 #include "app/RunPlan.h"
 
 class FileList;
 class RunHost;
 class TagTable;
 struct RunState;
+struct Timerec;
+
+using TagWriteFn = std::function<void(const std::string& outputPath, const Timerec& record)>;
 
 class RunLoop {
  public:
@@ -24,6 +29,16 @@ class RunLoop {
   void Run();
   // One listed file, start to finish: output name, audio, tags, state.
   void ProcessPosition(size_t position);
+  // ProcessPosition in two halves, for runs that start files in list order but convert them
+  // side by side: StartFile decides the output name and marks the row; false when the file is
+  // not converted (missing source, no free name). ConvertStartedFile does the rest.
+  bool StartFile(size_t position);
+  void ConvertStartedFile(size_t position);
+
+  // When an output name counts as taken; by default when a file of that name exists.
+  void SetOutputNameTest(FileExistsFn taken) { nameTaken_ = std::move(taken); }
+  // How a finished output gets its tags; by default WriteTagsToOutput.
+  void SetTagWriter(TagWriteFn writer) { writeTags_ = std::move(writer); }
   // Progress 0, `running` cleared, the folder opened.
   void EndRun();
 
@@ -41,6 +56,8 @@ class RunLoop {
   const TagTable& tags_;
   RunHost& host_;
   const RunPlan& plan_;
+  FileExistsFn nameTaken_;
+  TagWriteFn writeTags_;
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.
