@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -81,7 +82,9 @@ void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
   if (interrupted_)
     std::fprintf(stderr, "stopped before its end: %s -> %s\n", entry.filePath.c_str(),
                  entry.outputPath.c_str());
-  if (showBar_ && wholeBatch_) DrawBatchBar();
+  bool anyInFlight =
+      std::any_of(rows_.begin(), rows_.end(), [](const ShownRow& r) { return r.inFlight; });
+  if (showBar_ && wholeBatch_ && anyInFlight) DrawBatchBar();
 }
 
 void ConsoleHost::SetProgress(int percent) {
