@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "tagformats/ID3v2Builder.h"
-#include "tagformats/ID3v2Parser.h"
-#include "tagformats/ID3v2Text.h"
-#include "tagformats/ID3v2V1Fallback.h"
-#include "tagformats/TextEncoding.h"
+#include "tagformats/id3v2/ID3v2Builder.h"
+#include "tagformats/id3v2/ID3v2Parser.h"
+#include "tagformats/id3v2/ID3v2Text.h"
+#include "tagformats/id3v2/ID3v2V1Fallback.h"
+#include "tagformats/common/TextEncoding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <ogg/ogg.h>
 
-#include "tagformats/vcedit.h"
+#include "tagformats/vorbis/vcedit.h"
 
 namespace {
 

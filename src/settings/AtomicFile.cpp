@@ -1,5 +1,6 @@
 #include "settings/AtomicFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -42,7 +43,7 @@ bool WriteAll(int fd, const std::string& content) {
 
 // O_EXCL makes the name ours alone; the pid and a clock reading make clashes rare.
 int CreateTemporaryFile(const std::string& path, mode_t mode, std::string* tempPath) {
-  static unsigned counter = 0;
+  static std::atomic<unsigned> counter{0};
   const std::string prefix = FolderOf(path) + "/." + BaseNameOf(path) + ".tmp-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();

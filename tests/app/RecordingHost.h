@@ -1,6 +1,7 @@
 // A host for the core that records everything the core tells it and answers questions as set.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,14 @@ class RecordingHost : public RunHost {
   void Pump() override {
     ++pumps;
     if (stopAtPump > 0 && pumps == stopAtPump && core) core->Stop();
+    if (onPump) onPump();
   }
   void OpenFolder(const std::string& path) override { openedFolders.push_back(path); }
 
   ConverterCore* core = nullptr;
   bool answerYes = true;
   int stopAtPump = 0;  // the Stop command arrives during this pump (counting from 1)
+  std::function<void()> onPump;  // what happens meanwhile, such as a change on disk
   int pumps = 0;
   std::vector<std::string> events;
   std::vector<int> progress;
