@@ -1,83 +1,92 @@
 #include "tagformats/vorbis/VorbisModule.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 
+#include "settings/AtomicFile.h"
 #include "tagformats/common/TemporaryPermission.h"
+#include "tagformats/vorbis/VorbisCommentEditor.h"
 #include "tagformats/vorbis/VorbisComments.h"
-#include "tagformats/vorbis/VorbisFileIO.h"
-#include "tagformats/vorbis/vcedit.h"
 
 namespace {
 
-struct EditorRelease {
-  void operator()(vcedit_state* state) const { vcedit_clear(state); }
+struct FileClose {
+  void operator()(FILE* file) const { fclose(file); }
 };
-using Editor = std::unique_ptr<vcedit_state, EditorRelease>;
+using File = std::unique_ptr<FILE, FileClose>;
 
-// Owns a FILE* while keeping it in a variable whose address serves as the editor's handle.
-class InputFile {
- public:
-  explicit InputFile(const std::string& path) : file_(fopen(path.c_str(), "rb")) {
-    if (!file_) throw TagError("Cannot open file " + path);
-  }
-  ~InputFile() { Close(); }
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
-
-  void* handle() { return &file_; }
-  void Close() {
-    if (file_) fclose(file_);
-    file_ = nullptr;
-  }
-
- private:
-  FILE* file_;
-};
-
-std::string EditorError(const Editor& editor) {
-  const char* text = vcedit_error(editor.get());
-  return text ? text : "";
+File OpenInput(const std::string& path) {
+  struct stat info {};
+  // Only regular files: a FIFO would block the read and a device never end.
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) throw TagError("Cannot open file " + path);
+  File file(fopen(path.c_str(), "rb"));
+  if (!file) throw TagError("Cannot open file " + path);
+  return file;
 }
 
-Editor OpenEditor(const std::string& fileName, InputFile& input) {
-  Editor editor(vcedit_new_state());
-  if (vcedit_open_callbacks(editor.get(), input.handle(), VorbisFileRead, VorbisFileWrite) != 0)
-    throw TagError("Cannot open " + fileName + ": " + EditorError(editor));
-  return editor;
+VorbisByteReader ReaderOf(FILE* file) {
+  return [file](void* buffer, size_t size) -> size_t {
+    const size_t got = fread(buffer, 1, size, file);
+    return ferror(file) ? 0 : got;
+  };
 }
 
-void ReplaceComments(vcedit_state* editor, const Timerec& record) {
-  vorbis_comment* block = vcedit_comments(editor);
-  vorbis_comment_clear(block);
-  vorbis_comment_init(block);
-  AddRecordComments(*block, record);
+std::unique_ptr<VorbisCommentEditor> OpenEditor(const std::string& path, FILE* input) {
+  try {
+    return std::make_unique<VorbisCommentEditor>(ReaderOf(input));
+  } catch (const VorbisStreamError& error) {
+    throw TagError("Cannot open " + path + ": " + error.what());
+  } catch (const std::bad_alloc&) {
+    throw TagError("Cannot open " + path + ": Out of memory");
+  }
+}
+
+void ReplaceComments(VorbisCommentEditor& editor, const Timerec& record) {
+  vorbis_comment_clear(&editor.comments());
+  vorbis_comment_init(&editor.comments());
+  AddRecordComments(editor.comments(), record);
 }
 
 [[noreturn]] void ThrowWriteError(const std::string& reason) {
   throw TagError(reason.empty() ? "Cannot write comments" : "Cannot write comments: " + reason);
 }
 
+void WriteStream(VorbisCommentEditor& editor, AtomicReplacement& out) {
+  try {
+    editor.Write([&out](const void* data, size_t size) { return out.Write(data, size); });
+  } catch (const VorbisStreamError& error) {
+    ThrowWriteError(error.what());
+  } catch (const std::bad_alloc&) {
+    ThrowWriteError("Out of memory");
+  }
+}
+
 }  // namespace
 
 Timerec VorbisModule::Read(const std::string& path) const {
-  InputFile input(path);
-  Editor editor = OpenEditor(path, input);
-  return RecordFromComments(ParseCommentBlock(*vcedit_comments(editor.get())));
+  const File input = OpenInput(path);
+  const std::unique_ptr<VorbisCommentEditor> editor = OpenEditor(path, input.get());
+  return RecordFromComments(ParseCommentBlock(editor->comments()));
 }
 
 void VorbisModule::Write(const std::string& path, const Timerec& record) const {
-  TemporaryPermission access(path, TemporaryPermission::Access::kRead);
-  InputFile input(path);
-  VorbisTempFile temp(path);
-  if (!temp.ok()) throw TagError("Cannot create file " + temp.path());
+  const TemporaryPermission access(path, TemporaryPermission::Access::kRead);
+  const File input = OpenInput(path);
+  AtomicReplacement replacement(path, 0600, AtomicReplacement::TempName::kTempExtension);
+  if (!replacement.ok()) throw TagError("Cannot create file " + replacement.tempPath());
 
-  Editor editor = OpenEditor(path, input);
-  ReplaceComments(editor.get(), record);
-  if (vcedit_write(editor.get(), &temp.stream()) != 0) ThrowWriteError(EditorError(editor));
-  input.Close();
-  if (!temp.Finish(access.originalMode())) ThrowWriteError(std::strerror(errno));
-  if (!temp.MoveOverTarget()) throw TagError("Cannot replace " + path + ": " + std::strerror(errno));
+  const std::unique_ptr<VorbisCommentEditor> editor = OpenEditor(path, input.get());
+  ReplaceComments(*editor, record);
+  WriteStream(*editor, replacement);
+  struct stat keep {};
+  keep.st_mode = access.originalMode();
+  keep.st_uid = ::geteuid();
+  keep.st_gid = ::getegid();
+  if (!replacement.Commit(&keep)) ThrowWriteError(std::strerror(errno));
 }

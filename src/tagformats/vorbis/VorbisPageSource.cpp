@@ -1,6 +1,6 @@
 #include "tagformats/vorbis/VorbisPageSource.h"
 
-VorbisPageSource::VorbisPageSource(vcedit_io_func read, void* handle) : read_(read), handle_(handle) {
+VorbisPageSource::VorbisPageSource(VorbisByteReader read) : read_(std::move(read)) {
   ogg_sync_init(&sync_);
 }
 
@@ -13,7 +13,7 @@ VorbisPageSource::Result VorbisPageSource::Next(ogg_page& page) {
     if (found < 0) return Result::Hole;
     if (exhausted_) return Result::End;
     char* buffer = ogg_sync_buffer(&sync_, kChunk);
-    size_t got = buffer ? read_(buffer, 1, kChunk, handle_) : 0;
+    size_t got = buffer ? read_(buffer, kChunk) : 0;
     if (got == 0 || got > static_cast<size_t>(kChunk)) {
       exhausted_ = true;
       continue;

@@ -3,13 +3,13 @@
 
 #include <ogg/ogg.h>
 
-#include "tagformats/vorbis/vcedit.h"
+#include "tagformats/vorbis/VorbisCommentEditor.h"
 
 class VorbisPageSource {
  public:
   enum class Result { Page, End, Hole };
 
-  VorbisPageSource(vcedit_io_func read, void* handle);
+  explicit VorbisPageSource(VorbisByteReader read);
   ~VorbisPageSource();
   VorbisPageSource(const VorbisPageSource&) = delete;
   VorbisPageSource& operator=(const VorbisPageSource&) = delete;
@@ -25,7 +25,6 @@ class VorbisPageSource {
   static constexpr long kChunk = 4096;
 
   ogg_sync_state sync_;
-  vcedit_io_func read_;
-  void* handle_;
+  VorbisByteReader read_;
   bool exhausted_ = false;
 };

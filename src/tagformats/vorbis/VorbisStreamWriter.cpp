@@ -5,8 +5,7 @@ namespace {
 constexpr int kWholePage = 255 * 255 + 1;
 }  // namespace
 
-VorbisStreamWriter::VorbisStreamWriter(int serial, vcedit_io_func write, void* handle)
-    : write_(write), handle_(handle) {
+VorbisStreamWriter::VorbisStreamWriter(int serial, const VorbisByteWriter& write) : write_(write) {
   ogg_stream_init(&stream_, serial);
 }
 
@@ -41,9 +40,6 @@ bool VorbisStreamWriter::FlushAll() {
 }
 
 bool VorbisStreamWriter::WritePage(const ogg_page& page) {
-  if (write_(page.header, 1, static_cast<size_t>(page.header_len), handle_) !=
-      static_cast<size_t>(page.header_len))
-    return false;
-  return write_(page.body, 1, static_cast<size_t>(page.body_len), handle_) ==
-         static_cast<size_t>(page.body_len);
+  return write_(page.header, static_cast<size_t>(page.header_len)) &&
+         write_(page.body, static_cast<size_t>(page.body_len));
 }

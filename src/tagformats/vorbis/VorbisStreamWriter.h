@@ -7,11 +7,11 @@
 
 #include <ogg/ogg.h>
 
-#include "tagformats/vorbis/vcedit.h"
+#include "tagformats/vorbis/VorbisCommentEditor.h"
 
 class VorbisStreamWriter {
  public:
-  VorbisStreamWriter(int serial, vcedit_io_func write, void* handle);
+  VorbisStreamWriter(int serial, const VorbisByteWriter& write);
   ~VorbisStreamWriter();
   VorbisStreamWriter(const VorbisStreamWriter&) = delete;
   VorbisStreamWriter& operator=(const VorbisStreamWriter&) = delete;
@@ -27,6 +27,5 @@ class VorbisStreamWriter {
   bool WritePage(const ogg_page& page);
 
   ogg_stream_state stream_;
-  vcedit_io_func write_;
-  void* handle_;
+  const VorbisByteWriter& write_;
 };

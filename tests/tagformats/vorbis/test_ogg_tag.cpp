@@ -2,13 +2,14 @@
 // ogginfo and decodes of the audio.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 
 #include "support/TestSupport.h"
 #include "tagformats/vorbis/OggTag.h"
-#include "tagformats/vorbis/VorbisFileIO.h"
-#include "tagformats/vorbis/vcedit.h"
+#include "tagformats/vorbis/VorbisCommentEditor.h"
 #include "test_ogg_support.h"
 
 using namespace testsupport;
@@ -67,20 +68,23 @@ void ExpectTagError(Call call, const std::string& prefix) {
 
 // Adds raw comment bytes (not necessarily UTF-8) through the editor, as a foreign tagger might.
 void WriteRawComments(const std::string& path, const std::vector<std::string>& comments) {
-  FILE* in = fopen(path.c_str(), "rb");
-  ASSERT_NE(in, nullptr);
-  std::string outPath = path + ".new";
-  FILE* out = fopen(outPath.c_str(), "wb");
-  vcedit_state* state = vcedit_new_state();
-  ASSERT_EQ(vcedit_open_callbacks(state, &in, VorbisFileRead, VorbisFileWrite), 0);
-  vorbis_comment_clear(vcedit_comments(state));
-  vorbis_comment_init(vcedit_comments(state));
-  for (const auto& c : comments) vorbis_comment_add(vcedit_comments(state), c.c_str());
-  EXPECT_EQ(vcedit_write(state, &out), 0);
-  vcedit_clear(state);
-  fclose(in);
-  fclose(out);
-  fs::rename(outPath, path);
+  const std::vector<uint8_t> bytes = ReadFileBytes(path);
+  size_t position = 0;
+  VorbisCommentEditor editor([&](void* buffer, size_t size) {
+    const size_t got = std::min(size, bytes.size() - position);
+    std::memcpy(buffer, bytes.data() + position, got);
+    position += got;
+    return got;
+  });
+  vorbis_comment_clear(&editor.comments());
+  vorbis_comment_init(&editor.comments());
+  for (const auto& c : comments) vorbis_comment_add(&editor.comments(), c.c_str());
+  std::vector<uint8_t> out;
+  editor.Write([&](const void* data, size_t size) {
+    out.insert(out.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    return true;
+  });
+  WriteFileBytes(path, out);
 }
 
 }  // namespace
