@@ -11,7 +11,6 @@
 #include "app/RunHost.h"
 #include "app/RunLoop.h"
 #include "app/RunState.h"
-#include "app/TagTransfer.h"
 
 namespace {
 
@@ -73,10 +72,6 @@ std::unique_ptr<ParallelRun::Job> ParallelRun::MakeJob() {
   job->loop.SetOutputNameTest([this](const std::string& path) {
     std::lock_guard<std::recursive_mutex> guard(dispatchLock_);
     return names_.IsTaken(path);
-  });
-  job->loop.SetTagWriter([this](const std::string& path, const Timerec& record) {
-    std::lock_guard<std::mutex> guard(tagLock_);
-    WriteTagsToOutput(path, record);
   });
   return job;
 }

@@ -1,6 +1,7 @@
 // A run over several listed files at once. Each job has a RunState of its own (engine objects
 // included) and takes files through its own RunLoop over the one list and tag table, which
-// nobody writes during the run. Files start in list order and decide their output names as
+// nobody writes during the run; each file's record reaches its output through the tag
+// modules, which keep no state between files. Files start in list order and decide their output names as
 // they start, holding them until done, so every name is the one a one-at-a-time run gives.
 // Clearing the control state's `running` stops every file in flight, each keeping what it has
 // written; an error starts no further file and lets the files in flight finish.
@@ -72,7 +73,4 @@ class ParallelRun {
   std::mutex reportLock_;
   std::condition_variable jobsEnded_;
   size_t activeJobs_ = 0;
-
-  // The tag modules go through program-wide current records; one file's tags at a time.
-  std::mutex tagLock_;
 };

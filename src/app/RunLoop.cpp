@@ -38,8 +38,7 @@ RunLoop::RunLoop(RunState& state, const FileList& rows, const TagTable& tags, Ru
       tags_(tags),
       host_(host),
       plan_(plan),
-      nameTaken_(PathExists),
-      writeTags_(WriteTagsToOutput) {}
+      nameTaken_(PathExists) {}
 
 void RunLoop::Run() {
   const size_t count = rows_.size();
@@ -163,7 +162,7 @@ void RunLoop::FinishFile(size_t position) {
   state_.AudioFilewrite.Close();
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
-  writeTags_(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
+  WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
   if (plan_.kind == RunKind::kConvert) host_.SetProgress(0);
   host_.RowStateChanged(position, kStateFinish);
 }

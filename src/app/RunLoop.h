@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -14,9 +13,6 @@ class FileList;
 class RunHost;
 class TagTable;
 struct RunState;
-struct Timerec;
-
-using TagWriteFn = std::function<void(const std::string& outputPath, const Timerec& record)>;
 
 class RunLoop {
  public:
@@ -37,8 +33,6 @@ class RunLoop {
 
   // When an output name counts as taken; by default when a file of that name exists.
   void SetOutputNameTest(FileExistsFn taken) { nameTaken_ = std::move(taken); }
-  // How a finished output gets its tags; by default WriteTagsToOutput.
-  void SetTagWriter(TagWriteFn writer) { writeTags_ = std::move(writer); }
   // Progress 0, `running` cleared, the folder opened.
   void EndRun();
 
@@ -57,7 +51,6 @@ class RunLoop {
   RunHost& host_;
   const RunPlan& plan_;
   FileExistsFn nameTaken_;
-  TagWriteFn writeTags_;
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.
