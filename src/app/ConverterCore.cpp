@@ -1,5 +1,7 @@
 #include "app/ConverterCore.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -24,11 +26,16 @@ constexpr const char* kClearQuestion =
     "Are you sure to remove all the files from filelist?\rNot delete from your computer.";
 
 uint64_t ReadableFileSize(const std::string& path) {
+  std::error_code error;
+  fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found)
+    throw std::runtime_error("Cannot open " + path + ": no such file");
   // Opening a FIFO or a device would wait for a writer, or read forever.
-  if (!fs::is_regular_file(path)) throw std::runtime_error(path + " is not a regular file");
+  if (status.type() != fs::file_type::regular)
+    throw std::runtime_error("Cannot open " + path + ": not a regular file");
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("cannot open " + path);
-  return fs::file_size(path);  // throws on a folder or a vanished file
+  if (!file) throw std::runtime_error("Cannot open " + path + ": " + std::strerror(errno));
+  return fs::file_size(path);  // throws on a file that vanished meanwhile
 }
 
 }  // namespace
@@ -41,8 +48,8 @@ void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     try {
       AddOneFile(path);
-    } catch (const std::exception&) {
-      host_.ShowInformation(path + kNotSupportedSuffix);
+    } catch (const std::exception& error) {
+      host_.ShowInformation(path + kNotSupportedSuffix + "\n" + error.what());
     }
   }
 }

@@ -53,7 +53,8 @@ class ConverterCore {
   void SetOutputFolderOverride(const std::string& folder) { outputFolderOverride_ = folder; }
   std::string RunOutputFolder() const;  // ends in '/'
   // The command line's --jobs: how many files a run converts at once. 1, the default, is the
-  // one-file-at-a-time run the window uses.
+  // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
+  // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
   void SetJobs(size_t jobs) { jobs_ = jobs; }
 
   TIniFile& settings_file() { return settings_file_; }

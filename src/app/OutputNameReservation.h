@@ -9,8 +9,7 @@
 
 class OutputNameReservation {
  public:
-  // On disk, or held by a file in flight.
-  bool IsTaken(const std::string& path) const;
+  bool IsHeld(const std::string& path) const { return held_.count(path) != 0; }
   void Hold(const std::string& path) { held_.insert(path); }
   void Release(const std::string& path) { held_.erase(path); }
 

@@ -1,5 +1,7 @@
 #include "app/OutputNaming.h"
 
+#include "tags/AudioFormat.h"
+
 namespace {
 
 // The file name up to its first '.': the numbered names drop every extension.
@@ -47,6 +49,8 @@ std::optional<std::string> NormalizedOutputName(const std::string& folder,
                                                 const std::string& source,
                                                 const FileExistsFn& exists) {
   std::string name = FileNameOf(source);
-  return FirstFreeName(folder + kNormalizePrefix + name,
-                       folder + kNormalizePrefix + StemToFirstDot(name), ExtensionOf(name), exists);
+  std::string head = folder + kNormalizePrefix;
+  if (FormatFromPath(name) == AudioFormat::kOther)
+    return ConvertedOutputName(head, name, kWavExtension, exists);
+  return FirstFreeName(head + name, head + StemToFirstDot(name), ExtensionOf(name), exists);
 }

@@ -15,11 +15,15 @@ std::string ExtensionOf(const std::string& path);
 
 constexpr int kMaxNameNumber = 100;
 constexpr const char* kNormalizePrefix = "Normalize_";
+constexpr const char* kWavExtension = ".wav";
 
-// `folder` ends in '/'. Nothing when the plain name and all numbered names exist.
+// `folder` ends in '/'. Nothing when the plain name and all numbered names exist. `exists`
+// says whether a name is taken.
 std::optional<std::string> ConvertedOutputName(const std::string& folder, const std::string& source,
                                                const std::string& extension,
                                                const FileExistsFn& exists);
+// A source of none of the four formats is written as WAV: its name with the last extension
+// replaced by ".wav", or ".wav" added when it has none.
 std::optional<std::string> NormalizedOutputName(const std::string& folder,
                                                 const std::string& source,
                                                 const FileExistsFn& exists);

@@ -69,9 +69,9 @@ std::unique_ptr<ParallelRun::Job> ParallelRun::MakeJob() {
         SetUpOutputFormat(plan_.format, job->state.AudioFilewrite, job->state.AudioFile2LameEnc);
     if (refusal) throw std::runtime_error(*refusal);
   }
-  job->loop.SetOutputNameTest([this](const std::string& path) {
+  job->loop.SetHeldNames([this](const std::string& path) {
     std::lock_guard<std::recursive_mutex> guard(dispatchLock_);
-    return names_.IsTaken(path);
+    return names_.IsHeld(path);
   });
   return job;
 }

@@ -1,15 +1,20 @@
 #include "app/RunLoop.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <system_error>
 
 #include "app/FileList.h"
+#include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
 #include "app/RunHost.h"
 #include "app/RunState.h"
 #include "app/TagTransfer.h"
+#include "tags/AudioFormat.h"
 #include "tags/TagTable.h"
 
 namespace {
@@ -18,9 +23,25 @@ constexpr int kNormalizeBlockFactor = 3;
 constexpr float kNormalizePercent = 98.0f;
 constexpr int kAllChannels = -1;
 
-bool PathExists(const std::string& path) {
+// A link is a taken name even when it dangles: the writer's exclusive create would fail on it.
+bool NameTaken(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
+
+bool SourceExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);
+}
+
+uint64_t FileBytes(const std::string& path) {
+  std::error_code error;
+  uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : size;
+}
+
+void Append(ByteBlock& block, const ByteBlock& more) {
+  block.insert(block.end(), more.begin(), more.end());
 }
 
 }  // namespace
@@ -37,8 +58,7 @@ RunLoop::RunLoop(RunState& state, const FileList& rows, const TagTable& tags, Ru
       rows_(rows),
       tags_(tags),
       host_(host),
-      plan_(plan),
-      nameTaken_(PathExists) {}
+      plan_(plan) {}
 
 void RunLoop::Run() {
   const size_t count = rows_.size();
@@ -64,7 +84,7 @@ bool RunLoop::StartFile(size_t position) {
   state_.current_index = position;
   host_.SetProgress(0);
   const std::string source = rows_[position].filePath;
-  if (!PathExists(source)) {
+  if (!SourceExists(source)) {
     host_.ShowInformation(source + " has been removed.");
     return false;
   }
@@ -80,19 +100,29 @@ bool RunLoop::StartFile(size_t position) {
 
 void RunLoop::ConvertStartedFile(size_t position) {
   if (!OpenFiles(rows_[position].filePath)) return;
-  CopyBlocks();
+  try {
+    CopyBlocks();
+    state_.AudioFileRead.Close();
+    state_.AudioFilewrite.Close();
+  } catch (...) {
+    DiscardOutput();
+    throw;
+  }
   FinishFile(position);
 }
 
 std::optional<std::string> RunLoop::PickOutputName(const std::string& source) const {
-  if (plan_.kind == RunKind::kNormalize) return NormalizedOutputName(plan_.folder, source, nameTaken_);
+  auto taken = [this](const std::string& path) {
+    return NameTaken(path) || (heldNames_ && heldNames_(path));
+  };
+  if (plan_.kind == RunKind::kNormalize) return NormalizedOutputName(plan_.folder, source, taken);
   return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
-                             nameTaken_);
+                             taken);
 }
 
 void RunLoop::ReportNoFreeName(const std::string& source) {
   host_.ShowInformation(source + " was skipped: its output name and the numbered names (1) to (" +
-                             std::to_string(kMaxNameNumber) + ") are all taken in " + plan_.folder);
+                        std::to_string(kMaxNameNumber) + ") are all taken in " + plan_.folder);
 }
 
 bool RunLoop::OpenFiles(const std::string& source) {
@@ -104,7 +134,7 @@ bool RunLoop::OpenFiles(const std::string& source) {
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
   // The name was free when picked; look again right before the writer creates the file, so an
   // output that appeared meanwhile is never written over.
-  if (PathExists(state_.output_file_name)) {
+  if (NameTaken(state_.output_file_name)) {
     std::optional<std::string> output = PickOutputName(source);
     if (!output) {
       reader.Close();
@@ -113,9 +143,31 @@ bool RunLoop::OpenFiles(const std::string& source) {
     }
     state_.output_file_name = *output;
   }
+  if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source);
   writer.OpenForWrite(state_.output_file_name, 0);
   host_.OutputCreated(state_.current_index, state_.output_file_name);
   return true;
+}
+
+void RunLoop::SetUpNormalizeWriter(const std::string& source) {
+  const TAudioFile2& reader = state_.AudioFileRead;
+  SourceAudio audio{reader.SampleRate(), reader.Channels(),
+                    AverageBitRateKbps(FileBytes(source), reader.DurationMs())};
+  // A copy, so the conversion run's MP3 values stay as the user set them.
+  TAudioFile2LameEnc encoder = state_.AudioFile2LameEnc;
+  SetUpNormalizeOutput(FormatFromPath(state_.output_file_name), audio, state_.AudioFilewrite,
+                       encoder);
+}
+
+// The audio of this output is incomplete: it goes, rather than stay as a playable stub.
+void RunLoop::DiscardOutput() {
+  try {
+    state_.AudioFileRead.Close();
+    state_.AudioFilewrite.Close();
+  } catch (...) {
+    // The error that brought us here is the one to report.
+  }
+  unlink(state_.output_file_name.c_str());
 }
 
 int RunLoop::InitialBlockSize() const {
@@ -128,21 +180,17 @@ void RunLoop::CopyBlocks() {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   const int frameSize = std::max(1, reader.FrameSize());
-  int blockSize = InitialBlockSize();
+  const int initialSize = InitialBlockSize();
+  lookahead_.clear();
   int64_t done = 0;
   int64_t bound = 0;
   do {
     host_.Pump();
     host_.Pump();
     if (!state_.running) break;
-    if (plan_.kind == RunKind::kNormalize) {
-      // Near the end the block covers what is left of the source in one read.
-      int64_t remaining = reader.Length() - done;
-      if (remaining > 0 && remaining < static_cast<int64_t>(blockSize) * kNormalizeBlockFactor)
-        blockSize = static_cast<int>(std::min<int64_t>(remaining * frameSize,
-                                                       std::numeric_limits<int>::max()));
-    }
-    ByteBlock block = reader.ReadBlock(blockSize);
+    ByteBlock block = plan_.kind == RunKind::kNormalize
+                          ? ReadNormalizeBlock(NormalizeBlockSize(done, initialSize), initialSize)
+                          : reader.ReadBlock(initialSize);
     bound = static_cast<int64_t>(block.size()) - 1;
     if (bound < 0) {
       host_.SetProgress(100);
@@ -155,11 +203,39 @@ void RunLoop::CopyBlocks() {
     done += bound / frameSize;
     host_.SetProgress(ProgressPercent(done, reader.Length()));
   } while (bound > 0);
+  lookahead_.clear();
+}
+
+// Near the reported end one block covers what the length says is left. It never shrinks below
+// a normal block: the length is only the container's word, and the source may go on past it.
+int RunLoop::NormalizeBlockSize(int64_t done, int initialSize) const {
+  const TAudioFile2& reader = state_.AudioFileRead;
+  int64_t remaining = reader.Length() - done;
+  if (remaining <= 0 || remaining >= static_cast<int64_t>(initialSize) * kNormalizeBlockFactor)
+    return initialSize;
+  int64_t bytes = std::max<int64_t>(remaining * reader.FrameSize(), initialSize);
+  return static_cast<int>(std::min<int64_t>(bytes, std::numeric_limits<int>::max()));
+}
+
+// A block of `size` bytes, joined by whatever short tail follows it, so the end of a source is
+// never levelled on its own in a sliver of a few frames.
+ByteBlock RunLoop::ReadNormalizeBlock(int size, int initialSize) {
+  TAudioFile2& reader = state_.AudioFileRead;
+  const size_t frameSize = static_cast<size_t>(std::max(1, reader.FrameSize()));
+  const size_t whole = static_cast<size_t>(size) / frameSize * frameSize;
+  ByteBlock block = std::move(lookahead_);
+  lookahead_.clear();
+  if (block.size() < whole) Append(block, reader.ReadBlock(static_cast<int>(whole - block.size())));
+  if (block.size() < whole) return block;  // the source ended inside this block
+  ByteBlock next = reader.ReadBlock(initialSize);
+  if (next.size() < static_cast<size_t>(initialSize) / frameSize * frameSize)
+    Append(block, next);
+  else
+    lookahead_ = std::move(next);
+  return block;
 }
 
 void RunLoop::FinishFile(size_t position) {
-  state_.AudioFileRead.Close();
-  state_.AudioFilewrite.Close();
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
   WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));

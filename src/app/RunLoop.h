@@ -8,6 +8,7 @@
 
 #include "app/OutputNaming.h"
 #include "app/RunPlan.h"
+#include "engines/AudioFile2.h"
 
 class FileList;
 class RunHost;
@@ -31,8 +32,9 @@ class RunLoop {
   bool StartFile(size_t position);
   void ConvertStartedFile(size_t position);
 
-  // When an output name counts as taken; by default when a file of that name exists.
-  void SetOutputNameTest(FileExistsFn taken) { nameTaken_ = std::move(taken); }
+  // Names taken besides those on disk: outputs that runs beside this one have picked but may
+  // not have created yet.
+  void SetHeldNames(FileExistsFn held) { heldNames_ = std::move(held); }
   // Progress 0, `running` cleared, the folder opened.
   void EndRun();
 
@@ -40,9 +42,13 @@ class RunLoop {
   std::optional<std::string> PickOutputName(const std::string& source) const;
   // Opens source and output; false when no free output name is left.
   bool OpenFiles(const std::string& source);
+  void SetUpNormalizeWriter(const std::string& source);
+  void DiscardOutput();
   void CopyBlocks();
-  void FinishFile(size_t position);
   int InitialBlockSize() const;
+  int NormalizeBlockSize(int64_t done, int initialSize) const;
+  ByteBlock ReadNormalizeBlock(int size, int initialSize);
+  void FinishFile(size_t position);
   void ReportNoFreeName(const std::string& source);
 
   RunState& state_;
@@ -50,7 +56,8 @@ class RunLoop {
   const TagTable& tags_;
   RunHost& host_;
   const RunPlan& plan_;
-  FileExistsFn nameTaken_;
+  FileExistsFn heldNames_;
+  ByteBlock lookahead_;  // read ahead of the current normalize block
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

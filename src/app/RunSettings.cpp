@@ -99,7 +99,10 @@ std::string DefaultOutputFolder() {
 
 std::string ReadOutputFolder(const TIniFile& settings) {
   std::string folder = settings.ReadString("Format", "Dir", "");
-  return WithTrailingSlash(folder.empty() ? DefaultOutputFolder() : folder);
+  // Anything but an absolute path (an older file's "C:\My Music", say) would become a folder of
+  // that literal name wherever the program happens to run.
+  bool usable = !folder.empty() && folder.front() == '/';
+  return WithTrailingSlash(usable ? folder : DefaultOutputFolder());
 }
 
 std::string WithTrailingSlash(const std::string& folder) {

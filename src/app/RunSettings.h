@@ -59,6 +59,7 @@ OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& s
 
 // The user's music folder: $XDG_MUSIC_DIR, else $HOME/Music.
 std::string DefaultOutputFolder();
-// "Dir" of "Format", the default folder when absent or empty; always ends in '/'.
+// "Dir" of "Format"; the default folder when absent, empty or not an absolute path. Always
+// ends in '/'.
 std::string ReadOutputFolder(const TIniFile& settings);
 std::string WithTrailingSlash(const std::string& folder);

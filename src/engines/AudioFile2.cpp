@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -22,8 +23,11 @@ constexpr int kReadAsPcm16 = 1;         // OpenForRead flags: blocks of 16-bit P
 constexpr int kWriteCreateNew = 0;
 constexpr int kWriteCreateOrReplace = 1;
 
+// Lower-cased: "LOUD.MP3" is an MP3 like "loud.mp3".
 std::string ExtensionOf(const std::string& path) {
-  return std::filesystem::path(path).extension().string();
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
 }
 
 // Names the folder problem before an encoder library reports something vaguer.

@@ -56,7 +56,7 @@ class TAudioFile2 {
                             int minBitRate) const;
   void SetSourceFormat(int sampleRate, int channels);
   // mode 0: create the file, replacing one of that name. The extension (".mp3", ".wav",
-  // ".ogg", ".wma", letter case included) picks the encoding. ".wav" without any
+  // ".ogg", ".wma", whatever the letter case) picks the encoding. ".wav" without any
   // SetWavFormat: the source's own rate and channels at 16 bits.
   // mode 0 creates a new file and fails when one of that name exists; mode 1 replaces it.
   void OpenForWrite(const std::string& path, int mode = 0);

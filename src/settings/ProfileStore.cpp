@@ -3,6 +3,15 @@
 namespace {
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
+const char kLf[] = "\n";
+const char kCrLf[] = "\r\n";
+const char kCr[] = "\r";
+
+// The line ending that starts at `at`, a CR or an LF: CR LF, or the lone character.
+std::string LineEndingAt(const std::string& text, size_t at) {
+  if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') return kCrLf;
+  return text[at] == '\r' ? kCr : kLf;
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -38,21 +47,22 @@ ProfileStore::ProfileStore(const std::string& fileContent) {
     byteOrderMark_ = kUtf8Bom;
     pos = 3;
   }
-  size_t crlfCount = 0;
   size_t lfCount = 0;
+  size_t crlfCount = 0;
+  size_t crCount = 0;
   while (pos < fileContent.size()) {
-    size_t lf = fileContent.find('\n', pos);
-    if (lf == std::string::npos) {
+    size_t end = fileContent.find_first_of("\r\n", pos);
+    if (end == std::string::npos) {
       lines_.push_back(MakeLine(fileContent.substr(pos), ""));
       break;
     }
-    bool crlf = lf > pos && fileContent[lf - 1] == '\r';
-    size_t textEnd = crlf ? lf - 1 : lf;
-    lines_.push_back(MakeLine(fileContent.substr(pos, textEnd - pos), crlf ? "\r\n" : "\n"));
-    ++(crlf ? crlfCount : lfCount);
-    pos = lf + 1;
+    std::string ending = LineEndingAt(fileContent, end);
+    lines_.push_back(MakeLine(fileContent.substr(pos, end - pos), ending));
+    ++(ending == kLf ? lfCount : ending == kCrLf ? crlfCount : crCount);
+    pos = end + ending.size();
   }
-  crlfDominant_ = crlfCount > lfCount;
+  if (crlfCount > lfCount && crlfCount >= crCount) newLineEnding_ = kCrLf;
+  else if (crCount > lfCount && crCount > crlfCount) newLineEnding_ = kCr;
 }
 
 ProfileStore::Line ProfileStore::MakeLine(std::string text, std::string ending) {
@@ -140,7 +150,7 @@ void ProfileStore::InsertLine(size_t position, const std::string& text) {
                 MakeLine(text, NewLineEnding()));
 }
 
-const char* ProfileStore::NewLineEnding() const { return crlfDominant_ ? "\r\n" : "\n"; }
+const char* ProfileStore::NewLineEnding() const { return newLineEnding_; }
 
 std::string ProfileStore::Serialise() const {
   size_t size = byteOrderMark_.size();

@@ -2,8 +2,9 @@
 // it, while every byte we do not change survives.
 //
 // Parsing rules:
-// - The file is split at LF; a CR right before the LF belongs to the line ending. A UTF-8
-//   byte-order mark at the very start is kept aside and not part of the first line.
+// - A line ends at CR LF, at a lone LF or at a lone CR, whichever the file uses (old editors on
+//   other systems wrote CR alone). A UTF-8 byte-order mark at the very start is kept aside and
+//   not part of the first line.
 // - After leading blanks, "[" up to the last "]" is a section header; its name is trimmed.
 // - A line starting with ";" is a comment; any other line with "=" is a key line: the trimmed
 //   text before the first "=" is the key, the trimmed text after it the value.
@@ -15,7 +16,8 @@
 // Updating: a rewritten key keeps its line, its line ending and the spelling of its name; a
 // new key goes right after the last key line of its section (after the header when there is
 // none); a new section goes to the end of the file. New lines take the file's dominant line
-// ending (CR LF when more lines end in CR LF than in LF, else LF). Nothing is ever removed.
+// ending (the most frequent of LF, CR LF and CR; LF on a tie with it, or when there is none).
+// Nothing is ever removed.
 #pragma once
 
 #include <optional>
@@ -42,7 +44,7 @@ class ProfileStore {
   enum class LineKind { kOther, kSection, kKey };
   struct Line {
     std::string text;    // without its line ending
-    std::string ending;  // "\n", "\r\n", or "" for a last line without one
+    std::string ending;  // "\n", "\r\n", "\r", or "" for a last line without one
     LineKind kind = LineKind::kOther;
     std::string name;   // section or key name, trimmed
     std::string value;  // key value, trimmed
@@ -57,5 +59,5 @@ class ProfileStore {
 
   std::string byteOrderMark_;
   std::vector<Line> lines_;
-  bool crlfDominant_ = false;
+  const char* newLineEnding_ = "\n";
 };

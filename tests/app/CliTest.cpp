@@ -96,9 +96,42 @@ TEST_F(Cli, MissingFileIsNamedAndTheOthersStillConvert) {
   auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(missing) + " " +
                    ShellQuote(good));
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.output.find(missing + "is not supported."), std::string::npos) << r.output;
+  // The refusal, then on its own line the reason the reader gave.
+  EXPECT_NE(r.output.find(missing + "is not supported.\nCannot open " + missing + ": no such file"),
+            std::string::npos)
+      << r.output;
   EXPECT_TRUE(Probe(out() + "/good.mp3").ok);
 }
+
+// An output whose audio could not be written whole (here: past the file-size limit, as on a
+// full disk) is removed; the file converted before it stays.
+class CliOutputLimit : public Cli, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliOutputLimit, FailedAudioLeavesNoStub) {
+  const std::string run = GetParam();
+  std::string small = Tone("small.wav", 0.1);
+  std::string large = Tone("large.wav", 20.0);
+  ASSERT_EQ(mkdir(out().c_str(), 0755), 0);
+  // The shell passes the ignored signal on, so a write past the limit fails with EFBIG.
+  auto r = testsupport::Run("trap '' XFSZ; ulimit -f 128; " + std::string(VELMORA_CONVERT_PATH) +
+                            " " + run + " --output " + ShellQuote(out()) + " " +
+                            ShellQuote(small) + " " + ShellQuote(large) + " </dev/null");
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(r.output.find("error: "), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("not converted: " + large), std::string::npos) << r.output;
+  const std::string extension = run == "--normalize" ? ".wav" : "." + run.substr(run.size() - 3);
+  const std::string prefix = run == "--normalize" ? "Normalize_" : "";
+  EXPECT_TRUE(Probe(out() + "/" + prefix + "small" + extension).ok) << r.output;
+  EXPECT_FALSE(FileExists(out() + "/" + prefix + "large" + extension)) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, CliOutputLimit,
+                         ::testing::Values("--format mp3", "--format wav", "--format wma",
+                                           "--format ogg", "--normalize"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string run = info.param;
+                           return run.substr(run.find_last_of(" -") + 1);
+                         });
 
 TEST_F(Cli, NothingToConvertFails) {
   auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " +

@@ -54,9 +54,16 @@ TEST_F(FileListCommands, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTag
   core->AddFiles({first, bogus, missing, fifo, work.path(), third});
 
   ASSERT_EQ(core->rows().size(), 2u);
-  EXPECT_EQ(host.information,
-            (std::vector<std::string>{bogus + "is not supported.", missing + "is not supported.",
-                                      fifo + "is not supported.", work.path() + "is not supported."}));
+  // Each refusal names the file, then on its own line the reason the reader gave.
+  const std::vector<std::string> refused = {bogus, missing, fifo, work.path()};
+  ASSERT_EQ(host.information.size(), refused.size());
+  for (size_t i = 0; i < refused.size(); ++i) {
+    const std::string& text = host.information[i];
+    const std::string head = refused[i] + "is not supported.\n";
+    EXPECT_EQ(text.compare(0, head.size(), head), 0) << text;
+    EXPECT_GT(text.size(), head.size()) << "no reason given: " << text;
+    EXPECT_EQ(text.find('\n', head.size()), std::string::npos) << text;
+  }
   ASSERT_EQ(core->tag_table().size(), 2u);
   EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "First");
   EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Third");

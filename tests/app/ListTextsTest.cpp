@@ -85,3 +85,16 @@ TEST(OutputNames, NormalizeKeepsTheSourceExtensionInItsCase) {
   taken.names = {"/o/Normalize_my.song.MP3"};
   EXPECT_EQ(NormalizedOutputName("/o/", "/s/my.song.MP3", taken.Fn()), "/o/Normalize_my(1).MP3");
 }
+
+TEST(OutputNames, NormalizeWritesOtherKindsOfSourceAsWav) {
+  TakenNames taken;
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/noext", taken.Fn()), "/o/Normalize_noext.wav");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.b/take", taken.Fn()), "/o/Normalize_take.wav");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.FLAC", taken.Fn()),
+            "/o/Normalize_live.set.wav");
+  taken.names = {"/o/Normalize_live.set.wav"};
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.FLAC", taken.Fn()),
+            "/o/Normalize_live(1).wav");
+  // The four keep their own extension whatever its case.
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/Song.Ogg", taken.Fn()), "/o/Normalize_Song.Ogg");
+}

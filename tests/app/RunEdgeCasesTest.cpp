@@ -305,4 +305,22 @@ TEST_F(RunEdgeCases, TagsThatCannotBeWrittenAreReportedNotLost) {
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_EQ(host.errors[0], "Cannot open file " + output);
   EXPECT_FALSE(core->running());
+  // Its audio is whole: the output stays, in the folder that was moved away.
+  EXPECT_NEAR(DecodedSeconds(folder + ".moved/song.mp3"), 1.0, 0.1);
+}
+
+TEST_F(RunEdgeCases, LinksAreTakenNamesEvenWhenTheyDangle) {
+  MakeOutDir();
+  ASSERT_EQ(symlink("/nonexistent/target.mp3", Out("a.mp3").c_str()), 0);
+  ASSERT_EQ(symlink("/nonexistent/target.wav", Out("Normalize_a.wav").c_str()), 0);
+  core->AddFiles({Tone("a.wav")});
+  core->ConvertFiles(kFormatMp3);
+  core->NormalizeFiles();
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+  EXPECT_TRUE(Probe(Out("a(1).mp3")).ok);
+  EXPECT_TRUE(Probe(Out("Normalize_a(1).wav")).ok);
+  struct stat info;
+  ASSERT_EQ(lstat(Out("a.mp3").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_FALSE(FileExists("/nonexistent/target.mp3"));
 }

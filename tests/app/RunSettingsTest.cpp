@@ -81,6 +81,15 @@ TEST_F(RunSettingsTest, EmptyDirMeansTheMusicFolder) {
   EXPECT_EQ(ReadOutputFolder(*settings), "/data/out/");
 }
 
+TEST_F(RunSettingsTest, DirThatIsNoAbsolutePathMeansTheMusicFolder) {
+  setenv("XDG_MUSIC_DIR", "/srv/tunes", 1);
+  for (const char* stored : {"C:\\My Music", "My Music", "./out", "~/Music"}) {
+    settings->WriteString("Format", "Dir", stored);
+    EXPECT_EQ(ReadOutputFolder(*settings), "/srv/tunes/") << stored;
+  }
+  unsetenv("XDG_MUSIC_DIR");
+}
+
 TEST(OutputFormat, IndexOutsideTheFormatsCountsAsMp3) {
   EXPECT_STREQ(OutputExtension(kFormatOgg), ".ogg");
   EXPECT_STREQ(OutputExtension(7), ".mp3");

@@ -136,3 +136,14 @@ TEST_F(SettingsReads, MissingFileReadsAsDefaultsAndIsNotCreated) {
   EXPECT_EQ(ini.ReadInteger("Format", "Forint", 0), 3);
   EXPECT_TRUE(testsupport::FileExists(nested + "/kelvane.ini"));
 }
+
+TEST_F(SettingsReads, CrLfAndLoneCrLineEndsAllRead) {
+  for (const std::string ending : {"\n", "\r\n", "\r"}) {
+    SetContent("[Format]" + ending + "Dir=/music" + ending + "[mp3]" + ending + "quality=3" +
+               ending + "bitrate=7" + ending);
+    TIniFile ini(path_);
+    EXPECT_EQ(ini.ReadString("Format", "Dir", ""), "/music");
+    EXPECT_EQ(ini.ReadInteger("mp3", "quality", 9), 3);
+    EXPECT_EQ(ini.ReadInteger("mp3", "bitrate", 11), 7);
+  }
+}

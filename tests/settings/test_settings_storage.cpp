@@ -57,12 +57,12 @@ TEST_F(SettingsStorage, OddContentSurvivesAWriteByteForByte) {
   ini.WriteInteger("mp3", "quality", 2);
   ini.WriteInteger("Format", "Forint", 1);
   ini.WriteInteger("ogg", "channel", 0);
-  // CR LF dominates, so new lines get it; the last line had no ending and gains one.
+  // CR LF dominates, so new lines get it; the lone CR that closes the file is a line ending.
   // Forint goes right after Dir, the last key line of [Format]; junk lines stay after it.
   const std::string expected = "\xEF\xBB\xBF[Format]\r\nDir=C:\\Music\r\nForint=1\r\n" + junk +
                                "\r\n" + "no equals sign here\n" + longLine + "\r\n" +
                                "[mp3]\r\nquality=2\r\n[unclosed\r\n=orphan value\r\n" +
-                               "trailing\r\r\n[ogg]\r\nchannel=0\r\n";
+                               "trailing\r[ogg]\r\nchannel=0\r\n";
   EXPECT_EQ(Content(), expected);
 }
 
@@ -72,6 +72,15 @@ TEST_F(SettingsStorage, MixedLineEndingsStayPerLine) {
   ini.WriteInteger("wav", "bit", 0);
   ini.WriteInteger("wav", "channel", 1);
   EXPECT_EQ(Content(), "[wav]\r\nmode=0\nbit=0\r\nchannel=1\n[mp3]\nquality=9\n");
+}
+
+TEST_F(SettingsStorage, LoneCrFileKeepsOneSectionOfEachNameAndItsLineEnds) {
+  SetContent("[mp3]\rquality=4\r[ogg]\rchannel=0\r");
+  TIniFile ini(path_);
+  ini.WriteInteger("mp3", "bitrate", 5);
+  ini.WriteInteger("mp3", "quality", 2);
+  ini.WriteInteger("wma", "format", 9);
+  EXPECT_EQ(Content(), "[mp3]\rquality=2\rbitrate=5\r[ogg]\rchannel=0\r[wma]\rformat=9\r");
 }
 
 TEST_F(SettingsStorage, LineBreaksInAValueCannotForgeLines) {

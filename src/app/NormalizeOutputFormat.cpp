@@ -1,0 +1,109 @@
+#include "app/NormalizeOutputFormat.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <tuple>
+#include <vector>
+
+#include "engines/AudioFile2.h"
+#include "engines/AudioFile2LameEnc.h"
+#include "engines/WmaProfiles.h"
+
+namespace {
+
+constexpr int kWavBits = 16;
+constexpr int kVbrOff = -1;
+constexpr int16_t kOggBitRateMode = -1;
+constexpr int kFallbackKbps = 128;
+
+// Every rate an MP3 or Vorbis encoder is asked for here; MPEG-2's 144 is not in the settings
+// table but is an MP3 rate all the same.
+constexpr int kCandidateKbps[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,  96,
+                                  112, 128, 144, 160, 192, 224, 256, 320};
+constexpr int kMp3SampleRates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+
+// Candidates ordered by their distance from `wanted`, `wanted` itself first.
+template <size_t N>
+std::vector<int> ByDistance(const int (&values)[N], int wanted, bool includeWanted) {
+  std::vector<int> ordered(values, values + N);
+  if (includeWanted) ordered.insert(ordered.begin(), wanted);
+  std::stable_sort(ordered.begin(), ordered.end(), [wanted](int a, int b) {
+    return std::abs(a - wanted) < std::abs(b - wanted);
+  });
+  return ordered;
+}
+
+int WantedKbps(const SourceAudio& source) {
+  return source.bitRateKbps > 0 ? source.bitRateKbps : kFallbackKbps;
+}
+
+void SetUpMp3(const SourceAudio& source, TAudioFile2& writer, TAudioFile2LameEnc& encoder) {
+  Mp3Choice choice = NearestMp3Format(source, writer);
+  encoder.SetSampleRate(choice.sampleRate);
+  encoder.SetChannels(source.channels);
+  encoder.SetBitRate(choice.bitRateKbps);
+  encoder.SetVbrMethod(kVbrOff);
+  writer.SetMp3Encoder(encoder);
+}
+
+void SetUpOgg(const SourceAudio& source, TAudioFile2& writer) {
+  int kbps = NearestOggBitRate(source, writer);
+  writer.SetOggFormat(source.sampleRate, source.channels, kbps, kbps, kbps, kOggBitRateMode);
+}
+
+}  // namespace
+
+int AverageBitRateKbps(uint64_t fileBytes, int64_t durationMs) {
+  if (fileBytes == 0 || durationMs <= 0) return 0;
+  uint64_t kbps = fileBytes * 8 / static_cast<uint64_t>(durationMs);  // bits per ms = kbit/s
+  return static_cast<int>(std::min<uint64_t>(kbps, std::numeric_limits<int>::max()));
+}
+
+Mp3Choice NearestMp3Format(const SourceAudio& source, const TAudioFile2& writer) {
+  for (int rate : ByDistance(kMp3SampleRates, source.sampleRate, false)) {
+    for (int kbps : ByDistance(kCandidateKbps, WantedKbps(source), true)) {
+      if (writer.IsMp3FormatSupported(rate, kbps, source.channels)) return {rate, kbps};
+    }
+  }
+  return {source.sampleRate, WantedKbps(source)};  // let the writer name what is wrong
+}
+
+int NearestOggBitRate(const SourceAudio& source, const TAudioFile2& writer) {
+  for (int kbps : ByDistance(kCandidateKbps, WantedKbps(source), true)) {
+    if (writer.IsOggFormatSupported(source.sampleRate, source.channels, kbps, kbps, kbps))
+      return kbps;
+  }
+  return WantedKbps(source);
+}
+
+int NearestWmaProfileNumber(const SourceAudio& source) {
+  // Matching rate counts most, then matching channels, then the bit rate.
+  auto cost = [&source](const WmaProfile& p) {
+    return std::make_tuple(std::abs(p.sampleRate - source.sampleRate),
+                           p.channels != source.channels,
+                           std::abs(p.bitRateKbps - WantedKbps(source)));
+  };
+  size_t best = 0;
+  for (size_t i = 1; i < kWmaProfileCount; ++i)
+    if (cost(kWmaProfiles[i]) < cost(kWmaProfiles[best])) best = i;
+  return static_cast<int>(best) + 1;
+}
+
+void SetUpNormalizeOutput(AudioFormat output, const SourceAudio& source, TAudioFile2& writer,
+                          TAudioFile2LameEnc& encoder) {
+  switch (output) {
+    case AudioFormat::kMp3:
+      SetUpMp3(source, writer, encoder);
+      break;
+    case AudioFormat::kOgg:
+      SetUpOgg(source, writer);
+      break;
+    case AudioFormat::kWma:
+      writer.SetWmaProfile(NearestWmaProfileNumber(source));
+      break;
+    default:  // WAV, and whatever else is written as WAV
+      writer.SetWavFormat(source.sampleRate, source.channels, kWavBits);
+      break;
+  }
+}

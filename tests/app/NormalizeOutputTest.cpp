@@ -1,0 +1,99 @@
+// What a normalized file is made of: the source's own encoding, sample rate and channel count
+// at about its bit rate, whatever the letter case of its extension; a source of another kind
+// comes out as WAV. Checked with ffprobe.
+#include <gtest/gtest.h>
+
+#include "CoreFixture.h"
+
+using testsupport::DecodedSeconds;
+using testsupport::FileExists;
+using testsupport::Probe;
+
+namespace {
+
+struct NormalizeCase {
+  const char* label;
+  const char* sourceName;
+  const char* codecArgs;  // ffmpeg's, for the source
+  int sampleRate;
+  int channels;
+  const char* outputName;
+  const char* outputCodec;
+  // How far the output's bit rate may lie from the source's: a factor, 0 = not looked at.
+  // Constant rates are compared as ffprobe gives them; a Vorbis header only states an aim, so
+  // there the averages from size and playing time are compared.
+  double bitRateFactor;
+  bool averageRates;
+};
+
+double AverageBitRate(const std::string& path) {
+  return static_cast<double>(testsupport::ReadFileBytes(path).size()) * 8 / DecodedSeconds(path);
+}
+
+void PrintTo(const NormalizeCase& c, std::ostream* os) { *os << c.label; }
+
+class NormalizeOutput : public CoreFixture,
+                        public ::testing::WithParamInterface<NormalizeCase> {};
+class NormalizeAfterConversion : public CoreFixture {};
+
+}  // namespace
+
+TEST_P(NormalizeOutput, KeepsTheSourcesFormat) {
+  const NormalizeCase& c = GetParam();
+  std::string source = Tone(c.sourceName, 2.0, c.codecArgs, c.sampleRate, c.channels);
+  core->AddFiles({source});
+  ASSERT_EQ(core->rows().size(), 1u) << ::testing::PrintToString(host.information);
+  core->NormalizeFiles();
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish"}));
+  EXPECT_EQ(core->output_file_name(), Out(c.outputName));
+
+  auto probe = Probe(Out(c.outputName));
+  ASSERT_TRUE(probe.ok);
+  EXPECT_EQ(probe.codec, c.outputCodec);
+  EXPECT_EQ(probe.sampleRate, c.sampleRate);
+  EXPECT_EQ(probe.channels, c.channels);
+  if (c.bitRateFactor > 0) {
+    double sourceRate = c.averageRates ? AverageBitRate(source) : Probe(source).bitRate;
+    double outputRate = c.averageRates ? AverageBitRate(Out(c.outputName)) : probe.bitRate;
+    ASSERT_GT(sourceRate, 0);
+    EXPECT_GE(outputRate, sourceRate / c.bitRateFactor) << "source " << sourceRate;
+    EXPECT_LE(outputRate, sourceRate * c.bitRateFactor) << "source " << sourceRate;
+  }
+  EXPECT_NEAR(DecodedSeconds(Out(c.outputName)), 2.0, 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, NormalizeOutput,
+    ::testing::Values(
+        // 8 kHz mono 8 kbit/s stays that small instead of growing to 44.1 kHz stereo 128.
+        NormalizeCase{"low_rate_mp3", "low.mp3", "-c:a libmp3lame -b:a 8k", 8000, 1,
+                      "Normalize_low.mp3", "mp3", 1.05, false},
+        NormalizeCase{"upper_case_mp3", "LOUD.MP3", "-f mp3 -c:a libmp3lame -b:a 96k", 22050, 2,
+                      "Normalize_LOUD.MP3", "mp3", 1.05, false},
+        NormalizeCase{"mono_ogg", "thin.ogg", "-c:a libvorbis -b:a 48k", 22050, 1,
+                      "Normalize_thin.ogg", "vorbis", 1.5, true},
+        NormalizeCase{"upper_case_ogg", "Wide.OGG", "-f ogg -c:a libvorbis -q:a 6", 48000, 2,
+                      "Normalize_Wide.OGG", "vorbis", 1.5, true},
+        NormalizeCase{"wma_32k_stereo", "talk.wma", "-c:a wmav2 -b:a 48k", 32000, 2,
+                      "Normalize_talk.wma", "wmav2", 1.05, false},
+        NormalizeCase{"upper_case_wav", "Quiet.WAV", "-f wav", 16000, 1, "Normalize_Quiet.WAV",
+                      "pcm_s16le", 0, false},
+        NormalizeCase{"no_extension", "noext", "-f wav", 11025, 1, "Normalize_noext.wav",
+                      "pcm_s16le", 0, false},
+        NormalizeCase{"unknown_extension", "take.v2", "-f wav", 22050, 2, "Normalize_take.wav",
+                      "pcm_s16le", 0, false}),
+    [](const ::testing::TestParamInfo<NormalizeCase>& info) { return info.param.label; });
+
+TEST_F(NormalizeAfterConversion, WavIsWrittenInTheSourcesFormatAfterAWavConversion) {
+  settings->WriteInteger("wav", "mode", 0);  // CD quality for the conversion
+  std::string source = Tone("narrow.wav", 1.0, "", 11025, 1);
+  core->AddFiles({source});
+  core->ConvertFiles(kFormatWav);
+  EXPECT_EQ(Probe(Out("narrow.wav")).sampleRate, 44100);
+  core->NormalizeFiles();
+  auto probe = Probe(Out("Normalize_narrow.wav"));
+  EXPECT_EQ(probe.sampleRate, 11025);
+  EXPECT_EQ(probe.channels, 1);
+  EXPECT_FALSE(FileExists(Out("Normalize_narrow(1).wav")));
+}
