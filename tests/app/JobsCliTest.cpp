@@ -266,3 +266,33 @@ TEST_F(JobsCli, BrokenFileEndsTheRunLettingFilesInFlightFinish) {
     EXPECT_NE(text.find("not converted: " + source), std::string::npos) << text;
   }
 }
+
+TEST_F(JobsCli, TerminalShowsTheWholeBatchAndWholeLines) {
+  std::vector<std::string> sources;
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"}) sources.push_back(Tone(name, 3.0));
+  std::string out = work.file("out");
+  // script(1) gives the program a terminal, as a user's shell would.
+  std::string command = std::string(VELMORA_CONVERT_PATH) + " --jobs 2 --format mp3 --output " +
+                        ShellQuote(out) + Quoted(sources);
+  auto r = testsupport::Run("script -qec " + ShellQuote(command) + " /dev/null </dev/null");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("0/4 done, 2 in flight: a.wav "), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("1/4 done, "), std::string::npos) << r.output;
+  // What stays on each line once the bar has been cleared is one whole finish line.
+  size_t finished = 0;
+  size_t start = 0;
+  while (start < r.output.size()) {
+    size_t end = r.output.find('\n', start);
+    if (end == std::string::npos) end = r.output.size();
+    std::string line = r.output.substr(start, end - start);
+    start = end + 1;
+    size_t cleared = line.rfind("\x1b[K");
+    std::string shown = cleared == std::string::npos ? line : line.substr(cleared + 3);
+    if (!shown.empty() && shown.back() == '\r') shown.pop_back();
+    if (shown.empty()) continue;
+    ++finished;
+    EXPECT_EQ(shown.rfind("finish\t", 0), 0u) << shown;
+    EXPECT_NE(shown.find(" -> " + out + "/"), std::string::npos) << shown;
+  }
+  EXPECT_EQ(finished, sources.size()) << r.output;
+}

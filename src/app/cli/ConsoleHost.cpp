@@ -92,7 +92,9 @@ void ConsoleHost::SetProgress(int percent) {
 }
 
 void ConsoleHost::FileProgress(size_t row, int percent) {
-  if (row >= rows_.size() || !rows_[row].inFlight) return;
+  // The run returns a file's bar to 0 before it reports the file finished; the batch bar
+  // shows that file as done instead.
+  if (row >= rows_.size() || !rows_[row].inFlight || percent < rows_[row].percent) return;
   rows_[row].percent = percent;
   if (showBar_) DrawBatchBar();
 }
