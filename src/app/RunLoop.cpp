@@ -54,11 +54,7 @@ int ProgressPercent(int64_t framesDone, int64_t length) {
 
 RunLoop::RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
                  const RunPlan& plan)
-    : state_(state),
-      rows_(rows),
-      tags_(tags),
-      host_(host),
-      plan_(plan) {}
+    : state_(state), rows_(rows), tags_(tags), host_(host), plan_(plan) {}
 
 void RunLoop::Run() {
   const size_t count = rows_.size();
@@ -115,7 +111,8 @@ std::optional<std::string> RunLoop::PickOutputName(const std::string& source) co
   auto taken = [this](const std::string& path) {
     return NameTaken(path) || (heldNames_ && heldNames_(path));
   };
-  if (plan_.kind == RunKind::kNormalize) return NormalizedOutputName(plan_.folder, source, taken);
+  if (plan_.kind == RunKind::kNormalize)
+    return NormalizedOutputName(plan_.folder, source, taken);
   return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
                              taken);
 }

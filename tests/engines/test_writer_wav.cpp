@@ -126,8 +126,7 @@ TEST(WriteRefusals, UnknownExtensionsAreRefusedWithThePath) {
   TempDir dir;
   TAudioFile2 writer;
   writer.SetSourceFormat(44100, 2);
-  // Extensions are compared exactly, letter case included.
-  for (const char* name : {"out.flac", "out.MP3", "out", "out.wav.txt"}) {
+  for (const char* name : {"out.flac", "out", "out.wav.txt"}) {
     const std::string path = dir.file(name);
     try {
       writer.OpenForWrite(path, 0);
@@ -137,6 +136,20 @@ TEST(WriteRefusals, UnknownExtensionsAreRefusedWithThePath) {
     }
     EXPECT_FALSE(FileExists(path));
     EXPECT_FALSE(writer.IsOpen());
+  }
+}
+
+TEST(WriteRefusals, UpperCaseExtensionsPickTheirEncoder) {
+  TempDir dir;
+  TAudioFile2 writer;
+  writer.SetSourceFormat(44100, 2);
+  for (const auto& [name, codec] :
+       {std::pair{"OUT.MP3", "mp3"}, std::pair{"Out.Wav", "pcm_s16le"}}) {
+    const std::string path = dir.file(name);
+    writer.OpenForWrite(path, 0);
+    writer.WriteBlock(ByteBlock(44100 * 4, 0));
+    writer.Close();
+    EXPECT_EQ(Probe(path).codec, codec) << name;
   }
 }
 
