@@ -24,32 +24,8 @@ trap 'exit 130' INT TERM
 export VELMORA_CONFIG_DIR=$WORK/config
 mkdir -p "$VELMORA_CONFIG_DIR" "$WORK/src" "$WORK/list" "$WORK/many"
 
-# The run defaults, written out so both sides see the same numbers: MP3 44100 Hz stereo
-# 128 kbit/s, LAME quality 9; OGG managed 128 kbit/s (nominal = min = max); WMA profile 10
-# (44100 Hz stereo 128 kbit/s).
-cat > "$VELMORA_CONFIG_DIR/kelvane.ini" <<'INI'
-[mp3]
-bitrate=11
-channel=1
-frequency=8
-quality=9
-enable vbr=0
-[wma]
-format=9
-[ogg]
-channel=1
-frequency=8
-bitrate=11
-max bitrate=11
-min bitrate=11
-enable quality=0
-INI
-declare -A FFARGS=(
-  [mp3]="-c:a libmp3lame -b:a 128k -compression_level 9"
-  [ogg]="-c:a libvorbis -b:a 128k -minrate 128k -maxrate 128k"
-  [wma]="-c:a wmav2 -b:a 128k"
-)
-FF="ffmpeg -nostdin -hide_banner -loglevel error -y"
+# shellcheck source=bench/same_settings.sh
+source bench/same_settings.sh
 
 echo "Making test audio in $WORK ..."
 $FF -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$LONG_SECONDS" -ac 2 "$WORK/src/long.wav"

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "tagformats/ID3v2Builder.h"
-#include "tagformats/ID3v2Parser.h"
-#include "tagformats/ID3v2Text.h"
-#include "tagformats/ID3v2V1Fallback.h"
-#include "tagformats/TextEncoding.h"
+#include "tagformats/id3v2/ID3v2Builder.h"
+#include "tagformats/id3v2/ID3v2Parser.h"
+#include "tagformats/id3v2/ID3v2Text.h"
+#include "tagformats/id3v2/ID3v2V1Fallback.h"
+#include "tagformats/common/TextEncoding.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-void CheckUtf8(const ID3StructV2& fields) {
+void CheckUtf8(const Timerec& fields) {
   for (const std::string* text : {&fields.title, &fields.artist, &fields.album, &fields.year, &fields.track,
                                   &fields.comment, &fields.genre}) {
     Require(SanitizeUtf8(*text) == *text);
@@ -27,7 +27,7 @@ void CheckUtf8(const ID3StructV2& fields) {
 }
 
 // Whatever we read must survive being written and read again.
-void CheckRewrite(const ID3StructV2& fields) {
+void CheckRewrite(const Timerec& fields) {
   const std::vector<uint8_t> tag = BuildID3v2Tag(fields);
   const std::optional<size_t> length = ID3v2TagLength(tag.data(), tag.size());
   Require(length && *length == tag.size());
@@ -51,7 +51,7 @@ void CheckConversions(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::optional<ID3StructV2> fields = ParseID3v2Tag(data, size);
+  std::optional<Timerec> fields = ParseID3v2Tag(data, size);
   if (!fields) fields = ParseID3v1Tag(data, size);
   if (fields) {
     CheckUtf8(*fields);

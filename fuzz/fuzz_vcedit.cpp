@@ -1,39 +1,16 @@
-// The comment editor on arbitrary bytes: open through the read function, then write the whole
-// stream, as WriteOGGTag does; once as given and once with the page checksums made valid.
+// The comment editor on arbitrary bytes: open, then write the whole stream, as the Vorbis tag
+// module does; once as given and once with the page checksums made valid.
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include <ogg/ogg.h>
 
-#include "tagformats/vcedit.h"
+#include "tagformats/vorbis/VorbisCommentEditor.h"
 
 namespace {
-
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  size_t position;
-};
-
-size_t ReadInput(void* buffer, size_t size, size_t count, void* handle) {
-  auto* in = static_cast<Input*>(handle);
-  if (size == 0 || count == 0) return 0;
-  size_t got = size * count;
-  if (got > in->size - in->position) got = in->size - in->position;
-  if (got) std::memcpy(buffer, in->data + in->position, got);
-  in->position += got;
-  return got / size;
-}
-
-// Copies what is written into a scratch buffer, so a bad page pointer would show.
-size_t WriteSink(void* buffer, size_t size, size_t count, void* handle) {
-  auto* sink = static_cast<std::vector<uint8_t>*>(handle);
-  sink->resize(size * count);
-  if (!sink->empty()) std::memcpy(sink->data(), buffer, sink->size());
-  return count;
-}
 
 // Mutations nearly always break page checksums, which stops the walk at the first page; a copy
 // with every page's checksum made right lets them reach the header and audio handling.
@@ -59,16 +36,23 @@ std::vector<uint8_t> WithChecksumsSet(const uint8_t* data, size_t size) {
 }
 
 void EditOnce(const uint8_t* data, size_t size) {
-  Input input{data, size, 0};
+  size_t position = 0;
   std::vector<uint8_t> sink;
-  vcedit_state* state = vcedit_new_state();
-  if (vcedit_open_callbacks(state, &input, ReadInput, WriteSink) == 0) {
-    vorbis_comment* block = vcedit_comments(state);
-    vorbis_comment_add_tag(block, "TITLE", "fuzz");
-    vcedit_write(state, &sink);
+  try {
+    VorbisCommentEditor editor([&](void* buffer, size_t wanted) {
+      const size_t got = std::min(wanted, size - position);
+      if (got) std::memcpy(buffer, data + position, got);
+      position += got;
+      return got;
+    });
+    vorbis_comment_add_tag(&editor.comments(), "TITLE", "fuzz");
+    // Copies what is written into a scratch buffer, so a bad page pointer would show.
+    editor.Write([&](const void* bytes, size_t count) {
+      sink.assign(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + count);
+      return true;
+    });
+  } catch (const VorbisStreamError&) {
   }
-  vcedit_error(state);
-  vcedit_clear(state);
 }
 
 }  // namespace

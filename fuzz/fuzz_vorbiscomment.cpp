@@ -6,7 +6,7 @@
 
 #include <vorbis/codec.h>
 
-#include "tagformats/VorbisComments.h"
+#include "tagformats/vorbis/VorbisComments.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     packet.bytes = static_cast<long>(comment.size());
     packet.b_o_s = 0;
     if (vorbis_synthesis_headerin(&info, &block, &packet) == 0) {
-      OGGTag tag = OggTagFromComments(ParseCommentBlock(block));
+      Timerec tag = RecordFromComments(ParseCommentBlock(block));
       (void)tag;
     }
   }

@@ -1,13 +1,18 @@
-// Arbitrary bytes through the ASF header walk and on into the fixed-width WMA record.
+// Arbitrary bytes through the ASF header walk and on into the WMA module's record.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
-#include "tagformats/AsfHeaderWalk.h"
-#include "tagformats/WmaTag.h"
+#include "tagformats/common/TextEncoding.h"
+#include "tagformats/wma/AsfHeaderWalk.h"
+#include "tagformats/wma/WmaModule.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AsfBufferSource source(data, size);
-  WMATagInfo record;
-  ReadWMATagFromHeader(source, record);
+  const WmaTags tags = WmaModule::ReadTagsFromHeader(source);
+  const Timerec& r = tags.record;
+  for (const std::string* text : {&r.title, &r.artist, &r.year, &r.album, &r.comment, &r.genre, &tags.copyright}) {
+    if (SanitizeUtf8(*text) != *text) std::abort();
+  }
   return 0;
 }

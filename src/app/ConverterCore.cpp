@@ -9,6 +9,7 @@
 #include "app/DisplayFormat.h"
 #include "app/OutputFormatSetup.h"
 #include "app/OutputNaming.h"
+#include "app/ParallelRun.h"
 #include "app/RowStateRecorder.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
@@ -163,7 +164,8 @@ void ConverterCore::StartRun(RunPlan plan) {
     plan.folder = RunOutputFolder();
     if (!MakeOutputFolder(plan.folder)) return;
     RowStateRecorder recorder(rows_, host_);
-    RunLoop(state_, rows_, tag_table_, recorder, plan).Run();
+    if (jobs_ > 1) ParallelRun(state_, rows_, tag_table_, recorder, plan, jobs_).Run();
+    else RunLoop(state_, rows_, tag_table_, recorder, plan).Run();
   } catch (const std::exception& error) {
     host_.ShowError(error.what());
     state_.running = false;

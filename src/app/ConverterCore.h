@@ -52,6 +52,10 @@ class ConverterCore {
   // The command line's --output: used by the runs in place of the stored "Dir".
   void SetOutputFolderOverride(const std::string& folder) { outputFolderOverride_ = folder; }
   std::string RunOutputFolder() const;  // ends in '/'
+  // The command line's --jobs: how many files a run converts at once. 1, the default, is the
+  // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
+  // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
+  void SetJobs(size_t jobs) { jobs_ = jobs; }
 
   TIniFile& settings_file() { return settings_file_; }
   RunHost& host() { return host_; }
@@ -71,4 +75,5 @@ class ConverterCore {
   TagTable tag_work_;
   RunState state_;
   std::string outputFolderOverride_;
+  size_t jobs_ = 1;
 };

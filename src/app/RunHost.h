@@ -21,6 +21,8 @@ class RunHost {
   // The run has created the output of that row (its final name, numbered or not).
   virtual void OutputCreated(size_t /*row*/, const std::string& /*outputPath*/) {}
   virtual void SetProgress(int percent) = 0;  // 0..100, the current file
+  // A run over several files at once reports each file's progress here instead (0..100).
+  virtual void FileProgress(size_t /*row*/, int /*percent*/) {}
 
   virtual void ShowInformation(const std::string& text) = 0;  // notice with an OK button
   virtual bool AskYesNo(const std::string& text) = 0;

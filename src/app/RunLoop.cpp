@@ -72,22 +72,30 @@ void RunLoop::EndRun() {
 }
 
 void RunLoop::ProcessPosition(size_t position) {
-  if (position >= rows_.size()) return;
+  if (StartFile(position)) ConvertStartedFile(position);
+}
+
+bool RunLoop::StartFile(size_t position) {
+  if (position >= rows_.size()) return false;
   state_.current_index = position;
   host_.SetProgress(0);
   const std::string source = rows_[position].filePath;
   if (!SourceExists(source)) {
     host_.ShowInformation(source + " has been removed.");
-    return;
+    return false;
   }
   std::optional<std::string> output = PickOutputName(source);
   if (!output) {
     ReportNoFreeName(source);
-    return;
+    return false;
   }
   state_.output_file_name = *output;
   host_.RowStateChanged(position, kStateConverting);
-  if (!OpenFiles(source)) return;
+  return true;
+}
+
+void RunLoop::ConvertStartedFile(size_t position) {
+  if (!OpenFiles(rows_[position].filePath)) return;
   try {
     CopyBlocks();
     state_.AudioFileRead.Close();
@@ -100,10 +108,13 @@ void RunLoop::ProcessPosition(size_t position) {
 }
 
 std::optional<std::string> RunLoop::PickOutputName(const std::string& source) const {
+  auto taken = [this](const std::string& path) {
+    return NameTaken(path) || (heldNames_ && heldNames_(path));
+  };
   if (plan_.kind == RunKind::kNormalize)
-    return NormalizedOutputName(plan_.folder, source, NameTaken);
+    return NormalizedOutputName(plan_.folder, source, taken);
   return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
-                             NameTaken);
+                             taken);
 }
 
 void RunLoop::ReportNoFreeName(const std::string& source) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/OutputNaming.h"
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
 
@@ -25,6 +26,15 @@ class RunLoop {
   void Run();
   // One listed file, start to finish: output name, audio, tags, state.
   void ProcessPosition(size_t position);
+  // ProcessPosition in two halves, for runs that start files in list order but convert them
+  // side by side: StartFile decides the output name and marks the row; false when the file is
+  // not converted (missing source, no free name). ConvertStartedFile does the rest.
+  bool StartFile(size_t position);
+  void ConvertStartedFile(size_t position);
+
+  // Names taken besides those on disk: outputs that runs beside this one have picked but may
+  // not have created yet.
+  void SetHeldNames(FileExistsFn held) { heldNames_ = std::move(held); }
   // Progress 0, `running` cleared, the folder opened.
   void EndRun();
 
@@ -46,6 +56,7 @@ class RunLoop {
   const TagTable& tags_;
   RunHost& host_;
   const RunPlan& plan_;
+  FileExistsFn heldNames_;
   ByteBlock lookahead_;  // read ahead of the current normalize block
 };
 

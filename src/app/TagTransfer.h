@@ -1,6 +1,5 @@
-// Tags between audio files and the tag table, by the file's extension compared exactly:
-// ".wma" WMA attributes, ".ogg" Vorbis comments, ".mp3" ID3v2; any other extension has none.
-// Both directions pass through the tag modules' program-wide current records.
+// Tags between audio files and the tag table, through the tag module of the file's recognised
+// format (letter case of the extension aside); a format without tags (WAV) has none.
 #pragma once
 
 #include <optional>
@@ -8,9 +7,9 @@
 
 #include "tags/TagTable.h"
 
-// The source's tags; nothing when its extension has no tag format. A reader's TagError passes.
+// The source's tags; nothing when its format has no tags. A reader's TagError passes.
 std::optional<Timerec> ReadSourceTags(const std::string& path);
 
-// Writes the record into a finished output file; nothing for an extension without tags.
-// A writer's TagError passes; the writers' results are not looked at.
+// Writes the record into a finished output file; nothing for a format without tags.
+// A writer's TagError passes.
 void WriteTagsToOutput(const std::string& outputPath, const Timerec& record);

@@ -1,5 +1,6 @@
 #include "settings/AtomicFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -29,20 +30,21 @@ class FileDescriptor {
   int fd_;
 };
 
-bool WriteAll(int fd, const std::string& content) {
-  size_t done = 0;
-  while (done < content.size()) {
-    ssize_t n = write(fd, content.data() + done, content.size() - done);
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = write(fd, bytes, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    done += static_cast<size_t>(n);
+    bytes += n;
+    size -= static_cast<size_t>(n);
   }
   return true;
 }
 
-// O_EXCL makes the name ours alone; the pid and a clock reading make clashes rare.
-int CreateTemporaryFile(const std::string& path, mode_t mode, std::string* tempPath) {
-  static unsigned counter = 0;
+// O_EXCL makes the name ours alone; the pid, a counter and a clock reading make clashes rare.
+int CreateHiddenTemporaryFile(const std::string& path, mode_t mode, std::string* tempPath) {
+  static std::atomic<unsigned> counter{0};
   const std::string prefix = FolderOf(path) + "/." + BaseNameOf(path) + ".tmp-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -54,27 +56,25 @@ int CreateTemporaryFile(const std::string& path, mode_t mode, std::string* tempP
   return -1;
 }
 
+// song.ogg → song.temp; a name without extension gets ".temp" added. Taken names are passed
+// over: song.1.temp, song.2.temp, …
+int CreateTempExtensionFile(const std::string& path, mode_t mode, std::string* tempPath) {
+  const std::string base = BaseNameOf(path);
+  const size_t dot = base.find_last_of('.');
+  const std::string stem = dot != std::string::npos && dot > 0 ? path.substr(0, path.size() - (base.size() - dot)) : path;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    *tempPath = stem + (attempt ? "." + std::to_string(attempt) : "") + ".temp";
+    int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 void SyncFolder(const std::string& folder) {
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);  // durability of the rename only; the content is safe either way
   close(fd);
-}
-
-// Writes, flushes and renames; the caller removes the temporary file when this fails.
-bool FillAndInstall(int fd, const std::string& tempPath, const std::string& path,
-                    const std::string& content, const struct stat* old) {
-  FileDescriptor file(fd);
-  if (old) {
-    if (fchmod(fd, old->st_mode & 07777) != 0) return false;
-    if (old->st_uid != geteuid() || old->st_gid != getegid()) {
-      if (fchown(fd, old->st_uid, old->st_gid) != 0) {
-        // Only root may hand a file to someone else; the content matters more than the owner.
-      }
-    }
-  }
-  if (!WriteAll(fd, content) || fsync(fd) != 0 || !file.Close()) return false;
-  return rename(tempPath.c_str(), path.c_str()) == 0;
 }
 
 }  // namespace
@@ -128,23 +128,54 @@ bool MakeFolders(const std::string& folder) {
   return errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+AtomicReplacement::AtomicReplacement(const std::string& target, mode_t createMode, TempName naming)
+    : target_(target) {
+  fd_ = naming == TempName::kHidden ? CreateHiddenTemporaryFile(target, createMode, &tempPath_)
+                                    : CreateTempExtensionFile(target, createMode, &tempPath_);
+  created_ = fd_ >= 0;
+}
+
+AtomicReplacement::~AtomicReplacement() {
+  if (fd_ >= 0) close(fd_);
+  if (created_ && !placed_) unlink(tempPath_.c_str());
+}
+
+bool AtomicReplacement::Write(const void* data, size_t size) { return fd_ >= 0 && WriteAll(fd_, data, size); }
+
+bool AtomicReplacement::Commit(const struct stat* keep) {
+  if (fd_ < 0) return false;
+  if (keep) {
+    if (fchmod(fd_, keep->st_mode & 07777) != 0) return false;
+    if (keep->st_uid != geteuid() || keep->st_gid != getegid()) {
+      if (fchown(fd_, keep->st_uid, keep->st_gid) != 0) {
+        // Only root may hand a file to someone else; the content matters more than the owner.
+      }
+    }
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  const bool synced = fsync(fd) == 0;
+  const int savedErrno = errno;
+  if (close(fd) != 0 || !synced) {
+    if (!synced) errno = savedErrno;
+    return false;
+  }
+  if (rename(tempPath_.c_str(), target_.c_str()) != 0) return false;
+  placed_ = true;
+  SyncFolder(FolderOf(target_));
+  return true;
+}
+
 bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
   struct stat old {};
   bool exists = stat(path.c_str(), &old) == 0;
   if (!exists && errno != ENOENT) return false;
   if (exists && (!S_ISREG(old.st_mode) || access(path.c_str(), W_OK) != 0)) return false;
 
-  std::string tempPath;
   // A replacement starts private and takes the old file's bits once it is ours; a brand-new
   // file gets the usual 0666 less the umask.
-  int fd = CreateTemporaryFile(path, exists ? 0600 : 0666, &tempPath);
-  if (fd < 0) return false;
-  if (!FillAndInstall(fd, tempPath, path, content, exists ? &old : nullptr)) {
-    unlink(tempPath.c_str());
-    return false;
-  }
-  SyncFolder(FolderOf(path));
-  return true;
+  AtomicReplacement replacement(path, exists ? 0600 : 0666);
+  return replacement.Write(content.data(), content.size()) && replacement.Commit(exists ? &old : nullptr);
 }
 
 std::string ResolveWriteTarget(const std::string& path) {

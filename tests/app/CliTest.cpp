@@ -171,8 +171,9 @@ TEST_F(Cli, CtrlCStopsTheCurrentFileAndEndsTheRun) {
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   std::string outArg = out();
-  std::vector<std::string> args = {VELMORA_CONVERT_PATH, "--format", "mp3", "--output", outArg,
-                                   longer, never};
+  // One file at a time: the second file must never start.
+  std::vector<std::string> args = {VELMORA_CONVERT_PATH, "--jobs", "1", "--format", "mp3",
+                                   "--output", outArg, longer, never};
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

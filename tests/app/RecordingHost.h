@@ -35,6 +35,7 @@ class RecordingHost : public RunHost {
   void Pump() override {
     ++pumps;
     if (duringPumpNumber > 0 && pumps == duringPumpNumber && duringPump) duringPump();
+    if (onPump) onPump();
   }
   void OpenFolder(const std::string& path) override { openedFolders.push_back(path); }
 
@@ -45,6 +46,7 @@ class RecordingHost : public RunHost {
   }
 
   bool answerYes = true;
+  std::function<void()> onPump;  // what happens at every pump, such as a change on disk
   int pumps = 0;
   int duringPumpNumber = 0;
   std::function<void()> duringPump;

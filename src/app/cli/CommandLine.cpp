@@ -34,6 +34,16 @@ bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::strin
   return true;
 }
 
+// A whole decimal number from 1 to kMaxJobs, nothing else.
+std::optional<int> JobCountOf(const std::string& text) {
+  if (text.empty() || text.size() > 3 ||
+      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+    return std::nullopt;
+  int count = std::stoi(text);
+  if (count < 1 || count > kMaxJobs) return std::nullopt;
+  return count;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -58,6 +68,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       if (!cl.error.empty()) break;
       cl.formatIndex = FormatIndexOf(value);
       if (!cl.formatIndex) cl.error = "unknown format '" + value + "' (use mp3, wav, wma or ogg)";
+    } else if (TakeValue(args, i, "--jobs", value, cl.error) ||
+               TakeValue(args, i, "-j", value, cl.error)) {
+      if (!cl.error.empty()) break;
+      cl.jobs = JobCountOf(value);
+      if (!cl.jobs)
+        cl.error = "--jobs needs a number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
+                   value + "'";
     } else if (TakeValue(args, i, "--output", value, cl.error)) {
       if (!cl.error.empty()) break;
       if (value.empty()) cl.error = "--output needs a folder";
@@ -73,7 +90,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize] FILE...\n"
+  return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize]\n"
+         "                       [--jobs N] FILE...\n"
          "\n"
          "Converts MP3, WAV, WMA and OGG files into one output format, carrying their tags over.\n"
          "\n"
@@ -81,12 +99,17 @@ std::string UsageText() {
          "  --output DIR  output folder (created when missing); default: the stored output\n"
          "                folder, else the music folder\n"
          "  --normalize   level-normalise each file into DIR/Normalize_<name> instead\n"
+         "  -j, --jobs N  convert up to N files at once; default: the number of processors\n"
+         "                this program may run on. Names, bytes and tags of the outputs are\n"
+         "                the same whatever N is; --jobs 1 converts one file after another\n"
          "  --list        only list the files with playing time and size\n"
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"
          "Encoder settings come from kelvane.ini, as the settings dialog stores them.\n"
-         "Ctrl-C stops after the current file's written part; a second Ctrl-C quits at once.\n"
+         "Ctrl-C stops every file being converted, each keeping what it has written; a second\n"
+         "Ctrl-C quits at once. An error ends the run: no further file starts, the files\n"
+         "already started finish.\n"
          "Exit status: 0 when every file was converted, 1 when some were not, 2 on a usage\n"
          "error, 130 when stopped by Ctrl-C.\n";
 }

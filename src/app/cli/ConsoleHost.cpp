@@ -1,8 +1,11 @@
 #include "app/cli/ConsoleHost.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-
 
 namespace {
 
@@ -11,6 +14,20 @@ volatile std::sig_atomic_t interruptRequested = 0;
 extern "C" void OnInterrupt(int) { interruptRequested = 1; }
 
 constexpr int kBarWidth = 30;
+constexpr size_t kDefaultColumns = 80;
+
+std::string Bar(int percent) {
+  int filled = percent * kBarWidth / 100;
+  return "[" + std::string(static_cast<size_t>(filled), '#') +
+         std::string(static_cast<size_t>(kBarWidth - filled), ' ') + "]";
+}
+
+// A bar line longer than the terminal would wrap, and "\r" could no longer redraw it.
+size_t TerminalColumns() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return kDefaultColumns;
+}
 
 }  // namespace
 
@@ -48,26 +65,66 @@ void ConsoleHost::OutputCreated(size_t row, const std::string& outputPath) {
 
 void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
   if (row >= rows_.size()) return;
-  const ShownRow& entry = rows_[row];
+  ShownRow& entry = rows_[row];
   if (state == kStateConverting) {
+    entry.inFlight = true;
+    entry.percent = 0;
     currentName_ = entry.fileName;
-    if (showBar_) DrawBar(0);
+    if (showBar_) wholeBatch_ ? DrawBatchBar() : DrawBar(0);
     return;
   }
+  if (entry.inFlight && state == kStateFinish) ++finished_;
+  entry.inFlight = false;
   ClearBar();
   currentName_.clear();
   std::printf("%s\t%s -> %s\n", state.c_str(), entry.filePath.c_str(), entry.outputPath.c_str());
   std::fflush(stdout);
+  if (interrupted_)
+    std::fprintf(stderr, "stopped before its end: %s -> %s\n", entry.filePath.c_str(),
+                 entry.outputPath.c_str());
+  bool anyInFlight =
+      std::any_of(rows_.begin(), rows_.end(), [](const ShownRow& r) { return r.inFlight; });
+  if (showBar_ && wholeBatch_ && anyInFlight) DrawBatchBar();
 }
 
 void ConsoleHost::SetProgress(int percent) {
-  if (showBar_ && !currentName_.empty()) DrawBar(percent);
+  if (showBar_ && !wholeBatch_ && !currentName_.empty()) DrawBar(percent);
+}
+
+void ConsoleHost::FileProgress(size_t row, int percent) {
+  // The run returns a file's bar to 0 before it reports the file finished; the batch bar
+  // shows that file as done instead.
+  if (row >= rows_.size() || !rows_[row].inFlight || percent < rows_[row].percent) return;
+  rows_[row].percent = percent;
+  if (showBar_) DrawBatchBar();
 }
 
 void ConsoleHost::DrawBar(int percent) {
-  int filled = percent * kBarWidth / 100;
-  std::fprintf(stderr, "\r[%.*s%*s] %3d%% %s\x1b[K", filled, "##############################",
-               kBarWidth - filled, "", percent, currentName_.c_str());
+  char head[16];
+  std::snprintf(head, sizeof head, " %3d%% ", percent);
+  ShowBar(Bar(percent) + head + currentName_);
+}
+
+void ConsoleHost::DrawBatchBar() {
+  if (rows_.empty()) return;
+  int inFlight = 0;
+  int flightPercent = 0;
+  std::string names;
+  for (const ShownRow& row : rows_) {
+    if (!row.inFlight) continue;
+    ++inFlight;
+    flightPercent += row.percent;
+    names += (names.empty() ? ": " : ", ") + row.fileName + " " + std::to_string(row.percent) + "%";
+  }
+  int overall = static_cast<int>((finished_ * 100 + static_cast<size_t>(flightPercent)) / rows_.size());
+  ShowBar(Bar(overall) + " " + std::to_string(finished_) + "/" + std::to_string(rows_.size()) +
+          " done, " + std::to_string(inFlight) + " in flight" + names);
+}
+
+void ConsoleHost::ShowBar(const std::string& line) {
+  size_t columns = TerminalColumns();
+  std::string shown = line.size() < columns ? line : line.substr(0, columns - 1);
+  std::fprintf(stderr, "\r%s\x1b[K", shown.c_str());
   std::fflush(stderr);
   barShown_ = true;
 }

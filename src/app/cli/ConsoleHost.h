@@ -1,6 +1,7 @@
 // The terminal side of velmora-convert: one line per finished file on stdout, notices and
-// errors on stderr, a progress bar for the current file when stderr is a terminal, and
-// Ctrl-C turned into Stop.
+// errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
+// batch's when several files are converted at once), and Ctrl-C turned into Stop. A run calls
+// it from one thread at a time, so lines never interleave.
 #pragma once
 
 #include <csignal>
@@ -15,6 +16,8 @@ class ConsoleHost : public RunHost {
   explicit ConsoleHost(bool showProgressBar);
   // What a Ctrl-C asks for: the core's Stop.
   void SetStopCommand(std::function<void()> stop) { stop_ = std::move(stop); }
+  // The bar shows files done of all and each file in flight instead of the current file.
+  void ShowWholeBatch(bool wholeBatch) { wholeBatch_ = wholeBatch; }
 
   // Installs the SIGINT handler: the first Ctrl-C asks for Stop, a second one ends the program.
   static void CatchInterrupt();
@@ -29,6 +32,7 @@ class ConsoleHost : public RunHost {
   void RowStateChanged(size_t row, const std::string& state) override;
   void OutputCreated(size_t row, const std::string& outputPath) override;
   void SetProgress(int percent) override;
+  void FileProgress(size_t row, int percent) override;
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string& text) override;
@@ -38,16 +42,22 @@ class ConsoleHost : public RunHost {
  private:
   void ClearBar();
   void DrawBar(int percent);
+  void DrawBatchBar();
+  void ShowBar(const std::string& line);
 
   struct ShownRow {
     std::string fileName;
     std::string filePath;
     std::string outputPath;
+    bool inFlight = false;
+    int percent = 0;
   };
 
   std::function<void()> stop_;
   std::vector<ShownRow> rows_;
   bool showBar_;
+  bool wholeBatch_ = false;
+  size_t finished_ = 0;
   bool barShown_ = false;
   bool interrupted_ = false;
   int failures_ = 0;

@@ -10,6 +10,7 @@
 #include "app/RunSettings.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
+#include "app/cli/ProcessorCount.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -27,8 +28,8 @@ void PrintRows(const ConverterCore& core) {
   }
 }
 
-// Every row that did not reach "finish" is named; a file cut short by Ctrl-C is named too.
-bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
+// Every row that did not reach "finish" is named; the host names files cut short by Ctrl-C.
+bool ReportUnconverted(const ConverterCore& core) {
   bool all = true;
   for (size_t i = 0; i < core.rows().size(); ++i) {
     const FileRow& row = core.rows()[i];
@@ -36,12 +37,6 @@ bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
       std::fprintf(stderr, "not converted: %s\n", row.filePath.c_str());
       all = false;
     }
-  }
-  if (host.interrupted() && core.rows().size() > core.current_index() &&
-      core.rows()[core.current_index()].state == kStateFinish) {
-    std::fprintf(stderr, "stopped before its end: %s -> %s\n",
-                 core.rows()[core.current_index()].filePath.c_str(),
-                 core.output_file_name().c_str());
   }
   return all;
 }
@@ -54,6 +49,9 @@ int RunCommand(const CommandLine& cl) {
   ConsoleHost::CatchInterrupt();
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
+  const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
+  core.SetJobs(static_cast<size_t>(jobs));
+  host.ShowWholeBatch(jobs > 1);
   core.AddFiles(cl.files);
   if (cl.listOnly) {
     PrintRows(core);
@@ -68,7 +66,7 @@ int RunCommand(const CommandLine& cl) {
       core.ConvertFiles(ValidFormatIndex(format));
     }
   }
-  bool allConverted = ReportUnconverted(core, host);
+  bool allConverted = ReportUnconverted(core);
   if (host.interrupted()) return kExitInterrupted;
   return allConverted && host.failures() == 0 ? kExitConverted : kExitFailures;
 }

@@ -1,0 +1,188 @@
+#include "tagformats/common/TextEncoding.h"
+
+namespace {
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Sequence length announced by a lead byte, 0 for a byte that cannot start one.
+size_t SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// Smallest code point each length may carry; anything below is an overlong form.
+char32_t MinimumForLength(size_t length) {
+  static const char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+  return kMinimum[length];
+}
+
+}  // namespace
+
+char32_t DecodeUtf8At(const std::string& text, size_t* pos) {
+  const unsigned char lead = static_cast<unsigned char>(text[*pos]);
+  const size_t length = SequenceLength(lead);
+  if (length == 0 || *pos + length > text.size()) {
+    ++*pos;
+    return length == 1 ? lead : kReplacementCharacter;
+  }
+  if (length == 1) {
+    ++*pos;
+    return lead;
+  }
+  char32_t value = lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[*pos + i]);
+    if (!IsContinuation(byte)) {
+      ++*pos;
+      return kReplacementCharacter;
+    }
+    value = (value << 6) | (byte & 0x3F);
+  }
+  if (value < MinimumForLength(length) || value > 0x10FFFF || IsSurrogate(value)) {
+    ++*pos;
+    return kReplacementCharacter;
+  }
+  *pos += length;
+  return value;
+}
+
+void AppendUtf8(std::string* out, char32_t c) {
+  if (c > 0x10FFFF || IsSurrogate(c)) c = kReplacementCharacter;
+  if (c < 0x80) {
+    out->push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+std::string SanitizeUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) AppendUtf8(&out, DecodeUtf8At(text, &pos));
+  return out;
+}
+
+bool FitsLatin1(const std::string& utf8) {
+  for (size_t pos = 0; pos < utf8.size();) {
+    if (DecodeUtf8At(utf8, &pos) > 0xFF) return false;
+  }
+  return true;
+}
+
+std::string Utf8ToLatin1(const std::string& utf8, char replacement) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t pos = 0; pos < utf8.size();) {
+    const char32_t c = DecodeUtf8At(utf8, &pos);
+    out.push_back(c <= 0xFF ? static_cast<char>(c) : replacement);
+  }
+  return out;
+}
+
+std::string Latin1ToUtf8(const std::string& latin1) {
+  std::string out;
+  out.reserve(latin1.size());
+  for (char byte : latin1) AppendUtf8(&out, static_cast<unsigned char>(byte));
+  return out;
+}
+
+std::u16string Utf8ToUtf16(const std::string& utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (size_t pos = 0; pos < utf8.size();) {
+    const char32_t c = DecodeUtf8At(utf8, &pos);
+    if (c < 0x10000) {
+      out.push_back(static_cast<char16_t>(c));
+    } else {
+      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(const std::u16string& utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t unit = utf16[i];
+    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    const bool lowFollows = i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF;
+    if (high && lowFollows) {
+      AppendUtf8(&out, 0x10000 + ((static_cast<char32_t>(unit - 0xD800) << 10) | (utf16[i + 1] - 0xDC00)));
+      ++i;
+    } else {
+      AppendUtf8(&out, IsSurrogate(unit) ? kReplacementCharacter : unit);
+    }
+  }
+  return out;
+}
+
+std::u16string Utf16FromBytes(const uint8_t* data, size_t size, bool bigEndian) {
+  std::u16string out;
+  out.reserve(size / 2);
+  for (size_t i = 0; i + 1 < size; i += 2) {
+    const unsigned first = data[i], second = data[i + 1];
+    out.push_back(static_cast<char16_t>(bigEndian ? (first << 8 | second) : (second << 8 | first)));
+  }
+  return out;
+}
+
+void AppendUtf16Bytes(std::vector<uint8_t>* out, const std::u16string& text, bool bigEndian) {
+  for (char16_t unit : text) {
+    const uint8_t high = static_cast<uint8_t>(unit >> 8), low = static_cast<uint8_t>(unit & 0xFF);
+    out->push_back(bigEndian ? high : low);
+    out->push_back(bigEndian ? low : high);
+  }
+}
+
+size_t Utf8CompleteLength(const std::string& utf8) {
+  const size_t size = utf8.size();
+  for (size_t back = 1; back <= 4 && back <= size; ++back) {
+    const unsigned char byte = static_cast<unsigned char>(utf8[size - back]);
+    if (IsContinuation(byte)) continue;
+    return SequenceLength(byte) > back ? size - back : size;
+  }
+  return size;
+}
+
+std::string Utf8FirstCharacters(const std::string& utf8, size_t maxCharacters) {
+  size_t pos = 0;
+  for (size_t count = 0; count < maxCharacters && pos < utf8.size(); ++count) DecodeUtf8At(utf8, &pos);
+  return utf8.substr(0, pos);
+}
+
+size_t Utf8CutLength(const std::string& utf8, size_t maxBytes) {
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    size_t next = pos;
+    DecodeUtf8At(utf8, &next);
+    if (next > maxBytes) break;
+    pos = next;
+  }
+  return pos;
+}
+
+size_t Utf16CutLength(const std::u16string& utf16, size_t maxUnits) {
+  if (utf16.size() <= maxUnits) return utf16.size();
+  if (maxUnits == 0) return 0;
+  const char16_t last = utf16[maxUnits - 1];
+  const char16_t next = utf16[maxUnits];
+  const bool splitsPair = last >= 0xD800 && last <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF;
+  return splitsPair ? maxUnits - 1 : maxUnits;
+}

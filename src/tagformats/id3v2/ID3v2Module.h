@@ -1,0 +1,11 @@
+// MP3 tags: an ID3v2.3 tag written in front of the file; read from ID3v2 (2.2 to 2.4), with
+// the fields it leaves empty filled from an ID3v1 tag at the end of the file.
+#pragma once
+
+#include "tagformats/common/TagModule.h"
+
+class ID3v2Module : public TagModule {
+ public:
+  Timerec Read(const std::string& path) const override;
+  void Write(const std::string& path, const Timerec& record) const override;
+};

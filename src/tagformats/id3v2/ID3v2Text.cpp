@@ -1,0 +1,86 @@
+#include "tagformats/id3v2/ID3v2Text.h"
+
+#include "tagformats/common/TextEncoding.h"
+
+namespace {
+
+constexpr char16_t kByteOrderMark = 0xFEFF;
+
+bool IsWide(uint8_t encoding) { return encoding == kID3v2Utf16 || encoding == kID3v2Utf16BE; }
+
+std::string NarrowUntilZero(const uint8_t* data, size_t size) {
+  size_t length = 0;
+  while (length < size && data[length] != 0) ++length;
+  return std::string(reinterpret_cast<const char*>(data), length);
+}
+
+std::string DecodeUtf16(uint8_t encoding, const uint8_t* data, size_t size) {
+  // Without a mark, version 2.3's UTF-16 is little-endian in practice (Windows writers).
+  bool bigEndian = encoding == kID3v2Utf16BE;
+  if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+    bigEndian = false;
+    data += 2, size -= 2;
+  } else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
+    bigEndian = true;
+    data += 2, size -= 2;
+  }
+  std::u16string text = Utf16FromBytes(data, size, bigEndian);
+  const size_t zero = text.find(u'\0');
+  if (zero != std::u16string::npos) text.resize(zero);
+  if (!text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);
+  if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();  // pair cut short
+  return Utf16ToUtf8(text);
+}
+
+std::string DecodeUtf8(const uint8_t* data, size_t size) {
+  std::string text = NarrowUntilZero(data, size);
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  text.resize(Utf8CompleteLength(text));
+  return SanitizeUtf8(text);
+}
+
+// At most maxCharacters characters from the front of the text.
+std::string FirstCharacters(const std::string& utf8, size_t maxCharacters) {
+  size_t pos = 0;
+  for (size_t count = 0; count < maxCharacters && pos < utf8.size(); ++count) DecodeUtf8At(utf8, &pos);
+  return utf8.substr(0, pos);
+}
+
+}  // namespace
+
+std::string DecodeID3v2Text(uint8_t encoding, const uint8_t* data, size_t size) {
+  switch (encoding) {
+    case kID3v2Latin1: return Latin1ToUtf8(NarrowUntilZero(data, size));
+    case kID3v2Utf16:
+    case kID3v2Utf16BE: return DecodeUtf16(encoding, data, size);
+    case kID3v2Utf8: return DecodeUtf8(data, size);
+    default: return std::string();
+  }
+}
+
+size_t ID3v2TerminatorSize(uint8_t encoding) { return IsWide(encoding) ? 2 : 1; }
+
+size_t ID3v2StringSpan(uint8_t encoding, const uint8_t* data, size_t size) {
+  const size_t step = ID3v2TerminatorSize(encoding);
+  for (size_t i = 0; i + step <= size; i += step) {
+    if (data[i] == 0 && (step == 1 || data[i + 1] == 0)) return i + step;
+  }
+  return size;
+}
+
+EncodedID3v2Text EncodeID3v2Text(const std::string& utf8, size_t maxBytes) {
+  EncodedID3v2Text encoded;
+  const std::string kept = FirstCharacters(utf8, maxBytes);
+  if (FitsLatin1(kept)) {
+    const std::string latin1 = Utf8ToLatin1(kept);
+    encoded.bytes.assign(latin1.begin(), latin1.end());
+    return encoded;
+  }
+  encoded.encoding = kID3v2Utf16;
+  std::u16string text = Utf8ToUtf16(utf8);
+  const size_t maxUnits = maxBytes >= 2 ? (maxBytes - 2) / 2 : 0;
+  text.resize(Utf16CutLength(text, maxUnits));
+  AppendUtf16Bytes(&encoded.bytes, std::u16string(1, kByteOrderMark), false);
+  AppendUtf16Bytes(&encoded.bytes, text, false);
+  return encoded;
+}

@@ -1,0 +1,161 @@
+#include "tagformats/wma/WmaAudioInfo.h"
+
+#include <sys/stat.h>
+#include <taglib/asfattribute.h>
+#include <taglib/asffile.h>
+#include <taglib/asfproperties.h>
+#include <taglib/asftag.h>
+#include <taglib/tfilestream.h>
+
+#include <algorithm>
+
+namespace {
+
+using TagLib::ASF::Attribute;
+
+bool IsStreamProperty(WmaAttribute a) {
+  switch (a) {
+    case WmaAttribute::Duration: case WmaAttribute::Bitrate: case WmaAttribute::Seekable:
+    case WmaAttribute::Broadcast: case WmaAttribute::IsProtected: case WmaAttribute::IsTrusted:
+    case WmaAttribute::SignatureName: case WmaAttribute::UseDrm: case WmaAttribute::DrmFlags:
+    case WmaAttribute::DrmLevel:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The attributes that live in the content description object, where every reader looks.
+bool IsContentDescription(WmaAttribute a) {
+  return a == WmaAttribute::Title || a == WmaAttribute::Author || a == WmaAttribute::Description ||
+         a == WmaAttribute::Copyright || a == WmaAttribute::Rating;
+}
+
+TagLib::String Key(WmaAttribute a) { return TagLib::String(WmaAttributeName(a), TagLib::String::UTF8); }
+
+std::string Utf8Of(const TagLib::String& text) { return text.to8Bit(true); }
+
+TagLib::String ContentDescriptionText(const TagLib::ASF::Tag& tag, WmaAttribute a) {
+  switch (a) {
+    case WmaAttribute::Title: return tag.title();
+    case WmaAttribute::Author: return tag.artist();
+    case WmaAttribute::Description: return tag.comment();
+    case WmaAttribute::Copyright: return tag.copyright();
+    default: return tag.rating();
+  }
+}
+
+void SetContentDescriptionText(TagLib::ASF::Tag& tag, WmaAttribute a, const TagLib::String& text) {
+  switch (a) {
+    case WmaAttribute::Title: tag.setTitle(text); break;
+    case WmaAttribute::Author: tag.setArtist(text); break;
+    case WmaAttribute::Description: tag.setComment(text); break;
+    case WmaAttribute::Copyright: tag.setCopyright(text); break;
+    default: tag.setRating(text); break;
+  }
+}
+
+std::optional<uint64_t> NumberOf(const Attribute& a) {
+  switch (a.type()) {
+    case Attribute::DWordType: return a.toUInt();
+    case Attribute::QWordType: return a.toULongLong();
+    case Attribute::WordType: return a.toUShort();
+    case Attribute::BoolType: return a.toBool() ? 1 : 0;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+const std::array<std::string, kWmaAttributeCount>& WmaAttributeNames() {
+  static const std::array<std::string, kWmaAttributeCount> kNames = {
+      "Duration", "Bitrate", "Seekable", "Broadcast", "Is_Protected", "Is_Trusted",
+      "Signature_Name", "Title", "Author", "Description", "Rating", "Copyright",
+      "Use_DRM", "DRM_Flags", "DRM_Level", "WM/AlbumTitle", "WM/Track",
+      "WM/PromotionURL", "WM/AlbumCoverURL", "WM/Genre", "WM/Year", "WM/TrackNumber"};
+  return kNames;
+}
+
+const std::string& WmaAttributeName(WmaAttribute attribute) {
+  return WmaAttributeNames()[static_cast<size_t>(attribute)];
+}
+
+std::unique_ptr<WmaAudioInfo> WmaAudioInfo::Open(const std::string& fileName, Mode mode) {
+  // TagLib would block on a FIFO and read a device forever; only regular files are media.
+  struct stat info;
+  if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  auto stream = std::make_unique<TagLib::FileStream>(fileName.c_str(), mode == Mode::Read);
+  if (!stream->isOpen() || (mode == Mode::ReadWrite && stream->readOnly())) return nullptr;
+  auto file = std::make_unique<TagLib::ASF::File>(stream.get(), true,
+                                                  TagLib::AudioProperties::Average);
+  if (!file->isValid() || file->tag() == nullptr) return nullptr;
+  return std::unique_ptr<WmaAudioInfo>(new WmaAudioInfo(std::move(stream), std::move(file)));
+}
+
+WmaAudioInfo::WmaAudioInfo(std::unique_ptr<TagLib::FileStream> stream,
+                           std::unique_ptr<TagLib::ASF::File> file)
+    : stream_(std::move(stream)), file_(std::move(file)) {}
+
+WmaAudioInfo::~WmaAudioInfo() = default;
+
+std::optional<std::string> WmaAudioInfo::Text(WmaAttribute attribute) const {
+  const TagLib::ASF::Tag& tag = *file_->tag();
+  const TagLib::String key = Key(attribute);
+  if (IsContentDescription(attribute)) {
+    // Some writers leave the content description empty and keep the text as an extended
+    // attribute of the same name.
+    const TagLib::String text = ContentDescriptionText(tag, attribute);
+    if (!text.isEmpty() || !tag.contains(key)) return Utf8Of(text);
+  }
+  const TagLib::ASF::AttributeList values = tag.attribute(key);
+  if (values.isEmpty() || values.front().type() != Attribute::UnicodeType) return std::nullopt;
+  return Utf8Of(values.front().toString());
+}
+
+std::optional<uint64_t> WmaAudioInfo::Number(WmaAttribute attribute) const {
+  const TagLib::ASF::Properties* properties = file_->audioProperties();
+  if (properties != nullptr) {
+    if (attribute == WmaAttribute::Duration)
+      return uint64_t(std::max(0, properties->lengthInMilliseconds())) * 10000;
+    if (attribute == WmaAttribute::Bitrate) return uint64_t(std::max(0, properties->bitrate())) * 1000;
+    if (attribute == WmaAttribute::IsProtected) return properties->isEncrypted() ? 1 : 0;
+  }
+  const TagLib::ASF::AttributeList values = file_->tag()->attribute(Key(attribute));
+  if (values.isEmpty()) return std::nullopt;
+  return NumberOf(values.front());
+}
+
+bool WmaAudioInfo::SetText(WmaAttribute attribute, const std::string& utf8) {
+  if (IsStreamProperty(attribute)) return false;
+  TagLib::ASF::Tag& tag = *file_->tag();
+  const TagLib::String text(utf8, TagLib::String::UTF8);
+  if (IsContentDescription(attribute)) {
+    SetContentDescriptionText(tag, attribute, text);
+    tag.removeItem(Key(attribute));  // an extended copy would contradict the new text
+  } else {
+    tag.setAttribute(Key(attribute), Attribute(text));
+  }
+  modified_ = true;
+  return true;
+}
+
+bool WmaAudioInfo::SetNumber(WmaAttribute attribute, uint32_t value) {
+  if (IsStreamProperty(attribute) || IsContentDescription(attribute)) return false;
+  file_->tag()->setAttribute(Key(attribute), Attribute(static_cast<unsigned int>(value)));
+  modified_ = true;
+  return true;
+}
+
+void WmaAudioInfo::Remove(WmaAttribute attribute) {
+  if (IsStreamProperty(attribute)) return;
+  TagLib::ASF::Tag& tag = *file_->tag();
+  if (IsContentDescription(attribute)) SetContentDescriptionText(tag, attribute, TagLib::String());
+  tag.removeItem(Key(attribute));
+  modified_ = true;
+}
+
+bool WmaAudioInfo::Close() {
+  if (!modified_) return true;
+  modified_ = false;
+  return file_->save();
+}

@@ -1,0 +1,63 @@
+// The attribute layer that WMA tag reading and writing goes through: open a file, read an
+// attribute by name, set attributes, and store them on close. Built on TagLib's ASF support.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace TagLib {
+class FileStream;
+namespace ASF {
+class File;
+}
+}  // namespace TagLib
+
+// The attribute names the module knows, in table order.
+enum class WmaAttribute {
+  Duration, Bitrate, Seekable, Broadcast, IsProtected, IsTrusted, SignatureName, Title, Author,
+  Description, Rating, Copyright, UseDrm, DrmFlags, DrmLevel, AlbumTitle, Track, PromotionUrl,
+  AlbumCoverUrl, Genre, Year, TrackNumber,
+};
+constexpr size_t kWmaAttributeCount = 22;
+
+const std::array<std::string, kWmaAttributeCount>& WmaAttributeNames();
+const std::string& WmaAttributeName(WmaAttribute attribute);
+
+class WmaAudioInfo {
+ public:
+  enum class Mode { Read, ReadWrite };
+
+  // Null when the file cannot be opened (for writing, in ReadWrite mode) or is not ASF.
+  static std::unique_ptr<WmaAudioInfo> Open(const std::string& fileName, Mode mode);
+  ~WmaAudioInfo();
+  WmaAudioInfo(const WmaAudioInfo&) = delete;
+  WmaAudioInfo& operator=(const WmaAudioInfo&) = delete;
+
+  // A text attribute, whole, as UTF-8; nullopt when the file has none of that name or its
+  // value is not text. The descriptive texts of the content description object (Title,
+  // Author, Description, Copyright, Rating) fall back to an extended attribute of the same
+  // name when they are empty.
+  std::optional<std::string> Text(WmaAttribute attribute) const;
+  // A number attribute of any width (a boolean counts as 0 or 1), or a stream property
+  // (Duration in 100-nanosecond units, Bitrate in bit/s, Is_Protected); nullopt otherwise.
+  std::optional<uint64_t> Number(WmaAttribute attribute) const;
+
+  // Kept until Close. False for stream properties, which cannot be set.
+  bool SetText(WmaAttribute attribute, const std::string& utf8);
+  bool SetNumber(WmaAttribute attribute, uint32_t value);
+  void Remove(WmaAttribute attribute);
+
+  // Stores the changes made since opening; nothing to store is success.
+  bool Close();
+
+ private:
+  WmaAudioInfo(std::unique_ptr<TagLib::FileStream> stream, std::unique_ptr<TagLib::ASF::File> file);
+
+  std::unique_ptr<TagLib::FileStream> stream_;
+  std::unique_ptr<TagLib::ASF::File> file_;
+  bool modified_ = false;
+};

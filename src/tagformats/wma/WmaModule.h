@@ -1,0 +1,49 @@
+// WMA tags: the descriptive attributes of an ASF file, set through the attribute layer and
+// read through it, or by walking the file's header when the layer cannot open the file.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "tagformats/common/TagModule.h"
+#include "tagformats/wma/WmaAudioInfo.h"
+
+class AsfByteSource;
+
+// Characters a field keeps, read or written: title, artist, album, year and copyright;
+// comment; genre.
+constexpr size_t kWmaTextCharacters = 127;
+constexpr size_t kWmaCommentCharacters = 254;
+constexpr size_t kWmaGenreCharacters = 31;
+
+// What a reading found: whether the file had a tag source at all, the record, and the
+// copyright text that only the header walk yields.
+struct WmaTags {
+  bool found = false;
+  Timerec record;
+  std::string copyright;
+};
+
+// Opens a file in the attribute layer; null stands for a layer that cannot open it.
+using WmaAudioInfoOpener = std::unique_ptr<WmaAudioInfo> (*)(const std::string& fileName,
+                                                             WmaAudioInfo::Mode mode);
+
+class WmaModule : public TagModule {
+ public:
+  // A null opener stands for an attribute layer that is not available: reading then walks
+  // the header, writing fails.
+  explicit WmaModule(WmaAudioInfoOpener opener = &WmaAudioInfo::Open) : opener_(opener) {}
+
+  Timerec Read(const std::string& path) const override { return ReadTags(path).record; }
+  void Write(const std::string& path, const Timerec& record) const override;
+
+  WmaTags ReadTags(const std::string& path) const;
+  // The header walk alone, over any bytes.
+  static WmaTags ReadTagsFromHeader(AsfByteSource& source);
+
+ private:
+  bool ReadThroughAttributeLayer(const std::string& path, WmaTags& out) const;
+
+  WmaAudioInfoOpener opener_;
+};

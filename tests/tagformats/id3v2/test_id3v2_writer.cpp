@@ -1,0 +1,264 @@
+// The ID3v2.3 writer: exact byte layout, text encodings, placement in front of the audio, and
+// what independent readers (mutagen, ffprobe) make of the result.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "support/TestSupport.h"
+#include "tagformats/id3v2/ID3v2Builder.h"
+#include "tagformats/id3v2/ID3v2Tag.h"
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+std::vector<uint8_t> Slice(const std::vector<uint8_t>& bytes, size_t offset, size_t count) {
+  return std::vector<uint8_t>(bytes.begin() + offset, bytes.begin() + offset + count);
+}
+
+std::vector<uint8_t> EmptyTextFrame(const char* id) { return Concat({Bytes(id), {0, 0, 0, 1, 0, 0, 0}}); }
+
+// The 101-byte tag of a record whose seven fields are empty.
+std::vector<uint8_t> EmptyTag() {
+  return Concat({Bytes("ID3"), {3, 0, 0, 0, 0, 0, 0x5B}, EmptyTextFrame("TIT2"), EmptyTextFrame("TPE1"),
+                 EmptyTextFrame("TALB"), EmptyTextFrame("TRCK"), EmptyTextFrame("TYER"), EmptyTextFrame("TCON"),
+                 Bytes("COMM"), {0, 0, 0, 5, 0, 0, 0, 'e', 'n', 'g', 0}, std::vector<uint8_t>(10, 0)});
+}
+
+uint32_t TagSizeField(const std::vector<uint8_t>& tag) {
+  return uint32_t{tag[6]} << 21 | tag[7] << 14 | tag[8] << 7 | tag[9];
+}
+
+ID3StructV2 FullRecord() {
+  ID3StructV2 r;
+  r.title = "Morning Song";
+  r.artist = "The Testers";
+  r.album = "Sine Waves";
+  r.year = "1999";
+  r.track = "7";
+  r.comment = "made for a test";
+  r.genre = "Ambient";
+  return r;
+}
+
+Timerec AsTimerec(const ID3StructV2& r) {
+  return Timerec{r.title, r.artist, r.year, r.album, r.comment, r.genre, r.track};
+}
+
+bool MakeMp3(const std::string& path, double seconds, bool withEncoderTag = false) {
+  return MakeTone(path, seconds, 44100, 2,
+                  std::string("-c:a libmp3lame -b:a 128k") + (withEncoderTag ? "" : " -id3v2_version 0"));
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(ID3v2Writer, EmptyRecordGivesThe101ByteTag) {
+  EXPECT_EQ(BuildID3v2Tag(Timerec{}), EmptyTag());
+}
+
+TEST(ID3v2Writer, TextFrameSizeAndTagSizeFields) {
+  Timerec record;
+  record.title = "abc";
+  std::vector<uint8_t> tag = BuildID3v2Tag(record);
+  EXPECT_EQ(Slice(tag, 10, 14), Concat({Bytes("TIT2"), {0, 0, 0, 4, 0, 0, 0, 'a', 'b', 'c'}}));
+
+  record.title = std::string(109, 'x');  // 91 + 109 = 200
+  tag = BuildID3v2Tag(record);
+  EXPECT_EQ(Slice(tag, 6, 4), (std::vector<uint8_t>{0, 0, 1, 0x48}));
+
+  record.title = std::string(255, 'x');
+  tag = BuildID3v2Tag(record);
+  EXPECT_EQ(Slice(tag, 14, 4), (std::vector<uint8_t>{0, 0, 1, 0}));
+  EXPECT_EQ(TagSizeField(tag), tag.size() - 10);
+}
+
+TEST(ID3v2Writer, LongerTextIsCutTo255Bytes) {
+  Timerec record;
+  record.comment = std::string(300, 'c');
+  const std::vector<uint8_t> tag = BuildID3v2Tag(record);
+  // COMM is last: header, encoding, "eng", terminator, 255 bytes of text, padding.
+  const size_t comm = tag.size() - 10 - (10 + 5 + 255);
+  EXPECT_EQ(Slice(tag, comm, 8), Concat({Bytes("COMM"), {0, 0, 1, 4}}));
+  EXPECT_EQ(TagSizeField(tag), tag.size() - 10);
+}
+
+TEST(ID3v2Writer, Latin1TextIsConvertedFromUtf8) {
+  Timerec record;
+  record.artist = "Café";
+  const std::vector<uint8_t> tag = BuildID3v2Tag(record);
+  EXPECT_EQ(Slice(tag, 21, 15), Concat({Bytes("TPE1"), {0, 0, 0, 5, 0, 0, 0, 'C', 'a', 'f', 0xE9}}));
+}
+
+TEST(ID3v2Writer, TextBeyondLatin1IsWrittenAsUtf16) {
+  Timerec record;
+  record.title = "Привет";
+  record.comment = "日本";
+  const std::vector<uint8_t> tag = BuildID3v2Tag(record);
+  EXPECT_EQ(Slice(tag, 10, 13), Concat({Bytes("TIT2"), {0, 0, 0, 15, 0, 0, 1, 0xFF, 0xFE}}));
+  const std::vector<uint8_t> comm = Concat({Bytes("COMM"), {0, 0, 0, 12, 0, 0},
+                                            {1, 'e', 'n', 'g', 0, 0, 0xFF, 0xFE, 0xE5, 0x65, 0x2C, 0x67}});
+  EXPECT_EQ(Slice(tag, tag.size() - 10 - comm.size(), comm.size()), comm);
+  EXPECT_EQ(TagSizeField(tag), tag.size() - 10);
+}
+
+TEST(ID3v2Writer, TagGoesInFrontOfTheUnchangedContent) {
+  TempDir dir;
+  const std::string path = dir.file("out.mp3");
+  const std::vector<uint8_t> content = {0xFF, 0xFB, 0x90, 0x00, 'I', 'D', '3', 0, 1, 2};
+  WriteFileBytes(path, content);
+  WriteID3Tag(path, ID3StructV2{});
+  EXPECT_EQ(ReadFileBytes(path), Concat({EmptyTag(), content}));
+  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"out.mp3"});
+}
+
+TEST(ID3v2Writer, ReadOnlyOutputIsMadeWritableAndKeepsItsOtherBits) {
+  TempDir dir;
+  const std::string path = dir.file("ro.mp3");
+  WriteFileText(path, "audio");
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  WriteID3Tag(path, FullRecord());
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  EXPECT_EQ(ReadFileBytes(path).size(), BuildID3v2Tag(AsTimerec(FullRecord())).size() + 5);
+}
+
+TEST(ID3v2Writer, LinkedOutputTagsTheTargetAndKeepsTheLink) {
+  TempDir dir;
+  WriteFileText(dir.file("real.mp3"), "audio");
+  fs::create_symlink("real.mp3", dir.file("link.mp3"));
+  WriteID3Tag(dir.file("link.mp3"), ID3StructV2{});
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.mp3")));
+  EXPECT_EQ(ReadFileBytes(dir.file("real.mp3")).size(), 101u + 5);
+}
+
+TEST(ID3v2Writer, UnopenableOutputRaisesCannotOpenFile) {
+  TempDir dir;
+  const std::string gone = dir.file("vanished") + "/out.mp3";
+  try {
+    WriteID3Tag(gone, FullRecord());
+    FAIL() << "no error";
+  } catch (const TagError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file " + gone);
+  }
+  EXPECT_THROW(WriteID3Tag(dir.path(), FullRecord()), TagError);  // a folder, not a file
+}
+
+// A file size limit makes the temporary file's writes fail as a full disk would.
+TEST(ID3v2Writer, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
+  TempDir dir;
+  const std::string path = dir.file("keep.mp3");
+  const std::vector<uint8_t> original(200000, 0x55);
+  WriteFileBytes(path, original);
+
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit limited = saved;
+  limited.rlim_cur = 100000;
+  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  bool threw = false;
+  try {
+    WriteID3Tag(path, FullRecord());
+  } catch (const TagError& e) {
+    threw = true;
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_TRUE(threw);
+  EXPECT_EQ(ReadFileBytes(path), original);
+  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"keep.mp3"});
+}
+
+TEST(ID3v2Writer, IndependentReadersSeeEveryFrameAndTheAudioStaysWhole) {
+  TempDir dir;
+  const std::string path = dir.file("tone.mp3");
+  ASSERT_TRUE(MakeMp3(path, 2.0));
+  const double before = DecodedSeconds(path);
+  WriteID3Tag(path, FullRecord());
+
+  const MutagenTags tags = ReadWithMutagen(path);
+  ASSERT_TRUE(tags.ok) << tags.error;
+  EXPECT_EQ(tags.values.at("TIT2"), "Morning Song");
+  EXPECT_EQ(tags.values.at("TPE1"), "The Testers");
+  EXPECT_EQ(tags.values.at("TALB"), "Sine Waves");
+  EXPECT_EQ(tags.values.at("TRCK"), "7");
+  EXPECT_EQ(tags.values.count("TYER") ? tags.values.at("TYER") : tags.values.at("TDRC"), "1999");
+  EXPECT_EQ(tags.values.at("TCON"), "Ambient");
+  EXPECT_EQ(tags.values.at("COMM"), "made for a test");
+
+  const ProbeInfo probe = Probe(path);
+  ASSERT_TRUE(probe.ok);
+  EXPECT_EQ(probe.codec, "mp3");
+  EXPECT_EQ(probe.tags.at("title"), "Morning Song");
+  EXPECT_EQ(probe.tags.at("artist"), "The Testers");
+  EXPECT_EQ(probe.tags.at("album"), "Sine Waves");
+  EXPECT_EQ(probe.tags.at("genre"), "Ambient");
+  EXPECT_EQ(probe.tags.at("comment"), "made for a test");
+  EXPECT_DOUBLE_EQ(DecodedSeconds(path), before);
+
+  ReadID3Tag(path);
+  EXPECT_EQ(current_id3_tag.title, "Morning Song");
+  EXPECT_EQ(current_id3_tag.comment, "made for a test");
+  EXPECT_EQ(current_id3_tag.year, "1999");
+}
+
+TEST(ID3v2Writer, NonLatinTextRoundTripsThroughMutagenFfprobeAndOurReader) {
+  TempDir dir;
+  const std::string path = dir.file("unicode.mp3");
+  ASSERT_TRUE(MakeMp3(path, 1.0));
+  ID3StructV2 record = FullRecord();
+  record.title = "Привет";
+  record.artist = "日本 🎵";
+  record.comment = "Ünïcödé and 日本";
+  record.album = "Café";
+  WriteID3Tag(path, record);
+
+  const MutagenTags tags = ReadWithMutagen(path);
+  ASSERT_TRUE(tags.ok) << tags.error;
+  EXPECT_EQ(tags.values.at("TIT2"), "Привет");
+  EXPECT_EQ(tags.values.at("TPE1"), "日本 🎵");
+  EXPECT_EQ(tags.values.at("TALB"), "Café");
+  EXPECT_EQ(tags.values.at("COMM"), "Ünïcödé and 日本");
+  EXPECT_EQ(Probe(path).tags.at("title"), "Привет");
+
+  ReadID3Tag(path);
+  EXPECT_EQ(current_id3_tag.title, record.title);
+  EXPECT_EQ(current_id3_tag.artist, record.artist);
+  EXPECT_EQ(current_id3_tag.album, record.album);
+  EXPECT_EQ(current_id3_tag.comment, record.comment);
+}
+
+TEST(ID3v2Writer, TagInFrontOfAnEncoderTagWinsAndTheAudioStaysWhole) {
+  TempDir dir;
+  const std::string path = dir.file("encoded.mp3");
+  ASSERT_TRUE(MakeMp3(path, 1.5, true));
+  const double before = DecodedSeconds(path);
+  WriteID3Tag(path, FullRecord());
+  EXPECT_EQ(ReadWithMutagen(path).values.at("TIT2"), "Morning Song");
+  EXPECT_DOUBLE_EQ(DecodedSeconds(path), before);
+  EXPECT_NEAR(Probe(path).duration, before, 0.1);
+}
+
+}  // namespace

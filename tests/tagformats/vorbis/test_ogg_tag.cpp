@@ -1,0 +1,260 @@
+// WriteOGGTag and ReadOGGTag on real files, checked against vorbiscomment, mutagen, ffprobe,
+// ogginfo and decodes of the audio.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "support/TestSupport.h"
+#include "tagformats/vorbis/OggTag.h"
+#include "tagformats/vorbis/VorbisCommentEditor.h"
+#include "test_ogg_support.h"
+
+using namespace testsupport;
+using namespace oggtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+OGGTag FullRecord() {
+  OGGTag tag;
+  tag.title = "Grüße – 日本語";
+  tag.artist = "Artist";
+  tag.album = "Album";
+  tag.tracknumber = "4";
+  tag.date = "2001";
+  tag.genre = "Jazz";
+  tag.comment = "Line one\nline two";
+  return tag;
+}
+
+OGGTag OnlyTitle(const std::string& title) {
+  OGGTag tag;
+  tag.title = title;
+  return tag;
+}
+
+OGGTag Read(const std::string& path) {
+  OGGTag tag;
+  ReadOGGTag(path, tag);
+  return tag;
+}
+
+std::vector<std::string> FolderEntries(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+mode_t PermissionBits(const std::string& path) {
+  struct stat info {};
+  stat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+// Runs `call`, which must throw a TagError starting with `prefix`.
+template <typename Call>
+void ExpectTagError(Call call, const std::string& prefix) {
+  try {
+    call();
+    ADD_FAILURE() << "no error, expected " << prefix;
+  } catch (const TagError& error) {
+    EXPECT_EQ(std::string(error.what()).rfind(prefix, 0), 0u) << error.what();
+  }
+}
+
+// Adds raw comment bytes (not necessarily UTF-8) through the editor, as a foreign tagger might.
+void WriteRawComments(const std::string& path, const std::vector<std::string>& comments) {
+  const std::vector<uint8_t> bytes = ReadFileBytes(path);
+  size_t position = 0;
+  VorbisCommentEditor editor([&](void* buffer, size_t size) {
+    const size_t got = std::min(size, bytes.size() - position);
+    std::memcpy(buffer, bytes.data() + position, got);
+    position += got;
+    return got;
+  });
+  vorbis_comment_clear(&editor.comments());
+  vorbis_comment_init(&editor.comments());
+  for (const auto& c : comments) vorbis_comment_add(&editor.comments(), c.c_str());
+  std::vector<uint8_t> out;
+  editor.Write([&](const void* data, size_t size) {
+    out.insert(out.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    return true;
+  });
+  WriteFileBytes(path, out);
+}
+
+}  // namespace
+
+TEST(OggTag, WrittenCommentsReadBackByEveryReader) {
+  TempDir dir;
+  std::string song = MakeVorbis(dir.file("song.ogg"), 2.5);
+  std::string audioBefore = DecodedMd5(song);
+  double secondsBefore = DecodedSeconds(song);
+  const OGGTag tag = FullRecord();
+
+  ASSERT_TRUE(WriteOGGTag(song, tag));
+
+  EXPECT_EQ(ListComments(song),
+            (std::vector<std::string>{"Title=" + tag.title, "Artist=Artist", "Album=Album", "TrackNumber=4",
+                                      "Date=2001", "Genre=Jazz", "Comment=Line one", "line two"}));
+  OGGTag back = Read(song);
+  EXPECT_EQ(back.title, tag.title);
+  EXPECT_EQ(back.artist, tag.artist);
+  EXPECT_EQ(back.album, tag.album);
+  EXPECT_EQ(back.tracknumber, tag.tracknumber);
+  EXPECT_EQ(back.date, tag.date);
+  EXPECT_EQ(back.genre, tag.genre);
+  EXPECT_EQ(back.comment, tag.comment);
+
+  MutagenTags mutagen = ReadWithMutagen(song);
+  ASSERT_TRUE(mutagen.ok) << mutagen.error;
+  EXPECT_EQ(mutagen.values["title"], tag.title);
+  EXPECT_EQ(mutagen.values["tracknumber"], "4");
+  EXPECT_EQ(mutagen.values["comment"], "Line one\\nline two");
+  ProbeInfo probe = Probe(song);
+  EXPECT_EQ(probe.codec, "vorbis");
+  EXPECT_EQ(probe.tags["title"], tag.title);
+  EXPECT_EQ(probe.tags["date"], "2001");
+  EXPECT_EQ(probe.tags["genre"], "Jazz");
+
+  EXPECT_EQ(OggInfoProblems(song), "");
+  EXPECT_EQ(DecodedMd5(song), audioBefore);
+  EXPECT_DOUBLE_EQ(DecodedSeconds(song), secondsBefore);
+  EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"song.ogg"});
+}
+
+TEST(OggTag, OnlyTheRecordsFieldsRemain) {
+  TempDir dir;
+  std::string song = MakeVorbis(dir.file("song.ogg"), 1);
+  ASSERT_EQ(ListComments(song).size(), 1u);  // the encoder's own
+
+  ASSERT_TRUE(WriteOGGTag(song, OnlyTitle("Only")));
+  EXPECT_EQ(ListComments(song), std::vector<std::string>{"Title=Only"});
+
+  ASSERT_TRUE(WriteOGGTag(song, OGGTag{}));
+  EXPECT_TRUE(ListComments(song).empty());
+  MutagenTags mutagen = ReadWithMutagen(song);
+  ASSERT_TRUE(mutagen.ok) << mutagen.error;
+  EXPECT_TRUE(mutagen.values.empty());
+  EXPECT_EQ(OggInfoProblems(song), "");
+  EXPECT_EQ(Read(song).title, "");
+}
+
+TEST(OggTag, ReadsCommentsWrittenByOtherTools) {
+  TempDir dir;
+  std::string song = MakeVorbis(dir.file("song.ogg"), 1);
+  CommandResult r = testsupport::Run("vorbiscomment -w -t 'ARTIST=X' -t 'artist=Y' -t 'DATE=2001' -t 'ti~tle=Wrong' "
+                        "-t 'Album=  padded  ' -t 'GENRE=Électro' " + ShellQuote(song));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  OGGTag tag = Read(song);
+  EXPECT_EQ(tag.artist, "Y");
+  EXPECT_EQ(tag.date, "2001");
+  EXPECT_EQ(tag.title, "");
+  EXPECT_EQ(tag.album, "padded");
+  EXPECT_EQ(tag.genre, "Électro");
+
+  r = RunPython("import sys, mutagen.oggvorbis as o\n"
+                "f = o.OggVorbis(sys.argv[1]); f.delete()\n"
+                "f['title'] = 'Ça va'; f['COMMENT'] = 'x' * 70000; f['tracknumber'] = '12'\n"
+                "f.save()",
+                {song});
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  tag = Read(song);
+  EXPECT_EQ(tag.title, "Ça va");
+  EXPECT_EQ(tag.comment, std::string(70000, 'x'));
+  EXPECT_EQ(tag.tracknumber, "12");
+  EXPECT_EQ(tag.artist, "");
+
+  WriteRawComments(song, {"TITLE=bad \xFF\xFE byte", "noequals", "=Lead"});
+  tag = Read(song);
+  EXPECT_EQ(tag.title, "bad \xEF\xBF\xBD\xEF\xBF\xBD byte");
+}
+
+TEST(OggTag, ExistingTempFileIsNeverTouched) {
+  TempDir dir;
+  std::string song = MakeVorbis(dir.file("song.ogg"), 1);
+  WriteFileText(dir.file("song.temp"), "someone else's file");
+  WriteFileText(dir.file("song.1.temp"), "and another");
+
+  ASSERT_TRUE(WriteOGGTag(song, OnlyTitle("T")));
+  EXPECT_EQ(Read(song).title, "T");
+  EXPECT_EQ(ReadFileBytes(dir.file("song.temp")), ReadFileBytes(dir.file("song.temp")));
+  auto text = [&](const std::string& name) {
+    auto bytes = ReadFileBytes(dir.file(name));
+    return std::string(bytes.begin(), bytes.end());
+  };
+  EXPECT_EQ(text("song.temp"), "someone else's file");
+  EXPECT_EQ(text("song.1.temp"), "and another");
+  EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"song.1.temp", "song.ogg", "song.temp"}));
+}
+
+TEST(OggTag, FailureLeavesTheFileAsItWas) {
+  TempDir dir;
+  std::vector<uint8_t> vorbis = ReadFileBytes(MakeVorbis(dir.file("source.ogg"), 1));
+  std::vector<uint8_t> other = ReadFileBytes(MakeOggenc(dir.file("other.ogg"), 1));
+  fs::remove(dir.file("source.ogg"));
+  fs::remove(dir.file("other.ogg"));
+  MakeTone(dir.file("flac.ogg"), 1, 44100, 1, "-c:a flac");
+  std::vector<uint8_t> flac = ReadFileBytes(dir.file("flac.ogg"));
+  fs::remove(dir.file("flac.ogg"));
+
+  std::vector<uint8_t> chained = vorbis;
+  chained.insert(chained.end(), other.begin(), other.end());
+  struct Case {
+    std::string name;
+    std::vector<uint8_t> bytes;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"truncated.ogg", {vorbis.begin(), vorbis.end() - 100}, "Cannot write comments: "},
+      {"chained.ogg", chained, "Cannot write comments: Chained"},
+      {"flac.ogg", flac, "Cannot open " + dir.file("flac.ogg") + ": First logical stream is not Ogg Vorbis"},
+      {"empty.ogg", {}, "Cannot open " + dir.file("empty.ogg") + ": "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = dir.file(c.name);
+    WriteFileBytes(path, c.bytes);
+    chmod(path.c_str(), 0640);
+    ExpectTagError([&] { WriteOGGTag(path, FullRecord()); }, c.error);
+    EXPECT_EQ(ReadFileBytes(path), c.bytes);
+    EXPECT_EQ(PermissionBits(path), 0640u);
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{c.name});
+    fs::remove(path);
+  }
+  ExpectTagError([&] { WriteOGGTag(dir.file("missing.ogg"), FullRecord()); },
+                 "Cannot open file " + dir.file("missing.ogg"));
+  EXPECT_TRUE(FolderEntries(dir).empty());
+}
+
+TEST(OggTag, ReaderErrorsNameTheFile) {
+  TempDir dir;
+  ExpectTagError([&] { Read(dir.file("missing.ogg")); }, "Cannot open file " + dir.file("missing.ogg"));
+  WriteFileText(dir.file("text.ogg"), "not audio at all");
+  ExpectTagError([&] { Read(dir.file("text.ogg")); },
+                 "Cannot open " + dir.file("text.ogg") + ": Input is not an Ogg bitstream");
+  OGGTag out = FullRecord();
+  try {
+    ReadOGGTag(dir.file("text.ogg"), out);
+  } catch (const TagError&) {
+  }
+  EXPECT_EQ(out.title, "");  // cleared before the failure
+}
+
+TEST(OggTag, PermissionBitsAreKept) {
+  TempDir dir;
+  for (mode_t mode : {0444, 0640, 0200, 0755}) {
+    SCOPED_TRACE(mode);
+    std::string song = MakeVorbis(dir.file("song.ogg"), 0.5);
+    chmod(song.c_str(), mode);
+    ASSERT_TRUE(WriteOGGTag(song, OnlyTitle("Mode")));
+    EXPECT_EQ(PermissionBits(song), mode);
+    chmod(song.c_str(), 0644);
+    EXPECT_EQ(Read(song).title, "Mode");
+    fs::remove(song);
+  }
+}
