@@ -33,8 +33,8 @@ uint64_t ReadableFileSize(const std::string& path) {
 
 ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
     : settings_file(settings), host(runHost) {
-  AudioFileRead.SetOption(-1);
-  AudioFilewrite.SetOption(-1);
+  AudioFileRead.SetOption(EngineOption::kDefaults);
+  AudioFilewrite.SetOption(EngineOption::kDefaults);
 }
 
 void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
@@ -52,7 +52,7 @@ void ConverterCore::AddOneFile(const std::string& path) {
   std::string sizeText = SizeText(ReadableFileSize(path));
   host.Pump();
   if (AudioFileRead.IsOpen()) AudioFileRead.Close();
-  AudioFileRead.OpenForRead(path, 0, 1);
+  AudioFileRead.OpenForRead(path, ReadMode::kWholeSource, ReadFlags::kPcm16);
   std::string timeText = TimeText(AudioFileRead.DurationMs());
   AudioFileRead.Close();
 

@@ -77,7 +77,7 @@ bool RunLoop::OpenFiles(const std::string& source) {
   TAudioFile2& reader = core_.AudioFileRead;
   TAudioFile2& writer = core_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
-  reader.OpenForRead(source, 0, 1);
+  reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
   // The name was free when picked; look again right before the writer creates the file, so an
@@ -91,7 +91,7 @@ bool RunLoop::OpenFiles(const std::string& source) {
     }
     core_.output_file_name = *output;
   }
-  writer.OpenForWrite(core_.output_file_name, 0);
+  writer.OpenForWrite(core_.output_file_name, WriteMode::kCreateNew);
   return true;
 }
 

@@ -28,7 +28,7 @@ std::vector<int16_t> Samples(const ByteBlock& block) {
 
 std::vector<int16_t> Normalized(const std::vector<int16_t>& samples) {
   ByteBlock block = Block(samples);
-  TAudioTransform2().NormalizeBlock(block, 98.0f, -1);
+  TAudioTransform2().NormalizeBlock(block, 98.0f, TAudioTransform2::kAllChannels);
   return Samples(block);
 }
 
@@ -54,26 +54,26 @@ TEST(Normalize, FullScaleIsLoweredAndNothingClips) {
 TEST(Normalize, SilenceAndEmptyBlocksStayAsTheyAre) {
   EXPECT_EQ(Normalized({0, 0, 0, 0}), (std::vector<int16_t>{0, 0, 0, 0}));
   ByteBlock empty;
-  EXPECT_NO_THROW(TAudioTransform2().NormalizeBlock(empty, 98.0f, -1));
+  EXPECT_NO_THROW(TAudioTransform2().NormalizeBlock(empty, 98.0f, TAudioTransform2::kAllChannels));
   EXPECT_TRUE(empty.empty());
 }
 
 TEST(Normalize, SmallestNonZeroPeakAndTrailingOddByte) {
   ByteBlock block = Block({1, -1, 0});
   block.push_back(0x7F);  // half a sample: left alone
-  TAudioTransform2().NormalizeBlock(block, 98.0f, -1);
+  TAudioTransform2().NormalizeBlock(block, 98.0f, TAudioTransform2::kAllChannels);
   EXPECT_EQ(Samples(block), (std::vector<int16_t>{kTarget, -kTarget, 0}));
   EXPECT_EQ(block.back(), 0x7F);
 }
 
 TEST(Normalize, OtherLevelsAndRefusals) {
   ByteBlock block = Block({100, -50});
-  TAudioTransform2().NormalizeBlock(block, 50.0f, -1);
+  TAudioTransform2().NormalizeBlock(block, 50.0f, TAudioTransform2::kAllChannels);
   EXPECT_EQ(Samples(block)[0], 16383);
   TAudioTransform2 transform;
-  EXPECT_THROW(transform.NormalizeBlock(block, 0.0f, -1), EngineError);
-  EXPECT_THROW(transform.NormalizeBlock(block, 101.0f, -1), EngineError);
-  EXPECT_THROW(transform.NormalizeBlock(block, NAN, -1), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, 0.0f, TAudioTransform2::kAllChannels), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, 101.0f, TAudioTransform2::kAllChannels), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, NAN, TAudioTransform2::kAllChannels), EngineError);
   EXPECT_THROW(transform.NormalizeBlock(block, 98.0f, 0), EngineError);
 }
 
