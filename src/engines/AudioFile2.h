@@ -22,6 +22,7 @@ enum class ReadFlags { kPcm16 = 1 };
 // OpenForWrite: kCreateNew makes a new file and fails when one of that name exists (the runs,
 // which must never write over a file); kReplace writes over an existing one (tools).
 enum class WriteMode { kCreateNew = 0, kReplace = 1 };
+
 class TAudioFile2 {
  public:
   TAudioFile2();
@@ -37,9 +38,12 @@ class TAudioFile2 {
   void Close();
 
   // --- reading ---
-  // Closes whatever the object had open first. Everything reading will need (decoder, format
-  // conversion, at least one sample) is checked here, so a source that opens reads to its end;
-  // a source without a single sample throws "Cannot open <path>: the file has no audio".
+  // Opens any audio file FFmpeg decodes: the four list formats with whatever codec they carry
+  // (Opus, Speex or FLAC in Ogg, WMA Pro, ADPCM in WAV, ...) and other containers (FLAC, Opus,
+  // M4A, AIFF, APE, ...); the audio stream of a file with video. Closes whatever the object had
+  // open first. Everything reading will need (decoder, format conversion, at least one sample)
+  // is checked here, so a source that opens reads to its end; a source without a single sample
+  // throws "Cannot open <path>: the file has no audio".
   void OpenForRead(const std::string& path, ReadMode mode = ReadMode::kWholeSource,
                    ReadFlags flags = ReadFlags::kPcm16);
   int64_t DurationMs() const;

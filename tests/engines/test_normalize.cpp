@@ -78,3 +78,32 @@ TEST(Normalize, OtherLevelsAndRefusals) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whatever size a block has (one frame at the end of a source, an odd count of frames, many
+// seconds), its peak lands on the target and the rest keeps its proportion to the peak.
+TEST(Normalize, EveryBlockSizeReachesTheTargetLevel) {
+  for (size_t samples : {size_t{1}, size_t{2}, size_t{6}, size_t{4097}, size_t{3 * 88200}}) {
+    std::vector<int16_t> in(samples);
+    uint32_t state = static_cast<uint32_t>(samples);
+    for (auto& s : in) {
+      state = state * 1664525u + 1013904223u;
+      s = static_cast<int16_t>(static_cast<int32_t>(state >> 16) / 8 - 2048);  // quiet: about ±4096
+    }
+    int peak = 0;
+    for (int16_t s : in) peak = std::max(peak, std::abs(int{s}));
+    if (peak == 0) continue;
+    auto out = Normalized(in);
+    ASSERT_EQ(out.size(), in.size());
+    int outPeak = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+      outPeak = std::max(outPeak, std::abs(int{out[i]}));
+      EXPECT_NEAR(out[i], in[i] * static_cast<double>(kTarget) / peak, 1.0) << samples << " samples, #" << i;
+      if (::testing::Test::HasFailure()) return;
+    }
+    EXPECT_EQ(outPeak, kTarget) << samples << " samples";
+  }
+}
+
+}  // namespace
