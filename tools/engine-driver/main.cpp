@@ -35,6 +35,8 @@ int64_t Convert(const DriverOptions& o) {
   writer.SetOption(EngineOption::kDefaults);
 
   reader.OpenForRead(o.source, ReadMode::kWholeSource, ReadFlags::kPcm16);
+  if (reader.EndsEarly())
+    std::fprintf(stderr, "%s ends early; converting what is there\n", o.source.c_str());
   const int rate = o.sampleRate ? o.sampleRate : reader.SampleRate();
   const int channels = o.channels ? o.channels : reader.Channels();
   ConfigureWriter(writer, o, rate, channels);
