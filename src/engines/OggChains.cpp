@@ -51,7 +51,8 @@ class PageWalk {
   PageWalk(const std::string& path, int rate) : file_(std::fopen(path.c_str(), "rb")), rate_(rate) {}
 
   OggChains Run() {
-    if (!file_ || rate_ <= 0) return result_;
+    if (!file_ || rate_ <= 0 || std::fseek(file_.get(), 0, SEEK_END) != 0) return result_;
+    fileSize_ = std::ftell(file_.get());
     long pos = 0;
     for (uint8_t h[kPageHeaderBytes]; ReadAt(pos, h, sizeof h) && std::memcmp(h, "OggS", 4) == 0;) {
       uint8_t lacing[255];
@@ -90,8 +91,7 @@ class PageWalk {
       return true;
     }
     inHeaders_ = false;
-    uint8_t last;  // the page must be whole to count
-    if (body > 0 && !ReadAt(bodyAt + static_cast<long>(body) - 1, &last, 1)) return false;
+    if (bodyAt + static_cast<long>(body) > fileSize_) return false;  // a page counts only whole
     if (audio_.found && serial == audio_.serial) {
       if (granule != kNoGranule) audio_.lastGranule = granule;
       if (flags & kEndOfStream) audio_.ended = true;
@@ -114,6 +114,7 @@ class PageWalk {
 
   FileHandle file_;
   int rate_;
+  long fileSize_ = 0;
   bool inHeaders_ = false;
   AudioStream audio_;
   OggChains result_;
