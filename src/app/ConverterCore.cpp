@@ -59,7 +59,7 @@ void ConverterCore::AddOneFile(const std::string& path) {
   host_.Pump();
   TAudioFile2& reader = state_.AudioFileRead;
   if (reader.IsOpen()) reader.Close();
-  reader.OpenForRead(path, 0, 1);
+  reader.OpenForRead(path, ReadMode::kWholeSource, ReadFlags::kPcm16);
   std::string timeText = TimeText(reader.DurationMs());
   reader.Close();
 

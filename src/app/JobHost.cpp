@@ -41,6 +41,11 @@ void JobHost::OutputCreated(size_t row, const std::string& outputPath) {
   host_.OutputCreated(row, outputPath);
 }
 
+void JobHost::SourceEndsEarly(size_t row, const std::string& sourcePath) {
+  Guard guard(lock_);
+  host_.SourceEndsEarly(row, sourcePath);
+}
+
 void JobHost::SetProgress(int percent) { FileProgress(state_.current_index, percent); }
 
 void JobHost::FileProgress(size_t row, int percent) {

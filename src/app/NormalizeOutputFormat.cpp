@@ -13,8 +13,6 @@
 namespace {
 
 constexpr int kWavBits = 16;
-constexpr int kVbrOff = -1;
-constexpr int16_t kOggBitRateMode = -1;
 constexpr int kFallbackKbps = 128;
 
 // Every rate an MP3 or Vorbis encoder is asked for here; MPEG-2's 144 is not in the settings
@@ -43,7 +41,7 @@ void SetUpMp3(const SourceAudio& source, TAudioFile2& writer, TAudioFile2LameEnc
   encoder.SetSampleRate(choice.sampleRate);
   encoder.SetChannels(source.channels);
   encoder.SetBitRate(choice.bitRateKbps);
-  encoder.SetVbrMethod(kVbrOff);
+  encoder.SetVbrMethod(TAudioFile2LameEnc::kVbrOff);
   writer.SetMp3Encoder(encoder);
 }
 

@@ -6,12 +6,9 @@
 
 namespace {
 
-constexpr int kVbrOff = -1;
-constexpr int kVbrOn = 0;
 constexpr int kCdRate = 44100;
 constexpr int kCdChannels = 2;
 constexpr int kCdBits = 16;
-constexpr int16_t kOggBitRateMode = -1;
 
 void SetEncoderValues(const Mp3RunSettings& s, TAudioFile2LameEnc& encoder) {
   encoder.SetSampleRate(s.sampleRate);
@@ -19,9 +16,9 @@ void SetEncoderValues(const Mp3RunSettings& s, TAudioFile2LameEnc& encoder) {
   encoder.SetChannels(s.channels);
   encoder.SetQuality(s.quality);
   if (s.enableVbr == 0) {
-    encoder.SetVbrMethod(kVbrOff);
+    encoder.SetVbrMethod(TAudioFile2LameEnc::kVbrOff);
   } else if (s.enableVbr == 1) {
-    encoder.SetVbrMethod(kVbrOn);
+    encoder.SetVbrMethod(TAudioFile2LameEnc::kVbrOn);
     encoder.SetVbrBitRate(s.vbrBitRate);
     encoder.SetVbrQuality(s.vbrQuality);
   }

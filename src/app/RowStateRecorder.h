@@ -21,6 +21,9 @@ class RowStateRecorder : public RunHost {
     host_.OutputCreated(row, path);
   }
   void SetProgress(int percent) override { host_.SetProgress(percent); }
+  void SourceEndsEarly(size_t row, const std::string& path) override {
+    host_.SourceEndsEarly(row, path);
+  }
   void FileProgress(size_t row, int percent) override { host_.FileProgress(row, percent); }
   void ShowInformation(const std::string& text) override { host_.ShowInformation(text); }
   bool AskYesNo(const std::string& text) override { return host_.AskYesNo(text); }

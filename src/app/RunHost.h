@@ -20,6 +20,8 @@ class RunHost {
   virtual void RowStateChanged(size_t row, const std::string& state) = 0;
   // The run has created the output of that row (its final name, numbered or not).
   virtual void OutputCreated(size_t /*row*/, const std::string& /*outputPath*/) {}
+  // The row's source holds less audio than its header promised; the run converts what is there.
+  virtual void SourceEndsEarly(size_t /*row*/, const std::string& /*sourcePath*/) {}
   virtual void SetProgress(int percent) = 0;  // 0..100, the current file
   // A run over several files at once reports each file's progress here instead (0..100).
   virtual void FileProgress(size_t /*row*/, int /*percent*/) {}

@@ -126,7 +126,8 @@ bool RunLoop::OpenFiles(const std::string& source) {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
-  reader.OpenForRead(source, 0, 1);
+  reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
+  if (reader.EndsEarly()) host_.SourceEndsEarly(state_.current_index, source);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
   // The name was free when picked; look again right before the writer creates the file, so an
@@ -141,7 +142,7 @@ bool RunLoop::OpenFiles(const std::string& source) {
     state_.output_file_name = *output;
   }
   if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source);
-  writer.OpenForWrite(state_.output_file_name, 0);
+  writer.OpenForWrite(state_.output_file_name, WriteMode::kCreateNew);
   host_.OutputCreated(state_.current_index, state_.output_file_name);
   return true;
 }

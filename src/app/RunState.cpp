@@ -1,10 +1,6 @@
 #include "app/RunState.h"
 
-namespace {
-constexpr int kEngineDefaults = -1;
-}
-
 RunState::RunState() {
-  AudioFileRead.SetOption(kEngineDefaults);
-  AudioFilewrite.SetOption(kEngineDefaults);
+  AudioFileRead.SetOption(EngineOption::kDefaults);
+  AudioFilewrite.SetOption(EngineOption::kDefaults);
 }

@@ -8,6 +8,8 @@
 #include "engines/AvErrorText.h"
 #include "engines/EngineError.h"
 #include "engines/LengthCorrection.h"
+#include "engines/OggChains.h"
+#include "engines/SourceEndCheck.h"
 #include "engines/WavHeaderCheck.h"
 
 extern "C" {
@@ -18,56 +20,45 @@ extern "C" {
 
 namespace {
 
-// Demuxers we let FFmpeg pick from: the four source types, and nothing that could make it
-// open further files (playlists, concat lists).
-constexpr const char* kAcceptedContainers = "mp3,wav,ogg,asf";
+// Demuxers we let FFmpeg pick from: the four list formats and the other audio containers it
+// reads, but nothing that could make it open further files (playlists, concat lists).
+constexpr const char* kAcceptedContainers =
+    "mp3,wav,w64,ogg,asf,flac,aiff,mov,ape,aac,matroska,caf,au,wv,tta,mpc,mpc8,ac3,eac3,dts,"
+    "truehd,amr,voc";
+// A source below this rate is not sound the encoders or the resampler could take.
+constexpr int kMinSampleRate = 1000;
+constexpr int kMaxSampleRate = 768000;
 
 // A file that yields this many damaged packets in a row with no good one between is garbage.
 constexpr int kMaxConsecutiveErrors = 500;
-
-bool IsAcceptedCodec(AVCodecID id) {
-  switch (id) {
-    case AV_CODEC_ID_MP1:
-    case AV_CODEC_ID_MP2:
-    case AV_CODEC_ID_MP3:
-    case AV_CODEC_ID_VORBIS:
-    case AV_CODEC_ID_WMAV1:
-    case AV_CODEC_ID_WMAV2:
-      return true;
-    default:  // every PCM flavour a WAV can carry
-      return id >= AV_CODEC_ID_PCM_S16LE && id < AV_CODEC_ID_ADPCM_IMA_QT;
-  }
-}
 
 void SilenceFfmpegLog() {
   static std::once_flag once;
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
+bool IsContainer(const AVFormatContext& format, const char* name) {
+  return std::strcmp(format.iformat->name, name) == 0;
+}
+
+// Files that FFmpeg cannot open because there is nothing in them past the headers.
+bool HeadersWithoutAudio(const std::string& path) {
+  const Mp3InfoCounts mp3 = ReadMp3InfoCounts(path);
+  if (mp3.found && mp3.hasFrames && mp3.frames == 0) return true;
+  const OggChains ogg = ScanOggChains(path, 48000);
+  return ogg.chains > 0 && !ogg.anyAudio;
+}
+
 }  // namespace
 
 AudioDecoder::AudioDecoder(const std::string& path) : path_(path) {
   SilenceFfmpegLog();
-  try {
-    OpenContainer();
-    OpenCodec();
-    ComputeLength();
-    packet_ = av_packet_alloc();
-    frame_ = av_frame_alloc();
-    if (!packet_ || !frame_) Fail("open", AVERROR(ENOMEM));
-  } catch (...) {
-    Release();
-    throw;
-  }
-}
-
-AudioDecoder::~AudioDecoder() { Release(); }
-
-void AudioDecoder::Release() {
-  av_frame_free(&frame_);
-  av_packet_free(&packet_);
-  avcodec_free_context(&codec_);
-  avformat_close_input(&format_);
+  OpenContainer();
+  OpenCodec();
+  ReadHeaderFacts();
+  packet_.reset(av_packet_alloc());
+  frame_.reset(av_frame_alloc());
+  if (!packet_ || !frame_) Fail("open", AVERROR(ENOMEM));
 }
 
 void AudioDecoder::Fail(const std::string& verb, const std::string& reason) const {
@@ -75,6 +66,13 @@ void AudioDecoder::Fail(const std::string& verb, const std::string& reason) cons
 }
 
 void AudioDecoder::Fail(const std::string& verb, int avError) const { Fail(verb, AvErrorText(avError)); }
+
+void AudioDecoder::FailUnreadable(int avError) const {
+  if (HeadersWithoutAudio(path_)) Fail("open", "the file has no audio");
+  if (avError == AVERROR(EINVAL) || avError == AVERROR_INVALIDDATA)
+    Fail("open", "not an audio file the converter can read");
+  Fail("open", avError);
+}
 
 void AudioDecoder::OpenContainer() {
   struct stat info {};
@@ -87,43 +85,46 @@ void AudioDecoder::OpenContainer() {
   av_dict_set(&options, "format_whitelist", kAcceptedContainers, 0);
   av_dict_set(&options, "protocol_whitelist", "file", 0);
   // The "file:" prefix keeps a name containing ':' from being taken for another protocol.
-  int rc = avformat_open_input(&format_, ("file:" + path_).c_str(), nullptr, &options);
+  AVFormatContext* opened = nullptr;
+  int rc = avformat_open_input(&opened, ("file:" + path_).c_str(), nullptr, &options);
   av_dict_free(&options);
-  if (rc == AVERROR(EINVAL)) Fail("open", "not an MP3, WAV, WMA or OGG file");
-  if (rc < 0) Fail("open", rc);
-  if (std::strcmp(format_->iformat->name, "wav") == 0) CheckWavHeader(path_);
-  rc = avformat_find_stream_info(format_, nullptr);
-  if (rc < 0) Fail("open", rc);
+  if (rc < 0) FailUnreadable(rc);
+  format_.reset(opened);
+  if (IsContainer(*format_, "wav")) wavEndsEarly_ = CheckWavHeader(path_);
+  rc = avformat_find_stream_info(format_.get(), nullptr);
+  if (rc < 0) FailUnreadable(rc);
 }
 
 void AudioDecoder::OpenCodec() {
-  streamIndex_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  streamIndex_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (streamIndex_ < 0) Fail("open", "the file has no audio stream");
   for (unsigned i = 0; i < format_->nb_streams; ++i)
     if (static_cast<int>(i) != streamIndex_) format_->streams[i]->discard = AVDISCARD_ALL;
 
   const AVStream* stream = format_->streams[streamIndex_];
   const AVCodecParameters* params = stream->codecpar;
-  if (!IsAcceptedCodec(params->codec_id))
-    Fail("open", std::string("unsupported audio encoding ") + avcodec_get_name(params->codec_id) +
-                     " (expected MP3, PCM, WMA or Vorbis)");
   const AVCodec* decoder = avcodec_find_decoder(params->codec_id);
-  if (!decoder) Fail("open", std::string("no decoder for ") + avcodec_get_name(params->codec_id));
-  codec_ = avcodec_alloc_context3(decoder);
+  if (!decoder)
+    Fail("open", std::string("no decoder for its audio encoding ") + avcodec_get_name(params->codec_id));
+  codec_.reset(avcodec_alloc_context3(decoder));
   if (!codec_) Fail("open", AVERROR(ENOMEM));
-  int rc = avcodec_parameters_to_context(codec_, params);
+  int rc = avcodec_parameters_to_context(codec_.get(), params);
   if (rc < 0) Fail("open", rc);
   codec_->pkt_timebase = stream->time_base;
-  rc = avcodec_open2(codec_, decoder, nullptr);
+  rc = avcodec_open2(codec_.get(), decoder, nullptr);
   if (rc < 0) Fail("open", rc);
 
   sampleRate_ = codec_->sample_rate;
   channels_ = codec_->ch_layout.nb_channels;
-  if (sampleRate_ <= 0 || sampleRate_ > 768000 || channels_ <= 0)
+  if (sampleRate_ <= 0 || channels_ <= 0)
     Fail("open", "the audio stream has no valid sample rate or channel count");
+  if (sampleRate_ < kMinSampleRate || sampleRate_ > kMaxSampleRate)
+    Fail("open", "its sample rate of " + std::to_string(sampleRate_) + " Hz is outside the " +
+                     std::to_string(kMinSampleRate) + " to " + std::to_string(kMaxSampleRate) +
+                     " Hz the converter works with");
 }
 
-void AudioDecoder::ComputeLength() {
+void AudioDecoder::ReadHeaderFacts() {
   const AVStream* stream = format_->streams[streamIndex_];
   if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
     lengthFrames_ = av_rescale_q(stream->duration, stream->time_base, AVRational{1, sampleRate_});
@@ -131,16 +132,29 @@ void AudioDecoder::ComputeLength() {
     lengthFrames_ = av_rescale(format_->duration, sampleRate_, AV_TIME_BASE);
   if (lengthFrames_ > 0) lengthFrames_ -= DecoderShortfall(path_, *stream->codecpar);
   if (lengthFrames_ < 0) lengthFrames_ = 0;
+
+  endsEarly_ = wavEndsEarly_;
+  if (IsContainer(*format_, "ogg")) {
+    const OggChains chains = ScanOggChains(path_, sampleRate_);
+    if (chains.chains > 0) {
+      lengthFrames_ = chains.frames;
+      endsEarly_ = !chains.ended;
+    }
+  } else if (IsContainer(*format_, "mp3")) {
+    endsEarly_ = Mp3EndsEarly(path_);
+  } else if (IsContainer(*format_, "asf")) {
+    endsEarly_ = AsfEndsEarly(path_);
+  }
 }
 
 const AVFrame* AudioDecoder::NextFrame() {
   while (!finished_) {
-    int rc = avcodec_receive_frame(codec_, frame_);
+    int rc = avcodec_receive_frame(codec_.get(), frame_.get());
     if (rc >= 0) {
       if (frame_->nb_samples <= 0) continue;
       consecutiveErrors_ = 0;
       ++framesDecoded_;
-      return frame_;
+      return frame_.get();
     }
     if (rc == AVERROR_EOF) {
       finished_ = true;
@@ -150,7 +164,9 @@ const AVFrame* AudioDecoder::NextFrame() {
       NoteDamage(rc);
     }
   }
-  if (framesDecoded_ == 0 && lastError_ != 0) Fail("decode", lastError_);
+  // Nothing but damage: the reader asks for the first frame while opening.
+  if (framesDecoded_ == 0 && lastError_ != 0)
+    Fail("open", "the file has no audio that decodes (" + AvErrorText(lastError_) + ")");
   return nullptr;
 }
 
@@ -158,12 +174,12 @@ const AVFrame* AudioDecoder::NextFrame() {
 // False when the decoder has nothing left to be fed.
 bool AudioDecoder::FeedDecoder() {
   if (inputDrained_) return false;
-  int rc = av_read_frame(format_, packet_);
+  int rc = av_read_frame(format_.get(), packet_.get());
   if (rc == AVERROR_EOF || rc == AVERROR_INVALIDDATA) {
     // A cut-off file ends where its last whole packet ends.
     if (rc == AVERROR_INVALIDDATA) lastError_ = rc;
     inputDrained_ = true;
-    avcodec_send_packet(codec_, nullptr);
+    avcodec_send_packet(codec_.get(), nullptr);
     return true;
   }
   if (rc == AVERROR(EAGAIN)) {
@@ -172,10 +188,10 @@ bool AudioDecoder::FeedDecoder() {
   }
   if (rc < 0) Fail("read", rc);
   if (packet_->stream_index == streamIndex_) {
-    rc = avcodec_send_packet(codec_, packet_);
+    rc = avcodec_send_packet(codec_.get(), packet_.get());
     if (rc < 0 && rc != AVERROR(EAGAIN)) NoteDamage(rc);
   }
-  av_packet_unref(packet_);
+  av_packet_unref(packet_.get());
   return true;
 }
 

@@ -4,49 +4,49 @@
 #include <cstdint>
 #include <string>
 
-struct AVFormatContext;
-struct AVCodecContext;
-struct AVPacket;
-struct AVFrame;
+#include "engines/LibraryHandles.h"
 
 class AudioDecoder {
  public:
-  // Throws EngineError "Cannot open <path>: <reason>" when the file is not a readable
-  // MP3, WAV, WMA or OGG Vorbis source.
+  // Throws EngineError "Cannot open <path>: <reason>" when the file is not an audio file
+  // FFmpeg can decode, or holds no audio.
   explicit AudioDecoder(const std::string& path);
-  ~AudioDecoder();
-  AudioDecoder(const AudioDecoder&) = delete;
-  AudioDecoder& operator=(const AudioDecoder&) = delete;
 
   int SampleRate() const { return sampleRate_; }
   int Channels() const { return channels_; }
-  // From the container (header, Xing/VBRI frame, last Ogg granule, ASF header); 0 if unknown.
+  // From the headers (WAV header, Xing/VBRI frame, the last granule of every Ogg chain, ASF
+  // header); the first frame's bit rate times the file size for an MP3 without an info
+  // frame; 0 if unknown.
   int64_t LengthFrames() const { return lengthFrames_; }
+  // The file is known to end before the size its header gives.
+  bool EndsEarly() const { return endsEarly_; }
 
   // The next decoded frame, owned by the decoder and valid until the next call; null at the end.
   // Damaged packets are skipped as FFmpeg's own tools do; a source that yields nothing but
-  // damage throws EngineError "Cannot decode <path>: <reason>".
+  // damage throws EngineError "Cannot open <path>: the file has no audio that decodes".
   const AVFrame* NextFrame();
 
  private:
   void OpenContainer();
   void OpenCodec();
-  void ComputeLength();
+  void ReadHeaderFacts();
   bool FeedDecoder();
   void NoteDamage(int avError);
+  [[noreturn]] void FailUnreadable(int avError) const;
   [[noreturn]] void Fail(const std::string& verb, const std::string& reason) const;
   [[noreturn]] void Fail(const std::string& verb, int avError) const;
-  void Release();
 
   std::string path_;
-  AVFormatContext* format_ = nullptr;
-  AVCodecContext* codec_ = nullptr;
-  AVPacket* packet_ = nullptr;
-  AVFrame* frame_ = nullptr;
+  AvInput format_;
+  AvCodec codec_;
+  AvPacket packet_;
+  AvFrame frame_;
   int streamIndex_ = -1;
   int sampleRate_ = 0;
   int channels_ = 0;
   int64_t lengthFrames_ = 0;
+  bool endsEarly_ = false;
+  bool wavEndsEarly_ = false;
   bool inputDrained_ = false;
   bool finished_ = false;
   int64_t framesDecoded_ = 0;

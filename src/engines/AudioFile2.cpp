@@ -10,25 +10,9 @@
 
 #include "engines/AudioReader.h"
 #include "engines/AudioWriter.h"
+#include "tags/AudioFormat.h"
 
 namespace {
-
-// The one option value: every engine default (16-bit output blocks, sources downmixed to at
-// most two channels, FFmpeg's logging silenced).
-constexpr int kDefaultOptions = -1;
-constexpr int kReadWholeSource = 0;     // OpenForRead mode: decode from the start to the end
-constexpr int kReadAsPcm16 = 1;         // OpenForRead flags: blocks of 16-bit PCM
-// OpenForWrite modes. The runs pick a free name and use kWriteCreateNew, so an output that
-// appears between their check and the open is still never written over.
-constexpr int kWriteCreateNew = 0;
-constexpr int kWriteCreateOrReplace = 1;
-
-// Lower-cased: "LOUD.MP3" is an MP3 like "loud.mp3".
-std::string ExtensionOf(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
-}
 
 // Names the folder problem before an encoder library reports something vaguer.
 void CheckOutputFolder(const std::string& path) {
@@ -70,24 +54,29 @@ struct TAudioFile2::Impl {
   int wmaProfile = 10;
   PcmFormat source;
 
+  // Without a SetWavFormat the WAV output keeps the source's own rate and channels.
+  WavSettings SourceShapedWav() const {
+    WavSettings own;
+    own.sampleRate = source.sampleRate;
+    own.channels = source.channels;
+    own.bitsPerSample = 16;
+    return own;
+  }
+
   const AudioReader& Reader() const {
     if (!reader) throw EngineError("No source file is open for reading");
     return *reader;
   }
 
   std::unique_ptr<EncoderBackend> MakeBackend(const std::string& path) const {
-    const std::string extension = ExtensionOf(path);
-    if (extension == ".mp3") return MakeMp3Encoder(mp3);
-    if (extension == ".ogg") return MakeOggEncoder(ogg);
-    if (extension == ".wma") return MakeWmaEncoder(wmaProfile);
-    if (extension == ".wav") {
-      if (wavFormatSet) return MakeWavEncoder(wav);
-      WavSettings own;  // the source's own rate and channels
-      own.sampleRate = source.sampleRate;
-      own.channels = source.channels;
-      own.bitsPerSample = 16;
-      return MakeWavEncoder(own);
+    switch (FormatFromPath(path)) {
+      case AudioFormat::kMp3: return MakeMp3Encoder(mp3);
+      case AudioFormat::kOgg: return MakeOggEncoder(ogg);
+      case AudioFormat::kWma: return MakeWmaEncoder(wmaProfile);
+      case AudioFormat::kWav: return MakeWavEncoder(wavFormatSet ? wav : SourceShapedWav());
+      case AudioFormat::kOther: break;
     }
+    const std::string extension = std::filesystem::path(path).extension().string();
     throw EngineError("Cannot create " + path + ": unknown output type \"" + extension +
                       "\" (expected .mp3, .wav, .ogg or .wma)");
   }
@@ -97,9 +86,9 @@ TAudioFile2::TAudioFile2() : impl_(std::make_unique<Impl>()) {}
 
 TAudioFile2::~TAudioFile2() = default;
 
-void TAudioFile2::SetOption(int option) {
-  if (option != kDefaultOptions)
-    throw EngineError("Unknown audio engine option " + std::to_string(option));
+void TAudioFile2::SetOption(EngineOption option) {
+  if (option != EngineOption::kDefaults)
+    throw EngineError("Unknown audio engine option " + std::to_string(static_cast<int>(option)));
   if (impl_->optionSet) throw EngineError("The audio engine options are already set");
   impl_->optionSet = true;
 }
@@ -114,10 +103,11 @@ void TAudioFile2::Close() {
   }
 }
 
-void TAudioFile2::OpenForRead(const std::string& path, int mode, int flags) {
-  if (mode != kReadWholeSource || flags != kReadAsPcm16)
-    throw EngineError("Cannot open " + path + ": unsupported read mode " + std::to_string(mode) +
-                      "/" + std::to_string(flags));
+void TAudioFile2::OpenForRead(const std::string& path, ReadMode mode, ReadFlags flags) {
+  if (mode != ReadMode::kWholeSource || flags != ReadFlags::kPcm16)
+    throw EngineError("Cannot open " + path + ": unsupported read mode " +
+                      std::to_string(static_cast<int>(mode)) + "/" +
+                      std::to_string(static_cast<int>(flags)));
   Close();
   impl_->reader = std::make_unique<AudioReader>(path);
 }
@@ -127,6 +117,7 @@ int TAudioFile2::SampleRate() const { return impl_->Reader().SampleRate(); }
 int TAudioFile2::Channels() const { return impl_->Reader().Channels(); }
 int TAudioFile2::FrameSize() const { return impl_->Reader().FrameSize(); }
 int64_t TAudioFile2::Length() const { return impl_->Reader().LengthFrames(); }
+bool TAudioFile2::EndsEarly() const { return impl_->Reader().EndsEarly(); }
 
 ByteBlock TAudioFile2::ReadBlock(int byteCount) {
   if (!impl_->reader) throw EngineError("Cannot read: no source file is open");
@@ -183,13 +174,14 @@ void TAudioFile2::SetSourceFormat(int sampleRate, int channels) {
   if (impl_->writer) impl_->writer->SetSourceFormat(impl_->source);
 }
 
-void TAudioFile2::OpenForWrite(const std::string& path, int mode) {
-  if (mode != kWriteCreateNew && mode != kWriteCreateOrReplace)
-    throw EngineError("Cannot create " + path + ": unsupported write mode " + std::to_string(mode));
+void TAudioFile2::OpenForWrite(const std::string& path, WriteMode mode) {
+  if (mode != WriteMode::kCreateNew && mode != WriteMode::kReplace)
+    throw EngineError("Cannot create " + path + ": unsupported write mode " +
+                      std::to_string(static_cast<int>(mode)));
   Close();
   std::unique_ptr<EncoderBackend> backend = impl_->MakeBackend(path);
   CheckOutputFolder(path);
-  if (mode == kWriteCreateOrReplace) {
+  if (mode == WriteMode::kReplace) {
     impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
     return;
   }

@@ -13,6 +13,15 @@
 
 using ByteBlock = std::vector<uint8_t>;
 
+// SetOption: every engine default (16-bit blocks, sources downmixed to at most two channels,
+// FFmpeg's own logging silenced). The only option there is.
+enum class EngineOption { kDefaults = -1 };
+// OpenForRead: decode the whole source from its start, handing out 16-bit PCM.
+enum class ReadMode { kWholeSource = 0 };
+enum class ReadFlags { kPcm16 = 1 };
+// OpenForWrite: kCreateNew makes a new file and fails when one of that name exists (the runs,
+// which must never write over a file); kReplace writes over an existing one (tools).
+enum class WriteMode { kCreateNew = 0, kReplace = 1 };
 
 class TAudioFile2 {
  public:
@@ -21,24 +30,36 @@ class TAudioFile2 {
   TAudioFile2(const TAudioFile2&) = delete;
   TAudioFile2& operator=(const TAudioFile2&) = delete;
 
-  // -1 selects the engine defaults: 16-bit blocks, sources downmixed to at most two channels,
-  // FFmpeg's own logging silenced. Accepted once per object; any other value or a second call
-  // throws.
-  void SetOption(int option);
+  // Accepted once per object; a second call throws.
+  void SetOption(EngineOption option);
 
   bool IsOpen() const;
   // Reader: releases the source. Writer: finishes the output file.
   void Close();
 
   // --- reading ---
-  // mode 0: decode the whole source from its start; flags 1: hand out 16-bit PCM. Other
-  // values throw. Closes whatever the object had open first.
-  void OpenForRead(const std::string& path, int mode = 0, int flags = 1);
+  // Opens any audio file FFmpeg decodes: the four list formats with whatever codec they carry
+  // (Opus, Speex or FLAC in Ogg, WMA Pro, ADPCM in WAV, ...) and other containers (FLAC, Opus,
+  // M4A, AIFF, APE, ...); the audio stream of a file with video. Closes whatever the object had
+  // open first. Everything reading will need (decoder, format conversion, at least one sample)
+  // is checked here, so a source that opens reads to its end; a source without a single sample
+  // throws "Cannot open <path>: the file has no audio".
+  void OpenForRead(const std::string& path, ReadMode mode = ReadMode::kWholeSource,
+                   ReadFlags flags = ReadFlags::kPcm16);
   int64_t DurationMs() const;
   int SampleRate() const;
   int Channels() const;
   int FrameSize() const;   // bytes per decoded sample frame: 2 × Channels()
-  int64_t Length() const;  // sample frames
+  // Sample frames, from the headers without a decode. Exact for WAV, for MP3 with an info
+  // frame, for WMA and for Ogg (the last granule of every chain). An estimate for an MP3
+  // without an info frame (first frame's bit rate times the file size; VBR files may play
+  // longer or shorter) and for containers that store no length. ReadBlock does not stop at
+  // Length: it hands out audio until the source really ends.
+  int64_t Length() const;
+  // True when the source is known to end before the size its header gives (a cut-off
+  // download): WAV data chunks, Ogg streams without their last page, MP3 info frames and ASF
+  // headers are checked. What is there still reads.
+  bool EndsEarly() const;
   // At most byteCount bytes of 16-bit signed little-endian interleaved PCM, whole frames
   // only; an empty block at the end of the source.
   ByteBlock ReadBlock(int byteCount);
@@ -47,7 +68,8 @@ class TAudioFile2 {
   // Settings persist across outputs until set again; they are checked when the output opens.
   void SetWavFormat(int sampleRate, int channels, int bitsPerSample);
   void SetMp3Encoder(const TAudioFile2LameEnc& encoder);
-  // Maximum before minimum, as the conversion run passes them; quality -1 is bit-rate mode.
+  // Maximum before minimum, as the conversion run passes them; quality kOggBitRateMode is
+  // bit-rate mode.
   void SetOggFormat(int sampleRate, int channels, int bitRate, int maxBitRate, int minBitRate,
                     int16_t quality);
   void SetWmaProfile(int number);
@@ -55,11 +77,9 @@ class TAudioFile2 {
   bool IsOggFormatSupported(int sampleRate, int channels, int bitRate, int maxBitRate,
                             int minBitRate) const;
   void SetSourceFormat(int sampleRate, int channels);
-  // mode 0: create the file, replacing one of that name. The extension (".mp3", ".wav",
-  // ".ogg", ".wma", whatever the letter case) picks the encoding. ".wav" without any
-  // SetWavFormat: the source's own rate and channels at 16 bits.
-  // mode 0 creates a new file and fails when one of that name exists; mode 1 replaces it.
-  void OpenForWrite(const std::string& path, int mode = 0);
+  // The extension (".mp3", ".wav", ".ogg", ".wma", in any letter case) picks the encoding.
+  // ".wav" without any SetWavFormat: the source's own rate and channels at 16 bits.
+  void OpenForWrite(const std::string& path, WriteMode mode = WriteMode::kCreateNew);
   void WriteBlock(const ByteBlock& block);
 
  private:

@@ -4,6 +4,10 @@
 
 class TAudioFile2LameEnc {
  public:
+  // VbrMethod values: constant bit rate, or LAME's default variable-bit-rate mode.
+  static constexpr int kVbrOff = -1;
+  static constexpr int kVbrOn = 0;
+
   int SampleRate() const { return sampleRate_; }
   int Channels() const { return channels_; }
   int BitRate() const { return bitRate_; }  // kbit/s
@@ -16,7 +20,7 @@ class TAudioFile2LameEnc {
   void SetChannels(int channels) { channels_ = channels; }
   void SetBitRate(int kbps) { bitRate_ = kbps; }
   void SetQuality(int quality) { quality_ = quality; }           // 0 best … 9 fastest (LAME's scale)
-  void SetVbrMethod(int method) { vbrMethod_ = method; }          // -1 constant bit rate, 0 variable
+  void SetVbrMethod(int method) { vbrMethod_ = method; }
   void SetVbrBitRate(int kbps) { vbrBitRate_ = kbps; }
   void SetVbrQuality(int quality) { vbrQuality_ = quality; }     // 0 best … 9 smallest
 
@@ -25,7 +29,7 @@ class TAudioFile2LameEnc {
   int channels_ = 2;
   int bitRate_ = 128;
   int quality_ = 5;
-  int vbrMethod_ = -1;
+  int vbrMethod_ = kVbrOff;
   int vbrBitRate_ = 128;
   int vbrQuality_ = 4;
 };

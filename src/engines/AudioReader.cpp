@@ -10,7 +10,16 @@ extern "C" {
 }
 
 AudioReader::AudioReader(const std::string& path)
-    : path_(path), decoder_(path), channels_(std::min(decoder_.Channels(), 2)) {}
+    : path_(path), decoder_(path), channels_(std::min(decoder_.Channels(), 2)) {
+  CheckFirstAudio();
+}
+
+void AudioReader::CheckFirstAudio() {
+  opening_ = true;
+  Refill(1);
+  opening_ = false;
+  if (BufferedFrames() == 0) throw EngineError("Cannot open " + path_ + ": the file has no audio");
+}
 
 int64_t AudioReader::DurationMs() const {
   return LengthFrames() * 1000 / SampleRate();
@@ -57,7 +66,10 @@ void AudioReader::ConvertFrame(const AVFrame& frame) {
     }
     Append(converter_.Convert(frame.extended_data, frame.nb_samples));
   } catch (const EngineError& e) {
-    throw EngineError("Cannot decode " + path_ + ": " + e.what());
+    throw EngineError(std::string(opening_ ? "Cannot open " : "Cannot decode ") + path_ +
+                      ": cannot convert its " + std::to_string(input.layout.nb_channels) +
+                      " channels at " + std::to_string(input.sampleRate) + " Hz to 16-bit " +
+                      (channels_ == 1 ? "mono" : "stereo") + " (" + e.what() + ")");
   }
 }
 

@@ -12,18 +12,22 @@
 
 class AudioReader {
  public:
+  // Decodes and converts the first audio at once, so that a source that opens also reads:
+  // one FFmpeg cannot convert, or one without a single sample, throws EngineError here.
   explicit AudioReader(const std::string& path);
 
   int SampleRate() const { return decoder_.SampleRate(); }
   int Channels() const { return channels_; }
   int FrameSize() const { return 2 * channels_; }
   int64_t LengthFrames() const { return decoder_.LengthFrames(); }
+  bool EndsEarly() const { return decoder_.EndsEarly(); }
   int64_t DurationMs() const;
 
   // Up to maxFrames whole frames as bytes; empty once the source is exhausted.
   std::vector<uint8_t> Read(size_t maxFrames);
 
  private:
+  void CheckFirstAudio();
   void Refill(size_t frames);
   void ConvertFrame(const struct AVFrame& frame);
   void Append(const PcmSpan& span);
@@ -34,6 +38,7 @@ class AudioReader {
   PcmConverter converter_;
   int channels_;
   bool exhausted_ = false;
+  bool opening_ = false;  // errors name the open, not a later read
   // Converted samples not yet handed out, from head_ on. Holds about one block.
   std::vector<int16_t> pending_;
   size_t head_ = 0;

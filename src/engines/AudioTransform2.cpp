@@ -24,7 +24,7 @@ void TAudioTransform2::NormalizeBlock(ByteBlock& block, float percent, int chann
   if (!(percent > 0.0f && percent <= 100.0f))
     throw EngineError("Cannot normalise: level " + std::to_string(percent) +
                       " % is outside 0..100");
-  if (channel != -1)
+  if (channel != kAllChannels)
     throw EngineError("Cannot normalise: only all channels together (-1) are supported");
   const size_t count = block.size() / 2;
   int peak = 0;

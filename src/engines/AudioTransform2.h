@@ -5,8 +5,10 @@
 
 class TAudioTransform2 {
  public:
+  static constexpr int kAllChannels = -1;
+
   // Scales the block so its largest sample magnitude over all channels becomes `percent` % of
-  // full scale. A silent block stays silent; nothing clips. `channel` -1 means all channels.
-  // Throws EngineError for a level outside (0, 100] or a channel other than -1.
+  // full scale. A silent block stays silent; nothing clips. `channel` kAllChannels is the only one
+  // supported. Throws EngineError for a level outside (0, 100] or another channel.
   void NormalizeBlock(ByteBlock& block, float percent, int channel);
 };

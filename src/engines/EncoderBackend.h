@@ -7,6 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "engines/AudioFile2LameEnc.h"
+
+// The OGG quality that selects bit-rate mode instead of a quality level.
+constexpr int16_t kOggBitRateMode = -1;
+
 struct PcmFormat {
   int sampleRate = 44100;
   int channels = 2;  // 1 or 2; samples are 16-bit signed, native endian, interleaved
@@ -32,7 +37,7 @@ struct Mp3Settings {
   int channels = 2;
   int bitRate = 128;    // kbit/s
   int quality = 5;      // 0..9
-  int vbrMethod = -1;   // -1 CBR, 0 VBR
+  int vbrMethod = TAudioFile2LameEnc::kVbrOff;
   int vbrBitRate = 128; // kbit/s, see MakeMp3Encoder for which bound this is
   int vbrQuality = 4;   // 0..9
 };
@@ -43,7 +48,7 @@ struct OggSettings {
   int bitRate = 128;     // nominal, kbit/s
   int maxBitRate = 128;  // kbit/s
   int minBitRate = 128;  // kbit/s
-  int quality = -1;      // -1 bit-rate mode, else 0 (best) .. 1000 (fastest, smallest)
+  int quality = kOggBitRateMode;  // or 0 (best) .. 1000 (fastest, smallest)
 };
 
 struct WavSettings {

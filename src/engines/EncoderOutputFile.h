@@ -1,4 +1,4 @@
-// The output file of the MP3 and OGG encoders: a plain stdio stream whose every failure
+// The output file of the MP3, OGG and WAV encoders: a plain stdio stream whose every failure
 // becomes an EngineError naming the path and the system's reason.
 #pragma once
 
@@ -8,45 +8,41 @@
 #include <string>
 
 #include "engines/EngineError.h"
+#include "engines/LibraryHandles.h"
 
 class EncoderOutputFile {
  public:
-  EncoderOutputFile() = default;
-  ~EncoderOutputFile() {
-    if (file_) std::fclose(file_);
-  }
-  EncoderOutputFile(const EncoderOutputFile&) = delete;
-  EncoderOutputFile& operator=(const EncoderOutputFile&) = delete;
-
   bool IsOpen() const { return file_ != nullptr; }
-  const std::string& Path() const { return path_; }
 
   void Create(const std::string& path) {
     if (file_) throw EngineError("Cannot create " + path + ": " + path_ + " is still open");
     path_ = path;
-    file_ = std::fopen(path.c_str(), "wb");
+    file_.reset(std::fopen(path.c_str(), "wb"));
     if (!file_) throw EngineError("Cannot create " + path + ": " + std::strerror(errno));
+    std::setvbuf(file_.get(), nullptr, _IOFBF, 1 << 16);
   }
 
   void Append(const void* data, size_t size) {
     if (size == 0) return;
-    if (std::fwrite(data, 1, size, file_) != size) FailWrite();
+    if (std::fwrite(data, 1, size, file_.get()) != size) FailWrite();
   }
 
-  // Overwrites bytes already written (info frames that are known only at the end).
+  // Overwrites bytes already written (headers and info frames known only at the end).
   void OverwriteAt(long offset, const void* data, size_t size) {
-    if (std::fseek(file_, offset, SEEK_SET) != 0) FailWrite();
+    if (std::fseek(file_.get(), offset, SEEK_SET) != 0) FailWrite();
     Append(data, size);
-    if (std::fseek(file_, 0, SEEK_END) != 0) FailWrite();
+    if (std::fseek(file_.get(), 0, SEEK_END) != 0) FailWrite();
   }
 
   // Closes the stream; a failing close (delayed write error, full disk) is reported.
   void Close() {
     if (!file_) return;
-    std::FILE* f = file_;
-    file_ = nullptr;
+    std::FILE* f = file_.release();
     if (std::fclose(f) != 0) throw EngineError("Cannot write " + path_ + ": " + std::strerror(errno));
   }
+
+  // Closes without reporting, for outputs that are given up.
+  void Abandon() noexcept { file_.reset(); }
 
  private:
   [[noreturn]] void FailWrite() {
@@ -54,6 +50,6 @@ class EncoderOutputFile {
     throw EngineError("Cannot write " + path_ + ": " + std::strerror(error ? error : EIO));
   }
 
-  std::FILE* file_ = nullptr;
+  FileHandle file_;
   std::string path_;
 };

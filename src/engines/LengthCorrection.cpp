@@ -1,8 +1,9 @@
 #include "engines/LengthCorrection.h"
 
+#include "engines/LibraryHandles.h"
+
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 extern "C" {
@@ -14,10 +15,6 @@ namespace {
 
 constexpr size_t kSearchBytes = 8192;  // where the first frame after the ID3v2 tag must start
 constexpr size_t kInfoTagBytes = 4 + 32 + 8 + 4 + 4 + 100 + 4 + 24;
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 std::vector<uint8_t> ReadAt(FILE* file, long offset, size_t count) {
   std::vector<uint8_t> bytes(count);
@@ -40,27 +37,38 @@ bool IsLayer3Header(const uint8_t* h) {
          ((h[1] >> 1) & 3) == 1 && (h[2] >> 4) != 15 && (h[2] >> 4) != 0;
 }
 
-int64_t PaddingInFrame(const uint8_t* frame, size_t available) {
+Mp3InfoCounts ParseInfoFrame(const uint8_t* frame, size_t available) {
+  Mp3InfoCounts counts;
   const bool mpeg1 = ((frame[1] >> 3) & 3) == 3;
   const bool mono = (frame[3] >> 6) == 3;
   const size_t sideInfo = mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
   size_t pos = 4 + sideInfo;
-  if (pos + 8 > available) return 0;
+  if (pos + 8 > available) return counts;
   if (std::memcmp(frame + pos, "Xing", 4) != 0 && std::memcmp(frame + pos, "Info", 4) != 0)
-    return 0;
+    return counts;
+  counts.found = true;
   const uint32_t flags = AV_RB32(frame + pos + 4);
   pos += 8;
-  if (flags & 1) pos += 4;    // frame count
-  if (flags & 2) pos += 4;    // byte count
+  if ((flags & 1) && pos + 4 <= available) {
+    counts.hasFrames = true;
+    counts.frames = AV_RB32(frame + pos);
+  }
+  if (flags & 1) pos += 4;
+  if ((flags & 2) && pos + 4 <= available) {
+    counts.hasBytes = true;
+    counts.bytes = AV_RB32(frame + pos);
+  }
+  if (flags & 2) pos += 4;
   if (flags & 4) pos += 100;  // seek table
   if (flags & 8) pos += 4;    // quality
-  if (pos + 24 > available) return 0;
+  if (pos + 24 > available) return counts;
   const uint8_t* lame = frame + pos;
   if (std::memcmp(lame, "LAME", 4) != 0 && std::memcmp(lame, "Lavf", 4) != 0 &&
       std::memcmp(lame, "Lavc", 4) != 0)
-    return 0;
+    return counts;
   const uint32_t delayAndPadding = AV_RB24(lame + 21);
-  return (delayAndPadding >> 12) + (delayAndPadding & 0xFFF);
+  counts.padding = (delayAndPadding >> 12) + (delayAndPadding & 0xFFF);
+  return counts;
 }
 
 // FFmpeg's WMA decoder yields one frame less than the packets hold (the first superframe
@@ -75,15 +83,21 @@ int64_t WmaFirstFrameShortfall(const AVCodecParameters& params) {
 
 }  // namespace
 
-int64_t Mp3InfoTagPadding(const std::string& path) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return 0;
+Mp3InfoCounts ReadMp3InfoCounts(const std::string& path) {
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) return {};
   const long start = Id3v2Size(file.get());
   std::vector<uint8_t> bytes = ReadAt(file.get(), start, kSearchBytes + kInfoTagBytes);
-  for (size_t i = 0; i + 4 <= bytes.size() && i < kSearchBytes; ++i)
-    if (IsLayer3Header(&bytes[i])) return PaddingInFrame(&bytes[i], bytes.size() - i);
-  return 0;
+  for (size_t i = 0; i + 4 <= bytes.size() && i < kSearchBytes; ++i) {
+    if (!IsLayer3Header(&bytes[i])) continue;
+    Mp3InfoCounts counts = ParseInfoFrame(&bytes[i], bytes.size() - i);
+    counts.streamStart = start + static_cast<long>(i);
+    return counts;
+  }
+  return {};
 }
+
+int64_t Mp3InfoTagPadding(const std::string& path) { return ReadMp3InfoCounts(path).padding; }
 
 int64_t DecoderShortfall(const std::string& path, const AVCodecParameters& params) {
   switch (params.codec_id) {

@@ -14,3 +14,14 @@ int64_t DecoderShortfall(const std::string& path, const AVCodecParameters& param
 
 // Encoder delay plus padding from the LAME/Lavc info tag of an MP3 file; 0 without one.
 int64_t Mp3InfoTagPadding(const std::string& path);
+
+// What the Xing/Info frame at the start of an MP3 stream says about the whole stream.
+struct Mp3InfoCounts {
+  bool found = false;
+  bool hasFrames = false, hasBytes = false;
+  uint32_t frames = 0;     // audio frames after the info frame
+  uint32_t bytes = 0;      // the stream's size from the info frame's first byte on
+  long streamStart = 0;    // where the info frame starts (after any ID3v2 tag)
+  int64_t padding = 0;     // encoder delay plus padding, from a LAME/Lavc extension
+};
+Mp3InfoCounts ReadMp3InfoCounts(const std::string& path);

@@ -18,9 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "engines/EncoderBackend.h"
+#include "engines/EncoderBase.h"
 #include "engines/EncoderOutputFile.h"
 #include "engines/EngineError.h"
+#include "engines/LibraryHandles.h"
 #include "engines/Mp3InfoFrame.h"
 
 namespace {
@@ -51,102 +52,79 @@ void Silent(const char*, va_list) {}
 
 std::string Describe(const Mp3Settings& s) {
   std::string text = std::to_string(s.sampleRate) + " Hz, ";
-  text += s.vbrMethod == -1 ? std::to_string(s.bitRate) + " kbit/s"
+  text += s.vbrMethod == TAudioFile2LameEnc::kVbrOff ? std::to_string(s.bitRate) + " kbit/s"
                             : "VBR up to " + std::to_string(s.vbrBitRate) + " kbit/s";
   return text + ", " + std::to_string(s.channels) + (s.channels == 1 ? " channel" : " channels");
 }
 
-class Mp3Encoder final : public EncoderBackend {
+class Mp3Encoder final : public EncoderBase {
  public:
-  explicit Mp3Encoder(const Mp3Settings& settings) : settings_(settings) {}
-  ~Mp3Encoder() override {
-    try {
-      Finish();
-    } catch (...) {
-      // A destructor must not throw; Finish has released everything before throwing.
-    }
-  }
-
-  PcmFormat InputFormat() const override { return {settings_.sampleRate, settings_.channels}; }
-
-  void Open(const std::string& path) override {
-    if (lame_ || file_.IsOpen()) throw EngineError("Cannot create " + path + ": the MP3 encoder is already writing " + file_.Path());
-    CheckFormat(path);
-    lame_ = lame_init();
-    if (!lame_) throw EngineError("Cannot create " + path + ": out of memory for the MP3 encoder");
-    Configure();
-    if (lame_init_params(lame_) < 0) {
-      Release();
-      throw EngineError("Cannot create " + path + ": the MP3 encoder refuses " + Describe(settings_));
-    }
-    mp3Buffer_.resize(kChunkFrames + kChunkFrames / 4 + 7200);
-    try {
-      file_.Create(path);
-      ReserveOwnInfoFrame();
-    } catch (...) {
-      Release();
-      throw;
-    }
-  }
-
-  void Write(const int16_t* samples, size_t frames) override {
-    if (!lame_) throw EngineError("Cannot write MP3: no output file is open");
-    try {
-      while (frames > 0) {
-        int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
-        int bytes = EncodeChunk(samples, chunk);
-        if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
-        AppendAudio(static_cast<size_t>(bytes));
-        samples += static_cast<size_t>(chunk) * settings_.channels;
-        frames -= chunk;
-      }
-    } catch (...) {
-      Release();  // a failed file is given up; the following Finish has nothing left to do
-      throw;
-    }
-  }
-
-  void Finish() override {
-    if (!lame_ && !file_.IsOpen()) return;
-    try {
-      FlushAndTag();
-      file_.Close();
-    } catch (...) {
-      Release();
-      throw;
-    }
-    Release();
-  }
+  explicit Mp3Encoder(const Mp3Settings& settings)
+      : EncoderBase("MP3", {settings.sampleRate, settings.channels}), settings_(settings) {}
+  ~Mp3Encoder() override { FinishQuietly(); }
 
  private:
   static constexpr int kChunkFrames = 8192;
 
-  void CheckFormat(const std::string& path) const {
+  void StartOutput() override {
+    CheckFormat();
+    lame_.reset(lame_init());
+    if (!lame_) FailCreate("out of memory for the MP3 encoder");
+    Configure();
+    if (lame_init_params(lame_.get()) < 0) FailCreate("the MP3 encoder refuses " + Describe(settings_));
+    mp3Buffer_.resize(kChunkFrames + kChunkFrames / 4 + 7200);
+    file_.Create(Path());
+    ReserveOwnInfoFrame();
+  }
+
+  void Encode(const int16_t* samples, size_t frames) override {
+    while (frames > 0) {
+      int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
+      int bytes = EncodeChunk(samples, chunk);
+      if (bytes < 0) FailWrite("the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
+      AppendAudio(static_cast<size_t>(bytes));
+      samples += static_cast<size_t>(chunk) * settings_.channels;
+      frames -= chunk;
+    }
+  }
+
+  void CompleteOutput() override {
+    FlushAndTag();
+    file_.Close();
+  }
+
+  void DropOutput() noexcept override {
+    lame_.reset();
+    file_.Abandon();
+  }
+
+  void CheckFormat() const {
     const MpegVersion* version = VersionForRate(settings_.sampleRate);
     bool ok = version && (settings_.channels == 1 || settings_.channels == 2);
-    if (ok && settings_.vbrMethod == -1) ok = Mp3FormatSupported(settings_.sampleRate, settings_.bitRate, settings_.channels);
-    if (!ok) throw EngineError("Cannot create " + path + ": MP3 does not allow " + Describe(settings_));
+    if (ok && settings_.vbrMethod == TAudioFile2LameEnc::kVbrOff) ok = Mp3FormatSupported(settings_.sampleRate, settings_.bitRate, settings_.channels);
+    if (!ok) FailCreate("MP3 does not allow " + Describe(settings_));
   }
 
   void Configure() {
-    lame_set_errorf(lame_, Silent);
-    lame_set_debugf(lame_, Silent);
-    lame_set_msgf(lame_, Silent);
-    lame_set_in_samplerate(lame_, settings_.sampleRate);
-    lame_set_out_samplerate(lame_, settings_.sampleRate);
-    lame_set_num_channels(lame_, settings_.channels);
-    if (settings_.channels == 1) lame_set_mode(lame_, MONO);
-    lame_set_quality(lame_, ClampToRange(settings_.quality, 0, 9));
-    lame_set_bWriteVbrTag(lame_, NeedsOwnInfoFrame() ? 0 : 1);
-    lame_set_write_id3tag_automatic(lame_, 0);
-    if (settings_.vbrMethod == -1) {
-      lame_set_VBR(lame_, vbr_off);
-      lame_set_brate(lame_, settings_.bitRate);
+    lame_global_flags* lame = lame_.get();
+    lame_set_errorf(lame, Silent);
+    lame_set_debugf(lame, Silent);
+    lame_set_msgf(lame, Silent);
+    lame_set_in_samplerate(lame, settings_.sampleRate);
+    lame_set_out_samplerate(lame, settings_.sampleRate);
+    lame_set_num_channels(lame, settings_.channels);
+    if (settings_.channels == 1) lame_set_mode(lame, MONO);
+    lame_set_quality(lame, ClampToRange(settings_.quality, 0, 9));
+    lame_set_bWriteVbrTag(lame, NeedsOwnInfoFrame() ? 0 : 1);
+    lame_set_write_id3tag_automatic(lame, 0);
+    if (settings_.vbrMethod == TAudioFile2LameEnc::kVbrOff) {
+      lame_set_VBR(lame, vbr_off);
+      lame_set_brate(lame, settings_.bitRate);
     } else {
       const std::vector<int>& rates = VersionForRate(settings_.sampleRate)->bitRates;
-      lame_set_VBR(lame_, vbr_default);
-      lame_set_VBR_q(lame_, ClampToRange(settings_.vbrQuality, 0, 9));
-      lame_set_VBR_max_bitrate_kbps(lame_, ClampToRange(settings_.vbrBitRate, rates.front(), rates.back()));
+      lame_set_VBR(lame, vbr_default);
+      lame_set_VBR_q(lame, ClampToRange(settings_.vbrQuality, 0, 9));
+      lame_set_VBR_max_bitrate_kbps(lame, ClampToRange(settings_.vbrBitRate, rates.front(), rates.back()));
     }
   }
 
@@ -155,14 +133,13 @@ class Mp3Encoder final : public EncoderBackend {
     int size = static_cast<int>(mp3Buffer_.size());
     // The interleaved entry point assumes two channels; mono goes through the planar one.
     if (settings_.channels == 1)
-      return lame_encode_buffer(lame_, samples, samples, frames, out, size);
-    return lame_encode_buffer_interleaved(lame_, const_cast<short*>(samples), frames, out, size);
+      return lame_encode_buffer(lame_.get(), samples, samples, frames, out, size);
+    return lame_encode_buffer_interleaved(lame_.get(), const_cast<short*>(samples), frames, out, size);
   }
 
   void FlushAndTag() {
-    if (!lame_) return;
-    int bytes = lame_encode_flush(lame_, mp3Buffer_.data(), static_cast<int>(mp3Buffer_.size()));
-    if (bytes < 0) throw EngineError("Cannot write " + file_.Path() + ": the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
+    int bytes = lame_encode_flush(lame_.get(), mp3Buffer_.data(), static_cast<int>(mp3Buffer_.size()));
+    if (bytes < 0) FailWrite("the MP3 encoder failed (LAME error " + std::to_string(bytes) + ")");
     AppendAudio(static_cast<size_t>(bytes));
     if (ownInfoFrame_.Valid()) {
       std::vector<uint8_t> frame = ownInfoFrame_.Build(InfoFields());
@@ -170,20 +147,20 @@ class Mp3Encoder final : public EncoderBackend {
       return;
     }
     // The info frame takes the place of the placeholder frame LAME emitted first.
-    size_t tagSize = lame_get_lametag_frame(lame_, mp3Buffer_.data(), mp3Buffer_.size());
+    size_t tagSize = lame_get_lametag_frame(lame_.get(), mp3Buffer_.data(), mp3Buffer_.size());
     if (tagSize > 0 && tagSize <= mp3Buffer_.size()) file_.OverwriteAt(0, mp3Buffer_.data(), tagSize);
   }
 
   // Decided before LAME settles the stereo mode: the room the tag needs depends only on
   // whether the stream is mono.
   bool NeedsOwnInfoFrame() const {
-    if (settings_.vbrMethod != -1) return false;
+    if (settings_.vbrMethod != TAudioFile2LameEnc::kVbrOff) return false;
     return !Mp3InfoFrame::FitsInFrameOf(settings_.sampleRate, settings_.channels == 1 ? 3 : 1, settings_.bitRate);
   }
 
   // Header mode field of the stream: 0 stereo, 1 joint stereo, 2 dual channel, 3 mono.
   int ChannelMode() const {
-    switch (lame_get_mode(lame_)) {
+    switch (lame_get_mode(lame_.get())) {
       case STEREO: return 0;
       case DUAL_CHANNEL: return 2;
       case MONO: return 3;
@@ -212,32 +189,20 @@ class Mp3Encoder final : public EncoderBackend {
   Mp3InfoFields InfoFields() const {
     Mp3InfoFields f;
     f.encoderVersion = get_lame_short_version();
-    f.audioFrames = static_cast<uint32_t>(lame_get_frameNum(lame_));
+    f.audioFrames = static_cast<uint32_t>(lame_get_frameNum(lame_.get()));
     f.streamBytes = static_cast<uint32_t>(audioBytes_ + ownInfoFrame_.Size());
-    f.encoderDelay = lame_get_encoder_delay(lame_);
-    f.encoderPadding = lame_get_encoder_padding(lame_);
+    f.encoderDelay = lame_get_encoder_delay(lame_.get());
+    f.encoderPadding = lame_get_encoder_padding(lame_.get());
     f.bitRateKbps = settings_.bitRate;
-    f.lowpassHz = lame_get_lowpassfreq(lame_);
-    f.quality = 100 - 10 * lame_get_VBR_q(lame_) - lame_get_quality(lame_);
-    f.athType = lame_get_ATHtype(lame_);
+    f.lowpassHz = lame_get_lowpassfreq(lame_.get());
+    f.quality = 100 - 10 * lame_get_VBR_q(lame_.get()) - lame_get_quality(lame_.get());
+    f.athType = lame_get_ATHtype(lame_.get());
     f.musicCrc = musicCrc_;
     return f;
   }
 
-  // Frees the encoder; closes the file without reporting, for error paths.
-  void Release() noexcept {
-    if (lame_) lame_close(lame_);
-    lame_ = nullptr;
-    if (file_.IsOpen()) {
-      try {
-        file_.Close();
-      } catch (...) {
-      }
-    }
-  }
-
   Mp3Settings settings_;
-  lame_global_flags* lame_ = nullptr;
+  LameHandle lame_;
   EncoderOutputFile file_;
   std::vector<unsigned char> mp3Buffer_;
   Mp3InfoFrame ownInfoFrame_;  // valid only while a file of ours needs it

@@ -1,6 +1,6 @@
 // OGG Vorbis output through libvorbisenc, with the Ogg stream written here.
 //
-// Bit-rate mode (quality -1) is libvorbisenc's managed mode with the nominal, maximum and
+// Bit-rate mode (quality kOggBitRateMode) is libvorbisenc's managed mode with the nominal, maximum and
 // minimum rates; the two bounds are sorted first, since callers disagree on their order.
 // Quality mode maps the user's 0..1000, where 0 is the best quality and 1000 the smallest,
 // fastest file, linearly onto Vorbis quality 1.0 .. -0.1 (the whole range libvorbis offers).
@@ -8,12 +8,14 @@
 #include <vorbis/vorbisenc.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 
-#include "engines/EncoderBackend.h"
+#include "engines/EncoderBase.h"
 #include "engines/EncoderOutputFile.h"
 #include "engines/EngineError.h"
+#include "engines/LibraryHandles.h"
 
 namespace {
 
@@ -34,165 +36,138 @@ int SetUpManaged(vorbis_info* info, int sampleRate, int channels, int nominalKbp
 std::string Describe(const OggSettings& s) {
   std::string text = std::to_string(s.sampleRate) + " Hz, " + std::to_string(s.channels) +
                      (s.channels == 1 ? " channel, " : " channels, ");
-  if (s.quality != -1) return text + "quality " + std::to_string(s.quality);
+  if (s.quality != kOggBitRateMode) return text + "quality " + std::to_string(s.quality);
   return text + std::to_string(s.bitRate) + " kbit/s (" + std::to_string(s.minBitRate) + ".." +
          std::to_string(s.maxBitRate) + ")";
 }
 
-class OggEncoder final : public EncoderBackend {
+class OggEncoder final : public EncoderBase {
  public:
-  explicit OggEncoder(const OggSettings& settings) : settings_(settings) {}
-  ~OggEncoder() override {
-    try {
-      Finish();
-    } catch (...) {
-      // A destructor must not throw; Finish has released everything before throwing.
-    }
-  }
-
-  PcmFormat InputFormat() const override { return {settings_.sampleRate, settings_.channels}; }
-
-  void Open(const std::string& path) override {
-    if (vorbisReady_ || file_.IsOpen()) throw EngineError("Cannot create " + path + ": the OGG encoder is already writing " + file_.Path());
-    try {
-      SetUpEncoder(path);
-      file_.Create(path);
-      WriteHeaders();
-    } catch (...) {
-      Release();
-      throw;
-    }
-  }
-
-  void Write(const int16_t* samples, size_t frames) override {
-    if (!streamReady_) throw EngineError("Cannot write OGG: no output file is open");
-    try {
-      while (frames > 0) {
-        int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
-        Analyse(samples, chunk);
-        EncodeReadyBlocks();
-        samples += static_cast<size_t>(chunk) * settings_.channels;
-        frames -= chunk;
-      }
-    } catch (...) {
-      Release();  // a failed file is given up; the following Finish has nothing left to do
-      throw;
-    }
-  }
-
-  void Finish() override {
-    if (!vorbisReady_ && !file_.IsOpen()) return;
-    try {
-      if (streamReady_) {
-        vorbis_analysis_wrote(&dsp_, 0);  // marks the last packet end-of-stream
-        EncodeReadyBlocks();
-        FlushPages();
-      }
-      file_.Close();
-    } catch (...) {
-      Release();
-      throw;
-    }
-    Release();
-  }
+  explicit OggEncoder(const OggSettings& settings)
+      : EncoderBase("OGG", {settings.sampleRate, settings.channels}), settings_(settings) {}
+  ~OggEncoder() override { FinishQuietly(); }
 
  private:
   static constexpr int kChunkFrames = 4096;
 
-  void SetUpEncoder(const std::string& path) {
-    vorbis_info_init(&info_);
-    vorbisReady_ = true;
+  void StartOutput() override {
+    SetUpEncoder();
+    file_.Create(Path());
+    WriteHeaders();
+  }
+
+  void Encode(const int16_t* samples, size_t frames) override {
+    while (frames > 0) {
+      int chunk = static_cast<int>(std::min(frames, static_cast<size_t>(kChunkFrames)));
+      Analyse(samples, chunk);
+      EncodeReadyBlocks();
+      samples += static_cast<size_t>(chunk) * settings_.channels;
+      frames -= chunk;
+    }
+  }
+
+  void CompleteOutput() override {
+    // Zero samples mark the last packet end-of-stream.
+    Check(vorbis_analysis_wrote(&analysis_->dsp, 0), "ending the stream");
+    EncodeReadyBlocks();
+    FlushPages();
+    file_.Close();
+  }
+
+  void DropOutput() noexcept override {
+    stream_.reset();
+    analysis_.reset();
+    info_.reset();
+    file_.Abandon();
+  }
+
+  void Check(int vorbisResult, const char* step) const {
+    if (vorbisResult < 0)
+      FailWrite(std::string("the Vorbis encoder failed ") + step + " (error " +
+                std::to_string(vorbisResult) + ")");
+  }
+
+  void SetUpEncoder() {
+    info_ = std::make_unique<VorbisInfo>();
     const OggSettings& s = settings_;
     int rc = OV_EINVAL;
     if (s.channels == 1 || s.channels == 2) {
-      rc = s.quality == -1
-               ? SetUpManaged(&info_, s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate)
-               : vorbis_encode_init_vbr(&info_, s.channels, s.sampleRate, VorbisQualityFor(s.quality));
+      rc = s.quality == kOggBitRateMode
+               ? SetUpManaged(&info_->info, s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate)
+               : vorbis_encode_init_vbr(&info_->info, s.channels, s.sampleRate, VorbisQualityFor(s.quality));
     }
-    if (rc != 0) throw EngineError("Cannot create " + path + ": the Vorbis encoder cannot encode " + Describe(s));
+    if (rc != 0) FailCreate("the Vorbis encoder cannot encode " + Describe(s));
+    analysis_ = std::make_unique<VorbisAnalysis>(&info_->info);
+    if (analysis_->initResult != 0) FailCreate("the Vorbis encoder cannot start (error " + std::to_string(analysis_->initResult) + ")");
+    stream_ = std::make_unique<OggStream>(static_cast<int>(std::random_device{}() & 0x7fffffff));
+    if (stream_->initResult != 0) FailCreate("cannot start the Ogg stream");
   }
 
   void Analyse(const int16_t* samples, int frames) {
     const int channels = settings_.channels;
-    float** planes = vorbis_analysis_buffer(&dsp_, frames);
+    float** planes = vorbis_analysis_buffer(&analysis_->dsp, frames);
+    if (!planes) FailWrite("the Vorbis encoder has no buffer");
     for (int c = 0; c < channels; ++c) {
       float* plane = planes[c];
       const int16_t* in = samples + c;
       for (int i = 0; i < frames; ++i) plane[i] = in[static_cast<size_t>(i) * channels] * (1.0f / 32768.0f);
     }
-    vorbis_analysis_wrote(&dsp_, frames);
+    Check(vorbis_analysis_wrote(&analysis_->dsp, frames), "taking samples");
   }
 
   void WriteHeaders() {
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_analysis_init(&dsp_, &info_);
-    vorbis_block_init(&dsp_, &block_);
-    ogg_stream_init(&stream_, static_cast<int>(std::random_device{}() & 0x7fffffff));
-    streamReady_ = true;
+    VorbisComment comment;
     ogg_packet identification, comments, codebooks;
-    vorbis_analysis_headerout(&dsp_, &comment, &identification, &comments, &codebooks);
-    vorbis_comment_clear(&comment);
+    if (vorbis_analysis_headerout(&analysis_->dsp, &comment.comment, &identification, &comments,
+                                  &codebooks) != 0)
+      FailCreate("the Vorbis encoder cannot make its headers");
     // The identification header has a page of its own; the other two end the header pages,
     // so the first audio packet starts a fresh page.
-    ogg_stream_packetin(&stream_, &identification);
+    PacketIn(identification);
     FlushPages();
-    ogg_stream_packetin(&stream_, &comments);
-    ogg_stream_packetin(&stream_, &codebooks);
+    PacketIn(comments);
+    PacketIn(codebooks);
     FlushPages();
   }
 
+  void PacketIn(ogg_packet& packet) {
+    if (ogg_stream_packetin(&stream_->stream, &packet) != 0) FailWrite("the Ogg stream refused a packet");
+  }
+
   void EncodeReadyBlocks() {
-    while (vorbis_analysis_blockout(&dsp_, &block_) == 1) {
-      vorbis_analysis(&block_, nullptr);
-      vorbis_bitrate_addblock(&block_);
+    vorbis_dsp_state* dsp = &analysis_->dsp;
+    vorbis_block* block = &analysis_->block;
+    int ready;
+    while ((ready = vorbis_analysis_blockout(dsp, block)) == 1) {
+      Check(vorbis_analysis(block, nullptr), "analysing a block");
+      Check(vorbis_bitrate_addblock(block), "managing the bit rate");
       ogg_packet packet;
-      while (vorbis_bitrate_flushpacket(&dsp_, &packet) == 1) {
-        ogg_stream_packetin(&stream_, &packet);
+      int flushed;
+      while ((flushed = vorbis_bitrate_flushpacket(dsp, &packet)) == 1) {
+        PacketIn(packet);
         WritePages(ogg_stream_pageout);
       }
+      Check(flushed, "handing out a packet");
     }
+    Check(ready, "cutting blocks");
   }
 
   void FlushPages() { WritePages(ogg_stream_flush); }
 
   void WritePages(int (*nextPage)(ogg_stream_state*, ogg_page*)) {
     ogg_page page;
-    while (nextPage(&stream_, &page) != 0) {
+    while (nextPage(&stream_->stream, &page) != 0) {
       file_.Append(page.header, static_cast<size_t>(page.header_len));
       file_.Append(page.body, static_cast<size_t>(page.body_len));
     }
   }
 
-  // Frees every libvorbis/libogg state in reverse order of creation; closes the file
-  // without reporting, for error paths.
-  void Release() noexcept {
-    if (streamReady_) {
-      ogg_stream_clear(&stream_);
-      vorbis_block_clear(&block_);
-      vorbis_dsp_clear(&dsp_);
-      streamReady_ = false;
-    }
-    if (vorbisReady_) {
-      vorbis_info_clear(&info_);
-      vorbisReady_ = false;
-    }
-    if (file_.IsOpen()) {
-      try {
-        file_.Close();
-      } catch (...) {
-      }
-    }
-  }
-
   OggSettings settings_;
   EncoderOutputFile file_;
-  vorbis_info info_{};
-  vorbis_dsp_state dsp_{};
-  vorbis_block block_{};
-  ogg_stream_state stream_{};
-  bool vorbisReady_ = false;  // info_ initialised
-  bool streamReady_ = false;  // dsp_, block_ and stream_ initialised
+  // Created in this order and released in the reverse: the analysis needs the info.
+  std::unique_ptr<VorbisInfo> info_;
+  std::unique_ptr<VorbisAnalysis> analysis_;
+  std::unique_ptr<OggStream> stream_;
 };
 
 }  // namespace
@@ -205,9 +180,6 @@ bool OggFormatSupported(int sampleRate, int channels, int bitRateKbps, int maxBi
                         int minBitRateKbps) {
   if (channels != 1 && channels != 2) return false;
   if (sampleRate <= 0 || bitRateKbps <= 0 || maxBitRateKbps <= 0 || minBitRateKbps <= 0) return false;
-  vorbis_info scratch;
-  vorbis_info_init(&scratch);
-  int rc = SetUpManaged(&scratch, sampleRate, channels, bitRateKbps, maxBitRateKbps, minBitRateKbps);
-  vorbis_info_clear(&scratch);
-  return rc == 0;
+  VorbisInfo scratch;
+  return SetUpManaged(&scratch.info, sampleRate, channels, bitRateKbps, maxBitRateKbps, minBitRateKbps) == 0;
 }

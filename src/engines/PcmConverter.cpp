@@ -17,7 +17,7 @@ AVChannelLayout DefaultLayout(int channels) {
 PcmConverter::~PcmConverter() { Release(); }
 
 void PcmConverter::Release() {
-  swr_free(&swr_);
+  swr_.reset();
   av_channel_layout_uninit(&input_.layout);
   configured_ = false;
 }
@@ -50,14 +50,16 @@ void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outCh
                                  ? DefaultLayout(input.layout.nb_channels)
                                  : input.layout;
   AVChannelLayout outLayout = DefaultLayout(outChannels);
-  rc = swr_alloc_set_opts2(&swr_, &outLayout, AV_SAMPLE_FMT_S16, outRate, &inLayout,
+  SwrContext* swr = nullptr;
+  rc = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_S16, outRate, &inLayout,
                            input.sampleFormat, input.sampleRate, 0, nullptr);
+  swr_.reset(swr);
   if (rc >= 0 && inLayout.nb_channels == 1 && outChannels == 2) {
     // Mono goes to both sides at full level; libswresample's default is 3 dB lower.
     const double toBoth[2] = {1.0, 1.0};
-    rc = swr_set_matrix(swr_, toBoth, 1);
+    rc = swr_set_matrix(swr_.get(), toBoth, 1);
   }
-  if (rc >= 0) rc = swr_init(swr_);
+  if (rc >= 0) rc = swr_init(swr_.get());
   if (rc < 0) {
     Release();
     throw EngineError("cannot set up the resampler: " + AvErrorText(rc));
@@ -77,13 +79,13 @@ PcmSpan PcmConverter::Flush() {
 }
 
 PcmSpan PcmConverter::Run(const uint8_t* const* planes, int frames) {
-  int capacity = swr_get_out_samples(swr_, frames);
+  int capacity = swr_get_out_samples(swr_.get(), frames);
   if (capacity < 0) throw EngineError("resampler: " + AvErrorText(capacity));
   if (capacity == 0) return {};
   size_t needed = static_cast<size_t>(capacity) * outChannels_;
   if (out_.size() < needed) out_.resize(needed);
   uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(out_.data())};
-  int got = swr_convert(swr_, outPlanes, capacity, const_cast<const uint8_t**>(planes), frames);
+  int got = swr_convert(swr_.get(), outPlanes, capacity, const_cast<const uint8_t**>(planes), frames);
   if (got < 0) throw EngineError("resampler: " + AvErrorText(got));
   return {out_.data(), static_cast<size_t>(got)};
 }

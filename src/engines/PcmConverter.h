@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "engines/LibraryHandles.h"
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/samplefmt.h>
 }
-
-struct SwrContext;
 
 // Interleaved 16-bit frames; valid until the converter's next call.
 struct PcmSpan {
@@ -48,7 +48,7 @@ class PcmConverter {
   void Release();
   PcmSpan Run(const uint8_t* const* planes, int frames);
 
-  SwrContext* swr_ = nullptr;
+  SwrHandle swr_;
   bool configured_ = false;
   bool passThrough_ = false;
   PcmInputFormat input_;

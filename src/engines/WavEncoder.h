@@ -3,35 +3,31 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "engines/EncoderBackend.h"
+#include "engines/EncoderBase.h"
+#include "engines/EncoderOutputFile.h"
 
-class WavEncoder : public EncoderBackend {
+class WavEncoder final : public EncoderBase {
  public:
   // Throws EngineError for a format RIFF PCM cannot hold.
   explicit WavEncoder(const WavSettings& settings);
-  ~WavEncoder() override;
-
-  PcmFormat InputFormat() const override;
-  void Open(const std::string& path) override;
-  void Write(const int16_t* samples, size_t frames) override;
-  void Finish() override;
+  ~WavEncoder() override { FinishQuietly(); }
 
   // RIFF sizes are 32-bit: the audio data may not grow past this.
   static constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36 - 1;
 
  private:
-  void WriteHeader(uint32_t dataBytes);
-  void WriteBytes(const void* bytes, size_t count);
-  void CloseFile();
-  [[noreturn]] void Fail(const std::string& verb, int error) const;
+  void StartOutput() override;
+  void Encode(const int16_t* samples, size_t frames) override;
+  void CompleteOutput() override;
+  void DropOutput() noexcept override { file_.Abandon(); }
+
+  std::vector<uint8_t> Header(uint32_t dataBytes) const;
 
   WavSettings settings_;
-  std::string path_;
-  FILE* file_ = nullptr;
+  EncoderOutputFile file_;
   uint64_t dataBytes_ = 0;
   std::vector<uint8_t> scratch_;
 };

@@ -5,16 +5,13 @@
 #include <memory>
 
 #include "engines/EngineError.h"
+#include "engines/LibraryHandles.h"
 
 namespace {
 
 constexpr int kMaxChunks = 64;  // a WAV with more chunks before its data is not one we make sense of
 constexpr uint32_t kSizeUnknown = 0xFFFFFFFF;  // streaming writers leave sizes at 0 or this
 constexpr uint16_t kFormatPcm = 1, kFormatFloat = 3, kFormatExtensible = 0xFFFE;
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 uint32_t Le(const uint8_t* p, int bytes) {
   uint32_t v = 0;
@@ -26,9 +23,10 @@ class WavChunkWalk {
  public:
   explicit WavChunkWalk(const std::string& path) : path_(path) {}
 
-  void Run() {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path_.c_str(), "rb"));
-    if (!file) return;  // the demuxer has already reported unreadable files
+  // True when the data chunk is cut short.
+  bool Run() {
+    FileHandle file(std::fopen(path_.c_str(), "rb"));
+    if (!file) return false;  // the demuxer has already reported unreadable files
     file_ = file.get();
     std::fseek(file_, 0, SEEK_END);
     fileSize_ = std::ftell(file_);
@@ -67,13 +65,10 @@ class WavChunkWalk {
            std::to_string(channels) + " channels of " + std::to_string(bits) + " bits");
   }
 
-  void CheckData(long body, uint32_t size) {
-    if (size == 0 || size == kSizeUnknown) return;  // read to the end, as written
-    const int64_t available = fileSize_ - body;
+  bool CheckData(long body, uint32_t size) const {
+    if (size == 0 || size == kSizeUnknown) return false;  // read to the end, as written
     // One byte short is the pad byte some writers omit.
-    if (static_cast<int64_t>(size) > available + 1)
-      Fail("the WAV header declares " + std::to_string(size) +
-           " bytes of audio but the file holds only " + std::to_string(available < 0 ? 0 : available));
+    return static_cast<int64_t>(size) > fileSize_ - body + 1;
   }
 
   [[noreturn]] void Fail(const std::string& reason) const {
@@ -87,4 +82,4 @@ class WavChunkWalk {
 
 }  // namespace
 
-void CheckWavHeader(const std::string& path) { WavChunkWalk(path).Run(); }
+bool CheckWavHeader(const std::string& path) { return WavChunkWalk(path).Run(); }

@@ -200,3 +200,15 @@ TEST_F(Cli, CtrlCStopsTheCurrentFileAndEndsTheRun) {
   EXPECT_LT(written, 590.0);
   EXPECT_FALSE(FileExists(out() + "/never.mp3"));
 }
+
+TEST_F(Cli, CutShortWavConvertsWhatIsThereAndSaysSo) {
+  const std::string source = Tone("cut.wav", 2.0);
+  // Keep the header's promise of two seconds but only about half of the audio.
+  ASSERT_EQ(truncate(source.c_str(), 44 + 44100 * 4), 0);
+  auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(source));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find(source + ": the file ends early"), std::string::npos) << r.output;
+  const auto info = Probe(out() + "/cut.mp3");
+  ASSERT_TRUE(info.ok) << r.output;
+  EXPECT_NEAR(info.duration, 1.0, 0.1);
+}

@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
+
+#include "support/TestSupport.h"
 
 namespace enginetest {
 
 ReadResult ReadAll(const std::string& path, int blockBytes, bool keepSamples) {
   TAudioFile2 reader;
-  reader.SetOption(-1);
-  reader.OpenForRead(path, 0, 1);
+  reader.SetOption(EngineOption::kDefaults);
+  reader.OpenForRead(path, ReadMode::kWholeSource, ReadFlags::kPcm16);
   ReadResult r;
   r.sampleRate = reader.SampleRate();
   r.channels = reader.Channels();
@@ -41,10 +44,10 @@ void Convert(const std::string& source, const std::string& output,
              const std::function<void(TAudioFile2& writer)>& configure) {
   TAudioFile2 reader;
   TAudioFile2 writer;
-  reader.OpenForRead(source, 0, 1);
+  reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
   if (configure) configure(writer);
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
-  writer.OpenForWrite(output, 0);
+  writer.OpenForWrite(output, WriteMode::kCreateNew);
   ASSERT_TRUE(writer.IsOpen());
   const int blockBytes = reader.SampleRate() * reader.Channels();
   for (;;) {
@@ -55,6 +58,17 @@ void Convert(const std::string& source, const std::string& output,
   }
   reader.Close();
   writer.Close();
+}
+
+bool HasFfmpegEncoder(const std::string& name) {
+  auto listing = testsupport::Run("ffmpeg -hide_banner -encoders");
+  std::istringstream lines(listing.output);
+  std::string flags, encoder;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    if (fields >> flags >> encoder && encoder == name) return true;
+  }
+  return false;
 }
 
 }  // namespace enginetest

@@ -30,4 +30,7 @@ ReadResult ReadAll(const std::string& path, int blockBytes = 0, bool keepSamples
 void Convert(const std::string& source, const std::string& output,
              const std::function<void(TAudioFile2& writer)>& configure = {});
 
+// True when the installed ffmpeg offers the named encoder (e.g. "libopus").
+bool HasFfmpegEncoder(const std::string& name);
+
 }  // namespace enginetest

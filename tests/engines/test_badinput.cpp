@@ -25,7 +25,7 @@ ReadOutcome ReadToEnd(const std::string& path) {
   ReadOutcome outcome;
   try {
     TAudioFile2 reader;
-    reader.OpenForRead(path, 0, 1);
+    reader.OpenForRead(path, ReadMode::kWholeSource, ReadFlags::kPcm16);
     const int blockBytes = reader.SampleRate() * reader.Channels();
     for (ByteBlock b; !(b = reader.ReadBlock(blockBytes)).empty();)
       outcome.frames += static_cast<int64_t>(b.size()) / reader.FrameSize();
@@ -141,8 +141,10 @@ TEST_P(TruncatedSource, CutsFailOrEndCleanly) {
   const int64_t wholeFrames = ReadToEnd(whole).frames;
   const auto bytes = ReadFileBytes(whole);
 
-  // Within the header, error; at half, as far as whole packets go.
+  // Within the header, error (a WAV has whole frames after 64 bytes); at half, as far as
+  // whole packets go.
   for (size_t cut : {size_t{16}, size_t{64}}) {
+    if (cut == 64 && std::string(t.extension) == ".wav") continue;
     const std::string path = dir.file("head" + std::to_string(cut) + t.extension);
     WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
     ExpectEngineError(path, "cut at " + std::to_string(cut));
@@ -182,8 +184,6 @@ TEST(BadInput, WavHeadersThatLie) {
     const char* name;
     std::vector<uint8_t> bytes;
   } cases[] = {
-      {"data_size_past_end", WithAudio(WavHeader(36 + 10 * audio, 2, 44100, 4, 16, 10 * audio), audio)},
-      {"data_size_huge", WithAudio(WavHeader(0x7FFFFFF0, 2, 44100, 4, 16, 0x7FFFFFC0), audio)},
       {"zero_channels", WithAudio(WavHeader(36 + audio, 0, 44100, 4, 16, audio), audio)},
       {"zero_rate", WithAudio(WavHeader(36 + audio, 2, 0, 4, 16, audio), audio)},
       {"zero_block_align", WithAudio(WavHeader(36 + audio, 2, 44100, 0, 16, audio), audio)},
@@ -196,25 +196,25 @@ TEST(BadInput, WavHeadersThatLie) {
     WriteFileBytes(path, c.bytes);
     ExpectEngineError(path, c.name);
   }
-  // A RIFF size that lies alone is harmless: everyone reads by the chunk sizes.
-  const std::string riff = dir.file("riff_size_wrong.wav");
-  WriteFileBytes(riff, WithAudio(WavHeader(12345, 2, 44100, 4, 16, audio), audio));
-  ReadOutcome outcome = ReadToEnd(riff);
-  EXPECT_FALSE(outcome.failed) << outcome.message;
-  EXPECT_EQ(outcome.frames, 44100);
+  // A RIFF size that lies alone is harmless: everyone reads by the chunk sizes. A data size
+  // past the end is a cut-off file: what is there converts.
+  const std::pair<const char*, std::vector<uint8_t>> readable[] = {
+      {"riff_size_wrong", WithAudio(WavHeader(12345, 2, 44100, 4, 16, audio), audio)},
+      {"data_size_past_end", WithAudio(WavHeader(36 + 10 * audio, 2, 44100, 4, 16, 10 * audio), audio)},
+      {"data_size_huge", WithAudio(WavHeader(0x7FFFFFF0, 2, 44100, 4, 16, 0x7FFFFFC0), audio)}};
+  for (const auto& [name, bytes] : readable) {
+    const std::string path = dir.file(std::string(name) + ".wav");
+    WriteFileBytes(path, bytes);
+    ReadOutcome outcome = ReadToEnd(path);
+    EXPECT_FALSE(outcome.failed) << outcome.message;
+    EXPECT_EQ(outcome.frames, 44100) << name;
+  }
 }
 
-TEST(BadInput, OggWithoutVorbis) {
+// Opus, FLAC and Speex in Ogg are read like Vorbis (see the reader tests); a video-only Ogg
+// has nothing to read.
+TEST(BadInput, OggWithoutAudio) {
   TempDir dir;
-  const std::pair<const char*, const char*> kinds[] = {
-      {"opus.ogg", "-c:a libopus -b:a 64k"},
-      {"flac.ogg", "-c:a flac -f ogg"},
-      {"speex.ogg", "-ar 16000 -c:a libspeex"}};
-  for (const auto& [name, args] : kinds) {
-    ASSERT_TRUE(MakeTone(dir.file(name), 1.0, 48000, 1, args));
-    ExpectEngineError(dir.file(name), name);
-  }
-  // Video only, no audio stream at all.
   const std::string video = dir.file("video.ogg");
   ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -v error -f lavfi -i testsrc=duration=1:size=64x48:rate=5 "
                 "-c:v libtheora " + ShellQuote(video)).exitCode, 0);

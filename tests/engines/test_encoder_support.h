@@ -90,6 +90,23 @@ inline void ExpectLeftTone(const std::string& path, int channels) {
   }
 }
 
+// mp3val finds nothing wrong; a missing tag is fine, tags are written after encoding.
+inline void ExpectCleanMp3(const std::string& path) {
+  testsupport::CommandResult check =
+      testsupport::Run("mp3val " + testsupport::ShellQuote(path) + " | grep -v 'No supported tags'");
+  EXPECT_EQ(check.output.find("WARNING"), std::string::npos) << check.output;
+  EXPECT_EQ(check.output.find("ERROR"), std::string::npos) << check.output;
+  EXPECT_NE(check.output.find("MPEG frames"), std::string::npos) << check.output;
+}
+
+// ogginfo finds nothing wrong.
+inline void ExpectCleanOgg(const std::string& path) {
+  testsupport::CommandResult check = testsupport::Run("ogginfo " + testsupport::ShellQuote(path));
+  EXPECT_EQ(check.exitCode, 0) << check.output;
+  EXPECT_EQ(check.output.find("WARNING"), std::string::npos) << check.output;
+  EXPECT_EQ(check.output.find("ERROR"), std::string::npos) << check.output;
+}
+
 // Root ignores folder permissions, so a read-only folder tells nothing then.
 inline bool RunningAsRoot() { return geteuid() == 0; }
 

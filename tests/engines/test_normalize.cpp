@@ -28,7 +28,7 @@ std::vector<int16_t> Samples(const ByteBlock& block) {
 
 std::vector<int16_t> Normalized(const std::vector<int16_t>& samples) {
   ByteBlock block = Block(samples);
-  TAudioTransform2().NormalizeBlock(block, 98.0f, -1);
+  TAudioTransform2().NormalizeBlock(block, 98.0f, TAudioTransform2::kAllChannels);
   return Samples(block);
 }
 
@@ -54,27 +54,56 @@ TEST(Normalize, FullScaleIsLoweredAndNothingClips) {
 TEST(Normalize, SilenceAndEmptyBlocksStayAsTheyAre) {
   EXPECT_EQ(Normalized({0, 0, 0, 0}), (std::vector<int16_t>{0, 0, 0, 0}));
   ByteBlock empty;
-  EXPECT_NO_THROW(TAudioTransform2().NormalizeBlock(empty, 98.0f, -1));
+  EXPECT_NO_THROW(TAudioTransform2().NormalizeBlock(empty, 98.0f, TAudioTransform2::kAllChannels));
   EXPECT_TRUE(empty.empty());
 }
 
 TEST(Normalize, SmallestNonZeroPeakAndTrailingOddByte) {
   ByteBlock block = Block({1, -1, 0});
   block.push_back(0x7F);  // half a sample: left alone
-  TAudioTransform2().NormalizeBlock(block, 98.0f, -1);
+  TAudioTransform2().NormalizeBlock(block, 98.0f, TAudioTransform2::kAllChannels);
   EXPECT_EQ(Samples(block), (std::vector<int16_t>{kTarget, -kTarget, 0}));
   EXPECT_EQ(block.back(), 0x7F);
 }
 
 TEST(Normalize, OtherLevelsAndRefusals) {
   ByteBlock block = Block({100, -50});
-  TAudioTransform2().NormalizeBlock(block, 50.0f, -1);
+  TAudioTransform2().NormalizeBlock(block, 50.0f, TAudioTransform2::kAllChannels);
   EXPECT_EQ(Samples(block)[0], 16383);
   TAudioTransform2 transform;
-  EXPECT_THROW(transform.NormalizeBlock(block, 0.0f, -1), EngineError);
-  EXPECT_THROW(transform.NormalizeBlock(block, 101.0f, -1), EngineError);
-  EXPECT_THROW(transform.NormalizeBlock(block, NAN, -1), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, 0.0f, TAudioTransform2::kAllChannels), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, 101.0f, TAudioTransform2::kAllChannels), EngineError);
+  EXPECT_THROW(transform.NormalizeBlock(block, NAN, TAudioTransform2::kAllChannels), EngineError);
   EXPECT_THROW(transform.NormalizeBlock(block, 98.0f, 0), EngineError);
+}
+
+}  // namespace
+
+namespace {
+
+// Whatever size a block has (one frame at the end of a source, an odd count of frames, many
+// seconds), its peak lands on the target and the rest keeps its proportion to the peak.
+TEST(Normalize, EveryBlockSizeReachesTheTargetLevel) {
+  for (size_t samples : {size_t{1}, size_t{2}, size_t{6}, size_t{4097}, size_t{3 * 88200}}) {
+    std::vector<int16_t> in(samples);
+    uint32_t state = static_cast<uint32_t>(samples);
+    for (auto& s : in) {
+      state = state * 1664525u + 1013904223u;
+      s = static_cast<int16_t>(static_cast<int32_t>(state >> 16) / 8 - 2048);  // quiet: about ±4096
+    }
+    int peak = 0;
+    for (int16_t s : in) peak = std::max(peak, std::abs(int{s}));
+    if (peak == 0) continue;
+    auto out = Normalized(in);
+    ASSERT_EQ(out.size(), in.size());
+    int outPeak = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+      outPeak = std::max(outPeak, std::abs(int{out[i]}));
+      EXPECT_NEAR(out[i], in[i] * static_cast<double>(kTarget) / peak, 1.0) << samples << " samples, #" << i;
+      if (::testing::Test::HasFailure()) return;
+    }
+    EXPECT_EQ(outPeak, kTarget) << samples << " samples";
+  }
 }
 
 }  // namespace

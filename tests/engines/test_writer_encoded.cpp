@@ -57,7 +57,7 @@ TEST_F(EncodedOutput, Mp3ConstantBitRate) {
   encoder.SetBitRate(128);
   encoder.SetChannels(2);
   encoder.SetQuality(9);
-  encoder.SetVbrMethod(-1);
+  encoder.SetVbrMethod(TAudioFile2LameEnc::kVbrOff);
   const std::string out = dir_.file("cbr.mp3");
   Convert(mono48_, out, [&](TAudioFile2& w) {
     w.SetMp3Encoder(encoder);
@@ -77,7 +77,7 @@ TEST_F(EncodedOutput, Mp3VariableBitRateHasAnInfoFrame) {
   TAudioFile2LameEnc encoder;
   encoder.SetSampleRate(44100);
   encoder.SetChannels(2);
-  encoder.SetVbrMethod(0);
+  encoder.SetVbrMethod(TAudioFile2LameEnc::kVbrOn);
   encoder.SetVbrQuality(2);
   encoder.SetVbrBitRate(256);
   const std::string out = dir_.file("vbr.mp3");
@@ -90,7 +90,7 @@ TEST_F(EncodedOutput, Mp3VariableBitRateHasAnInfoFrame) {
 TEST_F(EncodedOutput, OggBitRateAndQualityModes) {
   const std::string managed = dir_.file("managed.ogg");
   Convert(stereo44_, managed,
-          [](TAudioFile2& w) { w.SetOggFormat(44100, 2, 128, 160, 96, -1); });
+          [](TAudioFile2& w) { w.SetOggFormat(44100, 2, 128, 160, 96, kOggBitRateMode); });
   ExpectOutput(managed, {"vorbis", 44100, 2, 0});
   // Vorbis states its nominal rate in the header; ffprobe reports it as the stream's.
   EXPECT_NEAR(Probe(managed).bitRate, 128000, 2000);
@@ -123,7 +123,7 @@ TEST_F(EncodedOutput, ConvertedFilesReadBackAsSourcesAgain) {
   const std::string mp3 = dir_.file("a.mp3"), ogg = dir_.file("b.ogg"), wma = dir_.file("c.wma"),
                     wav = dir_.file("d.wav");
   Convert(stereo44_, mp3, [&](TAudioFile2& w) { w.SetMp3Encoder(encoder); });
-  Convert(mp3, ogg, [](TAudioFile2& w) { w.SetOggFormat(44100, 2, 128, 128, 128, -1); });
+  Convert(mp3, ogg, [](TAudioFile2& w) { w.SetOggFormat(44100, 2, 128, 128, 128, kOggBitRateMode); });
   Convert(ogg, wma, [](TAudioFile2& w) { w.SetWmaProfile(10); });
   Convert(wma, wav);
   ExpectOutput(wav, {"pcm_s16le", 44100, 2, 1411200});
@@ -133,15 +133,85 @@ TEST_F(EncodedOutput, UnsupportedEncoderSettingsAreEngineErrors) {
   TAudioFile2 writer;
   writer.SetSourceFormat(44100, 2);
   writer.SetWmaProfile(0);
-  EXPECT_THROW(writer.OpenForWrite(dir_.file("x.wma"), 0), EngineError);
+  EXPECT_THROW(writer.OpenForWrite(dir_.file("x.wma"), WriteMode::kCreateNew), EngineError);
   writer.SetWmaProfile(48);
-  EXPECT_THROW(writer.OpenForWrite(dir_.file("x.wma"), 0), EngineError);
+  EXPECT_THROW(writer.OpenForWrite(dir_.file("x.wma"), WriteMode::kCreateNew), EngineError);
   EXPECT_FALSE(writer.IsOpen());
   // Mp3 and OGG queries forward to the encoders' own answers.
   EXPECT_FALSE(writer.IsMp3FormatSupported(6000, 32, 2));
   EXPECT_TRUE(writer.IsMp3FormatSupported(44100, 320, 2));
   EXPECT_FALSE(writer.IsMp3FormatSupported(22050, 320, 2));
   EXPECT_TRUE(writer.IsOggFormatSupported(44100, 2, 128, 128, 128));
+}
+
+struct ShortSource {
+  const char* name;
+  const char* extension;
+  int frames;  // of 44.1 kHz stereo
+};
+
+void PrintTo(const ShortSource& s, std::ostream* os) { *os << s.name; }
+
+class ShortSourceOutput : public ::testing::TestWithParam<ShortSource> {};
+
+// Every sample of a source shorter than one encoder frame reaches the output: decoders get
+// at least as many samples as went in, and the tone is there.
+TEST_P(ShortSourceOutput, HoldsEverySample) {
+  const ShortSource& s = GetParam();
+  TempDir dir;
+  const std::string source = dir.file("short.wav"), output = dir.file(std::string("out") + s.extension);
+  std::vector<uint8_t> wav;
+  {
+    auto put = [&](uint32_t v, int bytes) {
+      for (int i = 0; i < bytes; ++i) wav.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    const uint32_t data = static_cast<uint32_t>(s.frames) * 4;
+    wav.insert(wav.end(), {'R', 'I', 'F', 'F'}); put(36 + data, 4);
+    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}); put(16, 4);
+    put(1, 2); put(2, 2); put(44100, 4); put(44100 * 4, 4); put(4, 2); put(16, 2);
+    wav.insert(wav.end(), {'d', 'a', 't', 'a'}); put(data, 4);
+    for (int i = 0; i < s.frames; ++i) {  // a 441 Hz square wave at half scale, both sides
+      const int16_t v = (i / 50) % 2 ? -16000 : 16000;
+      put(static_cast<uint16_t>(v), 2);
+      put(static_cast<uint16_t>(v), 2);
+    }
+  }
+  WriteFileBytes(source, wav);
+  TAudioFile2LameEnc mp3;
+  Convert(source, output, [&](TAudioFile2& w) {
+    w.SetMp3Encoder(mp3);
+    w.SetOggFormat(44100, 2, 128, 128, 128, kOggBitRateMode);
+    w.SetWmaProfile(10);  // 44.1 kHz stereo
+  });
+  ProbeInfo probe = Probe(output);
+  ASSERT_TRUE(probe.ok) << output;
+  const double decoded = DecodedSeconds(output);
+  EXPECT_GE(decoded * 44100, s.frames - 0.5) << "samples lost";
+  EXPECT_LE(decoded, s.frames / 44100.0 + 0.1) << "no more than one padded encoder frame";
+  if (s.frames >= 441) {
+    auto back = ReadAll(output);
+    EXPECT_GT(back.peak, 8000) << "the wave is in the output";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, ShortSourceOutput,
+    ::testing::Values(ShortSource{"mp3_1_frame", ".mp3", 1}, ShortSource{"mp3_10ms", ".mp3", 441},
+                      ShortSource{"ogg_1_frame", ".ogg", 1}, ShortSource{"ogg_10ms", ".ogg", 441},
+                      ShortSource{"wma_1_frame", ".wma", 1}, ShortSource{"wma_10ms", ".wma", 441},
+                      ShortSource{"wma_40ms", ".wma", 1764}, ShortSource{"wav_1_frame", ".wav", 1},
+                      ShortSource{"wav_10ms", ".wav", 441}),
+    [](const ::testing::TestParamInfo<ShortSource>& info) { return std::string(info.param.name); });
+
+// The output's extension picks the encoding whatever its letter case; the name is kept as given.
+TEST_F(EncodedOutput, ExtensionsPickTheirEncoderInAnyLetterCase) {
+  const std::pair<const char*, const char*> outputs[] = {
+      {"A.MP3", "mp3"}, {"b.Ogg", "vorbis"}, {"c.WMA", "wmav2"}, {"d.WaV", "pcm_s16le"}};
+  for (const auto& [name, codec] : outputs) {
+    const std::string path = dir_.file(name);
+    Convert(stereo44_, path);
+    EXPECT_EQ(Probe(path).codec, codec) << name;
+  }
 }
 
 }  // namespace

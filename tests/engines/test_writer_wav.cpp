@@ -90,9 +90,9 @@ TEST(WriteWavFormat, LastSetWavFormatWinsAndPersistsAcrossOutputs) {
   writer.SetWavFormat(8000, 1, 8);
   writer.SetWavFormat(16000, 2, 16);
   for (const char* name : {"a.wav", "b.wav"}) {
-    reader.OpenForRead(source, 0, 1);
+    reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
     writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
-    writer.OpenForWrite(dir.file(name), 0);
+    writer.OpenForWrite(dir.file(name), WriteMode::kCreateNew);
     for (ByteBlock b; !(b = reader.ReadBlock(88200)).empty();) writer.WriteBlock(b);
     writer.Close();
     ProbeInfo p = Probe(dir.file(name));
@@ -109,10 +109,10 @@ TEST(WriteWavFormat, SourceFormatMayChangeBetweenBlocks) {
   TAudioFile2 writer;
   writer.SetWavFormat(44100, 2, 16);
   writer.SetSourceFormat(44100, 2);
-  writer.OpenForWrite(out, 0);
+  writer.OpenForWrite(out, WriteMode::kCreateNew);
   for (const std::string& source : {a, b}) {
     TAudioFile2 reader;
-    reader.OpenForRead(source, 0, 1);
+    reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
     for (ByteBlock block; !(block = reader.ReadBlock(4000)).empty();) {
       writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
       writer.WriteBlock(block);
@@ -126,10 +126,11 @@ TEST(WriteRefusals, UnknownExtensionsAreRefusedWithThePath) {
   TempDir dir;
   TAudioFile2 writer;
   writer.SetSourceFormat(44100, 2);
-  for (const char* name : {"out.flac", "out", "out.wav.txt"}) {
+  // Only the four output formats; their letter case does not matter (see the encoded tests).
+  for (const char* name : {"out.flac", "out", "out.wav.txt", "out.mp3.part"}) {
     const std::string path = dir.file(name);
     try {
-      writer.OpenForWrite(path, 0);
+      writer.OpenForWrite(path, WriteMode::kCreateNew);
       ADD_FAILURE() << name << " was accepted";
     } catch (const EngineError& e) {
       EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
@@ -146,7 +147,7 @@ TEST(WriteRefusals, UpperCaseExtensionsPickTheirEncoder) {
   for (const auto& [name, codec] :
        {std::pair{"OUT.MP3", "mp3"}, std::pair{"Out.Wav", "pcm_s16le"}}) {
     const std::string path = dir.file(name);
-    writer.OpenForWrite(path, 0);
+    writer.OpenForWrite(path, WriteMode::kCreateNew);
     writer.WriteBlock(ByteBlock(44100 * 4, 0));
     writer.Close();
     EXPECT_EQ(Probe(path).codec, codec) << name;
@@ -159,7 +160,7 @@ TEST(WriteRefusals, MissingOrUnwritableFolder) {
   writer.SetSourceFormat(44100, 2);
   const std::string missing = dir.file("no/such/folder/out.wav");
   try {
-    writer.OpenForWrite(missing, 0);
+    writer.OpenForWrite(missing, WriteMode::kCreateNew);
     ADD_FAILURE() << "wrote into a missing folder";
   } catch (const EngineError& e) {
     EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
@@ -171,7 +172,7 @@ TEST(WriteRefusals, MissingOrUnwritableFolder) {
     ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0500), 0);
     locked = dir.file("locked/out.wav");
   }
-  EXPECT_THROW(writer.OpenForWrite(locked, 0), EngineError);
+  EXPECT_THROW(writer.OpenForWrite(locked, WriteMode::kCreateNew), EngineError);
   EXPECT_FALSE(writer.IsOpen());
 }
 
@@ -181,16 +182,16 @@ TEST(WriteRefusals, BadFormatsAndMisuse) {
   EXPECT_THROW(writer.WriteBlock(ByteBlock(8)), EngineError) << "nothing open";
   writer.SetSourceFormat(44100, 2);
   writer.SetWavFormat(44100, 3, 16);
-  EXPECT_THROW(writer.OpenForWrite(dir.file("a.wav"), 0), EngineError);
+  EXPECT_THROW(writer.OpenForWrite(dir.file("a.wav"), WriteMode::kCreateNew), EngineError);
   EXPECT_FALSE(FileExists(dir.file("a.wav")));
   writer.SetWavFormat(44100, 2, 24);
-  EXPECT_THROW(writer.OpenForWrite(dir.file("a.wav"), 0), EngineError);
+  EXPECT_THROW(writer.OpenForWrite(dir.file("a.wav"), WriteMode::kCreateNew), EngineError);
   writer.SetWavFormat(44100, 2, 16);
   writer.SetSourceFormat(0, 2);
-  EXPECT_THROW(writer.OpenForWrite(dir.file("a.wav"), 0), EngineError);
+  EXPECT_THROW(writer.OpenForWrite(dir.file("a.wav"), WriteMode::kCreateNew), EngineError);
 
   writer.SetSourceFormat(44100, 2);
-  writer.OpenForWrite(dir.file("a.wav"), 0);
+  writer.OpenForWrite(dir.file("a.wav"), WriteMode::kCreateNew);
   EXPECT_THROW(writer.WriteBlock(ByteBlock(6)), EngineError) << "not whole stereo frames";
   EXPECT_THROW(writer.SetSourceFormat(44100, 5), EngineError);
   writer.Close();
@@ -206,7 +207,7 @@ TEST(WriteRefusals, NewOutputNeverReplacesAFileAndReplaceModeDoes) {
   TAudioFile2 writer;
   writer.SetSourceFormat(44100, 2);
   try {
-    writer.OpenForWrite(taken, 0);
+    writer.OpenForWrite(taken, WriteMode::kCreateNew);
     ADD_FAILURE() << "an existing file was opened for writing";
   } catch (const EngineError& e) {
     EXPECT_NE(std::string(e.what()).find("already exists"), std::string::npos) << e.what();
@@ -215,11 +216,11 @@ TEST(WriteRefusals, NewOutputNeverReplacesAFileAndReplaceModeDoes) {
 
   // A refused format after the name was claimed leaves no empty file behind.
   writer.SetWavFormat(44100, 3, 16);
-  EXPECT_THROW(writer.OpenForWrite(dir.file("fresh.wav"), 0), EngineError);
+  EXPECT_THROW(writer.OpenForWrite(dir.file("fresh.wav"), WriteMode::kCreateNew), EngineError);
   EXPECT_FALSE(FileExists(dir.file("fresh.wav")));
 
   writer.SetWavFormat(44100, 2, 16);
-  writer.OpenForWrite(taken, 1);
+  writer.OpenForWrite(taken, WriteMode::kReplace);
   writer.WriteBlock(ByteBlock(4 * 441));
   writer.Close();
   EXPECT_TRUE(Probe(taken).ok);

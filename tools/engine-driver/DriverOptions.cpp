@@ -6,7 +6,8 @@
 
 const char* const kDriverUsage =
     "usage: velmora-engine-driver [options] SOURCE OUTPUT\n"
-    "Converts SOURCE (mp3, wav, wma, ogg) into OUTPUT; OUTPUT's extension picks the format.\n"
+    "Converts SOURCE (any audio file FFmpeg decodes) into OUTPUT; OUTPUT's extension (mp3, wav,\n"
+    "wma or ogg, in any letter case) picks the format.\n"
     "  --rate HZ, --channels N   output rate and channels (default: the source's)\n"
     "  --mp3-bitrate KBPS        constant bit rate (128)\n"
     "  --mp3-quality Q           LAME quality 0 best .. 9 fastest (5)\n"

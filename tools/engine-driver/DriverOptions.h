@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "engines/EncoderBackend.h"
+
 struct DriverOptions {
   std::string source;
   std::string output;
@@ -16,11 +18,11 @@ struct DriverOptions {
   bool mp3Vbr = false;
   int mp3VbrBitRate = 128;
   int mp3VbrQuality = 4;
-  // OGG: quality -1 is bit-rate mode
+  // OGG: quality kOggBitRateMode (-1) is bit-rate mode
   int oggBitRate = 128;
   int oggMaxBitRate = 128;
   int oggMinBitRate = 128;
-  int oggQuality = -1;
+  int oggQuality = kOggBitRateMode;
   // WMA
   int wmaProfile = 10;
   // WAV: bitsPerSample 0 leaves the writer at the source's own format

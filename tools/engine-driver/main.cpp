@@ -15,7 +15,7 @@ void ConfigureWriter(TAudioFile2& writer, const DriverOptions& o, int rate, int 
   mp3.SetBitRate(o.mp3BitRate);
   mp3.SetChannels(channels);
   mp3.SetQuality(o.mp3Quality);
-  mp3.SetVbrMethod(o.mp3Vbr ? 0 : -1);
+  mp3.SetVbrMethod(o.mp3Vbr ? TAudioFile2LameEnc::kVbrOn : TAudioFile2LameEnc::kVbrOff);
   mp3.SetVbrBitRate(o.mp3VbrBitRate);
   mp3.SetVbrQuality(o.mp3VbrQuality);
   writer.SetMp3Encoder(mp3);
@@ -31,22 +31,24 @@ int64_t Convert(const DriverOptions& o) {
   TAudioFile2 reader;
   TAudioFile2 writer;
   TAudioTransform2 transform;
-  reader.SetOption(-1);
-  writer.SetOption(-1);
+  reader.SetOption(EngineOption::kDefaults);
+  writer.SetOption(EngineOption::kDefaults);
 
-  reader.OpenForRead(o.source, 0, 1);
+  reader.OpenForRead(o.source, ReadMode::kWholeSource, ReadFlags::kPcm16);
+  if (reader.EndsEarly())
+    std::fprintf(stderr, "%s ends early; converting what is there\n", o.source.c_str());
   const int rate = o.sampleRate ? o.sampleRate : reader.SampleRate();
   const int channels = o.channels ? o.channels : reader.Channels();
   ConfigureWriter(writer, o, rate, channels);
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
-  writer.OpenForWrite(o.output, 1);  // the user named the output: replace it
+  writer.OpenForWrite(o.output, WriteMode::kReplace);  // the user named the output: replace it
 
   const int blockBytes = reader.SampleRate() * reader.Channels();
   int64_t frames = 0;
   for (;;) {
     ByteBlock block = reader.ReadBlock(blockBytes);
     if (block.empty()) break;
-    if (o.normalize) transform.NormalizeBlock(block, 98.0f, -1);
+    if (o.normalize) transform.NormalizeBlock(block, 98.0f, TAudioTransform2::kAllChannels);
     writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
     writer.WriteBlock(block);
     frames += static_cast<int64_t>(block.size()) / reader.FrameSize();

@@ -63,6 +63,12 @@ void ConsoleHost::OutputCreated(size_t row, const std::string& outputPath) {
   if (row < rows_.size()) rows_[row].outputPath = outputPath;
 }
 
+void ConsoleHost::SourceEndsEarly(size_t /*row*/, const std::string& sourcePath) {
+  ClearBar();
+  std::fprintf(stderr, "%s: the file ends early; converting the audio that is there\n",
+               sourcePath.c_str());
+}
+
 void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
   if (row >= rows_.size()) return;
   ShownRow& entry = rows_[row];

@@ -32,6 +32,7 @@ class ConsoleHost : public RunHost {
   void RowStateChanged(size_t row, const std::string& state) override;
   void OutputCreated(size_t row, const std::string& outputPath) override;
   void SetProgress(int percent) override;
+  void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
   void FileProgress(size_t row, int percent) override;
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string&) override { return false; }

@@ -1,0 +1,170 @@
+// What every output encoder must do the same way, whatever its format: refuse what it cannot
+// write without leaving a file, name the file in every error, survive misuse, and leave a
+// readable file when finished twice, finished empty or dropped without Finish.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "engines/EncoderBackend.h"
+#include "engines/EngineError.h"
+#include "test_encoder_support.h"
+
+using namespace testsupport;
+using namespace encodertest;
+
+namespace {
+
+using MakeEncoder = std::function<std::unique_ptr<EncoderBackend>()>;
+
+struct Format {
+  const char* name;
+  const char* extension;
+  const char* codec;  // as ffprobe names it
+  MakeEncoder make;   // a usable default encoder (44.1 kHz stereo)
+  std::vector<MakeEncoder> refused;  // settings the encoder must refuse when opening
+  void (*validate)(const std::string& path);  // an independent checker's verdict, if any
+  // An MP3 without a single audio frame is only its info frame, which readers do not take
+  // for a stream; the other formats make a valid empty file.
+  bool emptyIsReadable = true;
+};
+
+void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
+
+Mp3Settings Mp3(int rate, int kbps, int channels) {
+  Mp3Settings s;
+  s.sampleRate = rate;
+  s.bitRate = kbps;
+  s.channels = channels;
+  return s;
+}
+
+OggSettings Ogg(int rate, int channels, int kbps, int quality = kOggBitRateMode) {
+  OggSettings s;
+  s.sampleRate = rate;
+  s.channels = channels;
+  s.bitRate = s.maxBitRate = s.minBitRate = kbps;
+  s.quality = quality;
+  return s;
+}
+
+void NoCheck(const std::string&) {}
+
+std::vector<Format> Formats() {
+  auto mp3 = [](Mp3Settings s) -> MakeEncoder { return [s] { return MakeMp3Encoder(s); }; };
+  auto ogg = [](OggSettings s) -> MakeEncoder { return [s] { return MakeOggEncoder(s); }; };
+  return {
+      {"mp3", ".mp3", "mp3", mp3(Mp3Settings{}),
+       {mp3(Mp3(6000, 32, 2)), mp3(Mp3(44100, 8, 2)), mp3(Mp3(22050, 320, 1)), mp3(Mp3(44100, 128, 3))},
+       ExpectCleanMp3, false},
+      {"ogg", ".ogg", "vorbis", ogg(OggSettings{}),
+       {ogg(Ogg(8000, 2, 320)), ogg(Ogg(44100, 3, 128)), ogg(Ogg(0, 2, 128, 300))},
+       ExpectCleanOgg},
+      {"wma", ".wma", "wmav2", [] { return MakeWmaEncoder(10); }, {}, NoCheck},
+      {"wav", ".wav", "pcm_s16le", [] { return MakeWavEncoder(WavSettings{}); }, {}, NoCheck},
+  };
+}
+
+class EachEncoder : public ::testing::TestWithParam<Format> {};
+
+TEST_P(EachEncoder, RefusedFormatNamesFileAndCreatesNothing) {
+  const Format& f = GetParam();
+  TempDir dir;
+  const std::string path = dir.file(std::string("refused") + f.extension);
+  for (size_t i = 0; i < f.refused.size(); ++i) {
+    auto encoder = f.refused[i]();
+    try {
+      encoder->Open(path);
+      ADD_FAILURE() << "refused setting " << i << " was accepted";
+    } catch (const EngineError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot create " + path + ": ", 0), 0u) << e.what();
+    }
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+}
+
+TEST_P(EachEncoder, UnwritablePlacesThrowNamingTheFile) {
+  const Format& f = GetParam();
+  TempDir dir;
+  std::vector<std::string> paths = {dir.file(std::string("missing/out") + f.extension), dir.path()};
+  if (!RunningAsRoot()) {
+    ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0500), 0);
+    paths.push_back(dir.file(std::string("locked/out") + f.extension));
+  }
+  for (const std::string& path : paths) {
+    auto encoder = f.make();
+    try {
+      encoder->Open(path);
+      ADD_FAILURE() << path << " was accepted";
+    } catch (const EngineError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot create " + path + ": ", 0), 0u) << e.what();
+    }
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+}
+
+TEST_P(EachEncoder, WriteBeforeOpenThrows) {
+  auto encoder = GetParam().make();
+  int16_t pcm[4] = {};
+  EXPECT_THROW(encoder->Write(pcm, 2), EngineError);
+}
+
+TEST_P(EachEncoder, EmptyTwiceFinishedAndDroppedFilesAreReadable) {
+  const Format& f = GetParam();
+  TempDir dir;
+  const std::string empty = dir.file(std::string("empty") + f.extension);
+  const std::string twice = dir.file(std::string("twice") + f.extension);
+  const std::string dropped = dir.file(std::string("dropped") + f.extension);
+  auto pcm = LeftSine(44100, 2, 2.0);
+  {
+    auto encoder = f.make();
+    encoder->Open(empty);
+    encoder->Finish();
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+  {
+    auto encoder = f.make();
+    Encode(*encoder, twice, pcm);
+    EXPECT_NO_THROW(encoder->Finish());
+  }
+  {
+    auto encoder = f.make();
+    encoder->Open(dropped);
+    Feed(*encoder, pcm);
+  }
+  if (f.emptyIsReadable) {
+    EXPECT_EQ(Probe(empty).codec, f.codec);
+    EXPECT_NEAR(DecodedSeconds(empty), 0.0, 0.06);
+  }
+  for (const std::string& path : {twice, dropped}) {
+    EXPECT_EQ(Probe(path).codec, f.codec);
+    EXPECT_NEAR(DecodedSeconds(path), 2.0, 0.1) << path;
+    f.validate(path);
+  }
+}
+
+TEST_P(EachEncoder, OneEncoderWritesSeveralFilesInTurn) {
+  const Format& f = GetParam();
+  TempDir dir;
+  auto encoder = f.make();
+  const std::string first = dir.file(std::string("1") + f.extension);
+  const std::string second = dir.file(std::string("2") + f.extension);
+  Encode(*encoder, first, LeftSine(44100, 2, 1.0));
+  Encode(*encoder, second, LeftSine(44100, 2, 3.0));
+  EXPECT_NEAR(DecodedSeconds(first), 1.0, 0.1);
+  EXPECT_NEAR(DecodedSeconds(second), 3.0, 0.1);
+}
+
+TEST_P(EachEncoder, FullDiskIsReported) {
+  auto encoder = GetParam().make();
+  ExpectFullDiskReported(*encoder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EachEncoder, ::testing::ValuesIn(Formats()),
+                         [](const ::testing::TestParamInfo<Format>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
