@@ -29,7 +29,8 @@ namespace {
 
 constexpr const char* kFileFilter =
     "All Supported Files (*.mp3 *.wav *.wma *.ogg);;MP3 Files(*.mp3);;WAV Files(*.wav);;"
-    "WMA Files(*.wma);;OGG Files(*.ogg)";
+    "WMA Files(*.wma);;OGG Files(*.ogg);;"
+    "Other audio files (*.flac *.opus *.oga *.spx *.m4a *.aac *.aif *.aiff *.ape *.mka)";
 
 // The skin's commands as plain buttons, for a window whose skin could not be loaded.
 struct PlainCommand {
