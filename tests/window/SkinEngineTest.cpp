@@ -1,5 +1,11 @@
 // The skin engine on the shipped skin file and on a second, plainly different one.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -187,4 +193,37 @@ TEST(SkinEngine, MisuseIsReportedAsSkinError) {
   skin.PrepareWindow(&noStripPlace);
   EXPECT_THROW(skin.ApplyWindowSkin(&noStripPlace, "From"), SkinError);
   EXPECT_THROW(skin.PrepareWindow(nullptr), SkinError);
+}
+
+// A colour from the skin holds in every state unless the skin says otherwise, so each skinned
+// kind of control must look different once disabled.
+TEST(SkinEngine, ShippedSkinDrawsDisabledControlsDifferently) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  auto pairOf = [](auto make) { return std::make_pair(make(), make()); };
+  QWidget window;
+  window.setObjectName("fm_test");
+  auto* layout = new QVBoxLayout(&window);
+  std::vector<std::pair<const char*, std::pair<QWidget*, QWidget*>>> controls = {
+      {"combo box", pairOf([] { auto* box = new QComboBox; box->addItem("44100 Hz"); return box; })},
+      {"edit box", pairOf([] { return new QLineEdit("300"); })},
+      {"number box", pairOf([] { auto* box = new QSpinBox; box->setValue(4); return box; })},
+      {"label", pairOf([] { return new QLabel("Frequency:"); })},
+      {"check box", pairOf([] { return new QCheckBox("Enable VBR"); })},
+      {"button", pairOf([] { return new QPushButton("OK"); })},
+      {"list", pairOf([] {
+         auto* list = new QTableWidget(1, 1);
+         list->setItem(0, 0, new QTableWidgetItem("Morning Walk.mp3"));
+         return list;
+       })},
+  };
+  for (auto& [kind, pair] : controls) {
+    layout->addWidget(pair.first);
+    layout->addWidget(pair.second);
+    pair.second->setEnabled(false);
+  }
+  Skin(skin, window, "windows");
+  window.show();
+  for (auto& [kind, pair] : controls)
+    EXPECT_NE(pair.first->grab().toImage(), pair.second->grab().toImage()) << kind;
 }

@@ -37,6 +37,10 @@ class SheetWriter {
 };
 
 const PropertyMap kBackgroundText = {{"background", "background-color: %1"}, {"text", "color: %1"}};
+// A style sheet colour wins over the palette's disabled colours, so a skin that colours a
+// control must also say how it looks when disabled, or it looks usable when it is not.
+const PropertyMap kDisabled = {{"disabled-background", "background-color: %1"},
+                               {"disabled-text", "color: %1"}};
 const PropertyMap kBoxed = {{"background", "background-color: %1"},
                             {"text", "color: %1"},
                             {"border", "border: 1px solid %1"}};
@@ -57,8 +61,14 @@ QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
   writer.Rule(windowSelector, WindowColours(skin, form), kBackgroundText);
   writer.Rule("QWidget#Skin1", form.colours, {{"strip-background", "background-color: %1"}});
   writer.StyleRule("label", "QLabel, QCheckBox, QRadioButton, QGroupBox", {{"text", "color: %1"}});
+  writer.StyleRule("label", "QLabel:disabled, QCheckBox:disabled, QRadioButton:disabled, QGroupBox:disabled",
+                   kDisabled);
   writer.StyleRule("edit", "QLineEdit, QSpinBox, QTextEdit, QPlainTextEdit", kBoxed);
+  writer.StyleRule("edit",
+                   "QLineEdit:disabled, QSpinBox:disabled, QTextEdit:disabled, QPlainTextEdit:disabled",
+                   kDisabled);
   writer.StyleRule("combo", "QComboBox", kBoxed);
+  writer.StyleRule("combo", "QComboBox:disabled", kDisabled);
   writer.StyleRule("combo", "QComboBox QAbstractItemView",
                    {{"background", "background-color: %1"},
                     {"text", "color: %1"},
@@ -69,6 +79,7 @@ QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
                     {"grid", "gridline-color: %1"},
                     {"selection", "selection-background-color: %1"},
                     {"selection-text", "selection-color: %1"}});
+  writer.StyleRule("list", "QTableView:disabled, QTreeView:disabled, QListView:disabled", kDisabled);
   writer.StyleRule("list", "QHeaderView", {{"header", "background-color: %1"}});
   writer.StyleRule("list", "QHeaderView::section",
                    {{"header", "background-color: %1"}, {"header-text", "color: %1"}, {"grid", "border: 1px solid %1"}});
@@ -80,8 +91,10 @@ QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
   writer.StyleRule("button", "QPushButton:hover, QToolButton:hover", {{"hover", "background-color: %1"}});
   writer.StyleRule("button", "QPushButton:pressed, QToolButton:pressed",
                    {{"pressed", "background-color: %1"}});
+  writer.StyleRule("button", "QPushButton:disabled, QToolButton:disabled", kDisabled);
   writer.StyleRule("menu", "QMenuBar, QMenu", kBackgroundText);
   writer.StyleRule("menu", "QMenuBar::item:selected, QMenu::item:selected",
                    {{"selection", "background-color: %1"}, {"selection-text", "color: %1"}});
+  writer.StyleRule("menu", "QMenu::item:disabled", {{"disabled-text", "color: %1"}});
   return writer.Sheet();
 }
