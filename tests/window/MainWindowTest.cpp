@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -286,8 +287,28 @@ TEST_F(WindowFixture, HelpWebAndAboutOpenWhatTheyShould) {
   EXPECT_TRUE(about->isVisible());
   EXPECT_FALSE(about->isModal());
   // The about box has a fixed size of its own.
-  EXPECT_EQ(about->x(), main.x() + (main.width() - about->width()) / 2);
-  EXPECT_EQ(about->y(), main.y() + (main.height() - about->height()) / 2);
+  auto expectCentredOverMain = [&](const char* when) {
+    const QRect outer = main.frameGeometry();
+    EXPECT_EQ(about->frameGeometry().left(), outer.left() + (outer.width() - about->frameGeometry().width()) / 2)
+        << when;
+    EXPECT_EQ(about->frameGeometry().top(), outer.top() + (outer.height() - about->frameGeometry().height()) / 2)
+        << when;
+  };
+  expectCentredOverMain("first showing");
+
+  // Dragged away, and the main window moved too: a second "About" brings it back over the window.
+  about->move(3, 5);
+  main.move(main.x() + 41, main.y() + 17);
+  QApplication::processEvents();
+  Trigger("About2");
+  EXPECT_TRUE(about->isVisible());
+  expectCentredOverMain("second About while open");
+
+  about->findChild<QPushButton*>("btn_close")->click();
+  EXPECT_FALSE(about->isVisible());
+  Trigger("About2");
+  EXPECT_TRUE(about->isVisible()) << "shown again after Close";
+  expectCentredOverMain("after Close");
 }
 
 TEST_F(WindowFixture, SizesShowTheLocalesDecimalSeparator) {

@@ -217,9 +217,7 @@ void Tfm_main::About1Click() {
 void Tfm_main::Visitourweb1Click() { host_->Open(QUrl(kHomePage)); }
 
 void Tfm_main::About2Click() {
-  if (!fm_about) return;
-  fm_about->move(x() + (width() - fm_about->width()) / 2, y() + (height() - fm_about->height()) / 2);
-  fm_about->show();
+  if (fm_about) fm_about->ShowOver(this);
 }
 
 void Tfm_main::AddFile1Click() {
