@@ -52,6 +52,20 @@ TEST_F(WindowFixture, FirstStartWithoutSettingsShowsMusicFolderAndMp3) {
   EXPECT_FALSE(testsupport::FileExists(SettingsFilePath())) << "showing writes nothing";
 }
 
+TEST_F(WindowFixture, WindowAndDialogsCarryTheProgramIcon) {
+  Tfm_main& main = Start();
+  for (const QWidget* window : std::vector<const QWidget*>{&main, main.findChild<Tfm_about*>()}) {
+    const QIcon icon = window->windowIcon();
+    for (int size : {16, 32, 48, 256}) {
+      const QImage drawn = icon.pixmap(size, size).toImage();
+      ASSERT_EQ(drawn.size(), QSize(size, size)) << window->objectName().toStdString();
+      // The icon's face: a dark rounded square, opaque in the middle, clear in the corner.
+      EXPECT_EQ(qAlpha(drawn.pixel(size / 2, size / 2)), 255) << size;
+      EXPECT_LT(qAlpha(drawn.pixel(0, 0)), 128) << size;
+    }
+  }
+}
+
 TEST_F(WindowFixture, MenusListAndNamesAreTheClassicOnes) {
   Tfm_main& main = Start();
   EXPECT_EQ(Captions(main.menuBar()->actions()), (Names{"File", "Settings", "Help "}));

@@ -1,5 +1,6 @@
 #include "app/window/Tfm_main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include "app/RunSettings.h"
 #include "app/window/FileListWidget.h"
 #include "app/window/ProgramFolders.h"
+#include "app/window/ProgramIcon.h"
 #include "dialogs/Tfm_about.h"
 #include "dialogs/Tfm_dir.h"
 #include "dialogs/UiPrompts.h"
@@ -56,6 +58,8 @@ Tfm_main::Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFo
     : QMainWindow(parent), skin_(skin), skinEvents_(skinEvents), dataFolder_(std::move(dataFolder)) {
   setObjectName("fm_main");
   setWindowTitle("fm_main");
+  // Set for the whole program, so the dialogs carry it too.
+  QApplication::setWindowIcon(ProgramWindowIcon());
   BuildControls();
   BuildMenus();
   FixWindowSize();
