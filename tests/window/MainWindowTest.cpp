@@ -15,6 +15,7 @@
 #include "app/ConverterCore.h"
 #include "app/window/FileListWidget.h"
 #include "dialogs/Tfm_about.h"
+#include "engines/EngineError.h"
 #include "engines/skin/SkinObject.h"
 #include "settings/IniFile.h"
 
@@ -355,4 +356,40 @@ TEST_F(WindowFixture, EveryCommandHasAKey) {
   EXPECT_EQ(prompts.filters.size(), 1u) << "Insert reached Add File";
   QTest::keyClick(&main, Qt::Key_F10);
   EXPECT_EQ(main.menuBar()->activeAction(), main.menuBar()->actions()[0]) << "F10 opens File";
+}
+
+TEST_F(WindowFixture, AnEngineThatCannotStartIsExplainedAndTheRestStillWorks) {
+  coreFactory = [](TIniFile&, RunHost&) -> std::unique_ptr<ConverterCore> {
+    throw EngineError("no audio device is free");
+  };
+  const std::string expected =
+      "The audio engine could not start, so files cannot be listed or converted:\n"
+      "no audio device is free";
+  Start();
+  EXPECT_EQ(window->core(), nullptr);
+  EXPECT_EQ(prompts.errors, (Names{expected})) << "said once, when the window is up";
+
+  // What needs the engine says why again instead of doing nothing.
+  prompts.errors.clear();
+  window->AddFile1Click();
+  window->lvDragDrop({QString::fromStdString(Tone("dropped.wav"))});
+  Trigger("Converter1");
+  Trigger("Normalize1");
+  ClickSkin("convert");
+  EXPECT_EQ(prompts.errors, (Names(5, expected)));
+  EXPECT_TRUE(prompts.filters.empty()) << "no file dialog for files that cannot be listed";
+  EXPECT_TRUE(ListColumn(0).empty());
+
+  // The rest works: the dialogs open, Clear on the empty list is quiet, and the format is kept.
+  ModalCloser modals;
+  Trigger("Settings1");
+  ClickSkin("tag");
+  window->findChild<QPushButton*>("Button1")->click();
+  Trigger("Clear1");
+  EXPECT_EQ(modals.opened, (Names{"fm_set", "fm_id3", "fm_dir"}));
+  EXPECT_EQ(prompts.errors.size(), 5u);
+  EXPECT_TRUE(prompts.questions.empty());
+  window->findChild<QComboBox*>("cb_format")->setCurrentIndex(3);
+  Trigger("EXit1");
+  EXPECT_NE(SettingsText().find("Forint=3"), std::string::npos);
 }

@@ -96,6 +96,7 @@ class WindowFixture : public ::testing::Test {
   std::unique_ptr<TSkin> skin = std::make_unique<TSkin>();
   std::unique_ptr<Tfm_main> window;
   std::vector<QUrl> opened;
+  CoreFactory coreFactory;  // when set, how the next Start makes the core
 
  private:
   UiPrompts* previous_ = nullptr;

@@ -87,6 +87,12 @@ void Tfm_main::AttachDialogs(Tfm_about* about, Tfm_dir* dir, Tfm_set* set, Tfm_i
 
 bool Tfm_main::running() const { return core_ && core_->running(); }
 
+bool Tfm_main::ExplainMissingEngine() {
+  if (core_ || engineError_.isEmpty() || closed_) return false;
+  UiPrompts::Current().Error(this, engineError_);
+  return true;
+}
+
 template <typename Command>
 void Tfm_main::WithCore(Command command) {
   if (!core_) return;
@@ -141,10 +147,12 @@ void Tfm_main::ShowPlainStrip() {
 void Tfm_main::StartEngine() {
   settings_file_ = std::make_unique<TIniFile>(SettingsFilePath());
   try {
-    core_ = std::make_unique<ConverterCore>(*settings_file_, *host_);
+    core_ = coreFactory_ ? coreFactory_(*settings_file_, *host_)
+                         : std::make_unique<ConverterCore>(*settings_file_, *host_);
   } catch (const std::exception& error) {
-    ShowErrorWhenShown(QString("The audio engine could not start, so files cannot be listed or "
-                               "converted:\n%1").arg(error.what()));
+    engineError_ = QString("The audio engine could not start, so files cannot be listed or "
+                           "converted:\n%1").arg(error.what());
+    ShowErrorWhenShown(engineError_);
   }
   if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
   if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());
@@ -194,13 +202,14 @@ void Tfm_main::ReleaseSettingsFile() {
 // --- commands ---
 
 void Tfm_main::oOGG1Click() {
+  if (ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) { core.ConvertFiles(cb_format->currentIndex()); });
 }
 
 void Tfm_main::Converter1Click() { oOGG1Click(); }
 
 void Tfm_main::Normalize1Click() {
-  if (running()) return;
+  if (running() || ExplainMissingEngine()) return;
   WithCore([](ConverterCore& core) { core.NormalizeFiles(); });
 }
 
@@ -225,7 +234,7 @@ void Tfm_main::About2Click() {
 }
 
 void Tfm_main::AddFile1Click() {
-  if (running() || !core_) return;
+  if (running() || ExplainMissingEngine() || !core_) return;
   const QStringList chosen = UiPrompts::Current().OpenFiles(this, "Add File", kFileFilter);
   std::vector<std::string> paths;
   for (const QString& path : chosen) paths.push_back(path.toStdString());
@@ -240,6 +249,7 @@ void Tfm_main::AddFiles(const std::vector<std::string>& paths) {
 void Tfm_main::AddStartFiles(const std::vector<std::string>& paths) { AddFiles(paths); }
 
 void Tfm_main::lvDragDrop(const QStringList& paths) {
+  if (ExplainMissingEngine()) return;
   std::vector<std::string> files;
   for (const QString& path : paths) files.push_back(path.toStdString());
   AddFiles(files);
