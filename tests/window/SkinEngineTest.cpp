@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -226,4 +228,25 @@ TEST(SkinEngine, ShippedSkinDrawsDisabledControlsDifferently) {
   window.show();
   for (auto& [kind, pair] : controls)
     EXPECT_NE(pair.first->grab().toImage(), pair.second->grab().toImage()) << kind;
+}
+
+TEST(SkinEngine, TabsTakeTheButtonColoursWithTheOpenTabPressed) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* tabs = new QTabWidget;
+  tabs->addTab(new QWidget, "WAV");
+  tabs->addTab(new QWidget, "MP3");
+  layout->addWidget(tabs);
+  Skin(skin, window, "windows");
+  window.resize(300, 200);
+  window.show();
+  const QImage drawn = tabs->tabBar()->grab().toImage();
+  auto colourInside = [&](int tab) {
+    const QRect rect = tabs->tabBar()->tabRect(tab);
+    return QColor(drawn.pixel(rect.left() + 3, rect.top() + 3)).name().toStdString();
+  };
+  EXPECT_EQ(colourInside(0), "#2f7d6d");
+  EXPECT_EQ(colourInside(1), "#26323f");
 }

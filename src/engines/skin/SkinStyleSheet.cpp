@@ -92,6 +92,16 @@ QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
   writer.StyleRule("button", "QPushButton:pressed, QToolButton:pressed",
                    {{"pressed", "background-color: %1"}});
   writer.StyleRule("button", "QPushButton:disabled, QToolButton:disabled", kDisabled);
+  // Tabs are drawn like buttons, the open one like a pressed button.
+  writer.StyleRule("button", "QTabBar::tab", {{"background", "background-color: %1"},
+                                              {"text", "color: %1"},
+                                              {"border", "border: 1px solid %1"},
+                                              {"border", "padding: 3px 12px"}});
+  writer.StyleRule("button", "QTabBar::tab:selected", {{"pressed", "background-color: %1"}});
+  writer.StyleRule("button", "QTabBar::tab:hover:!selected", {{"hover", "background-color: %1"}});
+  writer.StyleRule("button", "QTabWidget::pane", {{"border", "border: 1px solid %1"}});
+  // The desktop's own line under the tabs would cut across the skin's colours.
+  writer.StyleRule("button", "QTabBar", {{"border", "qproperty-drawBase: 0"}});
   writer.StyleRule("menu", "QMenuBar, QMenu", kBackgroundText);
   writer.StyleRule("menu", "QMenuBar::item:selected, QMenu::item:selected",
                    {{"selection", "background-color: %1"}, {"selection-text", "color: %1"}});
