@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -249,4 +250,25 @@ TEST(SkinEngine, TabsTakeTheButtonColoursWithTheOpenTabPressed) {
   };
   EXPECT_EQ(colourInside(0), "#2f7d6d");
   EXPECT_EQ(colourInside(1), "#26323f");
+}
+
+// A light scroll bar would cut across a dark skin's lists.
+TEST(SkinEngine, ScrollBarsTakeTheListColours) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* list = new QTableWidget(200, 1);
+  list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  layout->addWidget(list);
+  Skin(skin, window, "windows");
+  window.resize(300, 300);
+  window.show();
+  QScrollBar* bar = list->verticalScrollBar();
+  const QImage drawn = window.grab().toImage();
+  auto colourAt = [&](int y) {
+    return QColor(drawn.pixel(bar->mapTo(&window, QPoint(bar->width() / 2, y)))).name().toStdString();
+  };
+  EXPECT_EQ(colourAt(bar->height() - 10), "#141b23") << "groove";
+  EXPECT_EQ(colourAt(10), "#3d4d5e") << "handle, at the top of the list";
 }

@@ -15,7 +15,7 @@ namespace {
 const std::map<std::string, std::set<std::string>> kStyleKeys = {
     {"window", {"background", "text"}},
     {"list", {"background", "text", "grid", "selection", "selection-text", "header", "header-text",
-              "disabled-background", "disabled-text"}},
+              "scrollbar", "disabled-background", "disabled-text"}},
     {"combo", {"background", "text", "border", "selection", "disabled-background", "disabled-text"}},
     {"edit", {"background", "text", "border", "disabled-background", "disabled-text"}},
     {"progress", {"background", "text", "border", "bar"}},

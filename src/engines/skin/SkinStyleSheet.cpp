@@ -80,6 +80,19 @@ QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
                     {"selection", "selection-background-color: %1"},
                     {"selection-text", "selection-color: %1"}});
   writer.StyleRule("list", "QTableView:disabled, QTreeView:disabled, QListView:disabled", kDisabled);
+  writer.StyleRule("list", "QScrollBar", {{"scrollbar", "background-color: transparent"},
+                                          {"scrollbar", "border: none"}});
+  writer.StyleRule("list", "QScrollBar:vertical", {{"scrollbar", "width: 12px"}});
+  writer.StyleRule("list", "QScrollBar:horizontal", {{"scrollbar", "height: 12px"}});
+  writer.StyleRule("list", "QScrollBar::handle", {{"scrollbar", "background-color: %1"},
+                                                  {"scrollbar", "border-radius: 4px"},
+                                                  {"scrollbar", "margin: 2px"},
+                                                  {"scrollbar", "min-height: 24px"},
+                                                  {"scrollbar", "min-width: 24px"}});
+  writer.StyleRule("list", "QScrollBar::add-line, QScrollBar::sub-line",
+                   {{"scrollbar", "width: 0px"}, {"scrollbar", "height: 0px"}});
+  writer.StyleRule("list", "QScrollBar::add-page, QScrollBar::sub-page",
+                   {{"scrollbar", "background: none"}});
   writer.StyleRule("list", "QHeaderView", {{"header", "background-color: %1"}});
   writer.StyleRule("list", "QHeaderView::section",
                    {{"header", "background-color: %1"}, {"header-text", "color: %1"}, {"grid", "border: 1px solid %1"}});
