@@ -326,6 +326,17 @@ TEST_F(WindowFixture, HelpWebAndAboutOpenWhatTheyShould) {
   expectCentredOverMain("after Close");
 }
 
+TEST_F(WindowFixture, PointingAtANarrowNameOrPathShowsTheWholePath) {
+  Start();
+  const std::string path = Tone("A rather long recording name that the column cuts.wav");
+  window->AddStartFiles({path});
+  auto* lv = window->findChild<FileListWidget*>("lv");
+  ASSERT_EQ(lv->rowCount(), 1);
+  for (int column : {0, 1})
+    EXPECT_EQ(lv->item(0, column)->toolTip().toStdString(), lv->item(0, 1)->text().toStdString()) << column;
+  EXPECT_NE(lv->item(0, 1)->text().toStdString().find("A rather long recording name"), std::string::npos);
+}
+
 TEST_F(WindowFixture, SizesShowTheLocalesDecimalSeparator) {
   Start();
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
