@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
@@ -271,4 +272,17 @@ TEST(SkinEngine, ScrollBarsTakeTheListColours) {
   };
   EXPECT_EQ(colourAt(bar->height() - 10), "#141b23") << "groove";
   EXPECT_EQ(colourAt(10), "#3d4d5e") << "handle, at the top of the list";
+}
+
+// A box opened over a skinned window is readable: the skin's label colour on the skin's
+// background, not on the desktop's light one.
+TEST(SkinEngine, MessageBoxesOverASkinnedWindowTakeItsBackground) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  SkinnableWindow main;
+  Skin(skin, main.window, "From");
+  QMessageBox box(QMessageBox::Information, "Information", "x.mp3is not supported.", QMessageBox::Ok,
+                  &main.window);
+  box.show();
+  EXPECT_EQ(QColor(box.grab().toImage().pixel(2, 2)).name().toStdString(), "#1e2732");
 }

@@ -58,7 +58,9 @@ ColourStyle WindowColours(const SkinDefinition& skin, const FormDefinition& form
 QString SkinStyleSheet(const SkinDefinition& skin, const FormDefinition& form,
                        const QString& windowSelector) {
   SheetWriter writer(skin);
-  writer.Rule(windowSelector, WindowColours(skin, form), kBackgroundText);
+  // Message boxes and file dialogs opened over the window take its labels' colours from this
+  // sheet, so they must take its background too, or light text lands on a light box.
+  writer.Rule(windowSelector + ", QDialog", WindowColours(skin, form), kBackgroundText);
   writer.Rule("QWidget#Skin1", form.colours, {{"strip-background", "background-color: %1"}});
   writer.StyleRule("label", "QLabel, QCheckBox, QRadioButton, QGroupBox", {{"text", "color: %1"}});
   writer.StyleRule("label", "QLabel:disabled, QCheckBox:disabled, QRadioButton:disabled, QGroupBox:disabled",
