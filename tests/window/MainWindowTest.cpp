@@ -326,6 +326,16 @@ TEST_F(WindowFixture, HelpWebAndAboutOpenWhatTheyShould) {
   expectCentredOverMain("after Close");
 }
 
+TEST_F(WindowFixture, AddFileOpensInTheMusicFolderThenWhereFilesWereLastPicked) {
+  Start();
+  AddThroughDialog({Tone("first.wav")});
+  prompts.nextFiles.clear();
+  window->AddFile1Click();  // cancelled: the folder stays
+  AddThroughDialog({Tone("second.wav")});
+  EXPECT_EQ(prompts.folders, (Names{music, work.path(), work.path()}));
+  EXPECT_EQ(ListColumn(0), (Names{"first.wav", "second.wav"}));
+}
+
 TEST_F(WindowFixture, PointingAtANarrowNameOrPathShowsTheWholePath) {
   Start();
   const std::string path = Tone("A rather long recording name that the column cuts.wav");

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -235,7 +236,10 @@ void Tfm_main::About2Click() {
 
 void Tfm_main::AddFile1Click() {
   if (running() || ExplainMissingEngine() || !core_) return;
-  const QStringList chosen = UiPrompts::Current().OpenFiles(this, "Add File", kFileFilter);
+  if (addFolder_.isEmpty()) addFolder_ = QString::fromStdString(DefaultOutputFolder());
+  const QStringList chosen = UiPrompts::Current().OpenFiles(this, "Add File", kFileFilter, addFolder_);
+  // The next Add opens where the user last picked files, as people expect of a file dialog.
+  if (!chosen.isEmpty()) addFolder_ = QFileInfo(chosen.first()).absolutePath();
   std::vector<std::string> paths;
   for (const QString& path : chosen) paths.push_back(path.toStdString());
   AddFiles(paths);

@@ -125,6 +125,7 @@ class Tfm_main : public QMainWindow {
   CoreFactory coreFactory_;
   std::unique_ptr<ConverterCore> core_;
   QString engineError_;  // why the engine could not start; empty when it did
+  QString addFolder_;    // where "Add File" opens: the music folder, then the last folder used
   std::vector<std::unique_ptr<SkinObject>> plainObjects_;
   bool shown_ = false;
   bool closed_ = false;
