@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # screenshot.sh OUT.png [VELMORA] [DATA_FOLDER_WITHOUT_SKIN]: starts velmora on a virtual X
-# screen with three files listed and saves a picture of its window. With a third argument the
-# program is copied into that folder alone, so it runs without its skin file.
+# screen with a small tagged music folder listed and saves a picture of its window. With a
+# third argument the program is copied into that folder alone, so it runs without its skin file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(readlink -f "$1")
@@ -12,11 +12,27 @@ if [ "${VELMORA_INSIDE_X:-}" != 1 ]; then
   VELMORA_INSIDE_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$out" "$velmora"
 fi
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=440:duration=215" -c:a libmp3lame -b:a 192k "$work/Morning Walk.mp3"
-ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=330:duration=1530" -ac 1 -c:a libvorbis "$work/Interview.ogg"
-VELMORA_CONFIG_DIR=$work "$velmora" "$work/Morning Walk.mp3" "$work/Interview.ogg" examples/example.wav >/dev/null 2>&1 &
+# A home folder with a short, plain path, so the list reads like a user's own music folder.
+home=/tmp/velmora-demo
+[ -e "$home" ] && { echo "$home is in the way; remove it first"; exit 1; }
+trap 'rm -rf "$home"' EXIT
+mkdir -p "$home/Music" "$home/.config"
+tone() {  # tone SECONDS FREQUENCY FILE ENCODER-ARGS... -- TITLE ARTIST ALBUM
+  local seconds=$1 frequency=$2 file=$3; shift 3
+  local args=(); while [ "$1" != -- ]; do args+=("$1"); shift; done; shift
+  ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=$frequency:duration=$seconds" "${args[@]}" \
+    -metadata title="$1" -metadata artist="$2" -metadata album="$3" -metadata date=2024 "$home/Music/$file"
+}
+tone 215 440 "Morning Walk.mp3" -ac 2 -c:a libmp3lame -b:a 192k -- "Morning Walk" "The Quiet Hours" "Long Days"
+tone 252 523 "Harbour Lights.mp3" -ac 2 -c:a libmp3lame -b:a 256k -- "Harbour Lights" "The Quiet Hours" "Long Days"
+tone 184 392 "Slow River.ogg" -ac 2 -c:a libvorbis -q:a 5 -- "Slow River" "Ana Brook" "Field Notes"
+tone 1530 330 "Interview.ogg" -ac 1 -c:a libvorbis -q:a 1 -- "Interview" "Radio Hour" "Podcast"
+tone 41 660 "Doorbell.wav" -ac 2 -- "Doorbell" "Home Sounds" "Samples"
+
+cd "$home/Music"
+HOME=$home XDG_CONFIG_HOME=$home/.config VELMORA_CONFIG_DIR=$home/.config \
+  "$velmora" "Morning Walk.mp3" "Harbour Lights.mp3" "Slow River.ogg" "Interview.ogg" "Doorbell.wav" \
+  >/dev/null 2>&1 &
 pid=$!
 until xwd -name fm_main -silent >/dev/null 2>&1; do
   kill -0 $pid 2>/dev/null || { echo "velmora ended before showing its window"; exit 1; }

@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev libgtest-dev
   clang libclang-rt-14-dev
   ffmpeg lame vorbis-tools python3-mutagen mp3val
-  xvfb xauth time
+  xvfb xauth time x11-utils
   dbus at-spi2-core python3-pyatspi x11-apps imagemagick
 )
 [ "${1:-}" = "--bench" ] && PACKAGES+=(hyperfine)

@@ -88,6 +88,8 @@ Tfm_about::Tfm_about(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin
 }
 
 void Tfm_about::ShowOver(QWidget* mainWindow) {
+  // The frame is known only once the window exists; measured before, the box lands off centre.
+  winId();
   const QRect main = mainWindow->frameGeometry();
   const QSize outer = frameGeometry().size();
   move(main.left() + (main.width() - outer.width()) / 2, main.top() + (main.height() - outer.height()) / 2);

@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -87,16 +89,23 @@ void Tfm_dir::RevealHomeFolder() {
   const QModelIndex home = folders_->index(QDir::homePath());
   if (!home.isValid()) return;
   for (QModelIndex at = home; at.isValid(); at = at.parent()) ShellTreeView1->expand(at);
-  ShellTreeView1->scrollTo(home, QAbstractItemView::PositionAtTop);
-  // The folders are read in the background and sorted when read, which moves the rows: bring
-  // the home folder back into view once its parent's folders are in.
-  const QString homeParent = folders_->filePath(home.parent());
-  auto* once = new QObject(this);
-  connect(folders_, &QFileSystemModel::directoryLoaded, once, [this, once, homeParent](const QString& path) {
-    if (path != homeParent) return;
+  // The tree gets its size and lays out its rows only after this, and the folders are read in
+  // the background and sorted once read, which moves the rows: the scroll waits for each of
+  // those to settle, until the user scrolls, picks a folder or closes.
+  auto* following = new QTimer(this);
+  following->setSingleShot(true);
+  following->setInterval(50);
+  connect(following, &QTimer::timeout, this, [this] {
     ShellTreeView1->scrollTo(folders_->index(QDir::homePath()), QAbstractItemView::PositionAtTop);
-    once->deleteLater();
   });
+  connect(folders_, &QFileSystemModel::layoutChanged, following, qOverload<>(&QTimer::start));
+  connect(folders_, &QFileSystemModel::rowsInserted, following, qOverload<>(&QTimer::start));
+  connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, following,
+          &QObject::deleteLater);
+  connect(ShellTreeView1->verticalScrollBar(), &QScrollBar::actionTriggered, following,
+          &QObject::deleteLater);
+  connect(this, &QDialog::finished, following, &QObject::deleteLater);
+  following->start();
 }
 
 std::string Tfm_dir::SelectedFolder() const {

@@ -24,8 +24,9 @@ void UiPrompts::Error(QWidget* parent, const QString& text) {
   QMessageBox::critical(parent, QStringLiteral("Error"), Shown(text), QMessageBox::Ok);
 }
 
-QStringList UiPrompts::OpenFiles(QWidget* parent, const QString& title, const QString& filter) {
-  return QFileDialog::getOpenFileNames(parent, title, QString(), filter);
+QStringList UiPrompts::OpenFiles(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& folder) {
+  return QFileDialog::getOpenFileNames(parent, title, folder, filter);
 }
 
 UiPrompts& UiPrompts::Current() { return installed ? *installed : plainPrompts; }

@@ -17,8 +17,9 @@ class UiPrompts {
   virtual bool YesNo(QWidget* parent, const QString& title, const QString& text);
   virtual void Error(QWidget* parent, const QString& text);
   // The chosen files, empty when cancelled. `filter` in Qt's "Name (*.a *.b);;..." form; the
-  // first entry is preselected.
-  virtual QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter);
+  // first entry is preselected. The dialog opens in `folder`.
+  virtual QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter,
+                                const QString& folder);
 
   // The prompts in force; the plain Qt ones unless a test installed others.
   static UiPrompts& Current();

@@ -43,7 +43,7 @@ class RecordingPrompts : public UiPrompts {
   }
   bool YesNo(QWidget*, const QString&, const QString&) override { return true; }
   void Error(QWidget*, const QString& text) override { errors.push_back(text.toStdString()); }
-  QStringList OpenFiles(QWidget*, const QString&, const QString&) override { return {}; }
+  QStringList OpenFiles(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
 
   std::vector<std::string> information;
   std::vector<std::string> errors;

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -14,6 +15,7 @@
 #include "app/ConverterCore.h"
 #include "app/window/FileListWidget.h"
 #include "dialogs/Tfm_about.h"
+#include "engines/EngineError.h"
 #include "engines/skin/SkinObject.h"
 #include "settings/IniFile.h"
 
@@ -49,6 +51,20 @@ TEST_F(WindowFixture, FirstStartWithoutSettingsShowsMusicFolderAndMp3) {
   EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
   ASSERT_NE(main.core(), nullptr);
   EXPECT_FALSE(testsupport::FileExists(SettingsFilePath())) << "showing writes nothing";
+}
+
+TEST_F(WindowFixture, WindowAndDialogsCarryTheProgramIcon) {
+  Tfm_main& main = Start();
+  for (const QWidget* window : std::vector<const QWidget*>{&main, main.findChild<Tfm_about*>()}) {
+    const QIcon icon = window->windowIcon();
+    for (int size : {16, 32, 48, 256}) {
+      const QImage drawn = icon.pixmap(size, size).toImage();
+      ASSERT_EQ(drawn.size(), QSize(size, size)) << window->objectName().toStdString();
+      // The icon's face: a dark rounded square, opaque in the middle, clear in the corner.
+      EXPECT_EQ(qAlpha(drawn.pixel(size / 2, size / 2)), 255) << size;
+      EXPECT_LT(qAlpha(drawn.pixel(0, 0)), 128) << size;
+    }
+  }
 }
 
 TEST_F(WindowFixture, MenusListAndNamesAreTheClassicOnes) {
@@ -288,8 +304,49 @@ TEST_F(WindowFixture, HelpWebAndAboutOpenWhatTheyShould) {
   EXPECT_TRUE(about->isVisible());
   EXPECT_FALSE(about->isModal());
   // The about box has a fixed size of its own.
-  EXPECT_EQ(about->x(), main.x() + (main.width() - about->width()) / 2);
-  EXPECT_EQ(about->y(), main.y() + (main.height() - about->height()) / 2);
+  auto expectCentredOverMain = [&](const char* when) {
+    const QRect outer = main.frameGeometry();
+    EXPECT_EQ(about->frameGeometry().left(), outer.left() + (outer.width() - about->frameGeometry().width()) / 2)
+        << when;
+    EXPECT_EQ(about->frameGeometry().top(), outer.top() + (outer.height() - about->frameGeometry().height()) / 2)
+        << when;
+  };
+  expectCentredOverMain("first showing");
+
+  // Dragged away, and the main window moved too: a second "About" brings it back over the window.
+  about->move(3, 5);
+  main.move(main.x() + 41, main.y() + 17);
+  QApplication::processEvents();
+  Trigger("About2");
+  EXPECT_TRUE(about->isVisible());
+  expectCentredOverMain("second About while open");
+
+  about->findChild<QPushButton*>("btn_close")->click();
+  EXPECT_FALSE(about->isVisible());
+  Trigger("About2");
+  EXPECT_TRUE(about->isVisible()) << "shown again after Close";
+  expectCentredOverMain("after Close");
+}
+
+TEST_F(WindowFixture, AddFileOpensInTheMusicFolderThenWhereFilesWereLastPicked) {
+  Start();
+  AddThroughDialog({Tone("first.wav")});
+  prompts.nextFiles.clear();
+  window->AddFile1Click();  // cancelled: the folder stays
+  AddThroughDialog({Tone("second.wav")});
+  EXPECT_EQ(prompts.folders, (Names{music, work.path(), work.path()}));
+  EXPECT_EQ(ListColumn(0), (Names{"first.wav", "second.wav"}));
+}
+
+TEST_F(WindowFixture, PointingAtANarrowNameOrPathShowsTheWholePath) {
+  Start();
+  const std::string path = Tone("A rather long recording name that the column cuts.wav");
+  window->AddStartFiles({path});
+  auto* lv = window->findChild<FileListWidget*>("lv");
+  ASSERT_EQ(lv->rowCount(), 1);
+  for (int column : {0, 1})
+    EXPECT_EQ(lv->item(0, column)->toolTip().toStdString(), lv->item(0, 1)->text().toStdString()) << column;
+  EXPECT_NE(lv->item(0, 1)->text().toStdString().find("A rather long recording name"), std::string::npos);
 }
 
 TEST_F(WindowFixture, SizesShowTheLocalesDecimalSeparator) {
@@ -322,4 +379,40 @@ TEST_F(WindowFixture, EveryCommandHasAKey) {
   EXPECT_EQ(prompts.filters.size(), 1u) << "Insert reached Add File";
   QTest::keyClick(&main, Qt::Key_F10);
   EXPECT_EQ(main.menuBar()->activeAction(), main.menuBar()->actions()[0]) << "F10 opens File";
+}
+
+TEST_F(WindowFixture, AnEngineThatCannotStartIsExplainedAndTheRestStillWorks) {
+  coreFactory = [](TIniFile&, RunHost&) -> std::unique_ptr<ConverterCore> {
+    throw EngineError("no audio device is free");
+  };
+  const std::string expected =
+      "The audio engine could not start, so files cannot be listed or converted:\n"
+      "no audio device is free";
+  Start();
+  EXPECT_EQ(window->core(), nullptr);
+  EXPECT_EQ(prompts.errors, (Names{expected})) << "said once, when the window is up";
+
+  // What needs the engine says why again instead of doing nothing.
+  prompts.errors.clear();
+  window->AddFile1Click();
+  window->lvDragDrop({QString::fromStdString(Tone("dropped.wav"))});
+  Trigger("Converter1");
+  Trigger("Normalize1");
+  ClickSkin("convert");
+  EXPECT_EQ(prompts.errors, (Names(5, expected)));
+  EXPECT_TRUE(prompts.filters.empty()) << "no file dialog for files that cannot be listed";
+  EXPECT_TRUE(ListColumn(0).empty());
+
+  // The rest works: the dialogs open, Clear on the empty list is quiet, and the format is kept.
+  ModalCloser modals;
+  Trigger("Settings1");
+  ClickSkin("tag");
+  window->findChild<QPushButton*>("Button1")->click();
+  Trigger("Clear1");
+  EXPECT_EQ(modals.opened, (Names{"fm_set", "fm_id3", "fm_dir"}));
+  EXPECT_EQ(prompts.errors.size(), 5u);
+  EXPECT_TRUE(prompts.questions.empty());
+  window->findChild<QComboBox*>("cb_format")->setCurrentIndex(3);
+  Trigger("EXit1");
+  EXPECT_NE(SettingsText().find("Forint=3"), std::string::npos);
 }

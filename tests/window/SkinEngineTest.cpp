@@ -1,5 +1,15 @@
 // The skin engine on the shipped skin file and on a second, plainly different one.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -187,4 +197,92 @@ TEST(SkinEngine, MisuseIsReportedAsSkinError) {
   skin.PrepareWindow(&noStripPlace);
   EXPECT_THROW(skin.ApplyWindowSkin(&noStripPlace, "From"), SkinError);
   EXPECT_THROW(skin.PrepareWindow(nullptr), SkinError);
+}
+
+// A colour from the skin holds in every state unless the skin says otherwise, so each skinned
+// kind of control must look different once disabled.
+TEST(SkinEngine, ShippedSkinDrawsDisabledControlsDifferently) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  auto pairOf = [](auto make) { return std::make_pair(make(), make()); };
+  QWidget window;
+  window.setObjectName("fm_test");
+  auto* layout = new QVBoxLayout(&window);
+  std::vector<std::pair<const char*, std::pair<QWidget*, QWidget*>>> controls = {
+      {"combo box", pairOf([] { auto* box = new QComboBox; box->addItem("44100 Hz"); return box; })},
+      {"edit box", pairOf([] { return new QLineEdit("300"); })},
+      {"number box", pairOf([] { auto* box = new QSpinBox; box->setValue(4); return box; })},
+      {"label", pairOf([] { return new QLabel("Frequency:"); })},
+      {"check box", pairOf([] { return new QCheckBox("Enable VBR"); })},
+      {"button", pairOf([] { return new QPushButton("OK"); })},
+      {"list", pairOf([] {
+         auto* list = new QTableWidget(1, 1);
+         list->setItem(0, 0, new QTableWidgetItem("Morning Walk.mp3"));
+         return list;
+       })},
+  };
+  for (auto& [kind, pair] : controls) {
+    layout->addWidget(pair.first);
+    layout->addWidget(pair.second);
+    pair.second->setEnabled(false);
+  }
+  Skin(skin, window, "windows");
+  window.show();
+  for (auto& [kind, pair] : controls)
+    EXPECT_NE(pair.first->grab().toImage(), pair.second->grab().toImage()) << kind;
+}
+
+TEST(SkinEngine, TabsTakeTheButtonColoursWithTheOpenTabPressed) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* tabs = new QTabWidget;
+  tabs->addTab(new QWidget, "WAV");
+  tabs->addTab(new QWidget, "MP3");
+  layout->addWidget(tabs);
+  Skin(skin, window, "windows");
+  window.resize(300, 200);
+  window.show();
+  const QImage drawn = tabs->tabBar()->grab().toImage();
+  auto colourInside = [&](int tab) {
+    const QRect rect = tabs->tabBar()->tabRect(tab);
+    return QColor(drawn.pixel(rect.left() + 3, rect.top() + 3)).name().toStdString();
+  };
+  EXPECT_EQ(colourInside(0), "#2f7d6d");
+  EXPECT_EQ(colourInside(1), "#26323f");
+}
+
+// A light scroll bar would cut across a dark skin's lists.
+TEST(SkinEngine, ScrollBarsTakeTheListColours) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* list = new QTableWidget(200, 1);
+  list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  layout->addWidget(list);
+  Skin(skin, window, "windows");
+  window.resize(300, 300);
+  window.show();
+  QScrollBar* bar = list->verticalScrollBar();
+  const QImage drawn = window.grab().toImage();
+  auto colourAt = [&](int y) {
+    return QColor(drawn.pixel(bar->mapTo(&window, QPoint(bar->width() / 2, y)))).name().toStdString();
+  };
+  EXPECT_EQ(colourAt(bar->height() - 10), "#141b23") << "groove";
+  EXPECT_EQ(colourAt(10), "#3d4d5e") << "handle, at the top of the list";
+}
+
+// A box opened over a skinned window is readable: the skin's label colour on the skin's
+// background, not on the desktop's light one.
+TEST(SkinEngine, MessageBoxesOverASkinnedWindowTakeItsBackground) {
+  TSkin skin;
+  skin.LoadSkinFile(VELMORA_SHIPPED_SKIN);
+  SkinnableWindow main;
+  Skin(skin, main.window, "From");
+  QMessageBox box(QMessageBox::Information, "Information", "x.mp3is not supported.", QMessageBox::Ok,
+                  &main.window);
+  box.show();
+  EXPECT_EQ(QColor(box.grab().toImage().pixel(2, 2)).name().toStdString(), "#1e2732");
 }

@@ -23,6 +23,7 @@ Tfm_main& WindowFixture::Start(SkinChoice choice) {
   main->AttachDialogs(new Tfm_about(*skin, main), new Tfm_dir(*skin, main),
                       new Tfm_set(*skin, main), new Tfm_id3(*skin, main));
   main->SetUrlOpener([this](const QUrl& url) { opened.push_back(url); });
+  if (coreFactory) main->SetCoreFactory(coreFactory);
   main->show();
   QApplication::setActiveWindow(main);
   QApplication::processEvents();

@@ -27,14 +27,15 @@ class ScriptedPrompts : public UiPrompts {
     return answerYes;
   }
   void Error(QWidget*, const QString& text) override { errors.push_back(text.toStdString()); }
-  QStringList OpenFiles(QWidget*, const QString&, const QString& filter) override {
+  QStringList OpenFiles(QWidget*, const QString&, const QString& filter, const QString& folder) override {
     filters.push_back(filter.toStdString());
+    folders.push_back(folder.toStdString());
     return nextFiles;
   }
 
   bool answerYes = true;
   QStringList nextFiles;
-  std::vector<std::string> information, questions, errors, filters;
+  std::vector<std::string> information, questions, errors, filters, folders;
 };
 
 // Closes every modal dialog as soon as it runs its event loop, noting its name.
@@ -96,6 +97,7 @@ class WindowFixture : public ::testing::Test {
   std::unique_ptr<TSkin> skin = std::make_unique<TSkin>();
   std::unique_ptr<Tfm_main> window;
   std::vector<QUrl> opened;
+  CoreFactory coreFactory;  // when set, how the next Start makes the core
 
  private:
   UiPrompts* previous_ = nullptr;

@@ -65,6 +65,9 @@ void FileListWidget::InsertRow(size_t row, const FileRow& entry) {
   for (int column = 0; column < columnCount(); ++column)
     setItem(at, column, new QTableWidgetItem(QString::fromStdString(*texts[column])));
   item(at, kSizeColumn)->setText(LocalisedSize(entry.sizeText));
+  // The name and path columns are narrow; pointing at a row shows where its file is in full.
+  const QString fullPath = QString::fromStdString(entry.filePath);
+  for (int column : {0, 1}) item(at, column)->setToolTip(fullPath);
 }
 
 void FileListWidget::SetState(size_t row, const std::string& state) {

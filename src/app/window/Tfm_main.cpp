@@ -1,7 +1,9 @@
 #include "app/window/Tfm_main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -13,6 +15,7 @@
 #include "app/RunSettings.h"
 #include "app/window/FileListWidget.h"
 #include "app/window/ProgramFolders.h"
+#include "app/window/ProgramIcon.h"
 #include "dialogs/Tfm_about.h"
 #include "dialogs/Tfm_dir.h"
 #include "dialogs/UiPrompts.h"
@@ -57,6 +60,8 @@ Tfm_main::Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFo
     : QMainWindow(parent), skin_(skin), skinEvents_(skinEvents), dataFolder_(std::move(dataFolder)) {
   setObjectName("fm_main");
   setWindowTitle("fm_main");
+  // Set for the whole program, so the dialogs carry it too.
+  QApplication::setWindowIcon(ProgramWindowIcon());
   BuildControls();
   BuildMenus();
   FixWindowSize();
@@ -83,6 +88,12 @@ void Tfm_main::AttachDialogs(Tfm_about* about, Tfm_dir* dir, Tfm_set* set, Tfm_i
 }
 
 bool Tfm_main::running() const { return core_ && core_->running(); }
+
+bool Tfm_main::ExplainMissingEngine() {
+  if (core_ || engineError_.isEmpty() || closed_) return false;
+  UiPrompts::Current().Error(this, engineError_);
+  return true;
+}
 
 template <typename Command>
 void Tfm_main::WithCore(Command command) {
@@ -138,10 +149,12 @@ void Tfm_main::ShowPlainStrip() {
 void Tfm_main::StartEngine() {
   settings_file_ = std::make_unique<TIniFile>(SettingsFilePath());
   try {
-    core_ = std::make_unique<ConverterCore>(*settings_file_, *host_);
+    core_ = coreFactory_ ? coreFactory_(*settings_file_, *host_)
+                         : std::make_unique<ConverterCore>(*settings_file_, *host_);
   } catch (const std::exception& error) {
-    ShowErrorWhenShown(QString("The audio engine could not start, so files cannot be listed or "
-                               "converted:\n%1").arg(error.what()));
+    engineError_ = QString("The audio engine could not start, so files cannot be listed or "
+                           "converted:\n%1").arg(error.what());
+    ShowErrorWhenShown(engineError_);
   }
   if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
   if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());
@@ -191,13 +204,14 @@ void Tfm_main::ReleaseSettingsFile() {
 // --- commands ---
 
 void Tfm_main::oOGG1Click() {
+  if (ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) { core.ConvertFiles(cb_format->currentIndex()); });
 }
 
 void Tfm_main::Converter1Click() { oOGG1Click(); }
 
 void Tfm_main::Normalize1Click() {
-  if (running()) return;
+  if (running() || ExplainMissingEngine()) return;
   WithCore([](ConverterCore& core) { core.NormalizeFiles(); });
 }
 
@@ -218,14 +232,15 @@ void Tfm_main::About1Click() {
 void Tfm_main::Visitourweb1Click() { host_->Open(QUrl(kHomePage)); }
 
 void Tfm_main::About2Click() {
-  if (!fm_about) return;
-  fm_about->move(x() + (width() - fm_about->width()) / 2, y() + (height() - fm_about->height()) / 2);
-  fm_about->show();
+  if (fm_about) fm_about->ShowOver(this);
 }
 
 void Tfm_main::AddFile1Click() {
-  if (running() || !core_) return;
-  const QStringList chosen = UiPrompts::Current().OpenFiles(this, "Add File", kFileFilter);
+  if (running() || ExplainMissingEngine() || !core_) return;
+  if (addFolder_.isEmpty()) addFolder_ = QString::fromStdString(DefaultOutputFolder());
+  const QStringList chosen = UiPrompts::Current().OpenFiles(this, "Add File", kFileFilter, addFolder_);
+  // The next Add opens where the user last picked files, as people expect of a file dialog.
+  if (!chosen.isEmpty()) addFolder_ = QFileInfo(chosen.first()).absolutePath();
   std::vector<std::string> paths;
   for (const QString& path : chosen) paths.push_back(path.toStdString());
   AddFiles(paths);
@@ -239,6 +254,7 @@ void Tfm_main::AddFiles(const std::vector<std::string>& paths) {
 void Tfm_main::AddStartFiles(const std::vector<std::string>& paths) { AddFiles(paths); }
 
 void Tfm_main::lvDragDrop(const QStringList& paths) {
+  if (ExplainMissingEngine()) return;
   std::vector<std::string> files;
   for (const QString& path : paths) files.push_back(path.toStdString());
   AddFiles(files);

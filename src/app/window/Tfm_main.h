@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,9 @@ class Tfm_set;
 // The program's home page, opened by "Visit our web".
 extern const char* const kHomePage;
 
+// Makes the core, which starts the audio engine; it throws when the engine cannot start.
+using CoreFactory = std::function<std::unique_ptr<ConverterCore>(TIniFile&, RunHost&)>;
+
 class Tfm_main : public QMainWindow {
   Q_OBJECT
  public:
@@ -46,6 +50,8 @@ class Tfm_main : public QMainWindow {
   // Files named on the command line, added once the window is up.
   void AddStartFiles(const std::vector<std::string>& paths);
   void SetUrlOpener(UrlOpener opener) { host_->SetOpener(std::move(opener)); }
+  // Before the first show: how the core is made (tests make one whose engine fails).
+  void SetCoreFactory(CoreFactory factory) { coreFactory_ = std::move(factory); }
 
   // Null before the first show, after close, and when the audio engine could not start.
   ConverterCore* core() const { return core_.get(); }
@@ -92,6 +98,8 @@ class Tfm_main : public QMainWindow {
   template <typename Command>
   void WithCore(Command command);
   void ShowModal(QWidget* dialog);
+  // Commands that need the engine say again why they cannot run; false when they can.
+  bool ExplainMissingEngine();
 
   ISkinEngine& skin_;
   SkinEvents& skinEvents_;
@@ -114,7 +122,10 @@ class Tfm_main : public QMainWindow {
 
   std::unique_ptr<WindowHost> host_;
   std::unique_ptr<TIniFile> settings_file_;
+  CoreFactory coreFactory_;
   std::unique_ptr<ConverterCore> core_;
+  QString engineError_;  // why the engine could not start; empty when it did
+  QString addFolder_;    // where "Add File" opens: the music folder, then the last folder used
   std::vector<std::unique_ptr<SkinObject>> plainObjects_;
   bool shown_ = false;
   bool closed_ = false;

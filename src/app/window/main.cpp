@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   // calls expect C numerics. The window localises what it shows itself.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName("velmora");
-  QApplication::setApplicationDisplayName("Velmora MP3 Converter");
+  // No display name: Qt would append it to every title bar, and the captions are the windows' own.
   QApplication::setDesktopFileName("velmora");
 
   TSkin Skin1;

@@ -14,13 +14,15 @@ namespace {
 // The colour keys each control kind takes; anything else is a typo worth reporting.
 const std::map<std::string, std::set<std::string>> kStyleKeys = {
     {"window", {"background", "text"}},
-    {"list", {"background", "text", "grid", "selection", "selection-text", "header", "header-text"}},
-    {"combo", {"background", "text", "border", "selection"}},
-    {"edit", {"background", "text", "border"}},
+    {"list", {"background", "text", "grid", "selection", "selection-text", "header", "header-text",
+              "scrollbar", "disabled-background", "disabled-text"}},
+    {"combo", {"background", "text", "border", "selection", "disabled-background", "disabled-text"}},
+    {"edit", {"background", "text", "border", "disabled-background", "disabled-text"}},
     {"progress", {"background", "text", "border", "bar"}},
-    {"button", {"background", "text", "border", "hover", "pressed"}},
-    {"label", {"text"}},
-    {"menu", {"background", "text", "selection", "selection-text"}},
+    {"button", {"background", "text", "border", "hover", "pressed", "disabled-background",
+                "disabled-text"}},
+    {"label", {"text", "disabled-text"}},
+    {"menu", {"background", "text", "selection", "selection-text", "disabled-text"}},
 };
 const std::set<std::string> kFormColourKeys = {"background", "text", "strip-background"};
 const std::set<std::string> kRequiredForms = {"From", "windows"};

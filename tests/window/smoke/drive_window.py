@@ -62,12 +62,21 @@ def table_rows(table):
     return [[t.getAccessibleAt(r, c).name for c in range(t.nColumns)] for r in range(t.nRows)]
 
 
+def check_title_bar_caption(caption):
+    # What the window manager shows: the caption alone, with nothing appended to it.
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    titles = [line.split('"')[1] for line in tree.splitlines() if line.count('"') >= 2]
+    assert caption in titles, f"no top-level window titled {caption!r}: {titles}"
+
+
 def check(out_dir, files):
     app = wait_for("the application", application)
     window = wait_for("the main window", lambda: find(app, pyatspi.ROLE_FRAME, "fm_main"))
     table = wait_for("the file list", lambda: find(window, pyatspi.ROLE_TABLE, "File list"))
     progress = find(window, pyatspi.ROLE_PROGRESS_BAR, "Progress")
     assert progress is not None, "no progress bar named Progress"
+
+    check_title_bar_caption("fm_main")
 
     rows = wait_for("both files listed", lambda: len(table_rows(table)) == len(files) and table_rows(table))
     names = [row[0] for row in rows]
