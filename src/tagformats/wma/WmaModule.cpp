@@ -64,7 +64,7 @@ bool WmaModule::ReadThroughAttributeLayer(const std::string& path, WmaTags& out)
   return true;
 }
 
-WmaTags WmaModule::ReadTagsFromHeader(AsfByteSource& source) {
+WmaTags WmaModule::ReadTagsFromHeader(ByteSource& source) {
   WmaTags out;
   const AsfHeaderTags tags = WalkAsfHeader(source);
   if (!tags.found) return out;
@@ -79,7 +79,7 @@ WmaTags WmaModule::ReadTagsFromHeader(AsfByteSource& source) {
 WmaTags WmaModule::ReadTags(const std::string& path) const {
   WmaTags out;
   if (ReadThroughAttributeLayer(path, out)) return out;
-  const std::unique_ptr<AsfFileSource> source = AsfFileSource::Open(path);
+  const std::unique_ptr<FileByteSource> source = FileByteSource::Open(path);
   if (!source) throw TagError("Cannot open file " + path);
   return ReadTagsFromHeader(*source);
 }

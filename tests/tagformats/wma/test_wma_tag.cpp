@@ -149,7 +149,7 @@ TEST(WmaTag, NonAsciiTextsRoundTrip) {
 // Players show a stored 0 as track "0": without a track number no track attribute is written.
 TEST(WmaTag, EmptyFieldsAreSetAndNoTrackIsInvented) {
   TempDir dir;
-  for (const std::string& track : {"", "0", "n/a"}) {
+  for (const std::string track : {"", "0", "n/a"}) {
     const std::string path = MakeWma(dir, "out" + track.substr(0, 1) + ".wma", 0.5);
     Write(path, Record("", "", "", "", "", "", track));
     const MutagenTags m = ReadWithMutagen(path);
