@@ -206,39 +206,6 @@ TEST(ID3v2Writer, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"keep.mp3"});
 }
 
-TEST(ID3v2Writer, IndependentReadersSeeEveryFrameAndTheAudioStaysWhole) {
-  TempDir dir;
-  const std::string path = dir.file("tone.mp3");
-  ASSERT_TRUE(MakeMp3(path, 2.0));
-  const double before = DecodedSeconds(path);
-  WriteID3Tag(path, FullRecord());
-
-  const MutagenTags tags = ReadWithMutagen(path);
-  ASSERT_TRUE(tags.ok) << tags.error;
-  EXPECT_EQ(tags.values.at("TIT2"), "Morning Song");
-  EXPECT_EQ(tags.values.at("TPE1"), "The Testers");
-  EXPECT_EQ(tags.values.at("TALB"), "Sine Waves");
-  EXPECT_EQ(tags.values.at("TRCK"), "7");
-  EXPECT_EQ(tags.values.count("TYER") ? tags.values.at("TYER") : tags.values.at("TDRC"), "1999");
-  EXPECT_EQ(tags.values.at("TCON"), "Ambient");
-  EXPECT_EQ(tags.values.at("COMM"), "made for a test");
-
-  const ProbeInfo probe = Probe(path);
-  ASSERT_TRUE(probe.ok);
-  EXPECT_EQ(probe.codec, "mp3");
-  EXPECT_EQ(probe.tags.at("title"), "Morning Song");
-  EXPECT_EQ(probe.tags.at("artist"), "The Testers");
-  EXPECT_EQ(probe.tags.at("album"), "Sine Waves");
-  EXPECT_EQ(probe.tags.at("genre"), "Ambient");
-  EXPECT_EQ(probe.tags.at("comment"), "made for a test");
-  EXPECT_DOUBLE_EQ(DecodedSeconds(path), before);
-
-  ReadID3Tag(path);
-  EXPECT_EQ(current_id3_tag.title, "Morning Song");
-  EXPECT_EQ(current_id3_tag.comment, "made for a test");
-  EXPECT_EQ(current_id3_tag.year, "1999");
-}
-
 TEST(ID3v2Writer, NonLatinTextRoundTripsThroughMutagenFfprobeAndOurReader) {
   TempDir dir;
   const std::string path = dir.file("unicode.mp3");

@@ -91,11 +91,12 @@ void WriteRawComments(const std::string& path, const std::vector<std::string>& c
 
 }  // namespace
 
-TEST(OggTag, WrittenCommentsReadBackByEveryReader) {
+// What every reader sees is checked for all formats alike (test_tag_modules); here the
+// comment list itself, and the stream around it.
+TEST(OggTag, WritesTheRecordsCommentsInOrderAndKeepsTheAudio) {
   TempDir dir;
   std::string song = MakeVorbis(dir.file("song.ogg"), 2.5);
   std::string audioBefore = DecodedMd5(song);
-  double secondsBefore = DecodedSeconds(song);
   const OGGTag tag = FullRecord();
 
   ASSERT_TRUE(WriteOGGTag(song, tag));
@@ -103,29 +104,9 @@ TEST(OggTag, WrittenCommentsReadBackByEveryReader) {
   EXPECT_EQ(ListComments(song),
             (std::vector<std::string>{"Title=" + tag.title, "Artist=Artist", "Album=Album", "TrackNumber=4",
                                       "Date=2001", "Genre=Jazz", "Comment=Line one", "line two"}));
-  OGGTag back = Read(song);
-  EXPECT_EQ(back.title, tag.title);
-  EXPECT_EQ(back.artist, tag.artist);
-  EXPECT_EQ(back.album, tag.album);
-  EXPECT_EQ(back.tracknumber, tag.tracknumber);
-  EXPECT_EQ(back.date, tag.date);
-  EXPECT_EQ(back.genre, tag.genre);
-  EXPECT_EQ(back.comment, tag.comment);
-
-  MutagenTags mutagen = ReadWithMutagen(song);
-  ASSERT_TRUE(mutagen.ok) << mutagen.error;
-  EXPECT_EQ(mutagen.values["title"], tag.title);
-  EXPECT_EQ(mutagen.values["tracknumber"], "4");
-  EXPECT_EQ(mutagen.values["comment"], "Line one\\nline two");
-  ProbeInfo probe = Probe(song);
-  EXPECT_EQ(probe.codec, "vorbis");
-  EXPECT_EQ(probe.tags["title"], tag.title);
-  EXPECT_EQ(probe.tags["date"], "2001");
-  EXPECT_EQ(probe.tags["genre"], "Jazz");
-
+  EXPECT_EQ(ReadWithMutagen(song).values["comment"], "Line one\\nline two");
   EXPECT_EQ(OggInfoProblems(song), "");
   EXPECT_EQ(DecodedMd5(song), audioBefore);
-  EXPECT_DOUBLE_EQ(DecodedSeconds(song), secondsBefore);
   EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"song.ogg"});
 }
 
