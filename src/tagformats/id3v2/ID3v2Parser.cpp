@@ -88,17 +88,23 @@ bool ReadBytes(ByteSource& source, uint64_t offset, uint8_t* out, size_t count) 
   return source.readAt(offset, out, count);
 }
 
-// True when a frame header, the padding or the end of the tag starts at `offset`.
+// True when the padding, the end of the tag, or a frame header that fits the tag starts at
+// `offset`: an id of capitals and digits and a size (read either way) within what is left.
 bool LandsOnFrame(const FrameWalk& walk, uint64_t offset) {
   if (offset == walk.end) return true;
   const size_t idLength = FrameIdLength(walk.majorVersion);
-  if (offset > walk.end || walk.end - offset < idLength) return false;
-  uint8_t id[4] = {};
-  if (!ReadBytes(walk.source, offset, id, idLength)) return false;
-  if (id[0] == 0) return true;  // padding
+  const size_t headerSize = FrameHeaderSize(walk.majorVersion);
+  if (offset > walk.end || walk.end - offset < 1) return false;
+  uint8_t header[10] = {};
+  const size_t available = static_cast<size_t>(std::min<uint64_t>(headerSize, walk.end - offset));
+  if (!ReadBytes(walk.source, offset, header, available)) return false;
+  if (header[0] == 0) return true;  // padding
+  if (available < headerSize) return false;
   for (size_t i = 0; i < idLength; ++i)
-    if (!IsFrameIdCharacter(id[i])) return false;
-  return true;
+    if (!IsFrameIdCharacter(header[i])) return false;
+  const uint64_t left = walk.end - offset - headerSize;
+  if (walk.majorVersion == 2) return BigEndian(header + 3, 3) <= left;
+  return BigEndian(header + 4, 4) <= left || (IsSynchsafe(header + 4) && Synchsafe32(header + 4) <= left);
 }
 
 // Version 2.4 sizes are synchsafe, but some writers store plain numbers: the plain reading
