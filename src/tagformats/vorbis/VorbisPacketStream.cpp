@@ -30,7 +30,6 @@ void VorbisPacketStream::NextPage() {
       break;
   }
   if (ogg_page_serialno(&page_) != serial_) Fail("Multiplexed Ogg streams are not supported");
-  if (ogg_page_bos(&page_)) Fail("Corrupt page in the Ogg stream");
   segment_ = 0;
   segmentStart_ = 0;
   taken_ = 0;
