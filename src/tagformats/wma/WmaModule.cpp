@@ -86,6 +86,7 @@ WmaTags WmaModule::ReadTags(const std::string& path) const {
 
 void WmaModule::Write(const std::string& path, const Timerec& record) const {
   const TemporaryPermission writable(path, TemporaryPermission::Access::kWrite);
+  if (!writable.exists()) throw TagError("Cannot open file " + path);
   if (opener_ == nullptr) throw TagError("Cannot write the tags of " + path + ": no attribute layer");
   const std::unique_ptr<WmaAudioInfo> info = opener_(path, WmaAudioInfo::Mode::ReadWrite);
   if (!info) throw TagError("Cannot write the tags of " + path + ": not a WMA file that can be written");
