@@ -1,5 +1,6 @@
 #include "tagformats/id3v2/ID3v2Builder.h"
 
+#include <algorithm>
 #include <string>
 
 #include "tagformats/id3v2/ID3v2Text.h"
@@ -35,12 +36,24 @@ std::vector<uint8_t> TextFrameBody(const std::string& text) {
 std::vector<uint8_t> CommentFrameBody(const std::string& text) {
   const EncodedID3v2Text encoded = EncodeID3v2Text(text, kID3v2MaxFrameText);
   std::vector<uint8_t> body{encoded.encoding, 'e', 'n', 'g'};
-  body.insert(body.end(), ID3v2TerminatorSize(encoded.encoding), 0);
+  const std::vector<uint8_t> description = EmptyID3v2String(encoded.encoding);
+  body.insert(body.end(), description.begin(), description.end());
   body.insert(body.end(), encoded.bytes.begin(), encoded.bytes.end());
   return body;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 }  // namespace
+
+std::string YearFrameText(const std::string& year) {
+  const size_t begin = year.find_first_not_of(" \t");
+  if (begin == std::string::npos) return std::string();
+  const std::string trimmed = year.substr(begin, year.find_last_not_of(" \t") + 1 - begin);
+  const bool leadingYear = trimmed.size() >= 4 && std::all_of(trimmed.begin(), trimmed.begin() + 4, IsDigit) &&
+                           (trimmed.size() == 4 || !IsDigit(trimmed[4]));
+  return leadingYear ? trimmed.substr(0, 4) : trimmed;
+}
 
 std::vector<uint8_t> BuildID3v2Tag(const Timerec& record) {
   std::vector<uint8_t> frames;
@@ -48,7 +61,7 @@ std::vector<uint8_t> BuildID3v2Tag(const Timerec& record) {
   AppendFrame(&frames, "TPE1", TextFrameBody(record.artist));
   AppendFrame(&frames, "TALB", TextFrameBody(record.album));
   AppendFrame(&frames, "TRCK", TextFrameBody(record.track));
-  AppendFrame(&frames, "TYER", TextFrameBody(record.year));
+  AppendFrame(&frames, "TYER", TextFrameBody(YearFrameText(record.year)));
   AppendFrame(&frames, "TCON", TextFrameBody(record.genre));
   AppendFrame(&frames, "COMM", CommentFrameBody(record.comment));
   frames.insert(frames.end(), kPaddingSize, 0);

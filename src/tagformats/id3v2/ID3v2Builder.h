@@ -4,12 +4,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tags/TagTable.h"
 
-// Text bytes a frame may carry (the frame buffers hold 255 bytes of text and a terminator).
-// For UTF-16 the byte-order mark counts, so at most 126 code units fit.
+// Characters a frame's text keeps, whatever its encoding.
 constexpr size_t kID3v2MaxFrameText = 255;
+
+// What goes into "TYER": the leading four-digit year when the text starts with one ("2001"
+// of "2001-02-03"), else the text; trimmed of spaces either way.
+std::string YearFrameText(const std::string& year);
 
 std::vector<uint8_t> BuildID3v2Tag(const Timerec& record);

@@ -4,14 +4,16 @@
 #include <cctype>
 #include <map>
 
+#include "tagformats/common/TextEncoding.h"
 #include "tagformats/id3v2/ID3v2Text.h"
 #include "tags/GenreNames.h"
 
 namespace {
 
-// A frame keeps at most this much of its body (encoding byte included), as the record's
-// fields were always read into fixed buffers; it also bounds what a hostile frame costs.
-constexpr size_t kMaxKeptFrameBody = 250;
+// Characters a field keeps: the record's fields were always read into 250-byte buffers that
+// also held the encoding byte (and, for a comment, the language and the description's end).
+constexpr size_t kMaxTextCharacters = 249;
+constexpr size_t kMaxCommentCharacters = 245;
 
 enum class Field { kTitle, kArtist, kAlbum, kYear, kTrack, kComment, kGenre, kRecordingTime };
 
@@ -36,8 +38,11 @@ std::string Trim(const std::string& text) {
 
 std::string FrameText(const uint8_t* content, size_t size) {
   if (size == 0) return std::string();
-  return Trim(DecodeID3v2Text(content[0], content + 1, size - 1));
+  return Trim(Utf8FirstCharacters(DecodeID3v2Text(content[0], content + 1, size - 1), kMaxTextCharacters));
 }
+
+// Descriptions that tools use for their own data, such as "iTunNORM" and "iTunSMPB".
+bool IsMachineDescription(const std::string& description) { return description.rfind("iTun", 0) == 0; }
 
 // "2019-05-04T10:00" → "2019": the record holds the year alone.
 std::string YearOfTimestamp(const std::string& timestamp) {
@@ -55,7 +60,6 @@ bool ID3v2FrameCollector::Wants(const std::string& id) const { return FrameField
 void ID3v2FrameCollector::Take(const std::string& id, const uint8_t* content, size_t size) {
   const auto found = FrameFields().find(id);
   if (found == FrameFields().end()) return;
-  size = std::min(size, kMaxKeptFrameBody);
   switch (found->second) {
     case Field::kTitle: fields_.title = FrameText(content, size); break;
     case Field::kArtist: fields_.artist = FrameText(content, size); break;
@@ -72,18 +76,20 @@ void ID3v2FrameCollector::Take(const std::string& id, const uint8_t* content, si
 }
 
 // Encoding byte, three language bytes, a content description, the comment. The description
-// is dropped; a comment without one wins over those with one (which tools use for their own
-// data, such as "iTunNORM").
+// is dropped; a comment without one wins over those with one, and one whose description marks
+// a tool's own data is never the comment.
 void ID3v2FrameCollector::TakeComment(const uint8_t* content, size_t size) {
   if (size < 4) return;
   const uint8_t encoding = content[0];
   const uint8_t* rest = content + 4;
   const size_t restSize = size - 4;
   const size_t descriptionSpan = ID3v2StringSpan(encoding, rest, restSize);
-  const bool plain = DecodeID3v2Text(encoding, rest, descriptionSpan).empty();
-  if (hasPlainComment_ && !plain) return;
+  const std::string description = DecodeID3v2Text(encoding, rest, descriptionSpan);
+  const bool plain = description.empty();
+  if ((hasPlainComment_ && !plain) || IsMachineDescription(description)) return;
   hasPlainComment_ = hasPlainComment_ || plain;
-  fields_.comment = Trim(DecodeID3v2Text(encoding, rest + descriptionSpan, restSize - descriptionSpan));
+  const std::string text = DecodeID3v2Text(encoding, rest + descriptionSpan, restSize - descriptionSpan);
+  fields_.comment = Trim(Utf8FirstCharacters(text, kMaxCommentCharacters));
 }
 
 Timerec ID3v2FrameCollector::Finish() const {

@@ -11,8 +11,8 @@ class ID3v2FrameCollector {
  public:
   // True for the frame ids (four-letter or version 2.2 three-letter) that carry a field.
   bool Wants(const std::string& id) const;
-  // Takes a frame's content (encoding byte first), of which the first 250 bytes count; later
-  // frames replace earlier ones.
+  // Takes a frame's content (encoding byte first); a text keeps its first 249 characters, a
+  // comment its first 245. Later frames replace earlier ones.
   void Take(const std::string& id, const uint8_t* content, size_t size);
   // The fields as UTF-8, trimmed; the year from "TDRC" when no "TYER" was seen.
   Timerec Finish() const;

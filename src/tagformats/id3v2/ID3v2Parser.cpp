@@ -66,33 +66,64 @@ std::vector<uint8_t> RemoveUnsynchronisation(const uint8_t* data, size_t size) {
   return out;
 }
 
-// Offset of the first frame, or nullopt when the extended header does not fit.
-std::optional<size_t> FirstFrameOffset(const TagHeader& header, Bytes body) {
-  if (header.majorVersion == 2 || !(header.flags & kExtendedHeaderFlag)) return 0;
-  if (body.size < 4) return std::nullopt;
-  // Version 2.3 counts the size after its own field; 2.4 counts the whole extended header.
-  const size_t length = header.majorVersion == 3 ? 4 + size_t{BigEndian(body.data, 4)} : Synchsafe32(body.data);
-  if (length < 6 || length > body.size) return std::nullopt;
-  return length;
-}
-
 bool IsFrameIdCharacter(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 size_t FrameHeaderSize(int majorVersion) { return majorVersion == 2 ? 6 : 10; }
+size_t FrameIdLength(int majorVersion) { return majorVersion == 2 ? 3 : 4; }
 
-// nullopt at padding or at anything that is not a frame header: the walk ends there.
-std::optional<FrameHeader> ReadFrameHeader(int majorVersion, const uint8_t* p) {
-  const size_t idLength = majorVersion == 2 ? 3 : 4;
-  for (size_t i = 0; i < idLength; ++i) {
-    if (!IsFrameIdCharacter(p[i])) return std::nullopt;
-  }
+// Larger frame contents are pictures or other data; a field needs far less than this.
+constexpr size_t kMaxFrameBytesRead = 64 * 1024;
+// A tag escaped as a whole must be read whole before its frames can be found.
+constexpr uint64_t kMaxUnsynchronisedTagBytes = uint64_t{64} << 20;
+
+// Where a frame walk stands: the region of the source that holds the frames.
+struct FrameWalk {
+  ByteSource& source;
+  int majorVersion;
+  bool tagUnsynchronised;
+  uint64_t end;
+};
+
+bool ReadBytes(ByteSource& source, uint64_t offset, uint8_t* out, size_t count) {
+  return source.readAt(offset, out, count);
+}
+
+// True when the padding, the end of the tag, or a frame header that fits the tag starts at
+// `offset`: an id of capitals and digits and a size (read either way) within what is left.
+bool LandsOnFrame(const FrameWalk& walk, uint64_t offset) {
+  if (offset == walk.end) return true;
+  const size_t idLength = FrameIdLength(walk.majorVersion);
+  const size_t headerSize = FrameHeaderSize(walk.majorVersion);
+  if (offset > walk.end || walk.end - offset < 1) return false;
+  uint8_t header[10] = {};
+  const size_t available = static_cast<size_t>(std::min<uint64_t>(headerSize, walk.end - offset));
+  if (!ReadBytes(walk.source, offset, header, available)) return false;
+  if (header[0] == 0) return true;  // padding
+  if (available < headerSize) return false;
+  for (size_t i = 0; i < idLength; ++i)
+    if (!IsFrameIdCharacter(header[i])) return false;
+  const uint64_t left = walk.end - offset - headerSize;
+  if (walk.majorVersion == 2) return BigEndian(header + 3, 3) <= left;
+  return BigEndian(header + 4, 4) <= left || (IsSynchsafe(header + 4) && Synchsafe32(header + 4) <= left);
+}
+
+// Version 2.4 sizes are synchsafe, but some writers store plain numbers: the plain reading
+// is taken when only it lands on what must follow a frame.
+size_t V24FrameSize(const FrameWalk& walk, const uint8_t* sizeBytes, uint64_t bodyOffset) {
+  const size_t plain = BigEndian(sizeBytes, 4);
+  if (!IsSynchsafe(sizeBytes)) return plain;
+  const size_t synchsafe = Synchsafe32(sizeBytes);
+  if (plain == synchsafe || LandsOnFrame(walk, bodyOffset + synchsafe)) return synchsafe;
+  return LandsOnFrame(walk, bodyOffset + plain) ? plain : synchsafe;
+}
+
+FrameHeader ParseFrameHeader(const FrameWalk& walk, const uint8_t* p, uint64_t bodyOffset) {
   FrameHeader frame;
-  frame.id.assign(reinterpret_cast<const char*>(p), idLength);
-  if (majorVersion == 2) {
+  frame.id.assign(reinterpret_cast<const char*>(p), FrameIdLength(walk.majorVersion));
+  if (walk.majorVersion == 2) {
     frame.size = BigEndian(p + 3, 3);
   } else {
-    // Some 2.4 writers store plain sizes; a size with a top bit set cannot be synchsafe.
-    frame.size = majorVersion == 4 && IsSynchsafe(p + 4) ? Synchsafe32(p + 4) : BigEndian(p + 4, 4);
+    frame.size = walk.majorVersion == 4 ? V24FrameSize(walk, p + 4, bodyOffset) : BigEndian(p + 4, 4);
     frame.formatFlags = p[9];
   }
   return frame;
@@ -118,20 +149,42 @@ std::optional<std::vector<uint8_t>> FrameContent(int majorVersion, bool tagUnsyn
   return std::vector<uint8_t>(body.data + skip, body.data + body.size);
 }
 
-void WalkFrames(const TagHeader& header, Bytes body, size_t offset, ID3v2FrameCollector* collector) {
-  const size_t headerSize = FrameHeaderSize(header.majorVersion);
-  const bool tagUnsynchronised = header.flags & kUnsynchronisationFlag;
-  while (body.size - offset >= headerSize) {
-    const std::optional<FrameHeader> frame = ReadFrameHeader(header.majorVersion, body.data + offset);
-    if (!frame) return;
+// Frames are passed over by their sizes, whatever their ids; the walk ends at the padding, at
+// the end of the tag, or at a frame that claims more than the tag holds.
+void WalkFrames(const FrameWalk& walk, uint64_t offset, ID3v2FrameCollector* collector) {
+  const size_t headerSize = FrameHeaderSize(walk.majorVersion);
+  std::vector<uint8_t> content;
+  while (offset < walk.end && walk.end - offset >= headerSize) {
+    uint8_t header[10] = {};
+    if (!ReadBytes(walk.source, offset, header, headerSize) || header[0] == 0) return;
     offset += headerSize;
-    if (frame->size > body.size - offset) return;
-    const Bytes frameBody{body.data + offset, frame->size};
-    offset += frame->size;
-    if (!collector->Wants(frame->id)) continue;
-    const auto content = FrameContent(header.majorVersion, tagUnsynchronised, *frame, frameBody);
-    if (content) collector->Take(frame->id, content->data(), content->size());
+    const FrameHeader frame = ParseFrameHeader(walk, header, offset);
+    if (frame.size > walk.end - offset) return;
+    const uint64_t bodyOffset = offset;
+    offset += frame.size;
+    if (!collector->Wants(frame.id)) continue;
+    content.resize(std::min(frame.size, kMaxFrameBytesRead));
+    if (!ReadBytes(walk.source, bodyOffset, content.data(), content.size())) return;
+    const auto kept = FrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, Bytes{content.data(), content.size()});
+    if (kept) collector->Take(frame.id, kept->data(), kept->size());
   }
+}
+
+std::optional<TagHeader> ReadTagHeader(ByteSource& source) {
+  uint8_t header[kID3v2HeaderSize] = {};
+  if (!ReadBytes(source, 0, header, sizeof header)) return std::nullopt;
+  return ReadTagHeader(header, sizeof header);
+}
+
+// Offset of the first frame within [begin, end), or nullopt when the extended header does not fit.
+std::optional<uint64_t> FirstFrameOffset(const TagHeader& header, ByteSource& source, uint64_t begin, uint64_t end) {
+  if (header.majorVersion == 2 || !(header.flags & kExtendedHeaderFlag)) return begin;
+  uint8_t field[4] = {};
+  if (end - begin < 4 || !ReadBytes(source, begin, field, 4)) return std::nullopt;
+  // Version 2.3 counts the size after its own field; 2.4 counts the whole extended header.
+  const uint64_t length = header.majorVersion == 3 ? 4 + uint64_t{BigEndian(field, 4)} : Synchsafe32(field);
+  if (length < 6 || length > end - begin) return std::nullopt;
+  return begin + length;
 }
 
 }  // namespace
@@ -143,20 +196,30 @@ std::optional<size_t> ID3v2TagLength(const uint8_t* data, size_t size) {
   return kID3v2HeaderSize + header->bodySize + (hasFooter ? kID3v2HeaderSize : 0);
 }
 
-std::optional<Timerec> ParseID3v2Tag(const uint8_t* data, size_t size) {
-  const std::optional<TagHeader> header = ReadTagHeader(data, size);
+std::optional<Timerec> ParseID3v2Tag(ByteSource& source) {
+  const std::optional<TagHeader> header = ReadTagHeader(source);
   if (!header) return std::nullopt;
   ID3v2FrameCollector collector;
   if (header->majorVersion == 2 && (header->flags & kV22CompressionFlag)) return collector.Finish();
 
-  Bytes body{data + kID3v2HeaderSize, std::min(header->bodySize, size - kID3v2HeaderSize)};
+  const uint64_t end = std::min<uint64_t>(kID3v2HeaderSize + header->bodySize, source.size());
   // Versions before 2.4 escape the whole tag body; 2.4 escapes frame by frame.
-  std::vector<uint8_t> resynchronised;
   if (header->majorVersion < 4 && (header->flags & kUnsynchronisationFlag)) {
-    resynchronised = RemoveUnsynchronisation(body.data, body.size);
-    body = Bytes{resynchronised.data(), resynchronised.size()};
+    std::vector<uint8_t> escaped(static_cast<size_t>(std::min(end - kID3v2HeaderSize, kMaxUnsynchronisedTagBytes)));
+    if (!ReadBytes(source, kID3v2HeaderSize, escaped.data(), escaped.size())) return collector.Finish();
+    const std::vector<uint8_t> body = RemoveUnsynchronisation(escaped.data(), escaped.size());
+    BufferByteSource plain(body.data(), body.size());
+    if (const auto first = FirstFrameOffset(*header, plain, 0, body.size()))
+      WalkFrames(FrameWalk{plain, header->majorVersion, true, body.size()}, *first, &collector);
+    return collector.Finish();
   }
-  const std::optional<size_t> firstFrame = FirstFrameOffset(*header, body);
-  if (firstFrame) WalkFrames(*header, body, *firstFrame, &collector);
+  if (const auto first = FirstFrameOffset(*header, source, kID3v2HeaderSize, end))
+    WalkFrames(FrameWalk{source, header->majorVersion, (header->flags & kUnsynchronisationFlag) != 0, end}, *first,
+               &collector);
   return collector.Finish();
+}
+
+std::optional<Timerec> ParseID3v2Tag(const uint8_t* data, size_t size) {
+  BufferByteSource source(data, size);
+  return ParseID3v2Tag(source);
 }

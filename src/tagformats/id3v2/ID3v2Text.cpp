@@ -39,13 +39,6 @@ std::string DecodeUtf8(const uint8_t* data, size_t size) {
   return SanitizeUtf8(text);
 }
 
-// At most maxCharacters characters from the front of the text.
-std::string FirstCharacters(const std::string& utf8, size_t maxCharacters) {
-  size_t pos = 0;
-  for (size_t count = 0; count < maxCharacters && pos < utf8.size(); ++count) DecodeUtf8At(utf8, &pos);
-  return utf8.substr(0, pos);
-}
-
 }  // namespace
 
 std::string DecodeID3v2Text(uint8_t encoding, const uint8_t* data, size_t size) {
@@ -68,19 +61,21 @@ size_t ID3v2StringSpan(uint8_t encoding, const uint8_t* data, size_t size) {
   return size;
 }
 
-EncodedID3v2Text EncodeID3v2Text(const std::string& utf8, size_t maxBytes) {
+EncodedID3v2Text EncodeID3v2Text(const std::string& utf8, size_t maxCharacters) {
   EncodedID3v2Text encoded;
-  const std::string kept = FirstCharacters(utf8, maxBytes);
+  const std::string kept = Utf8FirstCharacters(utf8, maxCharacters);
   if (FitsLatin1(kept)) {
     const std::string latin1 = Utf8ToLatin1(kept);
     encoded.bytes.assign(latin1.begin(), latin1.end());
     return encoded;
   }
   encoded.encoding = kID3v2Utf16;
-  std::u16string text = Utf8ToUtf16(utf8);
-  const size_t maxUnits = maxBytes >= 2 ? (maxBytes - 2) / 2 : 0;
-  text.resize(Utf16CutLength(text, maxUnits));
   AppendUtf16Bytes(&encoded.bytes, std::u16string(1, kByteOrderMark), false);
-  AppendUtf16Bytes(&encoded.bytes, text, false);
+  AppendUtf16Bytes(&encoded.bytes, Utf8ToUtf16(kept), false);
   return encoded;
+}
+
+std::vector<uint8_t> EmptyID3v2String(uint8_t encoding) {
+  if (encoding == kID3v2Utf16) return {0xFF, 0xFE, 0, 0};
+  return std::vector<uint8_t>(ID3v2TerminatorSize(encoding), 0);
 }

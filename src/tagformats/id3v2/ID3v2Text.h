@@ -27,7 +27,10 @@ struct EncodedID3v2Text {
   std::vector<uint8_t> bytes;  // no terminator
 };
 
-// ISO-8859-1 when every character kept fits, else little-endian UTF-16 behind its byte-order
-// mark. The bytes (mark included) never exceed maxBytes; the text is cut before the character
-// that would not fit, never inside one or inside a surrogate pair.
-EncodedID3v2Text EncodeID3v2Text(const std::string& utf8, size_t maxBytes);
+// The text's first maxCharacters characters (code points): ISO-8859-1 when every one of them
+// fits, else little-endian UTF-16 behind its byte-order mark.
+EncodedID3v2Text EncodeID3v2Text(const std::string& utf8, size_t maxCharacters);
+
+// An empty string with its terminator in the given encoding; UTF-16 keeps its byte-order mark
+// even then, as readers expect one in front of every UTF-16 string.
+std::vector<uint8_t> EmptyID3v2String(uint8_t encoding);

@@ -13,6 +13,7 @@
 #include "tagformats/common/TemporaryPermission.h"
 #include "tagformats/vorbis/VorbisCommentEditor.h"
 #include "tagformats/vorbis/VorbisComments.h"
+#include "tagformats/vorbis/VorbisHeaderReader.h"
 
 namespace {
 
@@ -69,10 +70,16 @@ void WriteStream(VorbisCommentEditor& editor, AtomicReplacement& out) {
 
 }  // namespace
 
+// The comments are read as they stream past, so a large picture among them costs nothing.
 Timerec VorbisModule::Read(const std::string& path) const {
   const File input = OpenInput(path);
-  const std::unique_ptr<VorbisCommentEditor> editor = OpenEditor(path, input.get());
-  return RecordFromComments(ParseCommentBlock(editor->comments()));
+  try {
+    return RecordFromComments(ReadVorbisComments(ReaderOf(input.get())));
+  } catch (const VorbisStreamError& error) {
+    throw TagError("Cannot open " + path + ": " + error.what());
+  } catch (const std::bad_alloc&) {
+    throw TagError("Cannot open " + path + ": Out of memory");
+  }
 }
 
 void VorbisModule::Write(const std::string& path, const Timerec& record) const {

@@ -1,51 +1,11 @@
 #include "tagformats/wma/AsfHeaderWalk.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "tagformats/wma/WmaText.h"
-
-// ---- byte sources ----
-
-bool AsfBufferSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
-  if (offset > size_ || count > size_ - offset) return false;
-  if (count > 0) std::memcpy(out, data_ + offset, count);
-  return true;
-}
-
-std::unique_ptr<AsfFileSource> AsfFileSource::Open(const std::string& path) {
-  // Non-blocking so that a FIFO given as a file cannot stall the open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::unique_ptr<AsfFileSource>(new AsfFileSource(fd, static_cast<uint64_t>(info.st_size)));
-}
-
-AsfFileSource::~AsfFileSource() { ::close(fd_); }
-
-bool AsfFileSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
-  if (offset > size_ || count > size_ - offset) return false;
-  while (count > 0) {
-    const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    out += got, offset += static_cast<uint64_t>(got), count -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
-// ---- the walk ----
 
 namespace {
 
@@ -78,7 +38,7 @@ constexpr uint16_t kValueText = 0, kValueBool = 2, kValueDword = 3, kValueQword 
 // cursor exhausted, so a caller can chain reads and test once.
 class Cursor {
  public:
-  Cursor(AsfByteSource& source, uint64_t begin, uint64_t end)
+  Cursor(ByteSource& source, uint64_t begin, uint64_t end)
       : source_(source), pos_(begin), end_(end) {}
 
   uint64_t remaining() const { return end_ - pos_; }
@@ -121,7 +81,7 @@ class Cursor {
     return false;
   }
 
-  AsfByteSource& source_;
+  ByteSource& source_;
   uint64_t pos_;
   uint64_t end_;
   bool ok_ = true;
@@ -224,7 +184,7 @@ void ReadEarlyDescription(Cursor& in, TagCollector& tags) {
   }
 }
 
-void ReadObject(AsfByteSource& source, const Guid& id, uint64_t begin, uint64_t end,
+void ReadObject(ByteSource& source, const Guid& id, uint64_t begin, uint64_t end,
                 TagCollector& tags) {
   Cursor body(source, begin, end);
   if (id == kContentDescriptionGuid) ReadContentDescription(body, tags);
@@ -234,7 +194,7 @@ void ReadObject(AsfByteSource& source, const Guid& id, uint64_t begin, uint64_t 
 
 }  // namespace
 
-AsfHeaderTags WalkAsfHeader(AsfByteSource& source) {
+AsfHeaderTags WalkAsfHeader(ByteSource& source) {
   TagCollector tags;
   Cursor file(source, 0, source.size());
   Guid id;

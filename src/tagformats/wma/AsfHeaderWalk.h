@@ -19,44 +19,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
-// Random-access bytes that the walk reads from.
-class AsfByteSource {
- public:
-  virtual ~AsfByteSource() = default;
-  virtual uint64_t size() const = 0;
-  // Copies exactly `count` bytes from `offset`; false when they are not all there.
-  virtual bool readAt(uint64_t offset, uint8_t* out, size_t count) = 0;
-};
-
-class AsfBufferSource : public AsfByteSource {
- public:
-  AsfBufferSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  uint64_t size() const override { return size_; }
-  bool readAt(uint64_t offset, uint8_t* out, size_t count) override;
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-};
-
-class AsfFileSource : public AsfByteSource {
- public:
-  // Null when the path is not a regular file that can be opened for reading.
-  static std::unique_ptr<AsfFileSource> Open(const std::string& path);
-  ~AsfFileSource() override;
-  AsfFileSource(const AsfFileSource&) = delete;
-  AsfFileSource& operator=(const AsfFileSource&) = delete;
-  uint64_t size() const override { return size_; }
-  bool readAt(uint64_t offset, uint8_t* out, size_t count) override;
-
- private:
-  AsfFileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  int fd_;
-  uint64_t size_;
-};
+#include "tagformats/common/ByteSource.h"
 
 struct AsfHeaderTags {
   bool found = false;  // the data starts with a header object
@@ -64,4 +29,4 @@ struct AsfHeaderTags {
   uint32_t track = 0;  // "WM/TrackNumber", else "WM/Track"
 };
 
-AsfHeaderTags WalkAsfHeader(AsfByteSource& source);
+AsfHeaderTags WalkAsfHeader(ByteSource& source);

@@ -64,7 +64,7 @@ bool WmaModule::ReadThroughAttributeLayer(const std::string& path, WmaTags& out)
   return true;
 }
 
-WmaTags WmaModule::ReadTagsFromHeader(AsfByteSource& source) {
+WmaTags WmaModule::ReadTagsFromHeader(ByteSource& source) {
   WmaTags out;
   const AsfHeaderTags tags = WalkAsfHeader(source);
   if (!tags.found) return out;
@@ -79,13 +79,14 @@ WmaTags WmaModule::ReadTagsFromHeader(AsfByteSource& source) {
 WmaTags WmaModule::ReadTags(const std::string& path) const {
   WmaTags out;
   if (ReadThroughAttributeLayer(path, out)) return out;
-  const std::unique_ptr<AsfFileSource> source = AsfFileSource::Open(path);
+  const std::unique_ptr<FileByteSource> source = FileByteSource::Open(path);
   if (!source) throw TagError("Cannot open file " + path);
   return ReadTagsFromHeader(*source);
 }
 
 void WmaModule::Write(const std::string& path, const Timerec& record) const {
   const TemporaryPermission writable(path, TemporaryPermission::Access::kWrite);
+  if (!writable.exists()) throw TagError("Cannot open file " + path);
   if (opener_ == nullptr) throw TagError("Cannot write the tags of " + path + ": no attribute layer");
   const std::unique_ptr<WmaAudioInfo> info = opener_(path, WmaAudioInfo::Mode::ReadWrite);
   if (!info) throw TagError("Cannot write the tags of " + path + ": not a WMA file that can be written");

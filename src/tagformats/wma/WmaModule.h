@@ -9,7 +9,7 @@
 #include "tagformats/common/TagModule.h"
 #include "tagformats/wma/WmaAudioInfo.h"
 
-class AsfByteSource;
+class ByteSource;
 
 // Characters a field keeps, read or written: title, artist, album, year and copyright;
 // comment; genre.
@@ -40,7 +40,7 @@ class WmaModule : public TagModule {
 
   WmaTags ReadTags(const std::string& path) const;
   // The header walk alone, over any bytes.
-  static WmaTags ReadTagsFromHeader(AsfByteSource& source);
+  static WmaTags ReadTagsFromHeader(ByteSource& source);
 
  private:
   bool ReadThroughAttributeLayer(const std::string& path, WmaTags& out) const;

@@ -55,20 +55,31 @@ TEST(ID3v2Text, EncodesLatin1WhenEveryCharacterFits) {
   EXPECT_EQ(cut.bytes.size(), 255u);
 }
 
-TEST(ID3v2Text, Utf16CutKeepsTheBytesWithinTheLimitAndPairsWhole) {
+// The limit counts characters: text in any script keeps as many as Latin text.
+TEST(ID3v2Text, LimitCountsCharactersAndKeepsPairsWhole) {
   std::string many;
-  for (int i = 0; i < 200; ++i) many += "日";
-  EXPECT_EQ(EncodeID3v2Text(many, 255).bytes.size(), 2u + 2 * 126);
+  for (int i = 0; i < 300; ++i) many += "日";
+  EXPECT_EQ(EncodeID3v2Text(many, 255).bytes.size(), 2u + 2 * 255);
 
-  std::string pairs = "日";  // 1 unit, then pairs of 2 units: unit 126 would split a pair
-  for (int i = 0; i < 100; ++i) pairs += "🎵";
+  std::string pairs = "日";
+  for (int i = 0; i < 300; ++i) pairs += "🎵";
   const EncodedID3v2Text cut = EncodeID3v2Text(pairs, 255);
-  EXPECT_EQ(cut.bytes.size(), 2u + 2 * 125);
+  EXPECT_EQ(cut.bytes.size(), 2u + 2 * (1 + 2 * 254));
   EXPECT_EQ(Decode(kID3v2Utf16, cut.bytes), "日" + std::string([] {
               std::string s;
-              for (int i = 0; i < 62; ++i) s += "🎵";
+              for (int i = 0; i < 254; ++i) s += "🎵";
               return s;
             }()));
+
+  // One character outside ISO-8859-1 no longer costs the others their place.
+  const EncodedID3v2Text mixed = EncodeID3v2Text(std::string(254, 'a') + "Я", 255);
+  EXPECT_EQ(mixed.encoding, kID3v2Utf16);
+  EXPECT_EQ(Decode(kID3v2Utf16, mixed.bytes), std::string(254, 'a') + "Я");
+}
+
+TEST(ID3v2Text, EmptyUtf16StringKeepsItsMark) {
+  EXPECT_EQ(EmptyID3v2String(kID3v2Utf16), (std::vector<uint8_t>{0xFF, 0xFE, 0, 0}));
+  EXPECT_EQ(EmptyID3v2String(kID3v2Latin1), (std::vector<uint8_t>{0}));
 }
 
 TEST(ID3v2Text, LatinPrefixDecidesWhenTheRestIsCut) {

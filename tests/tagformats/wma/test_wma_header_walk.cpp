@@ -101,7 +101,7 @@ Bytes EarlyFile(const std::vector<Bytes>& entries, uint16_t count) {
 }
 
 AsfHeaderTags Walk(const Bytes& bytes) {
-  AsfBufferSource source(bytes.data(), bytes.size());
+  BufferByteSource source(bytes.data(), bytes.size());
   return WalkAsfHeader(source);
 }
 
@@ -160,7 +160,7 @@ TEST(AsfHeaderWalk, NonAsfInputGivesAnEmptyRecord) {
   for (const Bytes& bytes : {Bytes{}, Bytes(23, 0), Bytes(4096, 0xFF),
                              Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                    0, 0, 0, 0, 0, 0, 0, 0, 0}}) {
-    AsfBufferSource source(bytes.data(), bytes.size());
+    BufferByteSource source(bytes.data(), bytes.size());
     const WmaTags tags = WmaModule::ReadTagsFromHeader(source);
     EXPECT_FALSE(tags.found);
     EXPECT_EQ(tags.record, Timerec{});
@@ -173,7 +173,7 @@ TEST(AsfHeaderWalk, RecordTakesFoundAndFieldsCutToTheirWidthsInCharacters) {
       ContentDescription(std::u16string(300, u'\u00E9'), u"", u"", u"") +
       ExtendedContent({TextEntry(u"WM/Genre", std::u16string(40, u'g')),
                        NumberEntry(u"WM/TrackNumber", 3, 0x12345, 4)}));
-  AsfBufferSource source(bytes.data(), bytes.size());
+  BufferByteSource source(bytes.data(), bytes.size());
   const WmaTags tags = WmaModule::ReadTagsFromHeader(source);
   EXPECT_TRUE(tags.found);
   std::string title;

@@ -84,10 +84,11 @@ uint64_t HeaderSize(const std::string& path) {
   return size;
 }
 
-TEST(WmaTag, WrittenTagsReadBackByUsMutagenAndFfprobe) {
+// What every reader sees is checked for all formats alike (test_tag_modules); here where the
+// texts go in the file and the track number's type.
+TEST(WmaTag, TextsGoToTheContentDescriptionAndTheTrackIsANumber) {
   TempDir dir;
   const std::string path = MakeWma(dir, "out.wma");
-  const double secondsBefore = testsupport::DecodedSeconds(path);
   const Timerec written = Record("The Title", "The Artist", "The Album", "1987", "A comment", "Rock", "7");
   Write(path, written);
 
@@ -96,15 +97,6 @@ TEST(WmaTag, WrittenTagsReadBackByUsMutagenAndFfprobe) {
   EXPECT_EQ(read.record, written);
   EXPECT_EQ(read.copyright, "");
 
-  const MutagenTags m = ReadWithMutagen(path);
-  ASSERT_TRUE(m.ok) << m.error;
-  EXPECT_EQ(m.values.at("Title"), "The Title");
-  EXPECT_EQ(m.values.at("Author"), "The Artist");
-  EXPECT_EQ(m.values.at("Description"), "A comment");
-  EXPECT_EQ(m.values.at("WM/AlbumTitle"), "The Album");
-  EXPECT_EQ(m.values.at("WM/Year"), "1987");
-  EXPECT_EQ(m.values.at("WM/Genre"), "Rock");
-  EXPECT_EQ(m.values.at("WM/TrackNumber"), "7");
   const auto typeOfTrack = testsupport::RunPython(
       "import sys\nfrom mutagen.asf import ASF\nprint(ASF(sys.argv[1])['WM/TrackNumber'][0].TYPE)",
       {path});
@@ -115,20 +107,10 @@ TEST(WmaTag, WrittenTagsReadBackByUsMutagenAndFfprobe) {
   EXPECT_EQ(cdo.at("Title"), "The Title");
   EXPECT_EQ(cdo.at("Author"), "The Artist");
   EXPECT_EQ(cdo.at("Description"), "A comment");
-
-  const auto probe = testsupport::Probe(path);
-  ASSERT_TRUE(probe.ok);
-  EXPECT_EQ(probe.codec, "wmav2");
-  EXPECT_EQ(probe.tags.at("title"), "The Title");
-  EXPECT_EQ(probe.tags.at("artist"), "The Artist");
-  EXPECT_EQ(probe.tags.at("album"), "The Album");
-  EXPECT_EQ(probe.tags.at("genre"), "Rock");
-  EXPECT_EQ(probe.tags.at("comment"), "A comment");
-  EXPECT_EQ(probe.tags.at("track"), "7");
   // ffmpeg shows "WM/Year" under its own name, flattened by the probe to "wm_year".
+  const auto probe = testsupport::Probe(path);
+  EXPECT_EQ(probe.codec, "wmav2");
   EXPECT_EQ(probe.tags.count("date") ? probe.tags.at("date") : probe.tags.at("wm_year"), "1987");
-
-  EXPECT_DOUBLE_EQ(testsupport::DecodedSeconds(path), secondsBefore);
 }
 
 TEST(WmaTag, NonAsciiTextsRoundTrip) {
@@ -149,7 +131,7 @@ TEST(WmaTag, NonAsciiTextsRoundTrip) {
 // Players show a stored 0 as track "0": without a track number no track attribute is written.
 TEST(WmaTag, EmptyFieldsAreSetAndNoTrackIsInvented) {
   TempDir dir;
-  for (const std::string& track : {"", "0", "n/a"}) {
+  for (const std::string track : {"", "0", "n/a"}) {
     const std::string path = MakeWma(dir, "out" + track.substr(0, 1) + ".wma", 0.5);
     Write(path, Record("", "", "", "", "", "", track));
     const MutagenTags m = ReadWithMutagen(path);

@@ -8,7 +8,7 @@
 #include "tagformats/wma/WmaModule.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  AsfBufferSource source(data, size);
+  BufferByteSource source(data, size);
   const WmaTags tags = WmaModule::ReadTagsFromHeader(source);
   const Timerec& r = tags.record;
   for (const std::string* text : {&r.title, &r.artist, &r.year, &r.album, &r.comment, &r.genre, &tags.copyright}) {

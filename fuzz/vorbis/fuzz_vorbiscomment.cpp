@@ -1,11 +1,18 @@
-// The comment block parse of ReadOGGTag from bytes: the input is a Vorbis comment header
-// packet, unpacked by libvorbis after a fixed identification header, then turned into a record.
+// The comment header parse from bytes: the input is a Vorbis comment header packet, unpacked
+// by libvorbis after a fixed identification header and turned into a record, and parsed as
+// it streams by our own reader. Whatever libvorbis accepts, the streaming parse must accept
+// too, with the same record.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 #include <vorbis/codec.h>
 
+#include "tagformats/vorbis/VorbisCommentPacket.h"
 #include "tagformats/vorbis/VorbisComments.h"
 
 namespace {
@@ -16,6 +23,21 @@ std::vector<unsigned char> IdentificationHeader() {
                                   0x44, 0xAC, 0, 0, 0, 0, 0, 0, 0x80, 0xBB, 0, 0,
                                   0, 0, 0, 0, 0xB8, 1};
   return h;
+}
+
+// The record of the streaming parse, or nothing when it refuses the packet.
+std::optional<Timerec> StreamedRecord(const uint8_t* data, size_t size) {
+  size_t position = 0;
+  try {
+    return RecordFromComments(ReadCommentPacket([&](uint8_t* out, size_t wanted) {
+      const size_t got = std::min(wanted, size - position);
+      if (got) std::memcpy(out, data + position, got);
+      position += got;
+      return got;
+    }));
+  } catch (const VorbisStreamError&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -37,8 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     packet.bytes = static_cast<long>(comment.size());
     packet.b_o_s = 0;
     if (vorbis_synthesis_headerin(&info, &block, &packet) == 0) {
-      Timerec tag = RecordFromComments(ParseCommentBlock(block));
-      (void)tag;
+      const Timerec tag = RecordFromComments(ParseCommentBlock(block));
+      const std::optional<Timerec> streamed = StreamedRecord(data, size);
+      if (!streamed || !(*streamed == tag)) std::abort();
     }
   }
   vorbis_comment_clear(&block);

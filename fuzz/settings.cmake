@@ -1,2 +1,0 @@
-velmora_add_fuzzer(fuzz_settings ${CMAKE_CURRENT_LIST_DIR}/fuzz_settings.cpp)
-target_link_libraries(fuzz_settings PRIVATE velmora_settings)

@@ -1,4 +1,0 @@
-velmora_add_fuzzer(fuzz_vcedit ${CMAKE_CURRENT_LIST_DIR}/fuzz_vcedit.cpp)
-target_link_libraries(fuzz_vcedit PRIVATE velmora_vorbiscomment)
-velmora_add_fuzzer(fuzz_vorbiscomment ${CMAKE_CURRENT_LIST_DIR}/fuzz_vorbiscomment.cpp)
-target_link_libraries(fuzz_vorbiscomment PRIVATE velmora_vorbiscomment)

@@ -1,2 +1,0 @@
-velmora_add_fuzzer(fuzz_wma_header ${CMAKE_CURRENT_LIST_DIR}/fuzz_wma_header.cpp)
-target_link_libraries(fuzz_wma_header PRIVATE velmora_wmatag)

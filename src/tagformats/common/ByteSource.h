@@ -1,0 +1,43 @@
+// Random-access bytes that the tag readers walk: a file read piece by piece, so a tag of any
+// size costs only what is read of it, or bytes already in memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual uint64_t size() const = 0;
+  // Copies exactly `count` bytes from `offset`; false when they are not all there.
+  virtual bool readAt(uint64_t offset, uint8_t* out, size_t count) = 0;
+};
+
+class BufferByteSource : public ByteSource {
+ public:
+  BufferByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  uint64_t size() const override { return size_; }
+  bool readAt(uint64_t offset, uint8_t* out, size_t count) override;
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+};
+
+class FileByteSource : public ByteSource {
+ public:
+  // Null when the path is not a regular file that can be opened for reading.
+  static std::unique_ptr<FileByteSource> Open(const std::string& path);
+  ~FileByteSource() override;
+  FileByteSource(const FileByteSource&) = delete;
+  FileByteSource& operator=(const FileByteSource&) = delete;
+  uint64_t size() const override { return size_; }
+  bool readAt(uint64_t offset, uint8_t* out, size_t count) override;
+
+ private:
+  FileByteSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  int fd_;
+  uint64_t size_;
+};

@@ -1,0 +1,75 @@
+#include "tagformats/vorbis/VorbisCommentPacket.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "tagformats/common/TextEncoding.h"
+
+namespace {
+
+// Enough to tell the name of any comment the record uses.
+constexpr size_t kNameProbeBytes = 64;
+
+[[noreturn]] void Corrupt() { throw VorbisStreamError("Corrupt Vorbis comment header"); }
+
+void ReadExactly(const VorbisPacketReader& read, uint8_t* out, size_t size) {
+  if (read(out, size) != size) Corrupt();
+}
+
+void SkipExactly(const VorbisPacketReader& read, uint64_t size) {
+  uint8_t scratch[4096];
+  while (size > 0) {
+    const size_t step = static_cast<size_t>(std::min<uint64_t>(size, sizeof scratch));
+    ReadExactly(read, scratch, step);
+    size -= step;
+  }
+}
+
+uint32_t ReadLength(const VorbisPacketReader& read) {
+  uint8_t bytes[4];
+  ReadExactly(read, bytes, 4);
+  return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
+}
+
+bool IsRecordKey(std::string name) {
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  static const char* const kKeys[] = {"album", "title",       "artist",      "comment", "genre",
+                                      "date",  "tracknumber", "description", "year"};
+  return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const char* key) { return name == key; });
+}
+
+// One comment of `length` bytes: kept when its name is a record key, passed over otherwise.
+void ReadComment(const VorbisPacketReader& read, uint32_t length, TStrComments& kept) {
+  std::string bytes(std::min<size_t>(length, kNameProbeBytes), '\0');
+  ReadExactly(read, reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size());
+  const size_t equals = bytes.find('=');
+  if (equals == std::string::npos || !IsRecordKey(bytes.substr(0, equals))) {
+    SkipExactly(read, length - bytes.size());
+    return;
+  }
+  const size_t keptLength = std::min<size_t>(length, kMaxKeptCommentBytes);
+  const size_t probed = bytes.size();
+  bytes.resize(keptLength);
+  ReadExactly(read, reinterpret_cast<uint8_t*>(&bytes[probed]), keptLength - probed);
+  SkipExactly(read, length - keptLength);
+  if (keptLength < length) bytes.resize(Utf8CompleteLength(bytes));
+  kept.push_back(ParseComment(bytes));
+}
+
+}  // namespace
+
+TStrComments ReadCommentPacket(const VorbisPacketReader& read) {
+  uint8_t magic[7];
+  ReadExactly(read, magic, sizeof magic);
+  if (std::memcmp(magic, "\x03vorbis", 7) != 0) Corrupt();
+  SkipExactly(read, ReadLength(read));  // the vendor text
+  const uint32_t count = ReadLength(read);
+  TStrComments comments;
+  for (uint32_t i = 0; i < count; ++i) ReadComment(read, ReadLength(read), comments);
+  uint8_t framing = 0;
+  ReadExactly(read, &framing, 1);
+  if ((framing & 1) == 0) Corrupt();
+  return comments;
+}

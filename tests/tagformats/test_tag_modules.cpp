@@ -1,0 +1,245 @@
+// The three tag modules through their one interface and the registry, on real files made by
+// ffmpeg, read back by our own reader and by independent ones (mutagen, ffprobe, TagLib).
+#include <gtest/gtest.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TimerecPrinter.h"
+#include "support/TestSupport.h"
+#include "tagformats/TagModules.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+// What differs between the formats: how to make a file, and where each reader shows a field.
+struct Format {
+  std::string name;
+  std::string extension;
+  std::string codec;
+  std::map<std::string, std::string> mutagenKeys;  // Timerec field → mutagen key
+  std::string mutagenTagging;                      // Python: set field `k` to value `v` on `f`
+};
+
+void PrintTo(const Format& format, std::ostream* out) { *out << format.name; }
+
+const std::vector<Format>& Formats() {
+  static const std::vector<Format> kFormats = {
+      {"Mp3", ".mp3", "-c:a libmp3lame -b:a 128k -id3v2_version 0",
+       {{"title", "TIT2"}, {"artist", "TPE1"}, {"album", "TALB"}, {"year", "TDRC"}, {"comment", "COMM"},
+        {"genre", "TCON"}, {"track", "TRCK"}},
+       "from mutagen.id3 import ID3, Frames\nf = ID3()\nf.add(Frames[k](encoding=3, text=v))\nf.save(p)\n"},
+      {"Ogg", ".ogg", "-c:a libvorbis",
+       {{"title", "title"}, {"artist", "artist"}, {"album", "album"}, {"year", "date"}, {"comment", "comment"},
+        {"genre", "genre"}, {"track", "tracknumber"}},
+       "import mutagen.oggvorbis\nf = mutagen.oggvorbis.OggVorbis(p)\nf[k] = v\nf.save()\n"},
+      {"Wma", ".wma", "-c:a wmav2 -b:a 128k",
+       {{"title", "Title"}, {"artist", "Author"}, {"album", "WM/AlbumTitle"}, {"year", "WM/Year"},
+        {"comment", "Description"}, {"genre", "WM/Genre"}, {"track", "WM/TrackNumber"}},
+       "import mutagen.asf\nf = mutagen.asf.ASF(p)\nf[k] = v\nf.save()\n"},
+  };
+  return kFormats;
+}
+
+std::string Repeat(const std::string& piece, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += piece;
+  return out;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+const Timerec kFullRecord{"Morning Song", "The Testers", "1999", "Sine Waves", "made for a test", "Ambient", "7"};
+
+class TagModules : public ::testing::TestWithParam<Format> {
+ protected:
+  std::string Make(const std::string& stem, double seconds = 1.0) {
+    const std::string path = dir.file(stem + GetParam().extension);
+    EXPECT_TRUE(MakeTone(path, seconds, 44100, 2, GetParam().codec));
+    return path;
+  }
+  const TagModule& Module(const std::string& path) {
+    const TagModule* module = TagModuleFor(path);
+    EXPECT_NE(module, nullptr) << path;
+    return *module;
+  }
+  std::string MutagenValue(const std::string& path, const std::string& field) {
+    const MutagenTags tags = ReadWithMutagen(path);
+    EXPECT_TRUE(tags.ok) << tags.error;
+    const auto found = tags.values.find(GetParam().mutagenKeys.at(field));
+    return found == tags.values.end() ? std::string() : found->second;
+  }
+  bool MutagenHas(const std::string& path, const std::string& field) {
+    return ReadWithMutagen(path).values.count(GetParam().mutagenKeys.at(field)) != 0;
+  }
+  // Sets one field with mutagen, the way another tagger would.
+  void TagWithMutagen(const std::string& path, const std::string& field, const std::string& value) {
+    const CommandResult r = RunPython("import sys\np, k, v = sys.argv[1:4]\n" + GetParam().mutagenTagging,
+                                      {path, GetParam().mutagenKeys.at(field), value});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+  }
+
+  TempDir dir;
+};
+
+TEST_P(TagModules, WrittenTagsReadBackByEveryReaderAndTheAudioStaysWhole) {
+  const std::string path = Make("song", 2.0);
+  const double secondsBefore = DecodedSeconds(path);
+  Module(path).Write(path, kFullRecord);
+
+  EXPECT_EQ(Module(path).Read(path), kFullRecord);
+  const MutagenTags m = ReadWithMutagen(path);
+  ASSERT_TRUE(m.ok) << m.error;
+  const auto& keys = GetParam().mutagenKeys;
+  EXPECT_EQ(m.values.at(keys.at("title")), "Morning Song");
+  EXPECT_EQ(m.values.at(keys.at("artist")), "The Testers");
+  EXPECT_EQ(m.values.at(keys.at("album")), "Sine Waves");
+  EXPECT_EQ(m.values.at(keys.at("year")), "1999");
+  EXPECT_EQ(m.values.at(keys.at("comment")), "made for a test");
+  EXPECT_EQ(m.values.at(keys.at("genre")), "Ambient");
+  EXPECT_EQ(m.values.at(keys.at("track")), "7");
+
+  const ProbeInfo probe = Probe(path);
+  ASSERT_TRUE(probe.ok);
+  EXPECT_EQ(probe.tags.at("title"), "Morning Song");
+  EXPECT_EQ(probe.tags.at("artist"), "The Testers");
+  EXPECT_EQ(probe.tags.at("album"), "Sine Waves");
+  EXPECT_EQ(probe.tags.at("genre"), "Ambient");
+  EXPECT_EQ(probe.tags.at("comment"), "made for a test");
+  EXPECT_EQ(probe.tags.at("track"), "7");
+
+  EXPECT_DOUBLE_EQ(DecodedSeconds(path), secondsBefore);
+  std::vector<std::string> entries;
+  for (const auto& entry : fs::directory_iterator(dir.path())) entries.push_back(entry.path().filename().string());
+  EXPECT_EQ(entries, std::vector<std::string>{"song" + GetParam().extension});
+}
+
+// The registry knows a format whatever the letter case of its extension.
+TEST_P(TagModules, UpperCaseExtensionIsReadAndWritten) {
+  const std::string lower = Make("shout");
+  const std::string upper = dir.file("SHOUT" + Upper(GetParam().extension));
+  fs::rename(lower, upper);
+  ASSERT_EQ(TagModuleFor(upper), TagModuleFor(lower));
+  Module(upper).Write(upper, Timerec{"Loud", "", "", "", "", "", ""});
+  EXPECT_EQ(MutagenValue(upper, "title"), "Loud");
+  EXPECT_EQ(Module(upper).Read(upper).title, "Loud");
+  EXPECT_EQ(TagModuleFor(dir.file("song.wav")), nullptr);
+  EXPECT_EQ(TagModuleFor(dir.file("song.WAV")), nullptr);
+  EXPECT_EQ(TagModuleFor(dir.file("song")), nullptr);
+}
+
+// Limits count characters: text in any script keeps as many characters as Latin text, and
+// every reader sees it whole.
+TEST_P(TagModules, TextInAnyScriptIsKeptWhole) {
+  const std::string path = Make("script");
+  const Timerec record{Repeat("Ж", 100), Repeat("山", 100), "2004", "Альбом",
+                       "Комментарий 日本語 🎵", "Электронная музыка", "3"};
+  Module(path).Write(path, record);
+  EXPECT_EQ(Module(path).Read(path), record);
+  EXPECT_EQ(MutagenValue(path, "title"), record.title);
+  EXPECT_EQ(MutagenValue(path, "artist"), record.artist);
+  EXPECT_EQ(MutagenValue(path, "genre"), record.genre);
+  EXPECT_EQ(MutagenValue(path, "comment"), record.comment);
+  // ffmpeg-based players drop a UTF-16 string without its byte-order mark, with a warning.
+  const CommandResult probe = testsupport::Run(
+      "ffprobe -v warning -show_entries format_tags=comment:stream_tags=comment -of default=nw=1 " + ShellQuote(path));
+  EXPECT_EQ(Probe(path).tags["comment"], record.comment);
+  EXPECT_EQ(probe.output.find("BOM"), std::string::npos) << probe.output;
+}
+
+// A bare number of the genre list stands for its name, in every format.
+TEST_P(TagModules, GenreNumberIsReadAsItsName) {
+  const std::string path = Make("genre");
+  TagWithMutagen(path, "genre", "17");
+  EXPECT_EQ(Module(path).Read(path).genre, "Rock");
+  TagWithMutagen(path, "genre", "Darkwave");
+  EXPECT_EQ(Module(path).Read(path).genre, "Darkwave");
+}
+
+// ID3's year frame holds four digits: a full date gives its year there, trimmed; the other
+// formats keep the text as it is.
+TEST_P(TagModules, YearTextReachesEveryReader) {
+  const std::string path = Make("year");
+  Module(path).Write(path, Timerec{"", "", "2001-02-03", "", "", "", ""});
+  const bool mp3 = GetParam().extension == ".mp3";
+  EXPECT_EQ(MutagenValue(path, "year"), mp3 ? "2001" : "2001-02-03");
+  EXPECT_EQ(TagLib::FileRef(path.c_str()).tag()->year(), 2001u);
+
+  Module(path).Write(path, Timerec{"", "", " 2003 ", "", "", "", ""});
+  EXPECT_EQ(TagLib::FileRef(path.c_str()).tag()->year(), 2003u);
+}
+
+// A record without a track number gives no track value that a player would show as "0".
+TEST_P(TagModules, NoTrackIsInvented) {
+  const std::string path = Make("notrack");
+  Module(path).Write(path, Timerec{"Untracked", "", "", "", "", "", ""});
+  EXPECT_EQ(MutagenValue(path, "track"), "");
+  EXPECT_EQ(Probe(path).tags.count("track"), 0u);
+  EXPECT_EQ(TagLib::FileRef(path.c_str()).tag()->track(), 0u);
+  EXPECT_EQ(Module(path).Read(path).track, "");
+}
+
+TEST_P(TagModules, FilesThatCannotBeReadOrWrittenRaiseTagErrorWithTheName) {
+  const std::string missing = dir.file("missing" + GetParam().extension);
+  try {
+    Module(missing).Read(missing);
+    ADD_FAILURE() << "no error";
+  } catch (const TagError& error) {
+    EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
+  }
+  EXPECT_THROW(Module(missing).Write(missing, kFullRecord), TagError);
+  EXPECT_FALSE(fs::exists(missing));
+}
+
+// The modules keep no state between calls: files of every format tagged from several threads
+// at once each get their own record.
+TEST(TagModulesTogether, CallsOnDifferentFilesFromSeveralThreads) {
+  TempDir dir;
+  std::vector<std::string> paths;
+  for (const Format& format : Formats()) {
+    for (int i = 0; i < 3; ++i) {
+      paths.push_back(dir.file(format.name + std::to_string(i) + format.extension));
+      ASSERT_TRUE(MakeTone(paths.back(), 0.5, 44100, 2, format.codec));
+    }
+  }
+  const auto recordOf = [](size_t i) {
+    return Timerec{"Title " + std::to_string(i), "Artist " + std::to_string(i), "200" + std::to_string(i % 10),
+                   "Album", "Note " + Repeat("é", static_cast<int>(i) + 1), "Genre", std::to_string(i + 1)};
+  };
+  std::vector<Timerec> read(paths.size());
+  std::vector<std::string> errors(paths.size());
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    threads.emplace_back([&, i] {
+      try {
+        for (int round = 0; round < 3; ++round) TagModuleFor(paths[i])->Write(paths[i], recordOf(i));
+        read[i] = TagModuleFor(paths[i])->Read(paths[i]);
+      } catch (const std::exception& error) {
+        errors[i] = error.what();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t i = 0; i < paths.size(); ++i) {
+    EXPECT_EQ(errors[i], "") << paths[i];
+    EXPECT_EQ(read[i], recordOf(i)) << paths[i];
+    EXPECT_TRUE(ReadWithMutagen(paths[i]).ok) << paths[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TagModules, ::testing::ValuesIn(Formats()),
+                         [](const ::testing::TestParamInfo<Format>& info) { return info.param.name; });
+
+}  // namespace
