@@ -320,4 +320,5 @@ TEST_F(WindowFixture, EveryCommandHasAKey) {
   EXPECT_EQ(prompts.filters.size(), 1u) << "Insert reached Add File";
   QTest::keyClick(&main, Qt::Key_F10);
   EXPECT_EQ(main.menuBar()->activeAction(), main.menuBar()->actions()[0]) << "F10 opens File";
+  main.menuBar()->setActiveAction(nullptr);
 }
