@@ -1,6 +1,7 @@
 // velmora: the window program.
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <clocale>
 #include <string>
 #include <vector>
@@ -19,14 +20,13 @@ int main(int argc, char** argv) {
   // calls expect C numerics. The window localises what it shows itself.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName("velmora");
-  QApplication::setApplicationDisplayName("Velmora MP3 Converter");
   QApplication::setDesktopFileName("velmora");
+  QApplication::setWindowIcon(QIcon::fromTheme("velmora"));
 
   TSkin Skin1;
   // The main window comes first so it is the application's main window; the dialogs live
   // hidden until a command shows them, and go with it.
   auto* fm_main = new Tfm_main(Skin1, Skin1, ProgramDataFolder());
-  fm_main->setAttribute(Qt::WA_DeleteOnClose, false);
   auto* fm_about = new Tfm_about(Skin1, fm_main);
   auto* fm_dir = new Tfm_dir(Skin1, fm_main);
   auto* fm_set = new Tfm_set(Skin1, fm_main);
