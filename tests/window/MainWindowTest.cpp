@@ -379,6 +379,22 @@ TEST_F(WindowFixture, EveryCommandHasAKey) {
   EXPECT_EQ(prompts.filters.size(), 1u) << "Insert reached Add File";
   QTest::keyClick(&main, Qt::Key_F10);
   EXPECT_EQ(main.menuBar()->activeAction(), main.menuBar()->actions()[0]) << "F10 opens File";
+  main.menuBar()->setActiveAction(nullptr);
+}
+
+TEST_F(WindowFixture, AnotherSkinFileGivesTheWindowAnotherLook) {
+  Tfm_main& main = Start(SkinChoice::kDaylight);
+  EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+  Names captions;
+  for (auto* button : main.findChild<QWidget*>("Skin1")->findChildren<QToolButton*>())
+    captions.push_back(button->text().toStdString());
+  EXPECT_EQ(captions, (Names{"Go", "Halt", "More"}));
+  QImage look = main.grab().toImage();
+  EXPECT_EQ(QColor(look.pixel(1, main.height() - 1)).name().toStdString(), "#e0a030")
+      << "the strip's background from the skin";
+  // Its "convert" object still converts: the names, not the captions, select the commands.
+  ClickSkin("convert");
+  EXPECT_EQ(prompts.information, (Names{"Information: Please add file!"}));
 }
 
 TEST_F(WindowFixture, AnEngineThatCannotStartIsExplainedAndTheRestStillWorks) {

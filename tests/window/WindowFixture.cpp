@@ -16,6 +16,11 @@ Tfm_main& WindowFixture::Start(SkinChoice choice) {
   const std::string skinFile = data.file(kSkinFileName);
   std::filesystem::remove(skinFile);
   if (choice == SkinChoice::kShipped) std::filesystem::copy_file(VELMORA_SHIPPED_SKIN, skinFile);
+  if (choice == SkinChoice::kDaylight) {
+    std::filesystem::copy_file(VELMORA_TEST_SKINS "/daylight.skin", skinFile);
+    std::filesystem::copy_file(VELMORA_TEST_SKINS "/halt.pic", data.file("halt.pic"),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
   if (choice == SkinChoice::kBroken)
     testsupport::WriteFileText(skinFile, "[form From]\nstrip = add\ncolour = pink\n");
   window = std::make_unique<Tfm_main>(*skin, *skin, data.path() + "/");

@@ -57,7 +57,7 @@ class ModalCloser {
   QTimer timer_;
 };
 
-enum class SkinChoice { kShipped, kMissing, kBroken };
+enum class SkinChoice { kShipped, kMissing, kBroken, kDaylight };
 
 class WindowFixture : public ::testing::Test {
  protected:

@@ -26,7 +26,6 @@ int main(int argc, char** argv) {
   // The main window comes first so it is the application's main window; the dialogs live
   // hidden until a command shows them, and go with it.
   auto* fm_main = new Tfm_main(Skin1, Skin1, ProgramDataFolder());
-  fm_main->setAttribute(Qt::WA_DeleteOnClose, false);
   auto* fm_about = new Tfm_about(Skin1, fm_main);
   auto* fm_dir = new Tfm_dir(Skin1, fm_main);
   auto* fm_set = new Tfm_set(Skin1, fm_main);

@@ -31,6 +31,8 @@ export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
 # Leaks inside the desktop libraries would fail a sanitizer build here; the headless window
 # tests check our own code for leaks.
 export ASAN_OPTIONS="\${ASAN_OPTIONS:-}:detect_leaks=0"
+# Several virtual X servers may start at once on a shared machine; wait until ours answers.
+for _ in \$(seq 100); do xwd -root -silent >/dev/null 2>&1 && break; sleep 0.1; done
 $launcher --launch-immediately &
 launcher_pid=\$!
 "$velmora" "$work/tagged.mp3" "$work/plain.wav" > "$work/velmora.log" 2>&1 &
@@ -42,10 +44,18 @@ wait \$velmora_pid || { echo "velmora exit status \$?"; status=1; }
 kill \$launcher_pid 2>/dev/null || true
 exit \$status
 INNER
-if ! timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash "$work/session.sh"; then
+# xvfb-run -a can lose a race for a display number to another X server starting at the same
+# moment; the program then cannot connect. That, and only that, is tried again.
+for attempt in 1 2 3; do
+  if timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash "$work/session.sh"; then
+    break
+  fi
+  if [ $attempt -lt 3 ] && grep -q "could not connect to display" "$work/velmora.log" 2>/dev/null; then
+    echo "no display this time; again"; rm -rf "$work/out"/*; continue
+  fi
   echo "FAILED; velmora said:"; cat "$work/velmora.log" 2>/dev/null || true
   exit 1
-fi
+done
 
 /usr/bin/python3 - "$work" <<'CHECK'
 import sys, mutagen
