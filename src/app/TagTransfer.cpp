@@ -3,9 +3,9 @@
 #include "tagformats/TagModules.h"
 
 std::optional<Timerec> ReadSourceTags(const std::string& path) {
-  const TagModule* module = TagModuleFor(path);
-  if (module == nullptr) return std::nullopt;
-  return module->Read(path);
+  const TagReader* reader = TagReaderFor(path);
+  if (reader == nullptr) return std::nullopt;
+  return reader->Read(path);
 }
 
 void WriteTagsToOutput(const std::string& outputPath, const Timerec& record) {

@@ -1,5 +1,6 @@
 #include "tagformats/TagModules.h"
 
+#include "tagformats/generic/GenericTagReader.h"
 #include "tagformats/id3v2/ID3v2Module.h"
 #include "tagformats/vorbis/VorbisModule.h"
 #include "tagformats/wma/WmaModule.h"
@@ -17,4 +18,10 @@ const TagModule* TagModuleFor(const std::string& path) {
     case AudioFormat::kOther: break;
   }
   return nullptr;
+}
+
+const TagReader* TagReaderFor(const std::string& path) {
+  static const GenericTagReader kGeneric;
+  if (FormatFromPath(path) == AudioFormat::kOther) return &kGeneric;
+  return TagModuleFor(path);
 }

@@ -53,6 +53,11 @@ CommandResult Run(const std::string& commandLine) {
   return result;
 }
 
+bool FfmpegCanEncode(const std::string& encoder) {
+  const CommandResult r = Run("ffmpeg -hide_banner -h encoder=" + ShellQuote(encoder));
+  return r.exitCode == 0 && r.output.rfind("Encoder " + encoder + " ", 0) == 0;
+}
+
 bool MakeTone(const std::string& path, double seconds, int sampleRate, int channels,
               const std::string& codecArgs) {
   std::ostringstream cmd;

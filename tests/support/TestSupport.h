@@ -39,6 +39,9 @@ std::string ShellQuote(const std::string& text);
 bool MakeTone(const std::string& path, double seconds, int sampleRate = 44100, int channels = 2,
               const std::string& codecArgs = "");
 
+// True when this ffmpeg build has the named encoder ("libopus", "libspeex", …).
+bool FfmpegCanEncode(const std::string& encoder);
+
 // ffprobe's view of the first audio stream and the container.
 struct ProbeInfo {
   bool ok = false;

@@ -1,5 +1,6 @@
-// The three tag modules through their one interface and the registry, on real files made by
-// ffmpeg, read back by our own reader and by independent ones (mutagen, ffprobe, TagLib).
+// The three tag modules through their one interface and the registry, and the readers of the
+// other sources the engine decodes, on real files made by ffmpeg, read back by our own reader
+// and by independent ones (mutagen, ffprobe, TagLib).
 #include <gtest/gtest.h>
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
@@ -8,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -241,5 +243,152 @@ TEST(TagModulesTogether, CallsOnDifferentFilesFromSeveralThreads) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, TagModules, ::testing::ValuesIn(Formats()),
                          [](const ::testing::TestParamInfo<Format>& info) { return info.param.name; });
+
+// Sources whose tags are only ever read: Ogg streams other than plain Vorbis, and formats
+// outside the four. ffmpeg writes each container's own kind of tag from the same fields.
+struct SourceKind {
+  std::string name;
+  std::string fileName;
+  std::string encoder;     // skipped when this ffmpeg lacks it
+  std::string ffmpegArgs;  // inputs and encoding
+};
+
+void PrintTo(const SourceKind& kind, std::ostream* out) { *out << kind.name; }
+
+const std::string kTone = "-f lavfi -i sine=d=1:sample_rate=48000 ";
+
+const std::vector<SourceKind>& SourceKinds() {
+  static const std::vector<SourceKind> kKinds = {
+      {"OggOpus", "opus.ogg", "libopus", kTone + "-c:a libopus"},
+      {"OggFlac", "flac.OGG", "flac", kTone + "-c:a flac"},
+      {"OggSpeex", "speex.ogg", "libspeex", kTone + "-ar 16000 -c:a libspeex"},
+      {"OggTheoraVorbis", "video.ogg", "libtheora",
+       "-f lavfi -i testsrc=d=1:size=160x120 " + kTone + "-c:v libtheora -c:a libvorbis"},
+      {"Flac", "song.flac", "flac", kTone + "-c:a flac"},
+      {"Opus", "song.opus", "libopus", kTone + "-c:a libopus"},
+      {"M4a", "song.m4a", "aac", kTone + "-c:a aac"},
+      {"Aiff", "song.aiff", "pcm_s16be", kTone + "-c:a pcm_s16be -write_id3v2 1"},
+      {"WavPack", "song.wv", "wavpack", kTone + "-c:a wavpack"},
+  };
+  return kKinds;
+}
+
+std::string MetadataArgs(const Timerec& r) {
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"title", &r.title},     {"artist", &r.artist}, {"album", &r.album}, {"date", &r.year},
+      {"comment", &r.comment}, {"genre", &r.genre},   {"track", &r.track}};
+  std::string args;
+  for (const auto& [key, value] : fields) args += " -metadata " + ShellQuote(std::string(key) + "=" + *value);
+  return args;
+}
+
+// Title, artist and album as mutagen sees them, whatever the container's key names.
+std::map<std::string, std::string> MutagenBasics(const std::string& path) {
+  static const char* kProgram = R"PY(
+import sys, mutagen
+f = mutagen.File(sys.argv[1])
+t = f.tags if f is not None and f.tags is not None else {}
+def first(*keys):
+    for k in keys:
+        try:
+            present = k in t
+        except ValueError:  # a key Vorbis comments cannot hold
+            present = False
+        if present:
+            v = t[k]
+            v = v.text if hasattr(v, "text") else v
+            v = v[0] if isinstance(v, list) else v
+            return str(v)
+    return ""
+print("title=" + first("title", "TIT2", "\xa9nam"))
+print("artist=" + first("artist", "TPE1", "\xa9ART"))
+print("album=" + first("album", "TALB", "\xa9alb"))
+)PY";
+  const CommandResult r = RunPython(kProgram, {path});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  std::map<std::string, std::string> values;
+  std::istringstream lines(r.output);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values;
+}
+
+class SourceTagReaders : public ::testing::TestWithParam<SourceKind> {
+ protected:
+  void SetUp() override {
+    if (!FfmpegCanEncode(GetParam().encoder)) GTEST_SKIP() << "ffmpeg has no " << GetParam().encoder << " encoder";
+  }
+  std::string Make(const Timerec& record) {
+    const std::string path = dir.file(GetParam().fileName);
+    const CommandResult r = testsupport::Run("ffmpeg -nostdin -v error -y " + GetParam().ffmpegArgs +
+                                             MetadataArgs(record) + " " + ShellQuote(path));
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    return path;
+  }
+
+  TempDir dir;
+};
+
+TEST_P(SourceTagReaders, EveryFieldIsReadAsAnIndependentReaderSeesIt) {
+  const std::string path = Make(kFullRecord);
+  const std::vector<uint8_t> before = ReadFileBytes(path);
+  const TagReader* reader = TagReaderFor(path);
+  ASSERT_NE(reader, nullptr);
+  const Timerec read = reader->Read(path);
+
+  EXPECT_EQ(read, kFullRecord);
+  const auto seen = MutagenBasics(path);
+  EXPECT_EQ(seen.at("title"), read.title);
+  EXPECT_EQ(seen.at("artist"), read.artist);
+  EXPECT_EQ(seen.at("album"), read.album);
+  EXPECT_EQ(ReadFileBytes(path), before);
+}
+
+// Nothing can be written through the generic reader: formats outside the four get no module.
+TEST_P(SourceTagReaders, OnlyOggSourcesHaveAWriter) {
+  const bool ogg = Upper(fs::path(GetParam().fileName).extension().string()) == ".OGG";
+  EXPECT_EQ(TagModuleFor(dir.file(GetParam().fileName)) != nullptr, ogg);
+}
+
+TEST_P(SourceTagReaders, TextInAnyScriptAndAGenreNumberAreReadAsForVorbis) {
+  const std::string path = Make(Timerec{Repeat("Ж", 50), "山田", "", "", "", "17", ""});
+  const Timerec read = TagReaderFor(path)->Read(path);
+  EXPECT_EQ(read.title, Repeat("Ж", 50));
+  EXPECT_EQ(read.artist, "山田");
+  EXPECT_EQ(read.genre, "Rock");
+  EXPECT_EQ(MutagenBasics(path).at("title"), read.title);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, SourceTagReaders, ::testing::ValuesIn(SourceKinds()),
+                         [](const ::testing::TestParamInfo<SourceKind>& info) { return info.param.name; });
+
+// The engine decides what is audio; a file TagLib cannot make sense of simply has no tags.
+TEST(GenericTagReader, UnknownOrDamagedFilesGiveAnEmptyRecordAndMissingOnesAnError) {
+  TempDir dir;
+  WriteFileText(dir.file("noise.flac"), "fLaC but nothing after it");
+  WriteFileText(dir.file("notes.xyz"), "plain text");
+  ASSERT_TRUE(MakeTone(dir.file("cut.m4a"), 1, 44100, 2, "-c:a aac -metadata title=Cut"));
+  std::vector<uint8_t> cut = ReadFileBytes(dir.file("cut.m4a"));
+  cut.resize(cut.size() / 3);
+  WriteFileBytes(dir.file("cut.m4a"), cut);
+  for (const std::string name : {"noise.flac", "notes.xyz", "cut.m4a"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.file(name);
+    Timerec read;
+    EXPECT_NO_THROW(read = TagReaderFor(path)->Read(path));
+    EXPECT_EQ(read.artist, "");
+  }
+  const std::string missing = dir.file("missing.flac");
+  try {
+    TagReaderFor(missing)->Read(missing);
+    ADD_FAILURE() << "no error";
+  } catch (const TagError& error) {
+    EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(TagReaderFor(dir.file("song.wav")), nullptr);
+  EXPECT_EQ(TagReaderFor(dir.file("song.mp3")), TagModuleFor(dir.file("song.mp3")));
+}
 
 }  // namespace

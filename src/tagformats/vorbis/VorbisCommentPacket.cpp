@@ -60,14 +60,17 @@ void ReadComment(const VorbisPacketReader& read, uint32_t length, TStrComments& 
 
 }  // namespace
 
-TStrComments ReadCommentPacket(const VorbisPacketReader& read) {
-  uint8_t magic[7];
-  ReadExactly(read, magic, sizeof magic);
-  if (std::memcmp(magic, "\x03vorbis", 7) != 0) Corrupt();
+const CommentPacketLayout kVorbisCommentPacket{std::string("\x03vorbis", 7), true};
+
+TStrComments ReadCommentPacket(const VorbisPacketReader& read, const CommentPacketLayout& layout) {
+  std::string magic(layout.magic.size(), '\0');
+  ReadExactly(read, reinterpret_cast<uint8_t*>(&magic[0]), magic.size());
+  if (magic != layout.magic) Corrupt();
   SkipExactly(read, ReadLength(read));  // the vendor text
   const uint32_t count = ReadLength(read);
   TStrComments comments;
   for (uint32_t i = 0; i < count; ++i) ReadComment(read, ReadLength(read), comments);
+  if (!layout.framed) return comments;
   uint8_t framing = 0;
   ReadExactly(read, &framing, 1);
   if ((framing & 1) == 0) Corrupt();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "tagformats/vorbis/VorbisCommentEditor.h"
 #include "tagformats/vorbis/VorbisComments.h"
@@ -15,6 +16,16 @@ using VorbisPacketReader = std::function<size_t(uint8_t* out, size_t size)>;
 // Bytes of one comment that are kept; longer comments keep their start, cut at a character.
 constexpr size_t kMaxKeptCommentBytes = 1024 * 1024;
 
+// How a codec wraps the comment block in its packet: Vorbis puts "\x03vorbis" before it and a
+// framing bit after it; Opus puts "OpusTags" before it; Speex and FLAC (after its block
+// header) give the bare block.
+struct CommentPacketLayout {
+  std::string magic;
+  bool framed;
+};
+extern const CommentPacketLayout kVorbisCommentPacket;
+
 // The record's comments, in file order. Throws VorbisStreamError("Corrupt Vorbis comment
 // header") when the packet is not a well-formed comment header.
-TStrComments ReadCommentPacket(const VorbisPacketReader& read);
+TStrComments ReadCommentPacket(const VorbisPacketReader& read,
+                               const CommentPacketLayout& layout = kVorbisCommentPacket);

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "tagformats/vorbis/VorbisCommentPacket.h"
-#include "tagformats/vorbis/VorbisPacketStream.h"
 
 namespace {
 
@@ -55,8 +54,7 @@ class HeaderCheck {
 
 }  // namespace
 
-TStrComments ReadVorbisComments(VorbisByteReader read) {
-  VorbisPacketStream packets(std::move(read));
+TStrComments ReadVorbisComments(VorbisPacketStream& packets) {
   HeaderCheck check;
 
   std::vector<unsigned char> identification = WholePacket(packets, kMaxIdentificationBytes);

@@ -3,8 +3,9 @@
 // parsed as it streams past, and nothing after the headers is read.
 #pragma once
 
-#include "tagformats/vorbis/VorbisCommentEditor.h"
 #include "tagformats/vorbis/VorbisComments.h"
+#include "tagformats/vorbis/VorbisPacketStream.h"
 
-// Throws VorbisStreamError with the reason when the input is not an Ogg Vorbis stream.
-TStrComments ReadVorbisComments(VorbisByteReader read);
+// `packets` stands at the first packet of a Vorbis stream. Throws VorbisStreamError with the
+// reason when its headers are not Vorbis headers.
+TStrComments ReadVorbisComments(VorbisPacketStream& packets);

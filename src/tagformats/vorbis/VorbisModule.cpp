@@ -11,9 +11,9 @@
 
 #include "settings/AtomicFile.h"
 #include "tagformats/common/TemporaryPermission.h"
+#include "tagformats/vorbis/OggComments.h"
 #include "tagformats/vorbis/VorbisCommentEditor.h"
 #include "tagformats/vorbis/VorbisComments.h"
-#include "tagformats/vorbis/VorbisHeaderReader.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ void WriteStream(VorbisCommentEditor& editor, AtomicReplacement& out) {
 Timerec VorbisModule::Read(const std::string& path) const {
   const File input = OpenInput(path);
   try {
-    return RecordFromComments(ReadVorbisComments(ReaderOf(input.get())));
+    return RecordFromComments(ReadOggComments(ReaderOf(input.get())));
   } catch (const VorbisStreamError& error) {
     throw TagError("Cannot open " + path + ": " + error.what());
   } catch (const std::bad_alloc&) {

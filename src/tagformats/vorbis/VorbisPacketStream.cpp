@@ -12,24 +12,34 @@ int LacingValue(const ogg_page& page, int segment) { return page.header[27 + seg
 
 }  // namespace
 
-VorbisPacketStream::VorbisPacketStream(VorbisByteReader read) : source_(std::move(read)) {
+VorbisPacketStream::VorbisPacketStream(VorbisByteReader read, const OggStreamChoice& choose)
+    : source_(std::move(read)) {
   if (source_.Next(page_) != VorbisPageSource::Result::Page) Fail("Input is not an Ogg bitstream");
   if (!ogg_page_bos(&page_)) Fail("Ogg bitstream does not start with a first page");
+  // Every stream's first page comes before any other page, so the choice ends at the first
+  // page that starts no stream.
+  while (!choose(page_)) {
+    const VorbisPageSource::Result next = source_.Next(page_);
+    if (next == VorbisPageSource::Result::Hole) Fail("Corrupt or missing data in the Ogg stream");
+    if (next == VorbisPageSource::Result::End || !ogg_page_bos(&page_)) return;
+  }
   serial_ = ogg_page_serialno(&page_);
+  found_ = true;
 }
 
-// The next page of our stream; the headers of another stream in between mean a layout that
-// is not one plain Vorbis stream.
+// The next page of our stream.
 void VorbisPacketStream::NextPage() {
-  switch (source_.Next(page_)) {
-    case VorbisPageSource::Result::End:
-      Fail("Vorbis headers are incomplete (file truncated)");
-    case VorbisPageSource::Result::Hole:
-      Fail("Corrupt or missing data in the Ogg stream");
-    case VorbisPageSource::Result::Page:
-      break;
-  }
-  if (ogg_page_serialno(&page_) != serial_) Fail("Multiplexed Ogg streams are not supported");
+  if (!found_) Fail("No stream was chosen in the Ogg bitstream");
+  do {
+    switch (source_.Next(page_)) {
+      case VorbisPageSource::Result::End:
+        Fail("Headers are incomplete (file truncated)");
+      case VorbisPageSource::Result::Hole:
+        Fail("Corrupt or missing data in the Ogg stream");
+      case VorbisPageSource::Result::Page:
+        break;
+    }
+  } while (ogg_page_serialno(&page_) != serial_);
   segment_ = 0;
   segmentStart_ = 0;
   taken_ = 0;
