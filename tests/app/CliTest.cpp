@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "support/TestSupport.h"
@@ -132,6 +133,48 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliOutputLimit,
                            std::string run = info.param;
                            return run.substr(run.find_last_of(" -") + 1);
                          });
+
+// Sources beyond the four formats and Ogg streams other than Vorbis convert with their tags.
+struct TaggedSource {
+  const char* fileName;
+  const char* encoder;
+  const char* ffmpegArgs;  // inputs and encoding
+};
+
+class CliOtherSources : public Cli, public ::testing::WithParamInterface<TaggedSource> {};
+
+TEST_P(CliOtherSources, Mp3CarriesTheSourcesTitleAndArtist) {
+  const TaggedSource source = GetParam();
+  if (!testsupport::FfmpegCanEncode(source.encoder)) GTEST_SKIP() << "ffmpeg has no " << source.encoder << " encoder";
+  const std::string path = work.file(source.fileName);
+  auto made = testsupport::Run("ffmpeg -nostdin -v error -y " + std::string(source.ffmpegArgs) +
+                               " -metadata 'title=Song of " + source.fileName + "' -metadata 'artist=Ана Тест' " +
+                               ShellQuote(path));
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+
+  auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(path));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  const std::string output = out() + "/" + std::filesystem::path(path).stem().string() + ".mp3";
+  EXPECT_EQ(Probe(output).codec, "mp3") << r.output;
+  const testsupport::MutagenTags tags = testsupport::ReadWithMutagen(output);
+  ASSERT_TRUE(tags.ok) << tags.error;
+  EXPECT_EQ(tags.values.count("TIT2") ? tags.values.at("TIT2") : "", "Song of " + std::string(source.fileName));
+  EXPECT_EQ(tags.values.count("TPE1") ? tags.values.at("TPE1") : "", "Ана Тест");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, CliOtherSources,
+    ::testing::Values(TaggedSource{"flac.flac", "flac", "-f lavfi -i sine=d=1 -c:a flac"},
+                      TaggedSource{"opus.opus", "libopus", "-f lavfi -i sine=d=1 -c:a libopus"},
+                      TaggedSource{"aac.m4a", "aac", "-f lavfi -i sine=d=1 -c:a aac"},
+                      TaggedSource{"oggopus.ogg", "libopus", "-f lavfi -i sine=d=1 -c:a libopus"},
+                      TaggedSource{"video.ogg", "libtheora",
+                                   "-f lavfi -i testsrc=d=1:size=160x120 -f lavfi -i sine=d=1 "
+                                   "-c:v libtheora -c:a libvorbis"}),
+    [](const ::testing::TestParamInfo<TaggedSource>& info) {
+      std::string name = info.param.fileName;
+      return name.substr(0, name.find('.'));
+    });
 
 TEST_F(Cli, NothingToConvertFails) {
   auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " +
