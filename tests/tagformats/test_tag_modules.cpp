@@ -364,6 +364,29 @@ TEST_P(SourceTagReaders, TextInAnyScriptAndAGenreNumberAreReadAsForVorbis) {
 INSTANTIATE_TEST_SUITE_P(Sources, SourceTagReaders, ::testing::ValuesIn(SourceKinds()),
                          [](const ::testing::TestParamInfo<SourceKind>& info) { return info.param.name; });
 
+// Only an audio stream's comments count; headers cut short are an error that names the file.
+TEST(OggSourceReader, VideoOnlyHasNoCommentsAndCutHeadersNameTheFile) {
+  if (!FfmpegCanEncode("libtheora") || !FfmpegCanEncode("libopus")) GTEST_SKIP() << "ffmpeg lacks Theora or Opus";
+  TempDir dir;
+  const std::string video = dir.file("video.ogg");
+  const CommandResult made = testsupport::Run("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=d=1:size=160x120 "
+                                              "-c:v libtheora -metadata title=Picture " + ShellQuote(video));
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  EXPECT_EQ(TagReaderFor(video)->Read(video), Timerec{});
+
+  const std::string cut = dir.file("cut.ogg");
+  ASSERT_TRUE(MakeTone(cut, 1, 48000, 2, "-c:a libopus -metadata title=Cut"));
+  std::vector<uint8_t> bytes = ReadFileBytes(cut);
+  bytes.resize(90);  // the identification page and the start of the comment page
+  WriteFileBytes(cut, bytes);
+  try {
+    TagReaderFor(cut)->Read(cut);
+    ADD_FAILURE() << "no error";
+  } catch (const TagError& error) {
+    EXPECT_NE(std::string(error.what()).find(cut + ": Headers are incomplete"), std::string::npos) << error.what();
+  }
+}
+
 // The engine decides what is audio; a file TagLib cannot make sense of simply has no tags.
 TEST(GenericTagReader, UnknownOrDamagedFilesGiveAnEmptyRecordAndMissingOnesAnError) {
   TempDir dir;
