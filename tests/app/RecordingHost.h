@@ -35,7 +35,8 @@ class RecordingHost : public RunHost {
   void Pump() override {
     ++pumps;
     if (duringPumpNumber > 0 && pumps == duringPumpNumber && duringPump) duringPump();
-    if (onPump) onPump();
+    // Called through a copy: the hook may replace or clear itself while it runs.
+    if (std::function<void()> hook = onPump) hook();
   }
   void OpenFolder(const std::string& path) override { openedFolders.push_back(path); }
 
