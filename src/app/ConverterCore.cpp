@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/DisplayFormat.h"
+#include "app/FileProbe.h"
 #include "app/OutputFormatSetup.h"
 #include "app/OutputNaming.h"
 #include "app/ParallelRun.h"
@@ -25,19 +26,6 @@ constexpr const char* kPleaseAddFile = "Please add file!";
 constexpr const char* kClearQuestion =
     "Are you sure to remove all the files from filelist?\rNot delete from your computer.";
 
-uint64_t ReadableFileSize(const std::string& path) {
-  std::error_code error;
-  fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found)
-    throw std::runtime_error("Cannot open " + path + ": no such file");
-  // Opening a FIFO or a device would wait for a writer, or read forever.
-  if (status.type() != fs::file_type::regular)
-    throw std::runtime_error("Cannot open " + path + ": not a regular file");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("Cannot open " + path + ": " + std::strerror(errno));
-  return fs::file_size(path);  // throws on a file that vanished meanwhile
-}
-
 }  // namespace
 
 ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
@@ -45,6 +33,7 @@ ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
 
 void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
   if (running()) return;
+  if (jobs_ > 1 && paths.size() > 1) return AddProbedFiles(paths);
   for (const std::string& path : paths) {
     try {
       AddOneFile(path);
@@ -55,18 +44,38 @@ void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
 }
 
 void ConverterCore::AddOneFile(const std::string& path) {
-  std::string sizeText = SizeText(ReadableFileSize(path));
   host_.Pump();
-  TAudioFile2& reader = state_.AudioFileRead;
-  if (reader.IsOpen()) reader.Close();
-  reader.OpenForRead(path, ReadMode::kWholeSource, ReadFlags::kPcm16);
-  std::string timeText = TimeText(reader.DurationMs());
-  reader.Close();
+  size_t row = AppendRow(path, ProbeAudio(path, state_.AudioFileRead));
+  ReadRowTags(row, path);
+}
 
-  size_t row = rows_.Append(FileRow{FileNameOf(path), path, timeText, sizeText, kStateUnconverted});
+// The same rows, records and messages, in the same order, as adding the files one by one;
+// only the probing of the files runs on several jobs.
+void ConverterCore::AddProbedFiles(const std::vector<std::string>& paths) {
+  std::vector<ProbedFile> probed = ProbeFiles(paths, jobs_);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    host_.Pump();
+    const std::string& path = paths[i];
+    const ProbedFile& file = probed[i];
+    if (!file.refusal.empty()) {
+      host_.ShowInformation(path + kNotSupportedSuffix + "\n" + file.refusal);
+      continue;
+    }
+    size_t row = AppendRow(path, file.audio);
+    if (!file.tagError.empty()) {
+      host_.ShowInformation(path + kNotSupportedSuffix + "\n" + file.tagError);
+    } else if (file.tags) {
+      tag_table_.StoreRowTags(row, *file.tags);
+    }
+  }
+}
+
+size_t ConverterCore::AppendRow(const std::string& path, const ProbedAudio& audio) {
+  size_t row = rows_.Append(
+      FileRow{FileNameOf(path), path, audio.timeText, audio.sizeText, kStateUnconverted});
   tag_table_.AppendRow();
   host_.RowAdded(row, rows_[row]);
-  ReadRowTags(row, path);
+  return row;
 }
 
 void ConverterCore::ReadRowTags(size_t row, const std::string& path) {

@@ -13,6 +13,7 @@
 #include "tags/TagTable.h"
 
 class TIniFile;
+struct ProbedAudio;
 
 class ConverterCore {
  public:
@@ -62,6 +63,8 @@ class ConverterCore {
 
  private:
   void AddOneFile(const std::string& path);
+  void AddProbedFiles(const std::vector<std::string>& paths);
+  size_t AppendRow(const std::string& path, const ProbedAudio& audio);
   void ReadRowTags(size_t row, const std::string& path);
   // Folder made, loop run; an error that ends the run is shown and clears `running`.
   void StartRun(RunPlan plan);

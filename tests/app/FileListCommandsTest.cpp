@@ -40,7 +40,12 @@ TEST_F(FileListCommands, AddedRowShowsNamePathTimeSizeAndState) {
   EXPECT_GE(host.pumps, 1);
 }
 
-TEST_F(FileListCommands, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTags) {
+// Jobs 1 is the window's adding; the command line probes several files at once with more, and
+// must give the same rows, records and messages in the same order.
+class AddingWithJobs : public CoreFixture, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(AddingWithJobs, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTags) {
+  core->SetJobs(GetParam());
   std::string first = Tone("first.mp3", 1.0, kMp3Codec);
   std::string third = Tone("third.mp3", 1.0, kMp3Codec);
   SetId3Title(first, "First");
@@ -69,7 +74,12 @@ TEST_F(FileListCommands, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTag
   EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Third");
   EXPECT_EQ(core->tag_table().ReadRowRecord(1).artist, "Artist");
   EXPECT_EQ(core->tag_table().ReadRowRecord(1).track, "4");
+  EXPECT_EQ(host.events, (std::vector<std::string>{"added 0 first.mp3 unconverted",
+                                                   "added 1 third.mp3 unconverted"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Jobs, AddingWithJobs, ::testing::Values(1, 3),
+                         [](const auto& info) { return "jobs" + std::to_string(info.param); });
 
 TEST_F(FileListCommands, SameFileTwiceGivesTwoRowsWithTwoRecords) {
   std::string path = Tone("twice.mp3", 1.0, kMp3Codec);
