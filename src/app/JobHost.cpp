@@ -56,6 +56,11 @@ void JobHost::FileProgress(size_t row, int percent) {
   host_.FileProgress(row, percent);
 }
 
+void JobHost::FileStopped(size_t row) {
+  Guard guard(lock_);
+  host_.FileStopped(row);
+}
+
 void JobHost::ShowInformation(const std::string& text) {
   Guard guard(lock_);
   host_.ShowInformation(text);

@@ -23,6 +23,7 @@ class JobHost : public RunHost {
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
   void FileProgress(size_t row, int percent) override;
+  void FileStopped(size_t row) override;
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   void ShowError(const std::string& text) override;

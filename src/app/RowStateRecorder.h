@@ -25,6 +25,7 @@ class RowStateRecorder : public RunHost {
     host_.SourceEndsEarly(row, path);
   }
   void FileProgress(size_t row, int percent) override { host_.FileProgress(row, percent); }
+  void FileStopped(size_t row) override { host_.FileStopped(row); }
   void ShowInformation(const std::string& text) override { host_.ShowInformation(text); }
   bool AskYesNo(const std::string& text) override { return host_.AskYesNo(text); }
   void ShowError(const std::string& text) override { host_.ShowError(text); }

@@ -96,14 +96,16 @@ bool RunLoop::StartFile(size_t position) {
 
 void RunLoop::ConvertStartedFile(size_t position) {
   if (!OpenFiles(rows_[position].filePath)) return;
+  bool stopped = false;
   try {
-    CopyBlocks();
+    stopped = !CopyBlocks();
     state_.AudioFileRead.Close();
     state_.AudioFilewrite.Close();
   } catch (...) {
     DiscardOutput();
     throw;
   }
+  if (stopped) host_.FileStopped(position);
   FinishFile(position);
 }
 
@@ -174,7 +176,7 @@ int RunLoop::InitialBlockSize() const {
   return plan_.kind == RunKind::kNormalize ? size * kNormalizeBlockFactor : size;
 }
 
-void RunLoop::CopyBlocks() {
+bool RunLoop::CopyBlocks() {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   const int frameSize = std::max(1, reader.FrameSize());
@@ -185,7 +187,10 @@ void RunLoop::CopyBlocks() {
   do {
     host_.Pump();
     host_.Pump();
-    if (!state_.running) break;
+    if (!state_.running) {
+      lookahead_.clear();
+      return false;
+    }
     ByteBlock block = plan_.kind == RunKind::kNormalize
                           ? ReadNormalizeBlock(NormalizeBlockSize(done, initialSize), initialSize)
                           : reader.ReadBlock(initialSize);
@@ -202,6 +207,7 @@ void RunLoop::CopyBlocks() {
     host_.SetProgress(ProgressPercent(done, reader.Length()));
   } while (bound > 0);
   lookahead_.clear();
+  return true;
 }
 
 // Near the reported end one block covers what the length says is left. It never shrinks below

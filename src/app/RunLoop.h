@@ -44,7 +44,8 @@ class RunLoop {
   bool OpenFiles(const std::string& source);
   void SetUpNormalizeWriter(const std::string& source);
   void DiscardOutput();
-  void CopyBlocks();
+  // False when Stop ended the copy before the source's end.
+  bool CopyBlocks();
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);

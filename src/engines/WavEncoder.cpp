@@ -34,10 +34,14 @@ WavEncoder::WavEncoder(const WavSettings& settings)
 }
 
 void WavEncoder::StartOutput() {
-  dataBytes_ = 0;
-  file_.Create(Path());
-  const std::vector<uint8_t> header = Header(0);
-  file_.Append(header.data(), header.size());
+  {
+    std::lock_guard<std::mutex> guard(fileLock_);
+    dataBytes_ = 0;
+    file_.Create(Path());
+    const std::vector<uint8_t> header = Header(0);
+    file_.Append(header.data(), header.size());
+  }
+  unfinished_outputs::Add(this);
 }
 
 std::vector<uint8_t> WavEncoder::Header(uint32_t dataBytes) const {
@@ -61,6 +65,7 @@ std::vector<uint8_t> WavEncoder::Header(uint32_t dataBytes) const {
 }
 
 void WavEncoder::Encode(const int16_t* samples, size_t frames) {
+  std::lock_guard<std::mutex> guard(fileLock_);
   const size_t count = frames * settings_.channels;
   const size_t bytes = count * settings_.bitsPerSample / 8;
   if (dataBytes_ + bytes > kMaxDataBytes) FailWrite("a WAV file cannot hold more than 4 GB of audio");
@@ -83,9 +88,30 @@ void WavEncoder::Encode(const int16_t* samples, size_t frames) {
   dataBytes_ += bytes;
 }
 
-void WavEncoder::CompleteOutput() {
+void WavEncoder::WriteSizes() {
   if (dataBytes_ & 1) file_.Append("", 1);
   const std::vector<uint8_t> header = Header(static_cast<uint32_t>(dataBytes_));
   file_.OverwriteAt(0, header.data(), header.size());
+}
+
+void WavEncoder::CompleteOutput() {
+  std::lock_guard<std::mutex> guard(fileLock_);
+  WriteSizes();
   file_.Close();
+}
+
+// Leaves the register first: once out of it, no sealing thread can be using the file.
+void WavEncoder::DropOutput() noexcept {
+  unfinished_outputs::Remove(this);
+  file_.Abandon();
+}
+
+void WavEncoder::SealForExit() noexcept {
+  fileLock_.lock();  // kept: the process ends with the file as sealed here
+  if (!file_.IsOpen()) return;
+  try {
+    WriteSizes();  // seeking flushes the buffered data, then the header
+  } catch (...) {
+    // A disk that refuses the header now refused the data too; nothing better can be done.
+  }
 }

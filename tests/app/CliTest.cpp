@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -97,9 +98,8 @@ TEST_F(Cli, MissingFileIsNamedAndTheOthersStillConvert) {
   auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(missing) + " " +
                    ShellQuote(good));
   EXPECT_EQ(r.exitCode, 1);
-  // The refusal, then on its own line the reason the reader gave.
-  EXPECT_NE(r.output.find(missing + "is not supported.\nCannot open " + missing + ": no such file"),
-            std::string::npos)
+  // One line: the file, the refusal and the reason the reader gave.
+  EXPECT_NE(r.output.find(missing + ": not supported: no such file\n"), std::string::npos)
       << r.output;
   EXPECT_TRUE(Probe(out() + "/good.mp3").ok);
 }
@@ -180,8 +180,63 @@ TEST_F(Cli, NothingToConvertFails) {
   auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " +
                    ShellQuote(work.file("none.mp3")));
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.output.find("Please add file!"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("nothing to convert: "), std::string::npos) << r.output;
 }
+
+// What the command line says about refused files, output folders and formats: its own lines,
+// never the window's notices.
+struct Wording {
+  const char* name;
+  const char* settings;  // kelvane.ini content
+  const char* args;      // {good}, {bad}, {file} and {out} stand for paths of the test
+  const char* expected;  // a whole line, with the same stand-ins and {ini}
+};
+
+class CliWording : public Cli, public ::testing::WithParamInterface<Wording> {
+ protected:
+  std::string Fill(std::string text) {
+    const std::pair<const char*, std::string> paths[] = {
+        {"{good}", work.file("good.wav")}, {"{bad}", work.file("bad.mp3")},
+        {"{file}", work.file("plain.txt")}, {"{out}", out()}, {"{ini}", SettingsFilePath()}};
+    for (const auto& [mark, path] : paths)
+      for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, strlen(mark), path);
+    return text;
+  }
+};
+
+TEST_P(CliWording, SaysItsOwnLineAndFails) {
+  const Wording w = GetParam();
+  Tone("good.wav", 0.2);
+  testsupport::WriteFileText(work.file("bad.mp3"), "no audio here");
+  testsupport::WriteFileText(work.file("plain.txt"), "a file");
+  testsupport::WriteFileText(SettingsFilePath(), w.settings);
+  auto r = Convert(Fill(w.args));
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(("\n" + r.output).find("\n" + Fill(w.expected) + "\n"), std::string::npos) << r.output;
+  for (const char* windowText : {"Please add file!", "is not supported.\n", "File exists"})
+    EXPECT_EQ(r.output.find(windowText), std::string::npos) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliWording,
+    ::testing::Values(
+        Wording{"RefusedFile", "", "--format mp3 --output {out} {bad} {good}",
+                "{bad}: not supported: not an audio file the converter can read"},
+        Wording{"NothingLeft", "", "--format mp3 --output {out} {bad}",
+                "nothing to convert: none of the files given could be read"},
+        Wording{"OutputIsAFile", "", "--output {file} {good}", "error: {file} is a file, not a folder"},
+        Wording{"OutputBelowAFile", "", "--output {file}/sub/ {good}",
+                "error: {file} is a file, not a folder"},
+        Wording{"Mp3Refused", "[mp3]\nfrequency=0\n", "--format mp3 --output {out} {good}",
+                "This MP3 format is not supported. The MP3 encoder refuses 6000 Hz at 128 kbit/s, "
+                "2 channels: change \"frequency\", \"bitrate\" or \"channel\" under [mp3] in {ini}."},
+        Wording{"OggRefused", "[ogg]\nfrequency=9\nbitrate=0\nmax bitrate=0\nmin bitrate=0\n",
+                "--format ogg --output {out} {good}",
+                "This OGG format is not supported. The Vorbis encoder refuses 48000 Hz, 2 channels "
+                "at 8 kbit/s (max 8 kbit/s, min 8 kbit/s): change \"frequency\", \"channel\", "
+                "\"bitrate\", \"max bitrate\" or \"min bitrate\", or set \"enable quality\" to 1, "
+                "under [ogg] in {ini}."}),
+    [](const ::testing::TestParamInfo<Wording>& info) { return std::string(info.param.name); });
 
 TEST_F(Cli, HelpVersionAndUsageErrors) {
   auto help = Convert("--help");
@@ -236,7 +291,8 @@ TEST_F(Cli, CtrlCStopsTheCurrentFileAndEndsTheRun) {
 
   ASSERT_TRUE(WIFEXITED(status)) << text;
   EXPECT_EQ(WEXITSTATUS(status), 130) << text;
-  EXPECT_NE(text.find("finish\t" + longer), std::string::npos) << text;
+  EXPECT_NE(text.find("stopped\t" + longer), std::string::npos) << text;
+  EXPECT_EQ(text.find("finish\t"), std::string::npos) << text;
   EXPECT_NE(text.find("not converted: " + never), std::string::npos) << text;
   double written = testsupport::DecodedSeconds(output);
   EXPECT_GT(written, 0.5);
