@@ -138,18 +138,21 @@ std::optional<fs::path> FileInTheWay(const std::string& folder) {
   return std::nullopt;
 }
 
+std::string WhyNoFolder(const std::string& folder, const std::error_code& error) {
+  std::optional<fs::path> file = FileInTheWay(folder);
+  const std::string inTheWay = file ? file->string() + " is a file, not a folder" : "";
+  if (file && *file / "" == fs::path(folder).lexically_normal() / "") return inTheWay;
+  const std::string reason = file ? inTheWay : error ? error.message() : "it is not a folder";
+  return "Cannot create the output folder " + folder + ": " + reason;
+}
+
 }  // namespace
 
 bool ConverterCore::MakeOutputFolder(const std::string& folder) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (fs::is_directory(folder)) return true;
-  if (std::optional<fs::path> file = FileInTheWay(folder)) {
-    host_.ShowError(file->string() + " is a file, not a folder");
-  } else {
-    std::string reason = error ? error.message() : "it is not a folder";
-    host_.ShowError("Cannot create the output folder " + folder + ": " + reason);
-  }
+  host_.ShowError(WhyNoFolder(folder, error));
   state_.running = false;
   return false;
 }

@@ -225,8 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         Wording{"NothingLeft", "", "--format mp3 --output {out} {bad}",
                 "nothing to convert: none of the files given could be read"},
         Wording{"OutputIsAFile", "", "--output {file} {good}", "error: {file} is a file, not a folder"},
-        Wording{"OutputBelowAFile", "", "--output {file}/sub/ {good}",
-                "error: {file} is a file, not a folder"},
+        Wording{"OutputBelowAFile", "", "--output {file}/sub {good}",
+                "error: Cannot create the output folder {file}/sub/: {file} is a file, not a folder"},
         Wording{"Mp3Refused", "[mp3]\nfrequency=0\n", "--format mp3 --output {out} {good}",
                 "This MP3 format is not supported. The MP3 encoder refuses 6000 Hz at 128 kbit/s, "
                 "2 channels: change \"frequency\", \"bitrate\" or \"channel\" under [mp3] in {ini}."},
