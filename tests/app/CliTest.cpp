@@ -199,7 +199,8 @@ class CliWording : public Cli, public ::testing::WithParamInterface<Wording> {
         {"{good}", work.file("good.wav")}, {"{bad}", work.file("bad.mp3")},
         {"{file}", work.file("plain.txt")}, {"{out}", out()}, {"{ini}", SettingsFilePath()}};
     for (const auto& [mark, path] : paths)
-      for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, strlen(mark), path);
+      for (size_t at; (at = text.find(mark)) != std::string::npos;)
+        text.replace(at, strlen(mark), path);
     return text;
   }
 };

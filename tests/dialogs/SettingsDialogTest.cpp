@@ -396,8 +396,10 @@ TEST_F(SettingsDialogTest, EveryControlHasAnAccessibleName) {
 TEST_F(SettingsDialogTest, WmaAndBestSuitedHintsSayWhatIsWritten) {
   dialog.show();
   QStringList wmaTexts;
-  for (QLabel* label : List("cb_wma")->parentWidget()->findChildren<QLabel*>()) wmaTexts << label->text();
-  EXPECT_TRUE(wmaTexts.join('|').contains("\"Lossless\" is lossy, about 552 kbit/s")) << wmaTexts.join('|').toStdString();
+  for (QLabel* label : List("cb_wma")->parentWidget()->findChildren<QLabel*>())
+    wmaTexts << label->text();
+  EXPECT_TRUE(wmaTexts.join('|').contains("\"Lossless\" is lossy, about 552 kbit/s"))
+      << wmaTexts.join('|').toStdString();
   EXPECT_TRUE(List("cb_wma")->accessibleDescription().contains("constant bit rate"));
   EXPECT_TRUE(Radio("rb_bestsuited")->toolTip().contains("format used last"));
 }

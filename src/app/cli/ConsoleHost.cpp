@@ -177,7 +177,8 @@ void ConsoleHost::ShowInformation(const std::string& text) {
 void ConsoleHost::FileRefused(const std::string& path, const std::string& reason) {
   // The line names the file already.
   const std::string naming = "Cannot open " + path + ": ";
-  std::string oneLine = reason.compare(0, naming.size(), naming) == 0 ? reason.substr(naming.size()) : reason;
+  std::string oneLine =
+      reason.compare(0, naming.size(), naming) == 0 ? reason.substr(naming.size()) : reason;
   std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
   ShowInformation(path + ": not supported: " + oneLine);
 }

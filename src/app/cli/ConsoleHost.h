@@ -1,5 +1,5 @@
-// The terminal side of velmora-convert: one line per finished or stopped file on stdout, notices and
-// errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
+// The terminal side of velmora-convert: one line per finished or stopped file on stdout,
+// notices and errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
 // batch's when several files are converted at once), and Ctrl-C turned into Stop. A run calls
 // it from one thread at a time, so lines never interleave.
 #pragma once
