@@ -45,6 +45,7 @@ class RunLoop {
   void SetUpNormalizeWriter(const std::string& source);
   void DiscardOutput();
   void CopyBlocks();
+  int SampleWidthFactor() const;
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
