@@ -39,7 +39,9 @@ int WantedKbps(const SourceAudio& source) {
   return source.bitRateKbps > 0 ? source.bitRateKbps : kFallbackKbps;
 }
 
-int LossyChannels(const SourceAudio& source) { return std::min(source.channels, kLossyMaxChannels); }
+int LossyChannels(const SourceAudio& source) {
+  return std::min(source.channels, kLossyMaxChannels);
+}
 
 // Quality mode at the level whose stated rate lies nearest `wanted`.
 int16_t NearestOggQuality(const SourceAudio& source, int wanted, const TAudioFile2& writer) {

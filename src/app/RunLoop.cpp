@@ -128,8 +128,9 @@ bool RunLoop::OpenFiles(const std::string& source) {
   if (reader.IsOpen()) reader.Close();
   // A normalized file keeps its source's channels and depth; a conversion needs 16-bit stereo
   // at most, whatever its output.
-  reader.OpenForRead(source, ReadMode::kWholeSource,
-                     plan_.kind == RunKind::kNormalize ? ReadFlags::kSourceShape : ReadFlags::kPcm16);
+  const ReadFlags shape =
+      plan_.kind == RunKind::kNormalize ? ReadFlags::kSourceShape : ReadFlags::kPcm16;
+  reader.OpenForRead(source, ReadMode::kWholeSource, shape);
   if (reader.EndsEarly()) host_.SourceEndsEarly(state_.current_index, source);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());

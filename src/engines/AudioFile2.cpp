@@ -110,8 +110,9 @@ void TAudioFile2::OpenForRead(const std::string& path, ReadMode mode, ReadFlags 
                       std::to_string(static_cast<int>(mode)) + "/" +
                       std::to_string(static_cast<int>(flags)));
   Close();
-  impl_->reader = std::make_unique<AudioReader>(
-      path, flags == ReadFlags::kSourceShape ? ReaderShape::kSourceShape : ReaderShape::kAtMostStereo16);
+  const ReaderShape shape = flags == ReadFlags::kSourceShape ? ReaderShape::kSourceShape
+                                                            : ReaderShape::kAtMostStereo16;
+  impl_->reader = std::make_unique<AudioReader>(path, shape);
 }
 
 int64_t TAudioFile2::DurationMs() const { return impl_->Reader().DurationMs(); }

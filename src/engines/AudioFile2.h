@@ -13,8 +13,8 @@
 
 using ByteBlock = std::vector<uint8_t>;
 
-// SetOption: every engine default (16-bit blocks, sources downmixed to at most two channels,
-// FFmpeg's own logging silenced). The only option there is.
+// SetOption: every engine default (blocks shaped as OpenForRead's flags ask, FFmpeg's own
+// logging silenced). The only option there is.
 enum class EngineOption { kDefaults = -1 };
 // OpenForRead: decode the whole source from its start, handing out 16-bit PCM with at most two
 // channels (kPcm16), or in the source's own shape (kSourceShape): all its channels (up to

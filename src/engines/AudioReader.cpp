@@ -19,7 +19,10 @@ int BlockChannels(ReaderShape shape, int sourceChannels) {
 }  // namespace
 
 AudioReader::AudioReader(const std::string& path, ReaderShape shape)
-    : path_(path), decoder_(path), shape_(shape), channels_(BlockChannels(shape, decoder_.Channels())) {
+    : path_(path),
+      decoder_(path),
+      shape_(shape),
+      channels_(BlockChannels(shape, decoder_.Channels())) {
   CheckFirstAudio();
 }
 

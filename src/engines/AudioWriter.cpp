@@ -51,8 +51,8 @@ void AudioWriter::SetSourceFormat(const PcmFormat& source) {
 }
 
 void AudioWriter::Write(const uint8_t* bytes, size_t count) {
-  const size_t frameBytes =
-      static_cast<size_t>(BytesPerSample(source_.sampleType)) * static_cast<size_t>(source_.channels);
+  const size_t frameBytes = static_cast<size_t>(BytesPerSample(source_.sampleType)) *
+                            static_cast<size_t>(source_.channels);
   if (count % frameBytes != 0)
     throw EngineError("Cannot write " + path_ + ": a block of " + std::to_string(count) +
                       " bytes is not a whole number of " + std::to_string(frameBytes) +

@@ -56,7 +56,8 @@ void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outCh
   AVChannelLayout inLayout = input.layout.order == AV_CHANNEL_ORDER_UNSPEC
                                  ? DefaultLayout(input.layout.nb_channels)
                                  : input.layout;
-  AVChannelLayout outLayout = inLayout.nb_channels == outChannels ? inLayout : DefaultLayout(outChannels);
+  AVChannelLayout outLayout =
+      inLayout.nb_channels == outChannels ? inLayout : DefaultLayout(outChannels);
   SwrContext* swr = nullptr;
   rc = swr_alloc_set_opts2(&swr, &outLayout, outFormat, outRate, &inLayout,
                            input.sampleFormat, input.sampleRate, 0, nullptr);

@@ -38,7 +38,8 @@ std::unique_ptr<EncoderBackend> MakeWavEncoder(const WavSettings& settings) {
 }
 
 WavEncoder::WavEncoder(const WavSettings& settings)
-    : EncoderBase("WAV", {settings.sampleRate, settings.channels, InputTypeFor(settings.bitsPerSample)}),
+    : EncoderBase("WAV",
+                  {settings.sampleRate, settings.channels, InputTypeFor(settings.bitsPerSample)}),
       settings_(settings) {
   if (settings.sampleRate < 1000 || settings.sampleRate > 768000 || settings.channels < 1 ||
       settings.channels > kMaxChannels || !ValidBits(settings.bitsPerSample))
@@ -47,7 +48,9 @@ WavEncoder::WavEncoder(const WavSettings& settings)
                       std::to_string(settings.bitsPerSample) + " bits");
 }
 
-bool WavEncoder::Extensible() const { return settings_.channels > 2 || settings_.bitsPerSample > 16; }
+bool WavEncoder::Extensible() const {
+  return settings_.channels > 2 || settings_.bitsPerSample > 16;
+}
 
 size_t WavEncoder::BlockAlign() const {
   return static_cast<size_t>(settings_.channels) * settings_.bitsPerSample / 8;
@@ -102,7 +105,8 @@ std::vector<uint8_t> WavEncoder::Header(uint32_t dataBytes) const {
 }
 
 void WavEncoder::AppendData(const void* bytes, size_t count) {
-  if (dataBytes_ + count > maxDataBytes_) FailWrite("a WAV file cannot hold more than 4 GB of audio");
+  if (dataBytes_ + count > maxDataBytes_)
+    FailWrite("a WAV file cannot hold more than 4 GB of audio");
   file_.Append(bytes, count);
   dataBytes_ += count;
 }
