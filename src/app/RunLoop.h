@@ -46,6 +46,7 @@ class RunLoop {
   void DiscardOutput();
   // False when Stop ended the copy before the source's end.
   bool CopyBlocks();
+  int SampleWidthFactor() const;
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);

@@ -124,6 +124,24 @@ void AudioDecoder::OpenCodec() {
                      " Hz the converter works with");
 }
 
+SourcePrecision AudioDecoder::Precision() const {
+  const AVCodecDescriptor* codec = avcodec_descriptor_get(codec_->codec_id);
+  if (!codec || !(codec->props & AV_CODEC_PROP_LOSSLESS)) return SourcePrecision::k16BitsOrLess;
+  switch (av_get_packed_sample_fmt(codec_->sample_fmt)) {
+    case AV_SAMPLE_FMT_FLT:
+    case AV_SAMPLE_FMT_DBL:
+      return SourcePrecision::kFloat;
+    case AV_SAMPLE_FMT_S32:
+    case AV_SAMPLE_FMT_S64:
+      // Decoders hand out 17 to 24-bit audio in 32-bit words; bits_per_raw_sample tells.
+      return codec_->bits_per_raw_sample > 0 && codec_->bits_per_raw_sample <= 16
+                 ? SourcePrecision::k16BitsOrLess
+                 : SourcePrecision::kWideInteger;
+    default:
+      return SourcePrecision::k16BitsOrLess;
+  }
+}
+
 void AudioDecoder::ReadHeaderFacts() {
   const AVStream* stream = format_->streams[streamIndex_];
   if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)

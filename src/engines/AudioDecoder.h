@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engines/EncoderBackend.h"
 #include "engines/LibraryHandles.h"
 
 class AudioDecoder {
@@ -20,6 +21,8 @@ class AudioDecoder {
   int64_t LengthFrames() const { return lengthFrames_; }
   // The file is known to end before the size its header gives.
   bool EndsEarly() const { return endsEarly_; }
+  // Known once the first frame is decoded (some decoders pick their format only then).
+  SourcePrecision Precision() const;
 
   // The next decoded frame, owned by the decoder and valid until the next call; null at the end.
   // Damaged packets are skipped as FFmpeg's own tools do; a source that yields nothing but
