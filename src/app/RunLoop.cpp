@@ -98,6 +98,9 @@ void RunLoop::ConvertStartedFile(size_t position) {
   if (!OpenFiles(rows_[position].filePath)) return;
   try {
     CopyBlocks();
+    // A read error on the way ended the source early; the run converted what was before it.
+    if (!endsEarlyTold_ && state_.AudioFileRead.EndsEarly())
+      host_.SourceEndsEarly(position, rows_[position].filePath);
     state_.AudioFileRead.Close();
     state_.AudioFilewrite.Close();
   } catch (...) {
@@ -127,7 +130,10 @@ bool RunLoop::OpenFiles(const std::string& source) {
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
   reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
-  if (reader.EndsEarly()) host_.SourceEndsEarly(state_.current_index, source);
+  endsEarlyTold_ = reader.EndsEarly();
+  if (endsEarlyTold_) host_.SourceEndsEarly(state_.current_index, source);
+  if (!reader.CodecChange().empty())
+    host_.SourceChangesCodec(state_.current_index, source, reader.CodecChange());
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
   // The name was free when picked; look again right before the writer creates the file, so an

@@ -118,6 +118,7 @@ int TAudioFile2::Channels() const { return impl_->Reader().Channels(); }
 int TAudioFile2::FrameSize() const { return impl_->Reader().FrameSize(); }
 int64_t TAudioFile2::Length() const { return impl_->Reader().LengthFrames(); }
 bool TAudioFile2::EndsEarly() const { return impl_->Reader().EndsEarly(); }
+std::string TAudioFile2::CodecChange() const { return impl_->Reader().CodecChange(); }
 
 ByteBlock TAudioFile2::ReadBlock(int byteCount) {
   if (!impl_->reader) throw EngineError("Cannot read: no source file is open");

@@ -33,6 +33,8 @@ class ConsoleHost : public RunHost {
   void OutputCreated(size_t row, const std::string& outputPath) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
+  void SourceChangesCodec(size_t row, const std::string& sourcePath,
+                          const std::string& change) override;
   void FileProgress(size_t row, int percent) override;
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string&) override { return false; }
