@@ -25,6 +25,8 @@ namespace {
 constexpr int kMinSampleRate = 1000;
 constexpr int kMaxSampleRate = 768000;
 
+constexpr int64_t kWavCodecProbeBytes = 4096;
+
 // A file that yields this many damaged packets in a row with no good one between is garbage.
 constexpr int kMaxConsecutiveErrors = 500;
 
@@ -112,6 +114,10 @@ int AudioDecoder::OpenWith(const AVInputFormat* demuxer) {
   if (rc < 0) return rc;
   format_.reset(opened);
   wavEndsEarly_ = IsContainer(*format_, "wav") && CheckWavHeader(path_);
+  // FFmpeg looks through the first packets of 16-bit PCM in a WAV for another codec disguised
+  // as PCM, asking every demuxer each time the data doubles: most of the time a short WAV
+  // takes to open. The WAV header already says all else, so one packet's look is enough.
+  if (IsContainer(*format_, "wav")) format_->probesize = kWavCodecProbeBytes;
   rc = avformat_find_stream_info(format_.get(), nullptr);
   if (rc >= 0 && av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) < 0 &&
       demuxer)
