@@ -46,6 +46,12 @@ void JobHost::SourceEndsEarly(size_t row, const std::string& sourcePath) {
   host_.SourceEndsEarly(row, sourcePath);
 }
 
+void JobHost::SourceChangesCodec(size_t row, const std::string& sourcePath,
+                                 const std::string& change) {
+  Guard guard(lock_);
+  host_.SourceChangesCodec(row, sourcePath, change);
+}
+
 void JobHost::SetProgress(int percent) { FileProgress(state_.current_index, percent); }
 
 void JobHost::FileProgress(size_t row, int percent) {

@@ -99,6 +99,9 @@ void RunLoop::ConvertStartedFile(size_t position) {
   bool stopped = false;
   try {
     stopped = !CopyBlocks();
+    // A read error on the way ended the source early; the run converted what was before it.
+    if (!endsEarlyTold_ && state_.AudioFileRead.EndsEarly())
+      host_.SourceEndsEarly(position, rows_[position].filePath);
     state_.AudioFileRead.Close();
     state_.AudioFilewrite.Close();
   } catch (...) {
@@ -133,7 +136,10 @@ bool RunLoop::OpenFiles(const std::string& source) {
   const ReadFlags shape =
       plan_.kind == RunKind::kNormalize ? ReadFlags::kSourceShape : ReadFlags::kPcm16;
   reader.OpenForRead(source, ReadMode::kWholeSource, shape);
-  if (reader.EndsEarly()) host_.SourceEndsEarly(state_.current_index, source);
+  endsEarlyTold_ = reader.EndsEarly();
+  if (endsEarlyTold_) host_.SourceEndsEarly(state_.current_index, source);
+  if (!reader.CodecChange().empty())
+    host_.SourceChangesCodec(state_.current_index, source, reader.CodecChange());
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
   // The name was free when picked; look again right before the writer creates the file, so an

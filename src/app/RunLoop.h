@@ -60,6 +60,7 @@ class RunLoop {
   const RunPlan& plan_;
   FileExistsFn heldNames_;
   ByteBlock lookahead_;  // read ahead of the current normalize block
+  bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

@@ -123,6 +123,7 @@ SampleType TAudioFile2::BlockSampleType() const { return impl_->Reader().BlockSa
 SourcePrecision TAudioFile2::Precision() const { return impl_->Reader().Precision(); }
 int64_t TAudioFile2::Length() const { return impl_->Reader().LengthFrames(); }
 bool TAudioFile2::EndsEarly() const { return impl_->Reader().EndsEarly(); }
+std::string TAudioFile2::CodecChange() const { return impl_->Reader().CodecChange(); }
 
 ByteBlock TAudioFile2::ReadBlock(int byteCount) {
   if (!impl_->reader) throw EngineError("Cannot read: no source file is open");

@@ -43,10 +43,11 @@ class TAudioFile2 {
   // --- reading ---
   // Opens any audio file FFmpeg decodes: the four list formats with whatever codec they carry
   // (Opus, Speex or FLAC in Ogg, WMA Pro, ADPCM in WAV, ...) and other containers (FLAC, Opus,
-  // M4A, AIFF, APE, ...); the audio stream of a file with video. Closes whatever the object had
-  // open first. Everything reading will need (decoder, format conversion, at least one sample)
-  // is checked here, so a source that opens reads to its end; a source without a single sample
-  // throws "Cannot open <path>: the file has no audio".
+  // M4A, AIFF, APE, WavPack, TAK, DSF, DFF, Shorten, tracker modules: any container FFmpeg
+  // demuxes with an audio stream it decodes); the audio stream of a file with video. Closes
+  // whatever the object had open first. Everything reading will need (decoder, format
+  // conversion, at least one sample) is checked here, so a source that opens reads to its
+  // end; a source without a single sample throws "Cannot open <path>: the file has no audio".
   void OpenForRead(const std::string& path, ReadMode mode = ReadMode::kWholeSource,
                    ReadFlags flags = ReadFlags::kPcm16);
   int64_t DurationMs() const;
@@ -63,8 +64,13 @@ class TAudioFile2 {
   int64_t Length() const;
   // True when the source is known to end before the size its header gives (a cut-off
   // download): WAV data chunks, Ogg streams without their last page, MP3 info frames and ASF
-  // headers are checked. What is there still reads.
+  // headers are checked. What is there still reads. It also turns true while reading when a
+  // read error ends the source early (a cut WavPack): the audio before the error is handed
+  // out and ReadBlock then ends as at a normal end.
   bool EndsEarly() const;
+  // Not empty when the source's audio changes codec midway and reading stops there: "Vorbis to
+  // Opus" for an Ogg chain of Vorbis followed by one of Opus. Length counts up to the change.
+  std::string CodecChange() const;
   // At most byteCount bytes of interleaved PCM (16-bit signed or float, native endian, as
   // BlockSampleType says), whole frames only; an empty block at the end of the source.
   ByteBlock ReadBlock(int byteCount);

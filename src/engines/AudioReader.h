@@ -30,6 +30,7 @@ class AudioReader {
   int FrameSize() const { return BytesPerSample(sampleType_) * channels_; }
   int64_t LengthFrames() const { return decoder_.LengthFrames(); }
   bool EndsEarly() const { return decoder_.EndsEarly(); }
+  const std::string& CodecChange() const { return decoder_.CodecChange(); }
   int64_t DurationMs() const;
 
   // Up to maxFrames whole frames as bytes; empty once the source is exhausted.

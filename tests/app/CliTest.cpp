@@ -312,3 +312,58 @@ TEST_F(Cli, CutShortWavConvertsWhatIsThereAndSaysSo) {
   ASSERT_TRUE(info.ok) << r.output;
   EXPECT_NEAR(info.duration, 1.0, 0.1);
 }
+
+// A damaged or unusual source first in a batch of three: it converts as far as its audio goes,
+// with the notice that says why it is short, and the two files after it convert too.
+struct DamagedSource {
+  const char* name;
+  const char* notice;  // on stderr after the source's path; empty: none
+  double seconds;      // of its output
+};
+
+class CliDamagedSource : public Cli, public ::testing::WithParamInterface<DamagedSource> {
+ protected:
+  std::string Make(const std::string& kind) {
+    const std::string ff = "ffmpeg -nostdin -v error -y -f lavfi -i sine=d=3:r=48000 ";
+    std::string path = work.file(kind);
+    if (kind == "cut.wv") {  // WavPack cut at 90 %: FFmpeg's reader fails at the cut
+      EXPECT_EQ(testsupport::Run(ff + "-c:a wavpack " + ShellQuote(path)).exitCode, 0);
+      auto bytes = testsupport::ReadFileBytes(path);
+      bytes.resize(bytes.size() * 9 / 10);
+      testsupport::WriteFileBytes(path, bytes);
+    } else if (kind == "chained.ogg") {  // `cat vorbis.ogg opus.ogg`
+      const std::string a = work.file("a.ogg"), b = work.file("b.ogg");
+      EXPECT_EQ(testsupport::Run(ff + "-c:a libvorbis " + ShellQuote(a) + " && " + ff +
+                                 "-c:a libopus " + ShellQuote(b) + " && cat " + ShellQuote(a) +
+                                 " " + ShellQuote(b) + " > " + ShellQuote(path)).exitCode, 0);
+    } else if (kind == "tone.dsf") {
+      testsupport::WriteDsdSecond(path, false);
+    }
+    return path;
+  }
+};
+
+TEST_P(CliDamagedSource, ConvertsItsAudioAndTheRestOfTheBatch) {
+  const DamagedSource& source = GetParam();
+  const std::string damaged = Make(source.name);
+  auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(damaged) + " " +
+                   ShellQuote(Tone("b.wav")) + " " + ShellQuote(Tone("c.wav")));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  if (*source.notice) {
+    EXPECT_NE(r.output.find(damaged + ": " + source.notice), std::string::npos) << r.output;
+  }
+  const std::string stem = std::filesystem::path(damaged).stem().string();
+  EXPECT_NEAR(testsupport::DecodedSeconds(out() + "/" + stem + ".mp3"), source.seconds, 0.35) << r.output;
+  EXPECT_NEAR(testsupport::DecodedSeconds(out() + "/b.mp3"), 1.0, 0.1) << r.output;
+  EXPECT_NEAR(testsupport::DecodedSeconds(out() + "/c.mp3"), 1.0, 0.1) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, CliDamagedSource,
+    ::testing::Values(DamagedSource{"cut.wv", "the file ends early", 2.0},
+                      DamagedSource{"chained.ogg", "the audio changes from Vorbis to Opus", 3.0},
+                      DamagedSource{"tone.dsf", "", 1.0}),
+    [](const ::testing::TestParamInfo<DamagedSource>& info) {
+      std::string name = info.param.name;
+      return name.substr(name.find('.') + 1);
+    });

@@ -89,6 +89,13 @@ void ConsoleHost::SourceEndsEarly(size_t /*row*/, const std::string& sourcePath)
                sourcePath.c_str());
 }
 
+void ConsoleHost::SourceChangesCodec(size_t /*row*/, const std::string& sourcePath,
+                                     const std::string& change) {
+  ClearBar();
+  std::fprintf(stderr, "%s: the audio changes from %s; converting the audio up to the change\n",
+               sourcePath.c_str(), change.c_str());
+}
+
 void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
   if (row >= rows_.size()) return;
   ShownRow& entry = rows_[row];
