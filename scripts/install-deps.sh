@@ -6,14 +6,14 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
-  libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev
+  libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev libebur128-dev
   qt6-base-dev libgtest-dev
   clang libclang-rt-14-dev
   ffmpeg lame vorbis-tools python3-mutagen mp3val
   xvfb xauth time x11-utils
   dbus at-spi2-core python3-pyatspi x11-apps imagemagick
 )
-[ "${1:-}" = "--bench" ] && PACKAGES+=(hyperfine)
+[ "${1:-}" = "--bench" ] && PACKAGES+=(hyperfine loudgain)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

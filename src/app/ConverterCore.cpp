@@ -167,6 +167,7 @@ void ConverterCore::ConvertFiles(int formatIndex) {
   state_.running = true;
   RunPlan plan;
   plan.kind = RunKind::kConvert;
+  plan.loudness = loudness_;
   try {
     plan.format = ReadOutputFormatSettings(formatIndex, settings_file_);
     std::optional<FormatRefusal> refusal =
@@ -193,6 +194,7 @@ void ConverterCore::NormalizeFiles() {
   state_.running = true;
   RunPlan plan;
   plan.kind = RunKind::kNormalize;
+  plan.loudness = loudness_;
   StartRun(std::move(plan));
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/FileList.h"
+#include "app/LoudnessOptions.h"
 #include "app/RunHost.h"
 #include "app/RunPlan.h"
 #include "app/RunState.h"
@@ -57,6 +58,9 @@ class ConverterCore {
   // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
   void SetJobs(size_t jobs) { jobs_ = jobs; }
+  // The kind of normalize and the ReplayGain tags of the runs that follow; by default block
+  // peak and none, as the classic window has them.
+  void SetLoudnessOptions(const LoudnessOptions& options) { loudness_ = options; }
 
   TIniFile& settings_file() { return settings_file_; }
   RunHost& host() { return host_; }
@@ -79,4 +83,5 @@ class ConverterCore {
   RunState state_;
   std::string outputFolderOverride_;
   size_t jobs_ = 1;
+  LoudnessOptions loudness_;
 };

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/FileList.h"
+#include "app/LoudnessNormalizePass.h"
 #include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
 #include "app/RunHost.h"
@@ -140,6 +141,7 @@ bool RunLoop::OpenFiles(const std::string& source) {
   if (endsEarlyTold_) host_.SourceEndsEarly(state_.current_index, source);
   if (!reader.CodecChange().empty())
     host_.SourceChangesCodec(state_.current_index, source, reader.CodecChange());
+  if (LoudnessNormalize()) MeasureLoudnessGain(source, shape);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
   // The name was free when picked; look again right before the writer creates the file, so an
@@ -169,6 +171,27 @@ void RunLoop::SetUpNormalizeWriter(const std::string& source) {
                        encoder);
 }
 
+bool RunLoop::BlockPeakNormalize() const {
+  return plan_.kind == RunKind::kNormalize && plan_.loudness.normalize == NormalizeKind::kBlockPeak;
+}
+
+bool RunLoop::LoudnessNormalize() const {
+  return plan_.kind == RunKind::kNormalize && plan_.loudness.normalize == NormalizeKind::kLoudness;
+}
+
+// The first pass; Stop heard here leaves the writing pass nothing to do.
+void RunLoop::MeasureLoudnessGain(const std::string& source, ReadFlags shape) {
+  TAudioFile2& reader = state_.AudioFileRead;
+  const int64_t length = reader.Length();
+  loudnessGain_ = MeasureNormalizeGain(
+      reader, source, shape, plan_.loudness.targetLufs, [this, length](int64_t done) {
+        host_.Pump();
+        host_.Pump();
+        host_.SetProgress(MeasuringPercent(ProgressPercent(done, length)));
+        return state_.running.load();
+      });
+}
+
 // The audio of this output is incomplete: it goes, rather than stay as a playable stub.
 void RunLoop::DiscardOutput() {
   try {
@@ -190,7 +213,7 @@ int RunLoop::SampleWidthFactor() const {
 int RunLoop::InitialBlockSize() const {
   const TAudioFile2& reader = state_.AudioFileRead;
   int size = reader.SampleRate() * reader.Channels() * SampleWidthFactor();
-  return plan_.kind == RunKind::kNormalize ? size * kNormalizeBlockFactor : size;
+  return BlockPeakNormalize() ? size * kNormalizeBlockFactor : size;
 }
 
 bool RunLoop::CopyBlocks() {
@@ -208,7 +231,7 @@ bool RunLoop::CopyBlocks() {
       lookahead_.clear();
       return false;
     }
-    ByteBlock block = plan_.kind == RunKind::kNormalize
+    ByteBlock block = BlockPeakNormalize()
                           ? ReadNormalizeBlock(NormalizeBlockSize(done, initialSize), initialSize)
                           : reader.ReadBlock(initialSize);
     bound = static_cast<int64_t>(block.size()) - 1;
@@ -217,12 +240,15 @@ bool RunLoop::CopyBlocks() {
       break;
     }
     writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
-    if (plan_.kind == RunKind::kNormalize)
+    if (BlockPeakNormalize())
       state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels,
                                              reader.BlockSampleType());
+    if (LoudnessNormalize())
+      state_.AudioTransform21.ApplyGain(block, loudnessGain_, reader.BlockSampleType());
     writer.WriteBlock(block);
     done += bound / frameSize;
-    host_.SetProgress(ProgressPercent(done, reader.Length()));
+    const int percent = ProgressPercent(done, reader.Length());
+    host_.SetProgress(LoudnessNormalize() ? WritingPercent(percent) : percent);
   } while (bound > 0);
   lookahead_.clear();
   return true;

@@ -46,6 +46,9 @@ class RunLoop {
   void DiscardOutput();
   // False when Stop ended the copy before the source's end.
   bool CopyBlocks();
+  bool BlockPeakNormalize() const;
+  bool LoudnessNormalize() const;
+  void MeasureLoudnessGain(const std::string& source, ReadFlags shape);
   int SampleWidthFactor() const;
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
@@ -61,6 +64,7 @@ class RunLoop {
   FileExistsFn heldNames_;
   ByteBlock lookahead_;  // read ahead of the current normalize block
   bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
+  double loudnessGain_ = 1.0;  // a loudness normalize's gain for the current file
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

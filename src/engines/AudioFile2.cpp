@@ -53,6 +53,8 @@ struct TAudioFile2::Impl {
   OggSettings ogg;
   int wmaProfile = 10;
   PcmFormat source;
+  bool measureLoudness = false;
+  std::unique_ptr<LoudnessMeter> lastOutputMeter;
 
   // Without a SetWavFormat the WAV output keeps the source's own rate and channels.
   WavSettings SourceShapedWav() const {
@@ -100,6 +102,7 @@ void TAudioFile2::Close() {
   if (impl_->writer) {
     std::unique_ptr<AudioWriter> writer = std::move(impl_->writer);
     writer->Finish();
+    impl_->lastOutputMeter = writer->TakeMeter();
   }
 }
 
@@ -192,13 +195,16 @@ void TAudioFile2::OpenForWrite(const std::string& path, WriteMode mode) {
   Close();
   std::unique_ptr<EncoderBackend> backend = impl_->MakeBackend(path);
   CheckOutputFolder(path);
+  impl_->lastOutputMeter.reset();
   if (mode == WriteMode::kReplace) {
     impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+    if (impl_->measureLoudness) impl_->writer->MeasureLoudness();
     return;
   }
   ClaimNewFile(path);
   try {
     impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+    if (impl_->measureLoudness) impl_->writer->MeasureLoudness();
   } catch (...) {
     unlink(path.c_str());  // the empty file is ours; leave nothing behind
     throw;
@@ -208,4 +214,10 @@ void TAudioFile2::OpenForWrite(const std::string& path, WriteMode mode) {
 void TAudioFile2::WriteBlock(const ByteBlock& block) {
   if (!impl_->writer) throw EngineError("Cannot write: no output file is open");
   if (!block.empty()) impl_->writer->Write(block.data(), block.size());
+}
+
+void TAudioFile2::MeasureOutputLoudness(bool on) { impl_->measureLoudness = on; }
+
+std::unique_ptr<LoudnessMeter> TAudioFile2::TakeOutputLoudness() {
+  return std::move(impl_->lastOutputMeter);
 }

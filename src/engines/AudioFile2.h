@@ -10,6 +10,7 @@
 #include "engines/AudioFile2LameEnc.h"
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
+#include "engines/LoudnessMeter.h"
 
 using ByteBlock = std::vector<uint8_t>;
 
@@ -95,6 +96,11 @@ class TAudioFile2 {
   // ".wav" without any SetWavFormat: the source's own rate and channels at 16 bits.
   void OpenForWrite(const std::string& path, WriteMode mode = WriteMode::kCreateNew);
   void WriteBlock(const ByteBlock& block);
+  // While on (it stays on until switched off), each output opened afterwards is measured as
+  // it is encoded. After Close, TakeOutputLoudness hands out that output's meter (null when
+  // it was not measured); the next OpenForWrite drops a meter not taken.
+  void MeasureOutputLoudness(bool on);
+  std::unique_ptr<LoudnessMeter> TakeOutputLoudness();
 
  private:
   struct Impl;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engines/EncoderBackend.h"
+#include "engines/LoudnessMeter.h"
 #include "engines/PcmConverter.h"
 
 class AudioWriter {
@@ -23,6 +24,11 @@ class AudioWriter {
   // Drains the resampler and completes the file. Closes the file even when it throws.
   void Finish();
 
+  // From now on every frame the backend encodes also goes through a loudness meter.
+  void MeasureLoudness();
+  // The meter, null when none was asked for; take it after Finish to have all of the output.
+  std::unique_ptr<LoudnessMeter> TakeMeter() { return std::move(meter_); }
+
  private:
   void CheckSource(const PcmFormat& source) const;
   void ConfigureConverter();
@@ -34,4 +40,5 @@ class AudioWriter {
   PcmFormat target_;
   PcmConverter converter_;
   bool finished_ = false;
+  std::unique_ptr<LoudnessMeter> meter_;
 };

@@ -60,6 +60,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       cl.help = true;
     } else if (arg == "--version" || arg == "-V") {
       cl.version = true;
+    } else if (TakeLoudnessArgument(args, i, cl.loudness, cl.error)) {
+      cl.normalize = cl.normalize || cl.loudness.normalizeKindGiven;
     } else if (arg == "--normalize") {
       cl.normalize = true;
     } else if (arg == "--list") {
@@ -86,12 +88,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (cl.error.empty() && !cl.help && !cl.version && cl.files.empty()) cl.error = "no files given";
   if (cl.error.empty() && cl.normalize && cl.formatIndex)
     cl.error = "--normalize keeps each file's own format; leave out --format";
+  if (cl.error.empty() && cl.loudness.listLoudness && !cl.listOnly)
+    cl.error = "--loudness goes with --list";
   return cl;
 }
 
 std::string UsageText() {
-  return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize]\n"
-         "                       [--jobs N] FILE...\n"
+  return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize[=KIND]]\n"
+         "                       [--replaygain MODE] [--jobs N] FILE...\n"
+         "       velmora-convert --list [--loudness] FILE...\n"
          "\n"
          "Converts MP3, WAV, WMA and OGG files into one output format, carrying their tags over.\n"
          "\n"
@@ -102,7 +107,8 @@ std::string UsageText() {
          "  -j, --jobs N  convert up to N files at once; default: the number of processors\n"
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
-         "  --list        only list the files with playing time and size\n"
+         "  --list        only list the files with playing time and size\n" +
+         LoudnessUsageText() +
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"

@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/LoudnessArguments.h"
+
 struct CommandLine {
   std::optional<int> formatIndex;  // --format; else the stored "Forint"
   std::optional<std::string> outputFolder;  // --output; else the stored "Dir"
   bool normalize = false;
+  LoudnessArguments loudness;  // --normalize=KIND, --replaygain, --loudness
   bool listOnly = false;  // --list: add the files, print their rows, convert nothing
   std::optional<int> jobs;  // --jobs: files converted at once; else every usable processor
   bool help = false;

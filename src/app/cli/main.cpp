@@ -10,6 +10,7 @@
 #include "app/RunSettings.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
+#include "app/cli/LoudnessListing.h"
 #include "app/cli/ProcessorCount.h"
 #include "settings/IniFile.h"
 
@@ -20,11 +21,17 @@ constexpr int kExitFailures = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-void PrintRows(const ConverterCore& core) {
+// With loudness, its three columns stand before the path.
+void PrintRows(const ConverterCore& core, bool loudness, size_t jobs) {
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < core.rows().size(); ++i) paths.push_back(core.rows()[i].filePath);
+  const std::vector<std::string> columns =
+      loudness ? LoudnessColumns(paths, jobs) : std::vector<std::string>();
   for (size_t i = 0; i < core.rows().size(); ++i) {
     const FileRow& row = core.rows()[i];
-    std::printf("%s\t%s\t%s\t%s\n", row.timeText.c_str(), row.sizeText.c_str(),
-                row.state.c_str(), row.filePath.c_str());
+    const std::string extra = loudness ? columns[i] + "\t" : "";
+    std::printf("%s\t%s\t%s\t%s%s\n", row.timeText.c_str(), row.sizeText.c_str(),
+                row.state.c_str(), extra.c_str(), row.filePath.c_str());
   }
 }
 
@@ -49,12 +56,13 @@ int RunCommand(const CommandLine& cl) {
   host.SetStopCommand([&core] { core.Stop(); });
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
+  core.SetLoudnessOptions(cl.loudness.options);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
   core.SetJobs(static_cast<size_t>(jobs));
   host.ShowWholeBatch(jobs > 1);
   core.AddFiles(cl.files);
   if (cl.listOnly) {
-    PrintRows(core);
+    PrintRows(core, cl.loudness.listLoudness, static_cast<size_t>(jobs));
     return host.failures() == 0 ? kExitConverted : kExitFailures;
   }
   host.Pump();  // a Ctrl-C while adding means no run
