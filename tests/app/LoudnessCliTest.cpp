@@ -55,3 +55,60 @@ TEST_F(LoudnessCli, BadLoudnessArgumentsAreUsageErrors) {
     EXPECT_EQ(r.exitCode, 2) << args << "\n" << r.output;
   }
 }
+
+namespace {
+
+struct LoudnessNormalizeCase {
+  const char* label;
+  const char* source;
+  const char* signal;  // lavfi, made stereo; lossy outputs get tones, which they keep at level
+  const char* codecArgs;
+  const char* option;
+  double expectedLufs;   // NaN: below the target, held by the true peak
+  double expectedPeakDb; // NaN: only at or below −1 dBTP
+};
+
+const LoudnessNormalizeCase kLoudnessCases[] = {
+    {"quiet noise WAV to -18", "noise.wav", "anoisesrc=color=pink:seed=5:a=0.02:d=12,lowpass=f=8000", "", "loudness", -18, NAN},
+    {"loud tones WMA to -18", "tones.wma", "aevalsrc=0.5*sin(2*PI*220*t)+0.3*sin(2*PI*660*t)+0.1*sin(2*PI*1320*t):s=44100:d=12", "-c:a wmav2 -b:a 192k", "loudness", -18, NAN},
+    {"quiet tones OGG to -23", "tones.ogg", "aevalsrc=0.02*sin(2*PI*220*t)+0.01*sin(2*PI*660*t)+0.01*sin(2*PI*1320*t):s=44100:d=12", "", "loudness:-23", -23, NAN},
+    {"sine held by its peak", "sine.wav", "sine=f=1000:d=12", "", "loudness:0", NAN, -1.0},
+};
+
+class LoudnessNormalize : public LoudnessCli,
+                          public ::testing::WithParamInterface<LoudnessNormalizeCase> {};
+
+void PrintTo(const LoudnessNormalizeCase& c, std::ostream* os) { *os << c.label; }
+
+}  // namespace
+
+TEST_P(LoudnessNormalize, ReachesTheTargetBelowMinusOneDbtp) {
+  const LoudnessNormalizeCase& c = GetParam();
+  const std::string source = work.file(c.source);
+  ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i '" + std::string(c.signal) +
+                             "' -ac 2 " + c.codecArgs + " " + ShellQuote(source)).exitCode, 0);
+  auto r = Convert("--normalize=" + std::string(c.option) + " --output " + ShellQuote(out()) +
+                   " " + ShellQuote(source));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  const auto measured = MeasureWithFfmpeg(out() + "/Normalize_" + c.source);
+  ASSERT_TRUE(measured.ok);
+  if (!std::isnan(c.expectedLufs)) {
+    EXPECT_NEAR(measured.integratedLufs, c.expectedLufs, 0.3);
+  }
+  if (!std::isnan(c.expectedPeakDb)) {
+    EXPECT_NEAR(measured.truePeakDb, c.expectedPeakDb, 0.1);
+  }
+  EXPECT_LE(measured.truePeakDb, -1.0 + 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, LoudnessNormalize, ::testing::ValuesIn(kLoudnessCases));
+
+// The block peak normalize is what --normalize has always done, named or not.
+TEST_F(LoudnessCli, PeakNormalizeIsTheDefaultAndUnchanged) {
+  const std::string a = Sine("a.wav", -30.0, 4);
+  ASSERT_EQ(Convert("--normalize --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
+  ASSERT_EQ(Convert("--normalize=peak --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
+  EXPECT_EQ(testsupport::ReadFileBytes(out() + "/Normalize_a.wav"),
+            testsupport::ReadFileBytes(out() + "/Normalize_a(1).wav"));
+  EXPECT_NEAR(MeasureWithFfmpeg(out() + "/Normalize_a.wav").truePeakDb, -10.0, 0.2);  // +20 dB
+}
