@@ -12,6 +12,7 @@
 #include "app/LoudnessNormalizePass.h"
 #include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
+#include "app/ReplayGainBook.h"
 #include "app/RunHost.h"
 #include "app/RunState.h"
 #include "app/TagTransfer.h"
@@ -156,6 +157,7 @@ bool RunLoop::OpenFiles(const std::string& source) {
     state_.output_file_name = *output;
   }
   if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source);
+  writer.MeasureOutputLoudness(plan_.replayGain != nullptr);
   writer.OpenForWrite(state_.output_file_name, WriteMode::kCreateNew);
   host_.OutputCreated(state_.current_index, state_.output_file_name);
   return true;
@@ -288,6 +290,9 @@ void RunLoop::FinishFile(size_t position) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
   WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
+  if (plan_.replayGain)
+    plan_.replayGain->TrackDone(position, state_.output_file_name,
+                                state_.AudioFilewrite.TakeOutputLoudness());
   if (plan_.kind == RunKind::kConvert) host_.SetProgress(0);
   host_.RowStateChanged(position, kStateFinish);
 }

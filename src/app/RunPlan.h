@@ -7,6 +7,8 @@
 #include "app/LoudnessOptions.h"
 #include "app/RunSettings.h"
 
+class ReplayGainBook;
+
 enum class RunKind { kConvert, kNormalize };
 
 struct RunPlan {
@@ -14,4 +16,5 @@ struct RunPlan {
   std::string folder;            // exists and ends in '/'
   OutputFormatSettings format;   // the conversion's output format; normalize ignores it
   LoudnessOptions loudness;      // the kind of normalize, the ReplayGain tags
+  ReplayGainBook* replayGain = nullptr;  // the run's ReplayGain tagging; null when off
 };
