@@ -112,3 +112,79 @@ TEST_F(LoudnessCli, PeakNormalizeIsTheDefaultAndUnchanged) {
             testsupport::ReadFileBytes(out() + "/Normalize_a(1).wav"));
   EXPECT_NEAR(MeasureWithFfmpeg(out() + "/Normalize_a.wav").truePeakDb, -10.0, 0.2);  // +20 dB
 }
+
+namespace {
+
+struct ReplayGainCase {
+  const char* format;
+  const char* extension;
+  // How far ffmpeg, decoding the output, may find other values than the meter that saw the
+  // encoder's input: LAME lowers these tones by about 0.5 dB, and every lossy encoder moves
+  // the peaks of a tone by up to a quarter of a decibel.
+  double tolerance;
+  double peakTolerance;
+};
+
+const ReplayGainCase kReplayGainCases[] = {
+    {"ogg", ".ogg", 0.1, 0.5}, {"wma", ".wma", 0.1, 0.3}, {"mp3", ".mp3", 0.6, 0.6}};
+
+class ReplayGainTags : public LoudnessCli, public ::testing::WithParamInterface<ReplayGainCase> {
+ protected:
+  double Number(const std::map<std::string, std::string>& tags, const std::string& key) {
+    auto found = tags.find(key);
+    EXPECT_NE(found, tags.end()) << key;
+    return found == tags.end() ? NAN : std::stod(found->second);
+  }
+};
+
+void PrintTo(const ReplayGainCase& c, std::ostream* os) { *os << c.format; }
+
+}  // namespace
+
+// Three tracks of one album at different levels and one of another album: track values per
+// file, album values over the three, each against ffmpeg on the outputs.
+TEST_P(ReplayGainTags, TrackAndAlbumValuesMatchFfmpeg) {
+  const ReplayGainCase& c = GetParam();
+  std::vector<std::string> names;
+  for (double dbfs : {-6.0, -16.0, -26.0}) names.push_back(Sine("t" + std::to_string(names.size()) + ".mp3", dbfs, 6, "-metadata album=One -b:a 192k"));
+  names.push_back(Sine("other.mp3", -20.0, 6, "-metadata album=Two -b:a 192k"));
+  std::string args = "--replaygain album --format " + std::string(c.format) + " --output " + ShellQuote(out());
+  for (const std::string& name : names) args += " " + ShellQuote(name);
+  auto r = Convert(args);
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  std::string joined;
+  double albumPeak = 0;
+  for (size_t i = 0; i < 3; ++i) {
+    const std::string output = out() + "/t" + std::to_string(i) + c.extension;
+    const auto tags = testsupport::ReadGainTags(output);
+    const auto theirs = MeasureWithFfmpeg(output);
+    EXPECT_NEAR(Number(tags, "REPLAYGAIN_TRACK_GAIN"), -18.0 - theirs.integratedLufs, c.tolerance) << output;
+    EXPECT_NEAR(20 * std::log10(Number(tags, "REPLAYGAIN_TRACK_PEAK")), theirs.truePeakDb, c.peakTolerance) << output;
+    albumPeak = std::max(albumPeak, Number(tags, "REPLAYGAIN_TRACK_PEAK"));
+    EXPECT_EQ(tags.at("REPLAYGAIN_ALBUM_GAIN"), testsupport::ReadGainTags(out() + "/t0" + c.extension).at("REPLAYGAIN_ALBUM_GAIN"));
+    joined += " " + ShellQuote(output);
+  }
+  // The album's loudness is that of its three outputs played one after another (joined by
+  // ffmpeg with each encoder's lead-in and padding, which moves it by a tenth of a decibel).
+  const std::string album = work.file(std::string("album") + c.extension);
+  testsupport::Run("ffmpeg -nostdin -loglevel error" + std::string(" -i ") + ShellQuote(out() + "/t0" + c.extension) +
+                   " -i " + ShellQuote(out() + "/t1" + c.extension) + " -i " + ShellQuote(out() + "/t2" + c.extension) +
+                   " -filter_complex concat=n=3:v=0:a=1 -c:a pcm_f32le " + ShellQuote(album + ".wav"));
+  const auto tags = testsupport::ReadGainTags(out() + "/t2" + c.extension);
+  EXPECT_NEAR(Number(tags, "REPLAYGAIN_ALBUM_GAIN"), -18.0 - MeasureWithFfmpeg(album + ".wav").integratedLufs, c.tolerance + 0.1);
+  EXPECT_NEAR(Number(tags, "REPLAYGAIN_ALBUM_PEAK"), albumPeak, 1e-6);
+  const auto other = testsupport::ReadGainTags(out() + "/other" + c.extension);
+  EXPECT_EQ(other.at("REPLAYGAIN_ALBUM_GAIN"), other.at("REPLAYGAIN_TRACK_GAIN"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ReplayGainTags, ::testing::ValuesIn(kReplayGainCases));
+
+TEST_F(LoudnessCli, TrackModeWritesNoAlbumValuesAndOffWritesNone) {
+  const std::string a = Sine("a.wav", -23.0, 6);
+  ASSERT_EQ(Convert("--replaygain track --format ogg --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
+  ASSERT_EQ(Convert("--format ogg --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
+  const auto track = testsupport::ReadGainTags(out() + "/a.ogg");
+  EXPECT_NEAR(std::stod(track.at("REPLAYGAIN_TRACK_GAIN")), 5.0, 0.02);
+  EXPECT_EQ(track.count("REPLAYGAIN_ALBUM_GAIN"), 0u);
+  EXPECT_TRUE(testsupport::ReadGainTags(out() + "/a(1).ogg").empty());
+}

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "app/LoudnessGain.h"
 #include "engines/AudioTransform2.h"
 #include "engines/SourceLoudness.h"
 #include "support/TestSupport.h"
@@ -88,4 +89,21 @@ TEST(LoudnessEdges, ConstantGainScalesAndHoldsSixteenBitRange) {
   ByteBlock block{0x00, 0x40, 0x00, 0xC0};  // 16384, -16384
   TAudioTransform2().ApplyGain(block, 4.0);
   EXPECT_EQ(block, (ByteBlock{0xFF, 0x7F, 0x00, 0x80}));  // held at 32767, -32768
+}
+
+// Opus files carry R128 gains in Q7.8 relative to −23 LUFS instead (RFC 7845); the writer
+// step puts them into the comment packet of an Opus file made by ffmpeg.
+TEST(LoudnessTags, OpusTakesR128Gains) {
+  if (!testsupport::FfmpegCanEncode("libopus")) GTEST_SKIP() << "ffmpeg has no libopus";
+  testsupport::TempDir work;
+  const std::string path = work.file("a.opus");
+  ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i sine=d=2 -c:a libopus " +
+                             ShellQuote(path)).exitCode, 0);
+  const GainValues track{-18.0, 0.5}, album{-30.5, 0.9};
+  WriteGainFields(path, ReplayGainFields(path, track, &album));
+  const auto tags = testsupport::ReadGainTags(path);
+  EXPECT_EQ(tags.at("R128_TRACK_GAIN"), "-1280");  // −5 dB × 256
+  EXPECT_EQ(tags.at("R128_ALBUM_GAIN"), "1920");   // +7.5 dB × 256
+  EXPECT_EQ(tags.count("REPLAYGAIN_TRACK_GAIN"), 0u);
+  EXPECT_NEAR(testsupport::DecodedSeconds(path), 2.0, 0.05);
 }
