@@ -149,14 +149,6 @@ std::string WhyNoFolder(const std::string& folder, const std::error_code& error)
 
 }  // namespace
 
-std::unique_ptr<ReplayGainBook> ConverterCore::MakeReplayGainBook(ReplayGainMode mode) const {
-  if (mode == ReplayGainMode::kOff) return nullptr;
-  std::vector<std::string> albumKeys;
-  for (size_t row = 0; row < rows_.size(); ++row)
-    albumKeys.push_back(AlbumKeyOf(tag_table_.ReadRowRecord(row), row));
-  return std::make_unique<ReplayGainBook>(mode, std::move(albumKeys));
-}
-
 bool ConverterCore::MakeOutputFolder(const std::string& folder) {
   std::error_code error;
   fs::create_directories(folder, error);
@@ -214,7 +206,8 @@ void ConverterCore::StartRun(RunPlan plan) {
     plan.folder = RunOutputFolder();
     if (!MakeOutputFolder(plan.folder)) return;
     RowStateRecorder recorder(rows_, host_);
-    std::unique_ptr<ReplayGainBook> replayGain = MakeReplayGainBook(plan.loudness.replayGain);
+    std::unique_ptr<ReplayGainBook> replayGain =
+        MakeReplayGainBook(plan.loudness.replayGain, rows_, tag_table_);
     plan.replayGain = replayGain.get();
     if (jobs_ > 1) ParallelRun(state_, rows_, tag_table_, recorder, plan, jobs_).Run();
     else RunLoop(state_, rows_, tag_table_, recorder, plan).Run();

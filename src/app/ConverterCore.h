@@ -3,7 +3,6 @@
 // one and drive it the same way; tests make fresh ones.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,6 @@
 #include "app/RunState.h"
 #include "tags/TagTable.h"
 
-class ReplayGainBook;
 class TIniFile;
 struct ProbedAudio;
 
@@ -74,8 +72,6 @@ class ConverterCore {
   void ReadRowTags(size_t row, const std::string& path);
   // Folder made, loop run; an error that ends the run is shown and clears `running`.
   void StartRun(RunPlan plan);
-  // The run's ReplayGain tagging over the listed rows' albums; null when off.
-  std::unique_ptr<ReplayGainBook> MakeReplayGainBook(ReplayGainMode mode) const;
   // Creates the output folder with its parents; false (and the run ended) when it cannot.
   bool MakeOutputFolder(const std::string& folder);
 

@@ -2,13 +2,26 @@
 
 #include <algorithm>
 
+#include "app/FileList.h"
 #include "app/LoudnessGain.h"
+#include "tagformats/replaygain/AlbumArtistReader.h"
 #include "tagformats/replaygain/GainTagWriter.h"
 
-std::string AlbumKeyOf(const Timerec& record, size_t row) {
-  // The record holds no album artist yet; the album name alone joins rows until it does.
-  if (record.album.empty()) return "\x01row " + std::to_string(row);
-  return record.album;
+std::string AlbumKeyOf(const std::string& album, const std::string& albumArtist, size_t row) {
+  if (album.empty()) return "\x01row " + std::to_string(row);
+  return album + '\x01' + albumArtist;
+}
+
+std::unique_ptr<ReplayGainBook> MakeReplayGainBook(ReplayGainMode mode, const FileList& rows,
+                                                   const TagTable& tags) {
+  if (mode == ReplayGainMode::kOff) return nullptr;
+  std::vector<std::string> albumKeys;
+  for (size_t row = 0; row < rows.size(); ++row) {
+    const std::string album = tags.ReadRowRecord(row).album;
+    const std::string artist = album.empty() ? "" : ReadAlbumArtist(rows[row].filePath);
+    albumKeys.push_back(AlbumKeyOf(album, artist, row));
+  }
+  return std::make_unique<ReplayGainBook>(mode, std::move(albumKeys));
 }
 
 ReplayGainBook::ReplayGainBook(ReplayGainMode mode, std::vector<std::string> albumKeys)

@@ -16,8 +16,11 @@
 #include "engines/LoudnessMeter.h"
 #include "tags/TagTable.h"
 
-// Rows with the same key form an album; a row without an album name is an album of its own.
-std::string AlbumKeyOf(const Timerec& record, size_t row);
+class FileList;
+
+// Rows with the same album name and album artist form an album; a row without an album name
+// is an album of its own.
+std::string AlbumKeyOf(const std::string& album, const std::string& albumArtist, size_t row);
 
 class ReplayGainBook {
  public:
@@ -50,3 +53,8 @@ class ReplayGainBook {
   std::map<std::string, Album> albums_;
   std::mutex lock_;
 };
+
+// The book of a run over the listed rows, their albums taken from the tag table and the
+// sources' album artists; null when ReplayGain is off.
+std::unique_ptr<ReplayGainBook> MakeReplayGainBook(ReplayGainMode mode, const FileList& rows,
+                                                   const TagTable& tags);
