@@ -19,26 +19,30 @@ for i in $(seq -w 1 20); do
     -ac 2 -ar 44100 -metadata album=Bench "$WORK/track$i.wav"
 done
 
-# CPU seconds (user + system) of a command, best of $ROUNDS.
-cpu_seconds() {
-  local best=""
+# "WALL CPU" seconds of a command (CPU: user + system, all threads), the run with the
+# shortest wall time of $ROUNDS.
+timed() {
+  local best="" bestCpu=""
   for _ in $(seq "$ROUNDS"); do
     rm -rf "$WORK/out"
-    local t
-    /usr/bin/time -f "%U %S" -o "$WORK/time" "$@" >/dev/null 2>&1
-    t=$(awk '{print $1 + $2}' "$WORK/time")
-    if [ -z "$best" ] || awk "BEGIN{exit !($t < $best)}"; then best=$t; fi
+    /usr/bin/time -f "%e %U %S" -o "$WORK/time" "$@" >/dev/null 2>&1
+    read -r wall user sys < "$WORK/time"
+    if [ -z "$best" ] || awk "BEGIN{exit !($wall < $best)}"; then
+      best=$wall; bestCpu=$(awk "BEGIN{print $user + $sys}")
+    fi
   done
-  echo "$best"
+  echo "$best $bestCpu"
 }
 
-plain=$(cpu_seconds "$CONVERT" --jobs 1 --format mp3 --output "$WORK/out" "$WORK"/track*.wav)
-album=$(cpu_seconds "$CONVERT" --jobs 1 --replaygain album --format mp3 --output "$WORK/out" "$WORK"/track*.wav)
-listing=$(cpu_seconds "$CONVERT" --jobs 1 --list --loudness "$WORK"/track*.wav)
+read -r plainWall plainCpu < <(timed "$CONVERT" --jobs 1 --format mp3 --output "$WORK/out" "$WORK"/track*.wav)
+read -r albumWall albumCpu < <(timed "$CONVERT" --jobs 1 --replaygain album --format mp3 --output "$WORK/out" "$WORK"/track*.wav)
+read -r listWall listCpu < <(timed "$CONVERT" --jobs 1 --list --loudness "$WORK"/track*.wav)
 # loudgain -s s: scan only, write no tags (its default, named).
-loudgain=$(cpu_seconds loudgain -s s "$WORK"/track*.wav)
+read -r gainWall gainCpu < <(timed loudgain -s s "$WORK"/track*.wav)
 
-awk -v p="$plain" -v a="$album" -v l="$listing" -v g="$loudgain" 'BEGIN {
-  printf "MP3, 20 x 1 min:       %.2f s CPU plain, %.2f s with --replaygain album: +%.1f %%\n", p, a, (a / p - 1) * 100
-  printf "--list --loudness:     %.2f s CPU, loudgain %.2f s: ratio %.2f\n", l, g, l / g
+awk -v pw="$plainWall" -v pc="$plainCpu" -v aw="$albumWall" -v ac="$albumCpu" \
+    -v lw="$listWall" -v lc="$listCpu" -v gw="$gainWall" -v gc="$gainCpu" 'BEGIN {
+  printf "MP3, 20 x 1 min, --jobs 1: plain %.2f s (%.2f s CPU), --replaygain album %.2f s (%.2f s CPU)\n", pw, pc, aw, ac
+  printf "  replaygain costs %+.1f %% time, %+.1f %% CPU\n", (aw / pw - 1) * 100, (ac / pc - 1) * 100
+  printf "--list --loudness %.2f s (%.2f s CPU), loudgain %.2f s (%.2f s CPU): ratio %.2f time, %.2f CPU\n", lw, lc, gw, gc, lw / gw, lc / gc
 }'

@@ -13,7 +13,7 @@ namespace {
 
 // Without libebur128's histogram mode: the histogram's 0.1 LU bins shift a −23 LUFS sine by
 // up to 0.05 LU, while the gating blocks it keeps instead take only about 1 MB per hour.
-constexpr int kMode = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK;
+constexpr int kMode = EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK;
 
 constexpr double kNoLoudness = -std::numeric_limits<double>::infinity();
 
@@ -51,11 +51,12 @@ struct LoudnessMeter::State {
   ebur128_state* handle;
 };
 
-LoudnessMeter::LoudnessMeter(int sampleRate, int channels)
+LoudnessMeter::LoudnessMeter(int sampleRate, int channels, bool withRange)
     : state_(std::make_unique<State>(
           sampleRate > 0 && channels > 0
               ? ebur128_init(static_cast<unsigned>(channels),
-                             static_cast<unsigned long>(sampleRate), kMode)
+                             static_cast<unsigned long>(sampleRate),
+                             withRange ? kMode | EBUR128_MODE_LRA : kMode)
               : nullptr)),
       channels_(channels) {
   if (!state_->handle)

@@ -22,8 +22,9 @@ struct LoudnessResult {
 
 class LoudnessMeter {
  public:
-  // Throws EngineError for a format libebur128 refuses.
-  LoudnessMeter(int sampleRate, int channels);
+  // Throws EngineError for a format libebur128 refuses. Without `withRange` the loudness
+  // range is not measured (it reads 0), which spares the short-term windows it needs.
+  LoudnessMeter(int sampleRate, int channels, bool withRange = true);
   ~LoudnessMeter();
   LoudnessMeter(const LoudnessMeter&) = delete;
   LoudnessMeter& operator=(const LoudnessMeter&) = delete;
