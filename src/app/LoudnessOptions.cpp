@@ -32,7 +32,8 @@ bool ParseTargetLufs(const char* text, double& lufs) {
 LoudnessOptions ReadLoudnessOptions(const TIniFile& settings) {
   LoudnessOptions options;
   const int kind = settings.ReadInteger(kSection, "normalize", 0);
-  if (kind == static_cast<int>(NormalizeKind::kLoudness)) options.normalize = NormalizeKind::kLoudness;
+  if (kind == static_cast<int>(NormalizeKind::kLoudness))
+    options.normalize = NormalizeKind::kLoudness;
   const std::string target = settings.ReadString(kSection, "target", TargetText(kReferenceLufs));
   ParseTargetLufs(target.c_str(), options.targetLufs);
   const int replayGain = settings.ReadInteger(kSection, "replaygain", 0);

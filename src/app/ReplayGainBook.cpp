@@ -38,7 +38,9 @@ void ReplayGainBook::TrackDone(size_t row, const std::string& outputPath,
   if (meter) {
     const LoudnessResult result = meter->Result();
     if (mode_ == ReplayGainMode::kTrack) {
-      WriteGainFields(outputPath, ReplayGainFields(outputPath, {result.integratedLufs, result.truePeak}, nullptr));
+      WriteGainFields(
+          outputPath,
+          ReplayGainFields(outputPath, {result.integratedLufs, result.truePeak}, nullptr));
       return;
     }
     album.tracks.push_back(Track{outputPath, std::move(meter), result});

@@ -35,6 +35,12 @@ double LargestPeak(ebur128_state* state, int channels, PeakFn peakOf) {
   return largest;
 }
 
+ebur128_state* NewState(int sampleRate, int channels, bool withRange) {
+  if (sampleRate <= 0 || channels <= 0) return nullptr;
+  return ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(sampleRate),
+                      withRange ? kMode | EBUR128_MODE_LRA : kMode);
+}
+
 }  // namespace
 
 double LoudnessResult::TruePeakDb() const {
@@ -52,12 +58,7 @@ struct LoudnessMeter::State {
 };
 
 LoudnessMeter::LoudnessMeter(int sampleRate, int channels, bool withRange)
-    : state_(std::make_unique<State>(
-          sampleRate > 0 && channels > 0
-              ? ebur128_init(static_cast<unsigned>(channels),
-                             static_cast<unsigned long>(sampleRate),
-                             withRange ? kMode | EBUR128_MODE_LRA : kMode)
-              : nullptr)),
+    : state_(std::make_unique<State>(NewState(sampleRate, channels, withRange))),
       channels_(channels) {
   if (!state_->handle)
     throw EngineError("Cannot measure loudness of " + std::to_string(sampleRate) + " Hz, " +

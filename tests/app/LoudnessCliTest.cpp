@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/LoudnessGain.h"
 #include "support/TestSupport.h"
 
 using testsupport::MeasureWithFfmpeg;
@@ -25,9 +26,9 @@ class LoudnessCli : public ::testing::Test {
     const std::string path = work.file(name);
     const std::string amplitude = std::to_string(std::pow(10.0, dbfs / 20.0));
     const std::string wave = amplitude + "*sin(2*PI*1000*t)";
-    auto made = testsupport::Run(
-        "ffmpeg -nostdin -loglevel error -f lavfi -i \"aevalsrc='" + wave + "|" + wave +
-        "':s=44100:d=" + std::to_string(seconds) + "\" " + extra + " " + ShellQuote(path));
+    auto made = testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i \"aevalsrc='" + wave +
+                                 "|" + wave + "':s=44100:d=" + std::to_string(seconds) + "\" " +
+                                 extra + " " + ShellQuote(path));
     EXPECT_EQ(made.exitCode, 0) << made.output;
     return path;
   }
@@ -47,10 +48,10 @@ TEST_F(LoudnessCli, ListAddsLoudnessRangeAndTruePeak) {
 }
 
 TEST_F(LoudnessCli, BadLoudnessArgumentsAreUsageErrors) {
-  for (const char* args : {"--normalize=loud x.wav", "--normalize=loudness:-80 x.wav",
-                           "--normalize=loudness:abc x.wav", "--replaygain maybe x.wav",
-                           "--replaygain", "--loudness x.wav",
-                           "--normalize=peak --format mp3 x.wav"}) {
+  for (const char* args :
+       {"--normalize=loud x.wav", "--normalize=loudness:-80 x.wav",
+        "--normalize=loudness:abc x.wav", "--replaygain maybe x.wav", "--replaygain",
+        "--loudness x.wav", "--normalize=peak --format mp3 x.wav"}) {
     auto r = Convert(args);
     EXPECT_EQ(r.exitCode, 2) << args << "\n" << r.output;
   }
@@ -64,14 +65,19 @@ struct LoudnessNormalizeCase {
   const char* signal;  // lavfi, made stereo; lossy outputs get tones, which they keep at level
   const char* codecArgs;
   const char* option;
-  double expectedLufs;   // NaN: below the target, held by the true peak
-  double expectedPeakDb; // NaN: only at or below −1 dBTP
+  double expectedLufs;    // NaN: below the target, held by the true peak
+  double expectedPeakDb;  // NaN: only at or below −1 dBTP
 };
 
 const LoudnessNormalizeCase kLoudnessCases[] = {
-    {"quiet noise WAV to -18", "noise.wav", "anoisesrc=color=pink:seed=5:a=0.02:d=12,lowpass=f=8000", "", "loudness", -18, NAN},
-    {"loud tones WMA to -18", "tones.wma", "aevalsrc=0.5*sin(2*PI*220*t)+0.3*sin(2*PI*660*t)+0.1*sin(2*PI*1320*t):s=44100:d=12", "-c:a wmav2 -b:a 192k", "loudness", -18, NAN},
-    {"quiet tones OGG to -23", "tones.ogg", "aevalsrc=0.02*sin(2*PI*220*t)+0.01*sin(2*PI*660*t)+0.01*sin(2*PI*1320*t):s=44100:d=12", "", "loudness:-23", -23, NAN},
+    {"quiet noise WAV to -18", "noise.wav",
+     "anoisesrc=color=pink:seed=5:a=0.02:d=12,lowpass=f=8000", "", "loudness", -18, NAN},
+    {"loud tones WMA to -18", "tones.wma",
+     "aevalsrc=0.5*sin(2*PI*220*t)+0.3*sin(2*PI*660*t)+0.1*sin(2*PI*1320*t):s=44100:d=12",
+     "-c:a wmav2 -b:a 192k", "loudness", -18, NAN},
+    {"quiet tones OGG to -23", "tones.ogg",
+     "aevalsrc=0.02*sin(2*PI*220*t)+0.01*sin(2*PI*660*t)+0.01*sin(2*PI*1320*t):s=44100:d=12", "",
+     "loudness:-23", -23, NAN},
     {"sine held by its peak", "sine.wav", "sine=f=1000:d=12", "", "loudness:0", NAN, -1.0},
 };
 
@@ -85,10 +91,13 @@ void PrintTo(const LoudnessNormalizeCase& c, std::ostream* os) { *os << c.label;
 TEST_P(LoudnessNormalize, ReachesTheTargetBelowMinusOneDbtp) {
   const LoudnessNormalizeCase& c = GetParam();
   const std::string source = work.file(c.source);
-  ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i '" + std::string(c.signal) +
-                             "' -ac 2 " + c.codecArgs + " " + ShellQuote(source)).exitCode, 0);
-  auto r = Convert("--normalize=" + std::string(c.option) + " --output " + ShellQuote(out()) +
-                   " " + ShellQuote(source));
+  ASSERT_EQ(
+      testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i '" + std::string(c.signal) +
+                       "' -ac 2 " + c.codecArgs + " " + ShellQuote(source))
+          .exitCode,
+      0);
+  auto r = Convert("--normalize=" + std::string(c.option) + " --output " + ShellQuote(out()) + " " +
+                   ShellQuote(source));
   ASSERT_EQ(r.exitCode, 0) << r.output;
   const auto measured = MeasureWithFfmpeg(out() + "/Normalize_" + c.source);
   ASSERT_TRUE(measured.ok);
@@ -107,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Outputs, LoudnessNormalize, ::testing::ValuesIn(kLoudne
 TEST_F(LoudnessCli, PeakNormalizeIsTheDefaultAndUnchanged) {
   const std::string a = Sine("a.wav", -30.0, 4);
   ASSERT_EQ(Convert("--normalize --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
-  ASSERT_EQ(Convert("--normalize=peak --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
+  ASSERT_EQ(
+      Convert("--normalize=peak --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
   EXPECT_EQ(testsupport::ReadFileBytes(out() + "/Normalize_a.wav"),
             testsupport::ReadFileBytes(out() + "/Normalize_a(1).wav"));
   EXPECT_NEAR(MeasureWithFfmpeg(out() + "/Normalize_a.wav").truePeakDb, -10.0, 0.2);  // +20 dB
@@ -147,10 +157,14 @@ void PrintTo(const ReplayGainCase& c, std::ostream* os) { *os << c.format; }
 TEST_P(ReplayGainTags, TrackAndAlbumValuesMatchFfmpeg) {
   const ReplayGainCase& c = GetParam();
   std::vector<std::string> names;
-  for (double dbfs : {-6.0, -16.0, -26.0}) names.push_back(Sine("t" + std::to_string(names.size()) + ".mp3", dbfs, 6, "-metadata album=One -b:a 192k"));
+  for (double dbfs : {-6.0, -16.0, -26.0})
+    names.push_back(Sine("t" + std::to_string(names.size()) + ".mp3", dbfs, 6,
+                         "-metadata album=One -b:a 192k"));
   names.push_back(Sine("other.mp3", -20.0, 6, "-metadata album=Two -b:a 192k"));
-  names.push_back(Sine("else.mp3", -10.0, 6, "-metadata album=One -metadata album_artist=Else -b:a 192k"));
-  std::string args = "--replaygain album --format " + std::string(c.format) + " --output " + ShellQuote(out());
+  names.push_back(
+      Sine("else.mp3", -10.0, 6, "-metadata album=One -metadata album_artist=Else -b:a 192k"));
+  std::string args =
+      "--replaygain album --format " + std::string(c.format) + " --output " + ShellQuote(out());
   for (const std::string& name : names) args += " " + ShellQuote(name);
   auto r = Convert(args);
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -160,20 +174,27 @@ TEST_P(ReplayGainTags, TrackAndAlbumValuesMatchFfmpeg) {
     const std::string output = out() + "/t" + std::to_string(i) + c.extension;
     const auto tags = testsupport::ReadGainTags(output);
     const auto theirs = MeasureWithFfmpeg(output);
-    EXPECT_NEAR(Number(tags, "REPLAYGAIN_TRACK_GAIN"), -18.0 - theirs.integratedLufs, c.tolerance) << output;
-    EXPECT_NEAR(20 * std::log10(Number(tags, "REPLAYGAIN_TRACK_PEAK")), theirs.truePeakDb, c.peakTolerance) << output;
+    EXPECT_NEAR(Number(tags, "REPLAYGAIN_TRACK_GAIN"), -18.0 - theirs.integratedLufs, c.tolerance)
+        << output;
+    EXPECT_NEAR(20 * std::log10(Number(tags, "REPLAYGAIN_TRACK_PEAK")), theirs.truePeakDb,
+                c.peakTolerance)
+        << output;
     albumPeak = std::max(albumPeak, Number(tags, "REPLAYGAIN_TRACK_PEAK"));
-    EXPECT_EQ(tags.at("REPLAYGAIN_ALBUM_GAIN"), testsupport::ReadGainTags(out() + "/t0" + c.extension).at("REPLAYGAIN_ALBUM_GAIN"));
+    EXPECT_EQ(tags.at("REPLAYGAIN_ALBUM_GAIN"),
+              testsupport::ReadGainTags(out() + "/t0" + c.extension).at("REPLAYGAIN_ALBUM_GAIN"));
     joined += " " + ShellQuote(output);
   }
   // The album's loudness is that of its three outputs played one after another (joined by
   // ffmpeg with each encoder's lead-in and padding, which moves it by a tenth of a decibel).
   const std::string album = work.file(std::string("album") + c.extension);
-  testsupport::Run("ffmpeg -nostdin -loglevel error" + std::string(" -i ") + ShellQuote(out() + "/t0" + c.extension) +
-                   " -i " + ShellQuote(out() + "/t1" + c.extension) + " -i " + ShellQuote(out() + "/t2" + c.extension) +
-                   " -filter_complex concat=n=3:v=0:a=1 -c:a pcm_f32le " + ShellQuote(album + ".wav"));
+  testsupport::Run(
+      "ffmpeg -nostdin -loglevel error" + std::string(" -i ") +
+      ShellQuote(out() + "/t0" + c.extension) + " -i " + ShellQuote(out() + "/t1" + c.extension) +
+      " -i " + ShellQuote(out() + "/t2" + c.extension) +
+      " -filter_complex concat=n=3:v=0:a=1 -c:a pcm_f32le " + ShellQuote(album + ".wav"));
   const auto tags = testsupport::ReadGainTags(out() + "/t2" + c.extension);
-  EXPECT_NEAR(Number(tags, "REPLAYGAIN_ALBUM_GAIN"), -18.0 - MeasureWithFfmpeg(album + ".wav").integratedLufs, c.tolerance + 0.1);
+  EXPECT_NEAR(Number(tags, "REPLAYGAIN_ALBUM_GAIN"),
+              -18.0 - MeasureWithFfmpeg(album + ".wav").integratedLufs, c.tolerance + 0.1);
   EXPECT_NEAR(Number(tags, "REPLAYGAIN_ALBUM_PEAK"), albumPeak, 1e-6);
   for (const char* alone : {"/other", "/else"}) {
     const auto own = testsupport::ReadGainTags(out() + alone + c.extension);
@@ -185,10 +206,33 @@ INSTANTIATE_TEST_SUITE_P(Formats, ReplayGainTags, ::testing::ValuesIn(kReplayGai
 
 TEST_F(LoudnessCli, TrackModeWritesNoAlbumValuesAndOffWritesNone) {
   const std::string a = Sine("a.wav", -23.0, 6);
-  ASSERT_EQ(Convert("--replaygain track --format ogg --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
-  ASSERT_EQ(Convert("--format ogg --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode, 0);
+  ASSERT_EQ(
+      Convert("--replaygain track --format ogg --output " + ShellQuote(out()) + " " + ShellQuote(a))
+          .exitCode,
+      0);
+  ASSERT_EQ(Convert("--format ogg --output " + ShellQuote(out()) + " " + ShellQuote(a)).exitCode,
+            0);
   const auto track = testsupport::ReadGainTags(out() + "/a.ogg");
   EXPECT_NEAR(std::stod(track.at("REPLAYGAIN_TRACK_GAIN")), 5.0, 0.02);
   EXPECT_EQ(track.count("REPLAYGAIN_ALBUM_GAIN"), 0u);
   EXPECT_TRUE(testsupport::ReadGainTags(out() + "/a(1).ogg").empty());
+}
+
+// Opus files carry R128 gains in Q7.8 relative to −23 LUFS instead (RFC 7845); the writer
+// step puts them into the comment packet of an Opus file made by ffmpeg.
+TEST(LoudnessTags, OpusTakesR128Gains) {
+  if (!testsupport::FfmpegCanEncode("libopus")) GTEST_SKIP() << "ffmpeg has no libopus";
+  testsupport::TempDir work;
+  const std::string path = work.file("a.opus");
+  ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i sine=d=2 -c:a libopus " +
+                             ShellQuote(path))
+                .exitCode,
+            0);
+  const GainValues track{-18.0, 0.5}, album{-30.5, 0.9};
+  WriteGainFields(path, ReplayGainFields(path, track, &album));
+  const auto tags = testsupport::ReadGainTags(path);
+  EXPECT_EQ(tags.at("R128_TRACK_GAIN"), "-1280");  // −5 dB × 256
+  EXPECT_EQ(tags.at("R128_ALBUM_GAIN"), "1920");   // +7.5 dB × 256
+  EXPECT_EQ(tags.count("REPLAYGAIN_TRACK_GAIN"), 0u);
+  EXPECT_NEAR(testsupport::DecodedSeconds(path), 2.0, 0.05);
 }

@@ -138,7 +138,8 @@ TEST_F(ParallelRunTest, AlbumReplayGainIsTheSameWhateverTheJobs) {
     const auto tags = testsupport::ReadGainTags(work.file("jobs2") + name);
     EXPECT_EQ(tags.size(), 4u) << name;
     const std::string first = work.file("jobs2") + (i % 2 ? "/song1.mp3" : "/song2.mp3");
-    EXPECT_EQ(tags.at("REPLAYGAIN_ALBUM_GAIN"), testsupport::ReadGainTags(first).at("REPLAYGAIN_ALBUM_GAIN"));
+    EXPECT_EQ(tags.at("REPLAYGAIN_ALBUM_GAIN"),
+              testsupport::ReadGainTags(first).at("REPLAYGAIN_ALBUM_GAIN"));
     EXPECT_EQ(testsupport::ReadFileBytes(work.file("jobs2") + name),
               testsupport::ReadFileBytes(work.file("jobs1") + name)) << name;
   }

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "app/LoudnessGain.h"
 #include "engines/AudioTransform2.h"
 #include "engines/SourceLoudness.h"
 #include "support/TestSupport.h"
@@ -23,10 +22,17 @@ struct SignalCase {
 
 // −23 dBFS peak is an amplitude of 10^(−23/20).
 const SignalCase kSignals[] = {
-    {"sine 1 kHz -23 dBFS stereo 16-bit", "aevalsrc='0.0707946*sin(2*PI*1000*t)|0.0707946*sin(2*PI*1000*t)':s=48000:d=20", "-c:a pcm_s16le", -23.0},
-    {"sine 1 kHz -23 dBFS stereo float", "aevalsrc='0.0707946*sin(2*PI*1000*t)|0.0707946*sin(2*PI*1000*t)':s=48000:d=20", "-c:a pcm_f32le", -23.0},
-    {"pink noise -18 LUFS", "anoisesrc=color=pink:seed=7:a=0.25:d=20,aformat=channel_layouts=stereo", "-c:a pcm_s16le", -18.0},
-    {"rising tone mono 44.1 kHz", "aevalsrc='(0.02+0.3*t/30)*sin(2*PI*440*t)':s=44100:d=30", "-c:a pcm_s16le", NAN},
+    {"sine 1 kHz -23 dBFS stereo 16-bit",
+     "aevalsrc='0.0707946*sin(2*PI*1000*t)|0.0707946*sin(2*PI*1000*t)':s=48000:d=20",
+     "-c:a pcm_s16le", -23.0},
+    {"sine 1 kHz -23 dBFS stereo float",
+     "aevalsrc='0.0707946*sin(2*PI*1000*t)|0.0707946*sin(2*PI*1000*t)':s=48000:d=20",
+     "-c:a pcm_f32le", -23.0},
+    {"pink noise -18 LUFS",
+     "anoisesrc=color=pink:seed=7:a=0.25:d=20,aformat=channel_layouts=stereo", "-c:a pcm_s16le",
+     -18.0},
+    {"rising tone mono 44.1 kHz", "aevalsrc='(0.02+0.3*t/30)*sin(2*PI*440*t)':s=44100:d=30",
+     "-c:a pcm_s16le", NAN},
 };
 
 class Loudness : public ::testing::TestWithParam<SignalCase> {
@@ -35,8 +41,8 @@ class Loudness : public ::testing::TestWithParam<SignalCase> {
 };
 
 std::string MakeSignal(const std::string& path, const SignalCase& c) {
-  auto made = testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i " + std::string(c.lavfi) + " " +
-                  c.codecArgs + " " + ShellQuote(path));
+  auto made = testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i " +
+                               std::string(c.lavfi) + " " + c.codecArgs + " " + ShellQuote(path));
   EXPECT_EQ(made.exitCode, 0) << made.output;
   return path;
 }
@@ -47,7 +53,7 @@ std::string AtTarget(const std::string& path, const SignalCase& c) {
   const double gain = c.expectedLufs - MeasureWithFfmpeg(path).integratedLufs;
   const std::string scaled = path + ".scaled.wav";
   testsupport::Run("ffmpeg -nostdin -loglevel error -i " + ShellQuote(path) + " -af volume=" +
-      std::to_string(gain) + "dB " + c.codecArgs + " " + ShellQuote(scaled));
+                   std::to_string(gain) + "dB " + c.codecArgs + " " + ShellQuote(scaled));
   return scaled;
 }
 
@@ -79,8 +85,10 @@ TEST(LoudnessEdges, SilenceAndTinyFilesHaveNone) {
   for (const char* lavfi : {"anullsrc=d=5", "sine=d=0.2"}) {
     const std::string path = work.file("edge.wav");
     std::remove(path.c_str());
-    ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i " + std::string(lavfi) + " " +
-                  ShellQuote(path)).exitCode, 0);
+    ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i " + std::string(lavfi) +
+                               " " + ShellQuote(path))
+                  .exitCode,
+              0);
     EXPECT_TRUE(std::isinf(MeasureFileLoudness(path).integratedLufs)) << lavfi;
   }
 }
@@ -89,21 +97,4 @@ TEST(LoudnessEdges, ConstantGainScalesAndHoldsSixteenBitRange) {
   ByteBlock block{0x00, 0x40, 0x00, 0xC0};  // 16384, -16384
   TAudioTransform2().ApplyGain(block, 4.0);
   EXPECT_EQ(block, (ByteBlock{0xFF, 0x7F, 0x00, 0x80}));  // held at 32767, -32768
-}
-
-// Opus files carry R128 gains in Q7.8 relative to −23 LUFS instead (RFC 7845); the writer
-// step puts them into the comment packet of an Opus file made by ffmpeg.
-TEST(LoudnessTags, OpusTakesR128Gains) {
-  if (!testsupport::FfmpegCanEncode("libopus")) GTEST_SKIP() << "ffmpeg has no libopus";
-  testsupport::TempDir work;
-  const std::string path = work.file("a.opus");
-  ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i sine=d=2 -c:a libopus " +
-                             ShellQuote(path)).exitCode, 0);
-  const GainValues track{-18.0, 0.5}, album{-30.5, 0.9};
-  WriteGainFields(path, ReplayGainFields(path, track, &album));
-  const auto tags = testsupport::ReadGainTags(path);
-  EXPECT_EQ(tags.at("R128_TRACK_GAIN"), "-1280");  // −5 dB × 256
-  EXPECT_EQ(tags.at("R128_ALBUM_GAIN"), "1920");   // +7.5 dB × 256
-  EXPECT_EQ(tags.count("REPLAYGAIN_TRACK_GAIN"), 0u);
-  EXPECT_NEAR(testsupport::DecodedSeconds(path), 2.0, 0.05);
 }

@@ -18,10 +18,14 @@ bool TakeNormalizeKind(const std::string& value, LoudnessOptions& options) {
 }
 
 bool TakeReplayGainMode(const std::string& value, ReplayGainMode& mode) {
-  if (value == "off") mode = ReplayGainMode::kOff;
-  else if (value == "track") mode = ReplayGainMode::kTrack;
-  else if (value == "album") mode = ReplayGainMode::kAlbum;
-  else return false;
+  if (value == "off")
+    mode = ReplayGainMode::kOff;
+  else if (value == "track")
+    mode = ReplayGainMode::kTrack;
+  else if (value == "album")
+    mode = ReplayGainMode::kAlbum;
+  else
+    return false;
   return true;
 }
 
@@ -34,8 +38,10 @@ bool TakeReplayGain(const std::vector<std::string>& args, size_t& i, std::string
     return true;
   }
   if (args[i] != name) return false;
-  if (i + 1 >= args.size()) error = name + " needs a value";
-  else value = args[++i];
+  if (i + 1 >= args.size())
+    error = name + " needs a value";
+  else
+    value = args[++i];
   return true;
 }
 

@@ -99,9 +99,14 @@ void WriteM4a(const std::string& path, const GainFields& fields) {
 void WriteGainFields(const std::string& path, const GainFields& fields) {
   if (fields.empty()) return;
   const std::string extension = LowerExtension(path);
-  if (extension == ".mp3") WriteMp3(path, fields);
-  else if (extension == ".ogg" || extension == ".oga" || extension == ".opus") WriteOgg(path, fields);
-  else if (extension == ".flac") WriteFlac(path, fields);
-  else if (extension == ".wma" || extension == ".asf") WriteWma(path, fields);
-  else if (extension == ".m4a" || extension == ".mp4") WriteM4a(path, fields);
+  if (extension == ".mp3")
+    WriteMp3(path, fields);
+  else if (extension == ".ogg" || extension == ".oga" || extension == ".opus")
+    WriteOgg(path, fields);
+  else if (extension == ".flac")
+    WriteFlac(path, fields);
+  else if (extension == ".wma" || extension == ".asf")
+    WriteWma(path, fields);
+  else if (extension == ".m4a" || extension == ".mp4")
+    WriteM4a(path, fields);
 }
