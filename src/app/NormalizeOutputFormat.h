@@ -1,5 +1,6 @@
-// A normalized file keeps its source's kind of audio: the same encoding, sample rate and
-// channel count, and the bit rate the encoder offers nearest to the source's.
+// A normalized file keeps its source's kind of audio: the same encoding (MP3, WAV, WMA, OGG,
+// FLAC, Opus or M4A), sample rate and channel count, and the bit rate the encoder offers
+// nearest to the source's. Opus always decodes at 48 kHz, so its outputs have that rate.
 #pragma once
 
 #include <cstdint>
@@ -31,3 +32,5 @@ struct Mp3Choice {
 Mp3Choice NearestMp3Format(const SourceAudio& source, const TAudioFile2& writer);
 int NearestOggBitRate(const SourceAudio& source, const TAudioFile2& writer);
 int NearestWmaProfileNumber(const SourceAudio& source);
+int NearestOpusBitRate(const SourceAudio& source);
+int NearestM4aBitRate(const SourceAudio& source, const TAudioFile2& writer);

@@ -52,7 +52,40 @@ std::optional<std::string> SetUpOgg(const OggRunSettings& s, TAudioFile2& writer
   return std::nullopt;
 }
 
+std::optional<std::string> SetUpExtendedFormat(const OutputFormatSettings& format,
+                                               TAudioFile2& writer) {
+  std::optional<std::string> refusal = OutputFormatRefusal(format, writer);
+  if (refusal) return refusal;
+  writer.SetFlacFormat(format.flac);
+  writer.SetOpusFormat(format.opus);
+  writer.SetM4aFormat(format.m4a);
+  return std::nullopt;
+}
+
+std::optional<std::string> Refusal(bool supported, const char* text) {
+  if (supported) return std::nullopt;
+  return std::string(text);
+}
+
 }  // namespace
+
+std::optional<std::string> OutputFormatRefusal(const OutputFormatSettings& format,
+                                               const TAudioFile2& writer) {
+  const OggRunSettings& ogg = format.ogg;
+  switch (format.formatIndex) {
+    case kFormatMp3:
+      return Refusal(writer.IsMp3FormatSupported(format.mp3.sampleRate, format.mp3.bitRate,
+                                                 format.mp3.channels), kMp3Refusal);
+    case kFormatOgg:
+      if (ogg.qualityMode) return std::nullopt;
+      return Refusal(writer.IsOggFormatSupported(ogg.sampleRate, ogg.channels, ogg.bitRate,
+                                                 ogg.maxBitRate, ogg.minBitRate), kOggRefusal);
+    case kFormatFlac: return Refusal(writer.IsFlacFormatSupported(format.flac), kFlacRefusal);
+    case kFormatOpus: return Refusal(writer.IsOpusFormatSupported(format.opus), kOpusRefusal);
+    case kFormatM4a: return Refusal(writer.IsM4aFormatSupported(format.m4a), kM4aRefusal);
+    default: return std::nullopt;
+  }
+}
 
 std::optional<std::string> SetUpOutputFormat(const OutputFormatSettings& format,
                                              TAudioFile2& writer, TAudioFile2LameEnc& encoder) {
@@ -65,6 +98,10 @@ std::optional<std::string> SetUpOutputFormat(const OutputFormatSettings& format,
       return std::nullopt;
     case kFormatOgg:
       return SetUpOgg(format.ogg, writer);
+    case kFormatFlac:
+    case kFormatOpus:
+    case kFormatM4a:
+      return SetUpExtendedFormat(format, writer);
     default:
       return SetUpMp3(format.mp3, writer, encoder);
   }

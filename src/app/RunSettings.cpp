@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/ExtendedFormatSettings.h"
 #include "engines/WmaProfiles.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
@@ -34,11 +35,16 @@ int ReadChannels(const TIniFile& settings, const char* section) {
 }  // namespace
 
 const char* OutputExtension(int formatIndex) {
-  static const char* const extensions[kOutputFormatCount] = {".mp3", ".wav", ".wma", ".ogg"};
-  return extensions[ValidFormatIndex(formatIndex)];
+  static const char* const extensions[kOutputFormatCount] = {".mp3", ".wav",  ".wma", ".ogg",
+                                                             ".flac", ".opus", ".m4a"};
+  return extensions[ValidOutputFormatIndex(formatIndex)];
 }
 
 int ValidFormatIndex(int formatIndex) {
+  return formatIndex >= 0 && formatIndex < kClassicFormatCount ? formatIndex : kFormatMp3;
+}
+
+int ValidOutputFormatIndex(int formatIndex) {
   return formatIndex >= 0 && formatIndex < kOutputFormatCount ? formatIndex : kFormatMp3;
 }
 
@@ -82,11 +88,14 @@ OggRunSettings ReadOggRunSettings(const TIniFile& settings) {
 
 OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings) {
   OutputFormatSettings s;
-  s.formatIndex = ValidFormatIndex(formatIndex);
+  s.formatIndex = ValidOutputFormatIndex(formatIndex);
   s.mp3 = ReadMp3RunSettings(settings);
   s.wav = ReadWavRunSettings(settings);
   s.wmaProfileNumber = ReadWmaProfileNumber(settings);
   s.ogg = ReadOggRunSettings(settings);
+  s.flac = ReadFlacRunSettings(settings);
+  s.opus = ReadOpusRunSettings(settings);
+  s.m4a = ReadM4aRunSettings(settings);
   return s;
 }
 

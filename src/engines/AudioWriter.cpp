@@ -34,7 +34,9 @@ void AudioWriter::ConfigureConverter() {
   input.layout = DefaultLayout(source_.channels);
   input.sampleFormat = AV_SAMPLE_FMT_S16;
   try {
-    converter_.Configure(input, target_.sampleRate, target_.channels);
+    converter_.Configure(input, target_.sampleRate, target_.channels,
+                         backend_->WantsBestResampling() ? ResampleQuality::kBest
+                                                         : ResampleQuality::kStandard);
   } catch (const EngineError& e) {
     throw EngineError("Cannot write " + path_ + ": " + e.what());
   }

@@ -1,0 +1,175 @@
+// FLAC output through libFLAC: the chosen compression level, STREAMINFO with the MD5 of the
+// audio (libFLAC's default) and a seek table, both completed when the file is finished.
+//
+// The engine hands over 16-bit samples; ToFlacSamples is the one place that knows that, so a
+// wider engine sample only changes it. 8- and 24-bit outputs are scaled from there.
+#include <FLAC/metadata.h>
+#include <FLAC/stream_encoder.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engines/EncoderBase.h"
+#include "engines/EngineError.h"
+#include "engines/FlacSeekTable.h"
+#include "engines/LibraryHandles.h"
+
+namespace {
+
+constexpr int kEngineBits = 16;
+constexpr int kMaxChannels = 8;
+constexpr int kMaxBits = 24;
+
+// Interleaved engine samples as libFLAC wants them: one int32 per sample at `bits`.
+void ToFlacSamples(const int16_t* in, size_t count, int bits, std::vector<FLAC__int32>& out) {
+  out.resize(count);
+  const int shift = bits - kEngineBits;
+  for (size_t i = 0; i < count; ++i)
+    out[i] = shift >= 0 ? static_cast<FLAC__int32>(in[i]) * (1 << shift) : in[i] >> -shift;
+}
+
+class FlacEncoder final : public EncoderBase {
+ public:
+  explicit FlacEncoder(const FlacSettings& settings)
+      : EncoderBase("FLAC", {settings.sampleRate, settings.channels}), settings_(settings) {}
+  ~FlacEncoder() override { FinishQuietly(); }
+
+ private:
+  void StartOutput() override {
+    if (!FlacFormatSupported(settings_) || settings_.sampleRate == 0 || settings_.channels == 0 ||
+        settings_.bitsPerSample == 0)
+      FailCreate("FLAC does not allow " + std::to_string(settings_.sampleRate) + " Hz, " +
+                 std::to_string(settings_.channels) + " channels, " +
+                 std::to_string(settings_.bitsPerSample) + " bits, level " +
+                 std::to_string(settings_.compression));
+    encoder_.reset(FLAC__stream_encoder_new());
+    seekTableBlock_.reset(FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE));
+    if (!encoder_ || !seekTableBlock_ ||
+        !FLAC__metadata_object_seektable_template_append_placeholders(seekTableBlock_.get(),
+                                                                      FlacSeekTable::kPoints))
+      FailCreate("out of memory for the FLAC encoder");
+    seekTable_.emplace(&seekTableBlock_->data.seek_table, settings_.sampleRate);
+    Configure();
+    file_.reset(std::fopen(Path().c_str(), "w+b"));
+    if (!file_) FailCreate(std::strerror(errno));
+    std::setvbuf(file_.get(), nullptr, _IOFBF, 1 << 16);  // the headers fit before the first flush
+    FLAC__StreamEncoderInitStatus status = FLAC__stream_encoder_init_stream(
+        encoder_.get(), &FlacEncoder::WriteBytes, &FlacEncoder::SeekTo, &FlacEncoder::Tell,
+        nullptr, this);
+    if (status == FLAC__STREAM_ENCODER_INIT_STATUS_ENCODER_ERROR) FailWrite(StateText());
+    if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+      FailCreate(std::string("the FLAC encoder cannot start: ") +
+                 FLAC__StreamEncoderInitStatusString[status]);
+  }
+
+  void Configure() {
+    FLAC__StreamEncoder* e = encoder_.get();
+    FLAC__stream_encoder_set_channels(e, static_cast<unsigned>(settings_.channels));
+    FLAC__stream_encoder_set_bits_per_sample(e, static_cast<unsigned>(settings_.bitsPerSample));
+    FLAC__stream_encoder_set_sample_rate(e, static_cast<unsigned>(settings_.sampleRate));
+    FLAC__stream_encoder_set_compression_level(e, static_cast<unsigned>(settings_.compression));
+    FLAC__StreamMetadata* blocks[1] = {seekTableBlock_.get()};
+    FLAC__stream_encoder_set_metadata(e, blocks, 1);
+  }
+
+  void Encode(const int16_t* samples, size_t frames) override {
+    ToFlacSamples(samples, frames * settings_.channels, settings_.bitsPerSample, scratch_);
+    if (!FLAC__stream_encoder_process_interleaved(encoder_.get(), scratch_.data(),
+                                                  static_cast<unsigned>(frames)))
+      FailWrite(StateText());
+  }
+
+  void CompleteOutput() override {
+    // finish writes the last frame and then rewrites STREAMINFO (length, MD5) and the table.
+    bool ok = FLAC__stream_encoder_finish(encoder_.get());
+    if (!ok || writeFailed_) FailWrite(StateText());
+    std::FILE* f = file_.release();
+    if (std::fclose(f) != 0) FailWrite(std::strerror(errno));
+  }
+
+  void DropOutput() noexcept override {
+    encoder_.reset();  // deleting an unfinished encoder finishes it: the file must stay open
+    seekTable_.reset();
+    seekTableBlock_.reset();
+    file_.reset();
+    samplesWritten_ = position_ = audioOffset_ = 0;
+    writeFailed_ = false;
+  }
+
+  std::string StateText() const {
+    if (writeFailed_) return std::strerror(writeErrno_ ? writeErrno_ : EIO);
+    return std::string("the FLAC encoder failed: ") +
+           FLAC__stream_encoder_get_resolved_state_string(encoder_.get());
+  }
+
+  static FLAC__StreamEncoderWriteStatus WriteBytes(const FLAC__StreamEncoder*,
+                                                   const FLAC__byte buffer[], size_t bytes,
+                                                   unsigned samples, unsigned, void* self) {
+    auto* me = static_cast<FlacEncoder*>(self);
+    const uint64_t position = me->position_;
+    me->position_ += bytes;
+    if (std::fwrite(buffer, 1, bytes, me->file_.get()) != bytes) {
+      me->writeFailed_ = true;
+      me->writeErrno_ = errno;
+      return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+    }
+    if (samples > 0) me->NoteFrame(position, samples);
+    return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+  }
+
+  void NoteFrame(uint64_t position, unsigned samples) {
+    if (samplesWritten_ == 0) audioOffset_ = position;
+    seekTable_->NoteFrame(samplesWritten_, position - audioOffset_, samples);
+    samplesWritten_ += samples;
+  }
+
+  static FLAC__StreamEncoderSeekStatus SeekTo(const FLAC__StreamEncoder*, FLAC__uint64 offset,
+                                              void* self) {
+    auto* me = static_cast<FlacEncoder*>(self);
+    if (std::fseek(me->file_.get(), static_cast<long>(offset), SEEK_SET) != 0)
+      return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+    me->position_ = offset;
+    return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
+  }
+
+  static FLAC__StreamEncoderTellStatus Tell(const FLAC__StreamEncoder*, FLAC__uint64* offset,
+                                            void* self) {
+    // Counted rather than asked of the stream, which may be a device that cannot tell.
+    *offset = static_cast<FlacEncoder*>(self)->position_;
+    return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
+  }
+
+  FlacSettings settings_;
+  // Released in reverse: the encoder writes to the file and holds the seek table block.
+  FileHandle file_;
+  FlacMetadataHandle seekTableBlock_;
+  std::optional<FlacSeekTable> seekTable_;
+  FlacEncoderHandle encoder_;
+  std::vector<FLAC__int32> scratch_;
+  uint64_t samplesWritten_ = 0;
+  uint64_t position_ = 0;  // where the next byte goes
+  uint64_t audioOffset_ = 0;
+  bool writeFailed_ = false;
+  int writeErrno_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<EncoderBackend> MakeFlacEncoder(const FlacSettings& settings) {
+  return std::make_unique<FlacEncoder>(settings);
+}
+
+bool FlacFormatSupported(const FlacSettings& s) {
+  if (s.compression < 0 || s.compression > kFlacMaxCompression) return false;
+  if (s.channels < 0 || s.channels > kMaxChannels) return false;
+  if (s.bitsPerSample != 0 && s.bitsPerSample != 8 && s.bitsPerSample != 16 &&
+      s.bitsPerSample != kMaxBits)
+    return false;
+  return s.sampleRate == 0 ||
+         (s.sampleRate > 0 && FLAC__format_sample_rate_is_valid(static_cast<unsigned>(s.sampleRate)));
+}
