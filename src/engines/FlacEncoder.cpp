@@ -1,7 +1,7 @@
 // FLAC output through libFLAC: the chosen compression level, STREAMINFO with the MD5 of the
 // audio (libFLAC's default) and a seek table, both completed when the file is finished.
 //
-// The engine hands over 16-bit samples; ToFlacSamples is the one place that knows that, so a
+// The engine hands over 16-bit samples; ToFlacPlanes is the one place that knows that, so a
 // wider engine sample only changes it. 8- and 24-bit outputs are scaled from there.
 #include <FLAC/metadata.h>
 #include <FLAC/stream_encoder.h>
@@ -25,12 +25,24 @@ constexpr int kEngineBits = 16;
 constexpr int kMaxChannels = 8;
 constexpr int kMaxBits = 24;
 
-// Interleaved engine samples as libFLAC wants them: one int32 per sample at `bits`.
-void ToFlacSamples(const int16_t* in, size_t count, int bits, std::vector<FLAC__int32>& out) {
-  out.resize(count);
+// Interleaved engine samples as libFLAC wants them: one int32 plane per channel at `bits`.
+// Planes rather than interleaved samples: libFLAC then copies whole runs, which keeps the
+// conversion as cheap as the flac tool's own.
+void ToFlacPlanes(const int16_t* in, size_t frames, int bits, std::vector<std::vector<FLAC__int32>>& planes) {
+  const size_t channels = planes.size();
   const int shift = bits - kEngineBits;
-  for (size_t i = 0; i < count; ++i)
-    out[i] = shift >= 0 ? static_cast<FLAC__int32>(in[i]) * (1 << shift) : in[i] >> -shift;
+  for (size_t c = 0; c < channels; ++c) {
+    std::vector<FLAC__int32>& plane = planes[c];
+    plane.resize(frames);
+    const int16_t* from = in + c;
+    if (shift == 0) {
+      for (size_t i = 0; i < frames; ++i) plane[i] = from[i * channels];
+    } else if (shift > 0) {
+      for (size_t i = 0; i < frames; ++i) plane[i] = from[i * channels] * (1 << shift);
+    } else {
+      for (size_t i = 0; i < frames; ++i) plane[i] = from[i * channels] >> -shift;
+    }
+  }
 }
 
 class FlacEncoder final : public EncoderBase {
@@ -78,9 +90,11 @@ class FlacEncoder final : public EncoderBase {
   }
 
   void Encode(const int16_t* samples, size_t frames) override {
-    ToFlacSamples(samples, frames * settings_.channels, settings_.bitsPerSample, scratch_);
-    if (!FLAC__stream_encoder_process_interleaved(encoder_.get(), scratch_.data(),
-                                                  static_cast<unsigned>(frames)))
+    planes_.resize(static_cast<size_t>(settings_.channels));
+    ToFlacPlanes(samples, frames, settings_.bitsPerSample, planes_);
+    std::vector<const FLAC__int32*> starts;
+    for (const std::vector<FLAC__int32>& plane : planes_) starts.push_back(plane.data());
+    if (!FLAC__stream_encoder_process(encoder_.get(), starts.data(), static_cast<unsigned>(frames)))
       FailWrite(StateText());
   }
 
@@ -150,7 +164,7 @@ class FlacEncoder final : public EncoderBase {
   FlacMetadataHandle seekTableBlock_;
   std::optional<FlacSeekTable> seekTable_;
   FlacEncoderHandle encoder_;
-  std::vector<FLAC__int32> scratch_;
+  std::vector<std::vector<FLAC__int32>> planes_;
   uint64_t samplesWritten_ = 0;
   uint64_t position_ = 0;  // where the next byte goes
   uint64_t audioOffset_ = 0;

@@ -9,6 +9,8 @@
 
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
+#include "engines/FlacSeekTable.h"
+#include "engines/LibraryHandles.h"
 #include "test_encoder_support.h"
 
 using namespace testsupport;
@@ -192,3 +194,32 @@ INSTANTIATE_TEST_SUITE_P(Formats, EachEncoder, ::testing::ValuesIn(Formats()),
                          });
 
 }  // namespace
+
+// The FLAC seek table is filled while the length is still unknown: every 10 s at first, and
+// when the points run out, every other one goes and the spacing doubles.
+TEST(FlacSeekTableFilling, PointsSpreadOverTheWholeLengthWhateverItIs) {
+  struct Case {
+    double seconds;
+    unsigned expectedPoints;
+    uint64_t expectedSpacingSeconds;
+  };
+  const Case cases[] = {{5, 1, 10}, {95, 10, 10}, {2560, 256, 10}, {2570, 129, 20}, {10000, 250, 40}};
+  constexpr int kRate = 1000;
+  constexpr unsigned kFrame = 100;
+  for (const Case& c : cases) {
+    FlacMetadataHandle block(FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE));
+    ASSERT_TRUE(FLAC__metadata_object_seektable_template_append_placeholders(block.get(), FlacSeekTable::kPoints));
+    FLAC__StreamMetadata_SeekTable& table = block->data.seek_table;
+    FlacSeekTable filler(&table, kRate);
+    const uint64_t frames = static_cast<uint64_t>(c.seconds * kRate) / kFrame;
+    for (uint64_t i = 0; i < frames; ++i) filler.NoteFrame(i * kFrame, i * 7, kFrame);
+    unsigned used = 0;
+    for (unsigned i = 0; i < table.num_points; ++i) {
+      if (table.points[i].sample_number == FLAC__STREAM_METADATA_SEEKPOINT_PLACEHOLDER) continue;
+      ++used;
+      EXPECT_EQ(table.points[i].sample_number, i * c.expectedSpacingSeconds * kRate) << c.seconds << " s, point " << i;
+      EXPECT_EQ(table.points[i].stream_offset, table.points[i].sample_number / kFrame * 7);
+    }
+    EXPECT_EQ(used, c.expectedPoints) << c.seconds << " s";
+  }
+}
