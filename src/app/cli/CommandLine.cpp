@@ -140,7 +140,7 @@ std::string UsageText() {
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"
-         "\n" + EncoderOptionsHelp() + "\n"
+         + EncoderOptionsHelp() + "\n"
          "Settings not given come from kelvane.ini, as the settings dialog stores them.\n"
          "Ctrl-C stops every file being converted, each keeping what it has written; a second\n"
          "Ctrl-C quits at once. An error ends the run: no further file starts, the files\n"

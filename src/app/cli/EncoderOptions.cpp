@@ -49,8 +49,8 @@ const std::vector<Preset>& Presets() {
       {"archive", kFormatFlac, "FLAC level 8", Values({}, {}, {}, 8)},
       {"mp3-v0", kFormatMp3, "MP3 VBR quality 0", Values({}, 0, RateMode::kVbr)},
       {"mp3-320", kFormatMp3, "MP3 320 kbit/s CBR", Values(320, {}, RateMode::kCbr)},
-      {"aac-256", kFormatM4a, "M4A (AAC) 256 kbit/s", Values(256, {}, RateMode::kCbr)},
-      {"ogg-q", kFormatOgg, "OGG quality 300 (VBR)", Values({}, 300, RateMode::kVbr)},
+      {"aac-256", kFormatM4a, "M4A (AAC) 256 kbit/s", Values(256, {}, {})},
+      {"ogg-q", kFormatOgg, "OGG quality 300 (VBR)", Values({}, 300, {})},
   };
   return kPresets;
 }
@@ -242,10 +242,6 @@ EncoderOptions WithPreset(const EncoderOptions& given) {
   if (!merged.rateMode) merged.rateMode = p.rateMode;
   if (!merged.compression) merged.compression = p.compression;
   if (!merged.channels) merged.channels = p.channels;
-  // A preset's rate mode would contradict a quality or bit rate given with it.
-  if ((given.quality && p.bitRate) || (given.bitRate && p.quality)) merged.rateMode = given.rateMode;
-  if (given.quality && p.bitRate) merged.bitRate = given.bitRate;
-  if (given.bitRate && p.quality) merged.quality = given.quality;
   return merged;
 }
 
@@ -274,6 +270,7 @@ const std::vector<option> kEncoderLongOptions = {
 bool TakeEncoderOption(int id, const char* value, EncoderOptions& options, std::string& error) {
   const std::string flag = FlagName(id);
   options.given.push_back(value ? flag + " " + value : flag);
+  options.givenIds.push_back(id);
   auto whole = [&](std::optional<int>& field, int low, int high) {
     std::optional<int> n = WholeNumber(value);
     if (!n || *n < low || *n > high) {
@@ -321,15 +318,9 @@ std::optional<int> PresetFormat(const std::string& name) {
 
 std::optional<std::string> ApplyEncoderOptions(const EncoderOptions& options,
                                                OutputFormatSettings& format) {
-  const std::string name = kFormatNames[format.formatIndex];
-  for (const option& o : kEncoderLongOptions) {
-    for (const std::string& given : options.given) {
-      const std::string flag = std::string("--") + o.name;
-      if (given.compare(0, flag.size(), flag) == 0 &&
-          (given.size() == flag.size() || given[flag.size()] == ' ') && !Applies(format.formatIndex, o.val))
-        return flag + ": " + name + " has no such setting";
-    }
-  }
+  for (int id : options.givenIds)
+    if (!Applies(format.formatIndex, id))
+      return FlagName(id) + ": " + kFormatNames[format.formatIndex] + " has no such setting";
   std::optional<std::string> error = Applier(WithPreset(options), format).Run();
   if (error) return error;
   TAudioFile2 encoderCheck;

@@ -25,6 +25,7 @@ struct EncoderOptions {
   std::optional<int> wmaProfile;   // --wma-profile, 1..47
   std::optional<std::string> preset;
   std::vector<std::string> given;  // the options as given, to name them in refusals
+  std::vector<int> givenIds;       // and their getopt ids, to check they fit the format
 
   bool Any() const { return !given.empty(); }
 };
