@@ -22,6 +22,8 @@ const char* OutputExtension(int formatIndex);
 int ValidFormatIndex(int formatIndex);
 // Any output format's index: anything outside 0..6 counts as MP3.
 int ValidOutputFormatIndex(int formatIndex);
+// FLAC, Opus and M4A take all the source's channels and its depth.
+bool KeepsSourceShape(int formatIndex);
 
 struct Mp3RunSettings {
   int sampleRate;  // Hz
@@ -70,7 +72,8 @@ struct OutputFormatSettings {
 };
 OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings);
 
-// The user's music folder: $XDG_MUSIC_DIR, else $HOME/Music.
+// The user's music folder: $XDG_MUSIC_DIR, else the one user-dirs.dirs names (UserDirs.h),
+// else $HOME/Music.
 std::string DefaultOutputFolder();
 // "Dir" of "Format"; the default folder when absent, empty or not an absolute path. Always
 // ends in '/'.

@@ -1,12 +1,13 @@
 // FLAC output through libFLAC: the chosen compression level, STREAMINFO with the MD5 of the
 // audio (libFLAC's default) and a seek table, both completed when the file is finished.
 //
-// The engine hands over 16-bit samples; ToFlacPlanes is the one place that knows that, so a
-// wider engine sample only changes it. 8- and 24-bit outputs are scaled from there.
+// Up to 16 bits the engine hands over 16-bit samples, scaled to 8 bits where asked; 24-bit
+// outputs take the engine's float samples, which carry a 24-bit source's every bit.
 #include <FLAC/metadata.h>
 #include <FLAC/stream_encoder.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,12 +23,26 @@
 namespace {
 
 constexpr int kEngineBits = 16;
-constexpr int kMaxChannels = 8;
+constexpr int kFlacMaxChannels = 8;
 constexpr int kMaxBits = 24;
+constexpr double kFullScale24 = 8388608.0;  // 2^23
 
 // Interleaved engine samples as libFLAC wants them: one int32 plane per channel at `bits`.
 // Planes rather than interleaved samples: libFLAC then copies whole runs, which keeps the
 // conversion as cheap as the flac tool's own.
+// Float samples (full scale ±1.0) as 24-bit integer planes, rounded and clipped.
+void ToFlacPlanes(const float* in, size_t frames, std::vector<std::vector<FLAC__int32>>& planes) {
+  const size_t channels = planes.size();
+  for (size_t c = 0; c < channels; ++c) {
+    std::vector<FLAC__int32>& plane = planes[c];
+    plane.resize(frames);
+    for (size_t i = 0; i < frames; ++i) {
+      const double scaled = std::lround(static_cast<double>(in[i * channels + c]) * kFullScale24);
+      plane[i] = static_cast<FLAC__int32>(std::clamp(scaled, -kFullScale24, kFullScale24 - 1));
+    }
+  }
+}
+
 void ToFlacPlanes(const int16_t* in, size_t frames, int bits, std::vector<std::vector<FLAC__int32>>& planes) {
   const size_t channels = planes.size();
   const int shift = bits - kEngineBits;
@@ -48,7 +63,9 @@ void ToFlacPlanes(const int16_t* in, size_t frames, int bits, std::vector<std::v
 class FlacEncoder final : public EncoderBase {
  public:
   explicit FlacEncoder(const FlacSettings& settings)
-      : EncoderBase("FLAC", {settings.sampleRate, settings.channels}), settings_(settings) {}
+      : EncoderBase("FLAC", {settings.sampleRate, settings.channels,
+                             settings.bitsPerSample > kEngineBits ? SampleType::kFloat : SampleType::kS16}),
+        settings_(settings) {}
   ~FlacEncoder() override { FinishQuietly(); }
 
  private:
@@ -92,6 +109,16 @@ class FlacEncoder final : public EncoderBase {
   void Encode(const int16_t* samples, size_t frames) override {
     planes_.resize(static_cast<size_t>(settings_.channels));
     ToFlacPlanes(samples, frames, settings_.bitsPerSample, planes_);
+    Process(frames);
+  }
+
+  void EncodeFloat(const float* samples, size_t frames) override {
+    planes_.resize(static_cast<size_t>(settings_.channels));
+    ToFlacPlanes(samples, frames, planes_);
+    Process(frames);
+  }
+
+  void Process(size_t frames) {
     std::vector<const FLAC__int32*> starts;
     for (const std::vector<FLAC__int32>& plane : planes_) starts.push_back(plane.data());
     if (!FLAC__stream_encoder_process(encoder_.get(), starts.data(), static_cast<unsigned>(frames)))
@@ -180,7 +207,7 @@ std::unique_ptr<EncoderBackend> MakeFlacEncoder(const FlacSettings& settings) {
 
 bool FlacFormatSupported(const FlacSettings& s) {
   if (s.compression < 0 || s.compression > kFlacMaxCompression) return false;
-  if (s.channels < 0 || s.channels > kMaxChannels) return false;
+  if (s.channels < 0 || s.channels > kFlacMaxChannels) return false;
   if (s.bitsPerSample != 0 && s.bitsPerSample != 8 && s.bitsPerSample != 16 &&
       s.bitsPerSample != kMaxBits)
     return false;

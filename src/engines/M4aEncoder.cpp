@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kAacRates[] = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
                              22050, 16000, 12000, 11025, 8000,  7350};
-constexpr int kMaxChannels = 8;
+constexpr int kAacMaxChannels = 8;
 // An AAC frame holds at most 6144 bits per channel.
 constexpr long kMaxBitsPerChannelFrame = 6144;
 constexpr int kAacFrame = 1024;
@@ -35,7 +35,8 @@ bool IsAacRate(int rate) {
 class M4aEncoder final : public EncoderBase {
  public:
   explicit M4aEncoder(const M4aSettings& settings)
-      : EncoderBase("M4A", {settings.sampleRate, settings.channels}), settings_(settings) {}
+      : EncoderBase("M4A", {settings.sampleRate, settings.channels, SampleType::kFloat}),
+        settings_(settings) {}
   ~M4aEncoder() override { FinishQuietly(); }
 
  private:
@@ -93,16 +94,27 @@ class M4aEncoder final : public EncoderBase {
     if (rc < 0) FailWrite(AvErrorText(rc));  // the file exists: this is a failed write
   }
 
-  // Deinterleaves the engine's 16-bit samples into float planes; the one place that knows
-  // the engine's sample type.
+  // The writer hands over float samples, which are deinterleaved into the encoder's planes.
+  void EncodeFloat(const float* samples, size_t frames) override {
+    Deinterleave(samples, frames, 1.0f);
+  }
   void Encode(const int16_t* samples, size_t frames) override {
+    Deinterleave(samples, frames, 1.0f / 32768.0f);
+  }
+
+  template <typename Sample>
+  void Deinterleave(const Sample* samples, size_t frames, float scale) {
     const size_t channels = planes_.size();
     for (size_t c = 0; c < channels; ++c) {
       std::vector<float>& plane = planes_[c];
       const size_t start = plane.size();
       plane.resize(start + frames);
-      for (size_t i = 0; i < frames; ++i) plane[start + i] = samples[i * channels + c] * (1.0f / 32768.0f);
+      for (size_t i = 0; i < frames; ++i) plane[start + i] = samples[i * channels + c] * scale;
     }
+    SendWholeFrames();
+  }
+
+  void SendWholeFrames() {
     size_t sent = 0;
     for (; planes_[0].size() - sent >= static_cast<size_t>(kAacFrame); sent += kAacFrame)
       SendFrame(sent, kAacFrame);
@@ -178,7 +190,7 @@ int NearestAacSampleRate(int sampleRate) {
 }
 
 bool M4aFormatSupported(const M4aSettings& s) {
-  if (s.channels < 0 || s.channels > kMaxChannels) return false;
+  if (s.channels < 0 || s.channels > kAacMaxChannels) return false;
   if (s.sampleRate != 0 && !IsAacRate(s.sampleRate)) return false;
   if (s.vbrQuality != 0) return s.vbrQuality > 0 && s.vbrQuality <= kM4aMaxVbrQuality;
   if (s.bitRate < kM4aMinKbps || s.bitRate > kM4aMaxKbps) return false;

@@ -15,12 +15,12 @@
 namespace {
 
 constexpr int kOpusRate = 48000;
-constexpr int kMaxChannels = 255;
+constexpr int kOpusMaxChannels = 255;
 
 class OggOpusFileEncoder final : public EncoderBase {
  public:
   explicit OggOpusFileEncoder(const OpusSettings& settings)
-      : EncoderBase("OPUS", {kOpusRate, settings.channels}), settings_(settings) {}
+      : EncoderBase("OPUS", {kOpusRate, settings.channels, SampleType::kFloat}), settings_(settings) {}
   ~OggOpusFileEncoder() override { FinishQuietly(); }
 
   bool WantsBestResampling() const override { return true; }
@@ -45,8 +45,12 @@ class OggOpusFileEncoder final : public EncoderBase {
     Check(ope_encoder_ctl(encoder_.get(), OPUS_SET_COMPLEXITY(settings_.complexity)), true);
   }
 
-  // The engine's 16-bit samples go in as they are; a wider engine sample would use
-  // ope_encoder_write_float here.
+  // The writer hands over float samples (the resampler works in float anyway); 16-bit ones
+  // would go in as they are.
+  void EncodeFloat(const float* samples, size_t frames) override {
+    Check(ope_encoder_write_float(encoder_.get(), samples, static_cast<int>(frames)), false);
+    framesWritten_ += frames;
+  }
   void Encode(const int16_t* samples, size_t frames) override {
     Check(ope_encoder_write(encoder_.get(), samples, static_cast<int>(frames)), false);
     framesWritten_ += frames;
@@ -89,6 +93,6 @@ std::unique_ptr<EncoderBackend> MakeOpusEncoder(const OpusSettings& settings) {
 }
 
 bool OpusFormatSupported(const OpusSettings& s) {
-  return s.channels >= 0 && s.channels <= kMaxChannels && s.bitRate >= kOpusMinKbps &&
+  return s.channels >= 0 && s.channels <= kOpusMaxChannels && s.bitRate >= kOpusMinKbps &&
          s.bitRate <= kOpusMaxKbps && s.complexity >= 0 && s.complexity <= kOpusMaxComplexity;
 }

@@ -1,6 +1,6 @@
 // End to end: every input format to every output format through the core, checked with
 // ffprobe/ffmpeg for the audio, python3-mutagen for the tags, and `flac -t` and opusinfo for
-// FLAC and Opus outputs.
+// FLAC and Opus outputs; and a 24-bit 5.1 source into the formats that keep its shape.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -242,6 +242,32 @@ TEST_P(ConversionMatrix, EverySourceBecomesTheChosenFormatWithItsTags) {
 INSTANTIATE_TEST_SUITE_P(AllOutputFormats, ConversionMatrix,
                          ::testing::Values(kFormatMp3, kFormatWav, kFormatWma, kFormatOgg,
                                            kFormatFlac, kFormatOpus, kFormatM4a),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(OutputExtension(info.param) + 1);
+                         });
+
+// A 24-bit 5.1 source: FLAC keeps its depth and channels, Opus and M4A its channels.
+class WideSourceConversion : public CoreFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WideSourceConversion, KeepsTheSourcesChannelsAndFlacItsDepth) {
+  const int format = GetParam();
+  const std::string source = work.file("wide.flac");
+  ASSERT_TRUE(testsupport::MakeTone(source, 1.5, 48000, 6, "-c:a flac -sample_fmt s32"));
+  core->AddFiles({source});
+  core->ConvertFiles(format);
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+  const std::string output = Out(std::string("wide") + OutputExtension(format));
+  auto info = Probe(output);
+  EXPECT_EQ(info.channels, 6) << output;
+  if (format == kFormatFlac) {
+    EXPECT_EQ(info.bitsPerSample, 24);
+  }
+  EXPECT_NEAR(DecodedSeconds(output), 1.5, 1024.0 / 48000);
+  ExpectCleanStream(output, OutputExtension(format));
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtendedFormats, WideSourceConversion,
+                         ::testing::Values(kFormatFlac, kFormatOpus, kFormatM4a),
                          [](const ::testing::TestParamInfo<int>& info) {
                            return std::string(OutputExtension(info.param) + 1);
                          });

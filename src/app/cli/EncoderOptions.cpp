@@ -20,8 +20,9 @@ enum OptionId {
 };
 
 const char* const kFormatNames[kOutputFormatCount] = {"MP3", "WAV", "WMA", "OGG", "FLAC", "OPUS", "M4A"};
-// The engine hands every encoder one or two channels.
-constexpr int kMaxChannels = 2;
+// A conversion to the classic formats reads at most two channels; FLAC, Opus and M4A take up
+// to the engine's kMaxChannels.
+constexpr int kClassicMaxChannels = 2;
 
 struct Preset {
   const char* name;
@@ -138,7 +139,9 @@ class Applier {
   template <typename T>
   void Shape(T& s) {
     if (o_.sampleRate) s.sampleRate = *o_.sampleRate;
-    if (o_.channels) s.channels = Ranged(kChannels, *o_.channels, 1, kMaxChannels);
+    if (o_.channels)
+      s.channels = Ranged(kChannels, *o_.channels, 1,
+                          f_.formatIndex >= kClassicFormatCount ? kMaxChannels : kClassicMaxChannels);
   }
 
   void Mp3() {
@@ -324,8 +327,8 @@ std::optional<std::string> ApplyEncoderOptions(const EncoderOptions& options,
   std::optional<std::string> error = Applier(WithPreset(options), format).Run();
   if (error) return error;
   TAudioFile2 encoderCheck;
-  std::optional<std::string> refusal = OutputFormatRefusal(format, encoderCheck);
-  if (refusal) return Joined(options.given) + ": " + *refusal;
+  std::optional<FormatRefusal> refusal = OutputFormatRefusal(format, encoderCheck);
+  if (refusal) return Joined(options.given) + ": " + refusal->text;
   return std::nullopt;
 }
 
@@ -340,12 +343,13 @@ std::string EncoderOptionsHelp() {
       "  WMA   --wma-profile 1..47\n"
       "  OGG   --quality 0..1000 (VBR, 0 best), or --bitrate KBPS with --cbr or --abr;\n"
       "        --rate HZ, --channels 1|2\n"
-      "  FLAC  --compression 0..8 (default 5), --bits 8|16|24, --rate HZ, --channels 1|2\n"
+      "  FLAC  --compression 0..8 (default 5), --bits 8|16|24 (default: the source's, 24\n"
+      "        for wider ones), --rate HZ, --channels 1..8 (default: the source's)\n"
       "  OPUS  --bitrate 6..510 (default 128), --vbr (default), --abr (constrained VBR) or\n"
-      "        --cbr, --quality 0..10 (encoder complexity, default 10), --channels 1|2;\n"
+      "        --cbr, --quality 0..10 (encoder complexity, default 10), --channels 1..8;\n"
       "        always 48000 Hz\n"
       "  M4A   --bitrate 32..320 (default 192, average), or --vbr with --quality 0.1..2.0;\n"
-      "        --rate HZ (an AAC rate, 7350..96000), --channels 1|2\n"
+      "        --rate HZ (an AAC rate, 7350..96000), --channels 1..8\n"
       "  --preset NAME  a named set of the above; it picks the format too:\n";
   for (const Preset& p : Presets())
     text += "        " + std::string(p.name) + std::string(10 - std::string(p.name).size(), ' ') +

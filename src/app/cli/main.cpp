@@ -49,6 +49,7 @@ int RunFormat(const CommandLine& cl, const TIniFile& settings) {
 }
 
 int RunCommand(const CommandLine& cl) {
+  ConsoleHost::CatchInterrupt();  // before any thread starts
   TIniFile settings(SettingsFilePath());
   std::optional<OutputFormatSettings> encoderSettings;
   if (cl.encoder.Any() && !cl.normalize) {
@@ -61,7 +62,6 @@ int RunCommand(const CommandLine& cl) {
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
-  ConsoleHost::CatchInterrupt();
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
   if (encoderSettings) core.SetEncoderSettingsOverride(*encoderSettings);
@@ -74,6 +74,10 @@ int RunCommand(const CommandLine& cl) {
     return host.failures() == 0 ? kExitConverted : kExitFailures;
   }
   host.Pump();  // a Ctrl-C while adding means no run
+  if (core.rows().empty() && !host.interrupted()) {
+    std::fprintf(stderr, "nothing to convert: none of the files given could be read\n");
+    return kExitFailures;
+  }
   if (!host.interrupted()) {
     if (cl.normalize) {
       core.NormalizeFiles();
