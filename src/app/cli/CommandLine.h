@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/EncoderOptions.h"
 #include "app/cli/LoudnessArguments.h"
 
 struct CommandLine {
@@ -16,11 +17,14 @@ struct CommandLine {
   std::optional<int> jobs;  // --jobs: files converted at once; else every usable processor
   bool help = false;
   bool version = false;
+  EncoderOptions encoder;  // --bitrate, --quality, …: this run's encoder settings
   std::vector<std::string> files;
   std::string error;  // set when the arguments cannot be used
 };
 
 constexpr int kMaxJobs = 256;
 
+// Options as getopt_long takes them: "--jobs=4", "--jobs 4", "-j4", "-j 4", options and files
+// in any order, "--" before files that start with "-".
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();

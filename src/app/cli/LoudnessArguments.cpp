@@ -2,9 +2,9 @@
 
 namespace {
 
-constexpr const char* kNormalizeEquals = "--normalize=";
+enum LoudnessOptionId { kReplayGain = kFirstLoudnessOption, kLoudness, kAfterLast };
 
-bool TakeNormalizeKind(const std::string& value, LoudnessOptions& options) {
+bool ParseNormalizeKind(const std::string& value, LoudnessOptions& options) {
   if (value == "peak") {
     options.normalize = NormalizeKind::kBlockPeak;
     return true;
@@ -17,56 +17,41 @@ bool TakeNormalizeKind(const std::string& value, LoudnessOptions& options) {
          ParseTargetLufs(value.c_str() + loudness.size() + 1, options.targetLufs);
 }
 
-bool TakeReplayGainMode(const std::string& value, ReplayGainMode& mode) {
-  if (value == "off")
+bool ParseReplayGainMode(const std::string& value, ReplayGainMode& mode) {
+  if (value == "off") {
     mode = ReplayGainMode::kOff;
-  else if (value == "track")
+  } else if (value == "track") {
     mode = ReplayGainMode::kTrack;
-  else if (value == "album")
+  } else if (value == "album") {
     mode = ReplayGainMode::kAlbum;
-  else
+  } else {
     return false;
-  return true;
-}
-
-// "--replaygain=MODE" or "--replaygain MODE"; empty when args[i] is not that option.
-bool TakeReplayGain(const std::vector<std::string>& args, size_t& i, std::string& value,
-                    std::string& error) {
-  const std::string name = "--replaygain";
-  if (args[i].compare(0, name.size() + 1, name + "=") == 0) {
-    value = args[i].substr(name.size() + 1);
-    return true;
   }
-  if (args[i] != name) return false;
-  if (i + 1 >= args.size())
-    error = name + " needs a value";
-  else
-    value = args[++i];
   return true;
 }
 
 }  // namespace
 
-bool TakeLoudnessArgument(const std::vector<std::string>& args, size_t& i,
-                          LoudnessArguments& loudness, std::string& error) {
-  const std::string& arg = args[i];
-  std::string value;
-  if (arg == "--loudness") {
+const std::vector<option> kLoudnessLongOptions = {
+    {"replaygain", required_argument, nullptr, kReplayGain},
+    {"loudness", no_argument, nullptr, kLoudness}};
+
+bool IsLoudnessOption(int id) { return id >= kFirstLoudnessOption && id < kAfterLast; }
+
+void TakeLoudnessOption(int id, const char* value, LoudnessArguments& loudness,
+                        std::string& error) {
+  if (id == kLoudness) {
     loudness.listLoudness = true;
-  } else if (arg.compare(0, std::string(kNormalizeEquals).size(), kNormalizeEquals) == 0) {
-    value = arg.substr(std::string(kNormalizeEquals).size());
-    loudness.normalizeKindGiven = true;
-    if (!TakeNormalizeKind(value, loudness.options))
-      error = "--normalize takes peak, loudness or loudness:LUFS (LUFS from " +
-              std::to_string(static_cast<int>(kLowestTargetLufs)) + " to " +
-              std::to_string(static_cast<int>(kHighestTargetLufs)) + "), not '" + value + "'";
-  } else if (TakeReplayGain(args, i, value, error)) {
-    if (error.empty() && !TakeReplayGainMode(value, loudness.options.replayGain))
-      error = "--replaygain takes off, track or album, not '" + value + "'";
-  } else {
-    return false;
+  } else if (id == kReplayGain && !ParseReplayGainMode(value, loudness.options.replayGain)) {
+    error = "--replaygain takes off, track or album, not '" + std::string(value) + "'";
   }
-  return true;
+}
+
+void TakeNormalizeKind(const char* value, LoudnessArguments& loudness, std::string& error) {
+  if (!ParseNormalizeKind(value, loudness.options))
+    error = "--normalize takes peak, loudness or loudness:LUFS (LUFS from " +
+            std::to_string(static_cast<int>(kLowestTargetLufs)) + " to " +
+            std::to_string(static_cast<int>(kHighestTargetLufs)) + "), not '" + value + "'";
 }
 
 std::string LoudnessUsageText() {

@@ -1,6 +1,8 @@
-// The loudness options of velmora-convert: --normalize=peak|loudness[:LUFS],
-// --replaygain off|track|album and --loudness (with --list).
+// The loudness options of velmora-convert, as getopt_long takes them: the value of
+// --normalize=peak|loudness[:LUFS], --replaygain off|track|album and --loudness (with --list).
 #pragma once
+
+#include <getopt.h>
 
 #include <string>
 #include <vector>
@@ -9,14 +11,19 @@
 
 struct LoudnessArguments {
   LoudnessOptions options;
-  bool normalizeKindGiven = false;  // --normalize=KIND, which also asks for a normalize run
-  bool listLoudness = false;        // --loudness
+  bool listLoudness = false;  // --loudness
 };
 
-// Takes args[i] (and its value) when it is one of these options; false when it is not.
-// `error` is set for a bad value.
-bool TakeLoudnessArgument(const std::vector<std::string>& args, size_t& i,
-                          LoudnessArguments& loudness, std::string& error);
+// getopt_long entries for --replaygain and --loudness; their values start here.
+constexpr int kFirstLoudnessOption = 900;
+extern const std::vector<option> kLoudnessLongOptions;
+bool IsLoudnessOption(int id);
+
+// Takes one of kLoudnessLongOptions with its argument; `error` is set for a bad value.
+void TakeLoudnessOption(int id, const char* value, LoudnessArguments& loudness,
+                        std::string& error);
+// The value of --normalize=KIND.
+void TakeNormalizeKind(const char* value, LoudnessArguments& loudness, std::string& error);
 
 // The usage lines of these options.
 std::string LoudnessUsageText();

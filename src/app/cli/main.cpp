@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,14 +49,29 @@ bool ReportUnconverted(const ConverterCore& core) {
   return all;
 }
 
+// The format a conversion makes: --format or a preset's, else the stored choice.
+int RunFormat(const CommandLine& cl, const TIniFile& settings) {
+  return ValidOutputFormatIndex(cl.formatIndex ? *cl.formatIndex
+                                               : settings.ReadInteger("Format", "Forint", 0));
+}
+
 int RunCommand(const CommandLine& cl) {
   ConsoleHost::CatchInterrupt();  // before any thread starts
   TIniFile settings(SettingsFilePath());
+  std::optional<OutputFormatSettings> encoderSettings;
+  if (cl.encoder.Any() && !cl.normalize) {
+    encoderSettings = ReadOutputFormatSettings(RunFormat(cl, settings), settings);
+    if (std::optional<std::string> error = ApplyEncoderOptions(cl.encoder, *encoderSettings)) {
+      std::fprintf(stderr, "velmora-convert: %s\n", error->c_str());
+      return kExitUsage;
+    }
+  }
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
+  if (encoderSettings) core.SetEncoderSettingsOverride(*encoderSettings);
   core.SetLoudnessOptions(cl.loudness.options);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
   core.SetJobs(static_cast<size_t>(jobs));
@@ -74,8 +90,7 @@ int RunCommand(const CommandLine& cl) {
     if (cl.normalize) {
       core.NormalizeFiles();
     } else {
-      int format = cl.formatIndex ? *cl.formatIndex : settings.ReadInteger("Format", "Forint", 0);
-      core.ConvertFiles(ValidFormatIndex(format));
+      core.ConvertFiles(RunFormat(cl, settings));
     }
   }
   bool allConverted = ReportUnconverted(core);
