@@ -12,6 +12,6 @@
 // The modules live for the whole program.
 const TagModule* TagModuleFor(const std::string& path);
 
-// The reader for a source: its format's module, TagLib's generic reader for a format outside
-// the four, null for WAV (which has no tags). The readers live for the whole program.
+// The reader for a source: its format's module, TagLib's generic reader for WAV (RIFF INFO
+// and id3 chunk) and for a format outside the four. The readers live for the whole program.
 const TagReader* TagReaderFor(const std::string& path);

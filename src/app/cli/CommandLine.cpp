@@ -64,6 +64,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       cl.normalize = true;
     } else if (arg == "--list") {
       cl.listOnly = true;
+    } else if (arg == "--tags") {
+      cl.tagsOnly = true;
     } else if (TakeValue(args, i, "--format", value, cl.error)) {
       if (!cl.error.empty()) break;
       cl.formatIndex = FormatIndexOf(value);
@@ -91,7 +93,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
   return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize]\n"
-         "                       [--jobs N] FILE...\n"
+         "                       [--jobs N] [--list | --tags] FILE...\n"
          "\n"
          "Converts MP3, WAV, WMA and OGG files into one output format, carrying their tags over.\n"
          "\n"
@@ -103,6 +105,7 @@ std::string UsageText() {
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
          "  --list        only list the files with playing time and size\n"
+         "  --tags        only print every tag field of the files, as a conversion carries them\n"
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"

@@ -2,15 +2,18 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ConverterCore.h"
 #include "app/DisplayFormat.h"
 #include "app/RunSettings.h"
+#include "app/TagTransfer.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
 #include "app/cli/ProcessorCount.h"
+#include "app/cli/TagListing.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -39,6 +42,21 @@ bool ReportUnconverted(const ConverterCore& core) {
     }
   }
   return all;
+}
+
+// Each file's name, then its fields; a file that cannot be read is named on stderr.
+int PrintTags(const std::vector<std::string>& files) {
+  int status = kExitConverted;
+  for (const std::string& file : files) {
+    try {
+      const std::optional<Timerec> tags = ReadSourceTags(file);
+      std::printf("%s\n%s", file.c_str(), tags ? TagListing(*tags).c_str() : "");
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "error: %s\n", error.what());
+      status = kExitFailures;
+    }
+  }
+  return status;
 }
 
 int RunCommand(const CommandLine& cl) {
@@ -87,6 +105,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "velmora-convert: %s\n%s", cl.error.c_str(), UsageText().c_str());
     return kExitUsage;
   }
+  if (cl.tagsOnly) return PrintTags(cl.files);
   try {
     return RunCommand(cl);
   } catch (const std::exception& error) {  // e.g. a settings file that cannot be read

@@ -91,13 +91,13 @@ TEST(ID3v2Writer, TextFrameSizeAndTagSizeFields) {
   EXPECT_EQ(TagSizeField(tag), tag.size() - 10);
 }
 
-TEST(ID3v2Writer, LongerTextIsCutTo255Characters) {
+TEST(ID3v2Writer, LongTextIsWrittenWhole) {
   Timerec record;
   record.comment = std::string(300, 'c');
   const std::vector<uint8_t> tag = BuildID3v2Tag(record);
-  // COMM is last: header, encoding, "eng", terminator, 255 bytes of text, padding.
-  const size_t comm = tag.size() - 10 - (10 + 5 + 255);
-  EXPECT_EQ(Slice(tag, comm, 8), Concat({Bytes("COMM"), {0, 0, 1, 4}}));
+  // COMM is last: header, encoding, "eng", terminator, 300 bytes of text, padding.
+  const size_t comm = tag.size() - 10 - (10 + 5 + 300);
+  EXPECT_EQ(Slice(tag, comm, 8), Concat({Bytes("COMM"), {0, 0, 1, 0x31}}));
   EXPECT_EQ(TagSizeField(tag), tag.size() - 10);
 }
 
