@@ -14,27 +14,53 @@ namespace {
 const std::string kScript = std::string(VELMORA_SOURCE_DIR) + "/tests/support/tag_roundtrip.py";
 const std::string kData = std::string(VELMORA_SOURCE_DIR) + "/tests/data/";
 
-class TagCarry : public ::testing::Test {
- protected:
-  TagCarry() { setenv("VELMORA_CONFIG_DIR", config.path().c_str(), 1); }
-
-  std::string Convert(const std::string& source, const std::string& format) {
-    const std::string out = work.file("out-" + format);
-    auto r = testsupport::Run(std::string(VELMORA_CONVERT_PATH) + " --jobs 1 --format " + format + " --output " + ShellQuote(out) +
-                 " " + ShellQuote(source) + " </dev/null");
-    EXPECT_EQ(r.exitCode, 0) << r.output;
-    const std::string name = source.substr(source.rfind('/') + 1);
-    return out + "/" + name.substr(0, name.rfind('.')) + "." + format;
-  }
-
-  testsupport::TempDir config;
-  testsupport::TempDir work;
-};
-
 struct SourceKind {
   const char* kind;
   const char* file;
   const char* codecArgs;
+};
+
+const SourceKind kMp3v24{"id3v24", "v24.mp3", "-c:a libmp3lame -id3v2_version 0"};
+const SourceKind kVorbis{"vorbis", "vorbis.ogg", "-c:a libvorbis"};
+const SourceKind kWma{"wma", "wma.wma", "-c:a wmav2"};
+
+class TagCarry : public ::testing::Test {
+ protected:
+  TagCarry() { setenv("VELMORA_CONFIG_DIR", config.path().c_str(), 1); }
+
+  // Runs velmora-convert with the options on one file; the output's path.
+  std::string Convert(const std::string& source, const std::string& options, const std::string& outputName) {
+    const std::string out = work.file("out");
+    auto r = testsupport::Run(std::string(VELMORA_CONVERT_PATH) + " --jobs 1 " + options + " --output " +
+                              ShellQuote(out) + " " + ShellQuote(source) + " </dev/null");
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    return out + "/" + outputName;
+  }
+  std::string Convert(const std::string& source, const std::string& format) {
+    const std::string name = source.substr(source.rfind('/') + 1);
+    return Convert(source, "--format " + format, name.substr(0, name.rfind('.')) + "." + format);
+  }
+
+  // A tone in the kind's format, tagged by mutagen with everything the kind can hold.
+  std::string MakeSource(const SourceKind& k) {
+    const std::string plain = work.file(std::string("plain-") + k.file);
+    const std::string source = work.file(k.file);
+    EXPECT_TRUE(testsupport::MakeTone(plain, 0.5, 44100, 2, k.codecArgs));
+    auto made = Script(std::string("make ") + k.kind + " " + ShellQuote(plain) + " " + ShellQuote(source));
+    EXPECT_EQ(made.exitCode, 0) << made.output;
+    return source;
+  }
+  // mutagen's reading of the output compared with what the source held.
+  void ExpectCarried(const SourceKind& k, const std::string& output) {
+    auto checked = Script(std::string("check ") + k.kind + " " + ShellQuote(output));
+    EXPECT_EQ(checked.exitCode, 0) << k.kind << " -> " << output << ":\n" << checked.output;
+  }
+  testsupport::CommandResult Script(const std::string& args) {
+    return testsupport::Run("/usr/bin/python3 " + ShellQuote(kScript) + " " + args);
+  }
+
+  testsupport::TempDir config;
+  testsupport::TempDir work;
 };
 
 // One source of each kind, tagged by mutagen with every field, several values, a PNG and a
@@ -42,29 +68,28 @@ struct SourceKind {
 TEST_F(TagCarry, EverySourceCarriesEveryFieldIntoEveryOutput) {
   const SourceKind kinds[] = {
       {"id3v23", "v23.mp3", "-c:a libmp3lame -id3v2_version 0"},
-      {"id3v24", "v24.mp3", "-c:a libmp3lame -id3v2_version 0"},
+      kMp3v24,
       {"ape_mp3", "ape.mp3", "-c:a libmp3lame -id3v2_version 0"},
       {"flac", "flac.flac", "-c:a flac"},
-      {"vorbis", "vorbis.ogg", "-c:a libvorbis"},
+      kVorbis,
       {"opus", "opus.opus", "-c:a libopus"},
       {"m4a", "m4a.m4a", "-c:a aac"},
-      {"wma", "wma.wma", "-c:a wmav2"},
+      kWma,
       {"wav_id3", "id3.wav", "-c:a pcm_s16le"},
       {"wav_info", "info.wav", "-c:a pcm_s16le"},
   };
   for (const SourceKind& k : kinds) {
     SCOPED_TRACE(k.kind);
-    const std::string plain = work.file(std::string("plain-") + k.file);
-    const std::string source = work.file(k.file);
-    ASSERT_TRUE(testsupport::MakeTone(plain, 0.5, 44100, 2, k.codecArgs));
-    auto made = testsupport::Run("/usr/bin/python3 " + ShellQuote(kScript) + " make " + k.kind + " " + ShellQuote(plain) + " " +
-                    ShellQuote(source));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    for (const char* format : {"mp3", "ogg", "wma"}) {
-      auto checked = testsupport::Run("/usr/bin/python3 " + ShellQuote(kScript) + " check " + k.kind + " " +
-                         ShellQuote(Convert(source, format)));
-      EXPECT_EQ(checked.exitCode, 0) << k.kind << " → " << format << ":\n" << checked.output;
-    }
+    const std::string source = MakeSource(k);
+    for (const char* format : {"mp3", "ogg", "wma"}) ExpectCarried(k, Convert(source, format));
+  }
+}
+
+// Normalize keeps each file's own format, and all of its tags.
+TEST_F(TagCarry, NormalizeOutputsCarryEveryField) {
+  for (const SourceKind& k : {kMp3v24, kVorbis, kWma}) {
+    SCOPED_TRACE(k.kind);
+    ExpectCarried(k, Convert(MakeSource(k), "--normalize", std::string("Normalize_") + k.file));
   }
 }
 
