@@ -89,6 +89,13 @@ std::vector<std::string> RecordValues(const Timerec& record, const std::string& 
   return values;
 }
 
+std::vector<std::string> UnmappedKeys(const TagExtras& extras) {
+  std::vector<std::string> keys;
+  for (auto it = extras.fields.begin(); it != extras.fields.end(); it = extras.fields.upper_bound(it->first))
+    if (FieldByKey(it->first) == nullptr) keys.push_back(it->first);
+  return keys;
+}
+
 namespace {
 
 NumberAndTotal NumberWithTotal(const std::string& field, const std::string& total) {

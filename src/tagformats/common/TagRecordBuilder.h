@@ -36,6 +36,10 @@ class TagRecordBuilder {
 // followed by the further values in the extras, for any other key the extras' values.
 std::vector<std::string> RecordValues(const Timerec& record, const std::string& key);
 
+// The keys of the extras that no format names (fields kept under their own names), each once,
+// in order; writers put them where their format keeps free-form fields.
+std::vector<std::string> UnmappedKeys(const TagExtras& extras);
+
 // The seven fields' member for a neutral key; null for any other key.
 std::string Timerec::*SevenFieldMember(const std::string& key);
 

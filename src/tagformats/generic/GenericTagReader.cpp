@@ -12,6 +12,8 @@
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 
 #include "tagformats/common/TagFieldNames.h"
@@ -59,6 +61,7 @@ void AddInfoFields(TagRecordBuilder& builder, const TagLib::RIFF::Info::Tag& inf
       {"ILNG", "LANGUAGE"}, {"IPUB", "LABEL"},    {"ISFT", "ENCODING"},  {"IENG", "ENGINEER"}};
   for (const auto& [id, value] : info.fieldListMap()) {
     const std::string chunk(id.data(), id.size());
+    if (!std::all_of(chunk.begin(), chunk.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); })) continue;
     const auto found = kKeys.find(chunk);
     builder.Add(found == kKeys.end() ? chunk : found->second, value.to8Bit(true));
   }

@@ -94,11 +94,8 @@ void AppendExtraFrames(std::vector<uint8_t>* frames, const Timerec& record) {
   if (!originalDate.empty()) AppendFrame(frames, "TORY", TextFrameBody(YearFrameText(originalDate)));
   for (const TagFieldName& row : TagFieldNames())
     if (!WrittenApart(row.key)) AppendMappedField(frames, record, row);
-  for (auto it = record.extras.fields.begin(); it != record.extras.fields.end();
-       it = record.extras.fields.upper_bound(it->first)) {
-    if (FieldByKey(it->first) == nullptr)
-      AppendFrame(frames, "TXXX", UserTextFrameBody(it->first, Joined(record.extras.Values(it->first), "TXXX")));
-  }
+  for (const std::string& key : UnmappedKeys(record.extras))
+    AppendFrame(frames, "TXXX", UserTextFrameBody(key, Joined(record.extras.Values(key), "TXXX")));
   // Each picture needs a description of its own; a repeated one gets spaces added, as other
   // taggers do.
   std::set<std::string> descriptions;

@@ -1,5 +1,6 @@
 #include "tagformats/id3v2/ID3v2FrameCollector.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 
@@ -58,7 +59,10 @@ std::string ID3v2CurrentFrameId(const std::string& id) {
 
 bool ID3v2FrameCollector::Wants(const std::string& rawId) const {
   const std::string id = ID3v2CurrentFrameId(rawId);
-  return (id.size() == 4 && id[0] == 'T') || id == "COMM" || id == "USLT" || id == "UFID" || id == "APIC" ||
+  // A text frame of an id no writer may use (lower case, other bytes) is not a field's name.
+  const bool textFrame = id.size() == 4 && id[0] == 'T' &&
+                         std::all_of(id.begin(), id.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); });
+  return textFrame || id == "COMM" || id == "USLT" || id == "UFID" || id == "APIC" ||
          rawId == "PIC";
 }
 
@@ -66,7 +70,7 @@ void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> by
   const std::string id = ID3v2CurrentFrameId(rawId);
   const uint8_t* content = bytes.data();
   const size_t size = bytes.size();
-  if (size == 0) return;
+  if (size == 0 || !Wants(rawId)) return;
   if (id == "COMM") return TakeComment(content, size);
   if (id == "TXXX") return TakeUserText(content, size);
   if (id == "USLT") return TakeLyrics(content, size);
@@ -134,8 +138,10 @@ void ID3v2FrameCollector::TakePicture(const std::string& rawId, std::vector<uint
   TagPicture picture;
   if (rawId == "PIC") {
     if (size < 5) return;
-    const std::string format(reinterpret_cast<const char*>(content + 1), 3);
-    picture.mimeType = format == "PNG" ? "image/png" : format == "JPG" ? "image/jpeg" : "image/" + format;
+    std::string format(reinterpret_cast<const char*>(content + 1), 3);
+    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool named = std::all_of(format.begin(), format.end(), [](unsigned char c) { return std::isalnum(c); });
+    picture.mimeType = format == "jpg" ? "image/jpeg" : named ? "image/" + format : "application/octet-stream";
     pos = 4;
   } else {
     const size_t mimeSpan = ID3v2StringSpan(0, content + 1, size - 1);

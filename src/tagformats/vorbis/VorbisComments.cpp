@@ -97,8 +97,8 @@ void AddRecordComments(vorbis_comment& block, const Timerec& record) {
     if (WrittenWithTheSeven(row.key) || *row.vorbis == '\0') continue;
     for (const std::string& value : record.extras.Values(row.key)) AddComment(block, row.vorbis, value);
   }
-  for (const auto& [key, value] : record.extras.fields)
-    if (FieldByKey(key) == nullptr) AddComment(block, key, value);
+  for (const std::string& key : UnmappedKeys(record.extras))
+    for (const std::string& value : record.extras.Values(key)) AddComment(block, key, value);
   for (const TagPicture& picture : record.extras.pictures)
     AddComment(block, "METADATA_BLOCK_PICTURE", EncodeBase64(BuildFlacPictureBlock(picture)));
 }

@@ -69,9 +69,7 @@ void SetExtras(WmaAudioInfo& info, const Timerec& record) {
       continue;
     AddValues(info, row.asf, record.extras.Values(key));
   }
-  for (auto it = record.extras.fields.begin(); it != record.extras.fields.end();
-       it = record.extras.fields.upper_bound(it->first))
-    if (FieldByKey(it->first) == nullptr) AddValues(info, it->first, record.extras.Values(it->first));
+  for (const std::string& key : UnmappedKeys(record.extras)) AddValues(info, key, record.extras.Values(key));
   for (const TagPicture& picture : record.extras.pictures) info.AddPicture(picture);
 }
 

@@ -286,3 +286,26 @@ TEST(OggTag, PermissionBitsAreKept) {
     fs::remove(song);
   }
 }
+
+// A 17 MB picture makes a comment packet that spans hundreds of pages; a file that holds one
+// is rewritten again, and independent readers see the picture whole.
+TEST(OggTag, PictureLargerThanSixteenMegabytesIsWrittenAndRewritten) {
+  TempDir dir;
+  const std::string song = MakeVorbis(dir.file("large.ogg"), 1);
+  Timerec record{"Large cover", "", "", "", "", "", "", {}};
+  TagPicture cover{3, "image/jpeg", "cover", std::vector<uint8_t>(17u << 20, 0x5A)};
+  cover.data[0] = 0xFF, cover.data[1] = 0xD8;
+  record.extras.pictures.push_back(cover);
+  VorbisModule().Write(song, record);
+  record.title = "Written again";
+  VorbisModule().Write(song, record);
+  const Timerec read = VorbisModule().Read(song);
+  EXPECT_EQ(read, record);
+  CommandResult r = RunPython("import sys\nfrom mutagen.oggvorbis import OggVorbis\nf = OggVorbis(sys.argv[1])\n"
+                              "from mutagen.flac import Picture\nimport base64\n"
+                              "p = Picture(base64.b64decode(f['metadata_block_picture'][0]))\n"
+                              "print(f['title'][0], p.type, p.mime, len(p.data))",
+                              {song});
+  EXPECT_EQ(r.output, "Written again 3 image/jpeg " + std::to_string(17u << 20) + "\n");
+  EXPECT_EQ(OggInfoProblems(song), "");
+}
