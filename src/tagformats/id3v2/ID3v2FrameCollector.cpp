@@ -125,7 +125,9 @@ void ID3v2FrameCollector::TakeLyrics(const uint8_t* content, size_t size) {
 void ID3v2FrameCollector::TakeUniqueFileId(const uint8_t* content, size_t size) {
   const size_t ownerSpan = ID3v2StringSpan(0, content, size);
   if (DecodeID3v2Text(0, content, ownerSpan) != kMusicBrainzOwner) return;
-  builder_.Add("MUSICBRAINZ_TRACKID", std::string(reinterpret_cast<const char*>(content + ownerSpan), size - ownerSpan));
+  // The identifier is bytes; MusicBrainz writes its recording id as ASCII text.
+  const std::string identifier(reinterpret_cast<const char*>(content + ownerSpan), size - ownerSpan);
+  builder_.Add("MUSICBRAINZ_TRACKID", SanitizeUtf8(identifier.substr(0, identifier.find('\0'))));
 }
 
 // Encoding byte, MIME type (version 2.2: a three-letter image format), picture type,
