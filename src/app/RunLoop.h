@@ -44,7 +44,9 @@ class RunLoop {
   bool OpenFiles(const std::string& source);
   void SetUpNormalizeWriter(const std::string& source);
   void DiscardOutput();
-  void CopyBlocks();
+  // False when Stop ended the copy before the source's end.
+  bool CopyBlocks();
+  int SampleWidthFactor() const;
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
@@ -58,6 +60,7 @@ class RunLoop {
   const RunPlan& plan_;
   FileExistsFn heldNames_;
   ByteBlock lookahead_;  // read ahead of the current normalize block
+  bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

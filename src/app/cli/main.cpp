@@ -60,11 +60,11 @@ int PrintTags(const std::vector<std::string>& files) {
 }
 
 int RunCommand(const CommandLine& cl) {
+  ConsoleHost::CatchInterrupt();  // before any thread starts
   TIniFile settings(SettingsFilePath());
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
-  ConsoleHost::CatchInterrupt();
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
@@ -76,6 +76,10 @@ int RunCommand(const CommandLine& cl) {
     return host.failures() == 0 ? kExitConverted : kExitFailures;
   }
   host.Pump();  // a Ctrl-C while adding means no run
+  if (core.rows().empty() && !host.interrupted()) {
+    std::fprintf(stderr, "nothing to convert: none of the files given could be read\n");
+    return kExitFailures;
+  }
   if (!host.interrupted()) {
     if (cl.normalize) {
       core.NormalizeFiles();

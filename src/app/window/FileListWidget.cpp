@@ -5,7 +5,9 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -17,6 +19,7 @@ constexpr Column kColumns[] = {
     {"File Name", 100}, {"File Path", 160}, {"Time", 70}, {"Size", 65}, {"State", 80}};
 constexpr int kSizeColumn = 3;
 constexpr int kStateColumn = 4;
+constexpr int kLastColumn = kStateColumn;
 
 // The core writes sizes with a point; the list shows the user's decimal separator.
 QString LocalisedSize(const std::string& sizeText) {
@@ -52,9 +55,29 @@ FileListWidget::FileListWidget(QWidget* parent) : QTableWidget(0, std::size(kCol
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
+  // Tab and Shift+Tab go on to the next control; the arrows move within the list.
+  setTabKeyNavigation(false);
   setAcceptDrops(true);
   setDragDropMode(QAbstractItemView::DropOnly);
   setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+// The columns fill the list's width exactly, so the vertical scroll bar would push the last
+// one out of view behind a horizontal bar; while it shows, the last column gives way to it.
+void FileListWidget::FitLastColumn() {
+  int width = kColumns[kLastColumn].width;
+  if (verticalScrollBar()->isVisibleTo(this)) {
+    int others = 0;
+    for (int column = 0; column < kLastColumn; ++column) others += columnWidth(column);
+    width = std::clamp(viewport()->width() - others, 0, width);
+  }
+  setColumnWidth(kLastColumn, width);
+}
+
+// The viewport narrows and widens as the vertical scroll bar comes and goes.
+void FileListWidget::resizeEvent(QResizeEvent* event) {
+  QTableWidget::resizeEvent(event);
+  FitLastColumn();
 }
 
 void FileListWidget::InsertRow(size_t row, const FileRow& entry) {
@@ -72,7 +95,10 @@ void FileListWidget::InsertRow(size_t row, const FileRow& entry) {
 
 void FileListWidget::SetState(size_t row, const std::string& state) {
   QTableWidgetItem* cell = item(static_cast<int>(row), kStateColumn);
-  if (cell) cell->setText(QString::fromStdString(state));
+  if (!cell) return;
+  cell->setText(QString::fromStdString(state));
+  // Only runs change states: the row being worked on stays in view.
+  scrollToItem(cell);
 }
 
 int FileListWidget::SelectedRow() const {

@@ -1,5 +1,5 @@
 // The file list on screen (`lv`): five columns, grid lines, one whole row selected at a time,
-// no sorting. Files dropped on it are handed on by filesDropped.
+// no sorting. Files dropped on it are handed on by filesDropped. Tab leaves the list.
 #pragma once
 
 #include <QStringList>
@@ -23,7 +23,11 @@ class FileListWidget : public QTableWidget {
   void filesDropped(const QStringList& paths);
 
  protected:
+  void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+
+ private:
+  void FitLastColumn();
 };
