@@ -17,17 +17,23 @@ void AppendBigEndian32(std::vector<uint8_t>* out, uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<uint8_t>(value >> shift));
 }
 
-void AppendSynchsafe32(std::vector<uint8_t>* out, uint32_t value) {
-  for (int shift = 21; shift >= 0; shift -= 7) out->push_back(static_cast<uint8_t>((value >> shift) & 0x7F));
+constexpr size_t kHeaderSize = 10;
+
+void PutSynchsafe32(uint8_t* out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>((value >> (21 - 7 * i)) & 0x7F);
 }
 
-void AppendFrame(std::vector<uint8_t>* out, const std::string& id, const FrameBody& body) {
-  if (out->size() + 10 + body.size() + kPaddingSize > kMaxTagBody) return;
+// Frames go straight behind the tag header in `out`, which holds the header.
+void AppendFrame(std::vector<uint8_t>* out, const std::string& id, const FrameBody& body, const uint8_t* data = nullptr,
+                 size_t dataSize = 0) {
+  const size_t size = body.size() + dataSize;
+  if (out->size() - kHeaderSize + 10 + size + kPaddingSize > kMaxTagBody) return;
   out->insert(out->end(), id.begin(), id.begin() + 4);
-  AppendBigEndian32(out, static_cast<uint32_t>(body.size()));
+  AppendBigEndian32(out, static_cast<uint32_t>(size));
   out->push_back(0);
   out->push_back(0);
   out->insert(out->end(), body.begin(), body.end());
+  if (dataSize != 0) out->insert(out->end(), data, data + dataSize);
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -101,7 +107,7 @@ void AppendExtraFrames(std::vector<uint8_t>* frames, const Timerec& record) {
   std::set<std::string> descriptions;
   for (TagPicture picture : record.extras.pictures) {
     while (!descriptions.insert(picture.description).second) picture.description += " ";
-    AppendFrame(frames, "APIC", PictureFrameBody(picture));
+    AppendFrame(frames, "APIC", PictureFrameHead(picture), picture.data.data(), picture.data.size());
   }
 }
 
@@ -117,7 +123,10 @@ std::string YearFrameText(const std::string& year) {
 }
 
 std::vector<uint8_t> BuildID3v2Tag(const Timerec& record) {
-  std::vector<uint8_t> frames;
+  std::vector<uint8_t> frames{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};  // the size follows below
+  size_t pictureBytes = 0;
+  for (const TagPicture& picture : record.extras.pictures) pictureBytes += picture.data.size();
+  frames.reserve(4096 + pictureBytes);
   AppendFrame(&frames, "TIT2", TextFrameBody(JoinedValues(record, "TITLE", "TIT2")));
   AppendFrame(&frames, "TPE1", TextFrameBody(JoinedValues(record, "ARTIST", "TPE1")));
   AppendFrame(&frames, "TALB", TextFrameBody(JoinedValues(record, "ALBUM", "TALB")));
@@ -127,9 +136,6 @@ std::vector<uint8_t> BuildID3v2Tag(const Timerec& record) {
   AppendFrame(&frames, "COMM", LanguageFrameBody("", JoinedValues(record, "COMMENT", "COMM")));
   AppendExtraFrames(&frames, record);
   frames.insert(frames.end(), kPaddingSize, 0);
-
-  std::vector<uint8_t> tag{'I', 'D', '3', 3, 0, 0};
-  AppendSynchsafe32(&tag, static_cast<uint32_t>(frames.size()));
-  tag.insert(tag.end(), frames.begin(), frames.end());
-  return tag;
+  PutSynchsafe32(&frames[6], static_cast<uint32_t>(frames.size() - kHeaderSize));
+  return frames;
 }

@@ -61,12 +61,11 @@ FrameBody UniqueFileIdBody(const std::string& owner, const std::string& identifi
   return body;
 }
 
-FrameBody PictureFrameBody(const TagPicture& picture) {
+FrameBody PictureFrameHead(const TagPicture& picture) {
   const uint8_t encoding = EncodingFor({picture.description});
   FrameBody body{encoding};
   Append(&body, Terminated(kID3v2Latin1, picture.mimeType));
   body.push_back(picture.type);
   Append(&body, Terminated(encoding, picture.description));
-  Append(&body, picture.data);
   return body;
 }

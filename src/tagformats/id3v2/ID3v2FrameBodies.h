@@ -18,5 +18,5 @@ FrameBody LanguageFrameBody(const std::string& description, const std::string& t
 FrameBody UserTextFrameBody(const std::string& description, const std::string& value);
 // "UFID": the owner, then the identifier's bytes.
 FrameBody UniqueFileIdBody(const std::string& owner, const std::string& identifier);
-// "APIC": MIME type, picture type, description, the picture's bytes.
-FrameBody PictureFrameBody(const TagPicture& picture);
+// "APIC": MIME type, picture type, description; the picture's bytes follow it.
+FrameBody PictureFrameHead(const TagPicture& picture);
