@@ -93,6 +93,19 @@ TEST_F(TagCarry, NormalizeOutputsCarryEveryField) {
   }
 }
 
+// --tags prints what a conversion would carry: one line per field, several values and the
+// pictures listed.
+TEST_F(TagCarry, TagsOptionListsEveryField) {
+  const std::string source = MakeSource(kMp3v24);
+  auto r = testsupport::Run(std::string(VELMORA_CONVERT_PATH) + " --tags " + ShellQuote(source));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  for (const char* line : {"\n  ARTIST: \"Artist One\", \"Artist Two\"\n", "\n  TRACKTOTAL: \"12\"\n",
+                           "\n  GENRE: \"Jazz\", \"Remix\"\n", "\n  MY_FIELD: \"custom value\"\n",
+                           "\n  PICTURE: front cover, image/png, \"front.png\", 2056 bytes\n",
+                           "\n  PICTURE: back cover, image/jpeg, \"back.jpg\", 3076 bytes\n"})
+    EXPECT_NE(r.output.find(line), std::string::npos) << line << "\n" << r.output.substr(0, 2000);
+}
+
 // The outputs of a source with the seven fields alone, as the converter wrote them before it
 // carried anything else. Ogg streams get a new serial number on every run, which the pages
 // repeat together with their checksums; everything else must match.
