@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "app/FileList.h"
+#include "app/LibraryOptions.h"
 #include "app/RunHost.h"
 #include "app/RunPlan.h"
 #include "app/RunState.h"
 #include "tags/TagTable.h"
 
+class FolderProblems;
 class TIniFile;
 struct ProbedAudio;
+struct SourceFile;
 
 class ConverterCore {
  public:
@@ -25,6 +28,13 @@ class ConverterCore {
   // Adds the files in order; a file that fails is reported as "<path>is not supported." with
   // the reason on the next line, and the others are still added.
   void AddFiles(const std::vector<std::string>& paths);
+  // Files and folders, as dropped or named on a command line: a folder adds every file under
+  // it, remembering the folder. Files under a folder that cannot be read, and folders left
+  // out, are told in one message at the end.
+  void AddPaths(const std::vector<std::string>& paths);
+  // Adds files a SourceFeed found: those added alone are refused as AddFiles does, those from a
+  // folder are gathered in `problems`.
+  void AddSourceFiles(const std::vector<SourceFile>& files, FolderProblems& problems);
   void DeleteSelectedFiles();
   // Removes every row after the user agrees; files on disk are never touched.
   void ClearFiles();
@@ -57,14 +67,19 @@ class ConverterCore {
   // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
   void SetJobs(size_t jobs) { jobs_ = jobs; }
+  // Folder tree, name pattern and existing-output policy of the next runs.
+  void SetLibraryOptions(const LibraryOptions& options) { library_ = options; }
+  const LibraryOptions& library_options() const { return library_; }
 
   TIniFile& settings_file() { return settings_file_; }
   RunHost& host() { return host_; }
 
  private:
-  void AddOneFile(const std::string& path);
-  void AddProbedFiles(const std::vector<std::string>& paths);
-  size_t AppendRow(const std::string& path, const ProbedAudio& audio);
+  void AddOneFile(const SourceFile& file);
+  void AddProbedFiles(const std::vector<SourceFile>& files, FolderProblems& problems);
+  void ReportNotSupported(const SourceFile& file, const std::string& reason,
+                          FolderProblems& problems);
+  size_t AppendRow(const SourceFile& file, const ProbedAudio& audio);
   void ReadRowTags(size_t row, const std::string& path);
   // Folder made, loop run; an error that ends the run is shown and clears `running`.
   void StartRun(RunPlan plan);
@@ -79,4 +94,5 @@ class ConverterCore {
   RunState state_;
   std::string outputFolderOverride_;
   size_t jobs_ = 1;
+  LibraryOptions library_;
 };

@@ -95,7 +95,8 @@ void FolderWalker::VisitFolder(const std::string& relative, FolderId id) {
   const std::string path = PathOf(relative);
   if (IsOnCurrentPath(id)) {
     skipped_(path, "a link back into a folder above it (a loop)");
-  } else if (std::find(excluded_.begin(), excluded_.end(), id) != excluded_.end()) {
+  } else if (!relative.empty() &&
+             std::find(excluded_.begin(), excluded_.end(), id) != excluded_.end()) {
     skipped_(path, "it is the output folder");
   } else {
     Enter(relative, id);

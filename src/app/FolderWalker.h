@@ -29,8 +29,8 @@ class FolderWalker {
   FolderWalker(const FolderWalker&) = delete;
   FolderWalker& operator=(const FolderWalker&) = delete;
 
-  // A folder the walk never enters, such as the output folder of the run that walks. Set
-  // before the first Next.
+  // A folder below the root that the walk never enters, such as the output folder of the run
+  // that walks (whose outputs would otherwise be converted again). Set before the first Next.
   void Exclude(const std::string& folder);
   // The next file, or nothing once the walk is over.
   std::optional<WalkedFile> Next();

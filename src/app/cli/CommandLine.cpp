@@ -44,6 +44,26 @@ std::optional<int> JobCountOf(const std::string& text) {
   return count;
 }
 
+// --tree, --flat, --name, --existing and --dry-run; false when the option is none of them.
+bool ParseLibraryOption(const std::vector<std::string>& args, size_t& i, CommandLine& cl) {
+  const std::string& arg = args[i];
+  std::string value;
+  if (arg == "--tree" || arg == "--flat") {
+    cl.library.tree = arg == "--tree" ? TreeMode::kKeep : TreeMode::kFlat;
+  } else if (arg == "--dry-run") {
+    cl.dryRun = true;
+  } else if (TakeValue(args, i, "--name", value, cl.error)) {
+    cl.library.namePattern = value;
+  } else if (TakeValue(args, i, "--existing", value, cl.error)) {
+    std::optional<ExistingPolicy> policy = ExistingPolicyNamed(value);
+    if (policy) cl.library.existing = *policy;
+    else if (cl.error.empty()) cl.error = "--existing needs number, skip or update, not '" + value + "'";
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -64,6 +84,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       cl.normalize = true;
     } else if (arg == "--list") {
       cl.listOnly = true;
+    } else if (ParseLibraryOption(args, i, cl)) {
     } else if (TakeValue(args, i, "--format", value, cl.error)) {
       if (!cl.error.empty()) break;
       cl.formatIndex = FormatIndexOf(value);
@@ -91,7 +112,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
   return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize]\n"
-         "                       [--jobs N] FILE...\n"
+         "                       [--jobs N] [--tree|--flat] [--name PATTERN]\n"
+         "                       [--existing number|skip|update] [--dry-run] FILE|FOLDER...\n"
          "\n"
          "Converts MP3, WAV, WMA and OGG files into one output format, carrying their tags over.\n"
          "\n"
@@ -103,6 +125,19 @@ std::string UsageText() {
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
          "  --list        only list the files with playing time and size\n"
+         "\n"
+         "A FOLDER adds every file under it, in name order, hidden files left out; files\n"
+         "that cannot be read are listed once at the end and do not fail the run.\n"
+         "  --tree        outputs of files from a folder go below DIR in the same folders\n"
+         "                (the default, unless --name makes folders of its own)\n"
+         "  --flat        every output straight into DIR\n"
+         "  --name P      name outputs from their tags, e.g. '%artist%/%album%/%track% - %title%';\n"
+         "                fields: title artist album year genre comment track (two digits);\n"
+         "                '/' makes folders; an empty field takes the source's own name\n"
+         "  --existing E  when an output name is taken: number (the default) adds (1), (2)...;\n"
+         "                skip leaves the source alone; update converts only sources newer\n"
+         "                than their output and replaces it once the new one is whole\n"
+         "  --dry-run     print what each source would become, or why not; write nothing\n"
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"
@@ -110,6 +145,6 @@ std::string UsageText() {
          "Ctrl-C stops every file being converted, each keeping what it has written; a second\n"
          "Ctrl-C quits at once. An error ends the run: no further file starts, the files\n"
          "already started finish.\n"
-         "Exit status: 0 when every file was converted, 1 when some were not, 2 on a usage\n"
-         "error, 130 when stopped by Ctrl-C.\n";
+         "Exit status: 0 when every file was converted (or skipped by --existing), 1 when\n"
+         "some were not, 2 on a usage error, 130 when stopped by Ctrl-C.\n";
 }

@@ -5,12 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "app/LibraryOptions.h"
+
 struct CommandLine {
   std::optional<int> formatIndex;  // --format; else the stored "Forint"
   std::optional<std::string> outputFolder;  // --output; else the stored "Dir"
   bool normalize = false;
   bool listOnly = false;  // --list: add the files, print their rows, convert nothing
   std::optional<int> jobs;  // --jobs: files converted at once; else every usable processor
+  bool dryRun = false;  // --dry-run: say what each source would become, write nothing
+  LibraryOptions library;  // --tree / --flat, --name, --existing
   bool help = false;
   bool version = false;
   std::vector<std::string> files;

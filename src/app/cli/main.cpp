@@ -1,15 +1,24 @@
 // velmora-convert: the conversion core driven from the command line.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ConverterCore.h"
 #include "app/DisplayFormat.h"
+#include "app/FolderProblems.h"
 #include "app/RunSettings.h"
+#include "app/SourceFeed.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
+#include "app/cli/DryRun.h"
+#include "app/cli/FileCount.h"
 #include "app/cli/ProcessorCount.h"
 #include "settings/IniFile.h"
 
@@ -20,6 +29,10 @@ constexpr int kExitFailures = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
+// Files taken from the folders and added at a time: a run over a large library starts on the
+// first of them while the rest is unwalked, and holds only these rows at once.
+size_t FilesPerPart(int jobs) { return std::max<size_t>(64, 16 * static_cast<size_t>(jobs)); }
+
 void PrintRows(const ConverterCore& core) {
   for (size_t i = 0; i < core.rows().size(); ++i) {
     const FileRow& row = core.rows()[i];
@@ -28,17 +41,43 @@ void PrintRows(const ConverterCore& core) {
   }
 }
 
-// Every row that did not reach "finish" is named; the host names files cut short by Ctrl-C.
-bool ReportUnconverted(const ConverterCore& core) {
+// Every row that did not reach "finish" and was not skipped on purpose is named; the host names
+// files cut short by Ctrl-C.
+bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
   bool all = true;
   for (size_t i = 0; i < core.rows().size(); ++i) {
     const FileRow& row = core.rows()[i];
-    if (row.state != kStateFinish) {
+    if (row.state != kStateFinish && !host.Skipped(i)) {
       std::fprintf(stderr, "not converted: %s\n", row.filePath.c_str());
       all = false;
     }
   }
   return all;
+}
+
+RunPlan DryRunPlan(ConverterCore& core, const CommandLine& cl, int format) {
+  RunPlan plan;
+  plan.kind = cl.normalize ? RunKind::kNormalize : RunKind::kConvert;
+  if (!cl.normalize) plan.format = ReadOutputFormatSettings(format, core.settings_file());
+  plan.folder = core.RunOutputFolder();
+  plan.library = cl.library;
+  return plan;
+}
+
+// The listed rows listed, planned or converted; false when some were not converted.
+bool ProcessListedRows(ConverterCore& core, ConsoleHost& host, const CommandLine& cl, int format,
+                       DryRun* dryRun) {
+  if (cl.listOnly) {
+    PrintRows(core);
+    return true;
+  }
+  if (dryRun) return dryRun->PrintRows(core) == 0;
+  host.Pump();  // a Ctrl-C while adding means no run
+  if (!host.interrupted()) {
+    if (cl.normalize) core.NormalizeFiles();
+    else core.ConvertFiles(format);
+  }
+  return ReportUnconverted(core, host);
 }
 
 int RunCommand(const CommandLine& cl) {
@@ -51,22 +90,41 @@ int RunCommand(const CommandLine& cl) {
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
   core.SetJobs(static_cast<size_t>(jobs));
+  core.SetLibraryOptions(cl.library);
   host.ShowWholeBatch(jobs > 1);
-  core.AddFiles(cl.files);
-  if (cl.listOnly) {
-    PrintRows(core);
-    return host.failures() == 0 ? kExitConverted : kExitFailures;
+  const int format =
+      ValidFormatIndex(cl.formatIndex ? *cl.formatIndex : settings.ReadInteger("Format", "Forint", 0));
+
+  // Folders are walked as the run goes, in parts; plain files are all added at once.
+  const bool inParts = SourceFeed::AnyFolder(cl.files);
+  const bool writes = !cl.listOnly && !cl.dryRun;
+  const std::string outputFolder = core.RunOutputFolder();
+  std::error_code ignored;  // made here so no walk enters it; a failure is reported by the run
+  if (inParts && writes) std::filesystem::create_directories(outputFolder, ignored);
+  FolderProblems problems;
+  SourceFeed feed(cl.files, problems);
+  feed.Exclude(outputFolder);
+  std::unique_ptr<BackgroundFileCount> count;
+  if (inParts && writes) count = std::make_unique<BackgroundFileCount>(cl.files, outputFolder);
+  host.SetFileCount(count.get());
+  std::optional<DryRun> dryRun;
+  if (cl.dryRun) dryRun.emplace(DryRunPlan(core, cl, format));
+
+  bool allConverted = true;
+  size_t filesBefore = 0;
+  for (bool first = true;; first = false) {
+    std::vector<SourceFile> files = feed.Take(inParts ? FilesPerPart(jobs) : SIZE_MAX);
+    if (files.empty() && !first) break;  // the first part runs even empty, to say so
+    host.SetFilesBefore(filesBefore);
+    core.AddSourceFiles(files, problems);
+    allConverted &= ProcessListedRows(core, host, cl, format, dryRun ? &*dryRun : nullptr);
+    filesBefore += files.size();
+    host.AnswerQuestions(true);
+    core.ClearFiles();
+    host.AnswerQuestions(false);
+    if (!inParts || host.interrupted() || host.errors() > 0) break;
   }
-  host.Pump();  // a Ctrl-C while adding means no run
-  if (!host.interrupted()) {
-    if (cl.normalize) {
-      core.NormalizeFiles();
-    } else {
-      int format = cl.formatIndex ? *cl.formatIndex : settings.ReadInteger("Format", "Forint", 0);
-      core.ConvertFiles(ValidFormatIndex(format));
-    }
-  }
-  bool allConverted = ReportUnconverted(core);
+  if (!problems.empty()) host.ShowNotice(problems.Message());
   if (host.interrupted()) return kExitInterrupted;
   return allConverted && host.failures() == 0 ? kExitConverted : kExitFailures;
 }
