@@ -9,7 +9,7 @@ PACKAGES=(
   libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev
   qt6-base-dev libgtest-dev
   clang libclang-rt-14-dev
-  ffmpeg lame vorbis-tools python3-mutagen mp3val
+  ffmpeg lame vorbis-tools python3-mutagen mp3val parallel
   xvfb xauth time x11-utils
   dbus at-spi2-core python3-pyatspi x11-apps imagemagick
 )

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "app/DisplayFormat.h"
@@ -23,7 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kNotSupportedSuffix = "is not supported.";
 // Files of a folder probed together; bounds what adding a large folder holds besides the rows.
 constexpr size_t kAddBatch = 256;
 constexpr const char* kPleaseAddFile = "Please add file!";
@@ -70,7 +70,7 @@ void ConverterCore::AddSourceFiles(const std::vector<SourceFile>& files,
 void ConverterCore::ReportNotSupported(const SourceFile& file, const std::string& reason,
                                        FolderProblems& problems) {
   if (file.addedFromFolder.empty())
-    host_.ShowInformation(file.path + kNotSupportedSuffix + "\n" + reason);
+    host_.FileRefused(file.path, reason);
   else
     problems.Unreadable(file.path, reason);
 }
@@ -151,12 +151,42 @@ std::string ConverterCore::RunOutputFolder() const {
   return ReadOutputFolder(settings_file_);
 }
 
+namespace {
+
+// The nearest of the folder and its parents that exists, when that is no folder: the reason
+// the folder cannot be made is then that file, not the system's "File exists".
+std::optional<fs::path> FileInTheWay(const std::string& folder) {
+  fs::path at = fs::path(folder).lexically_normal();
+  if (!at.has_filename()) at = at.parent_path();  // "out/" names "out"
+  std::error_code error;
+  while (!at.empty()) {
+    fs::file_status status = fs::status(at, error);
+    if (fs::exists(status)) {
+      if (fs::is_directory(status)) return std::nullopt;
+      return at;
+    }
+    fs::path parent = at.parent_path();
+    if (parent == at) break;
+    at = parent;
+  }
+  return std::nullopt;
+}
+
+std::string WhyNoFolder(const std::string& folder, const std::error_code& error) {
+  std::optional<fs::path> file = FileInTheWay(folder);
+  const std::string inTheWay = file ? file->string() + " is a file, not a folder" : "";
+  if (file && *file / "" == fs::path(folder).lexically_normal() / "") return inTheWay;
+  const std::string reason = file ? inTheWay : error ? error.message() : "it is not a folder";
+  return "Cannot create the output folder " + folder + ": " + reason;
+}
+
+}  // namespace
+
 bool ConverterCore::MakeOutputFolder(const std::string& folder) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (fs::is_directory(folder)) return true;
-  std::string reason = error ? error.message() : "it is not a folder";
-  host_.ShowError("Cannot create the output folder " + folder + ": " + reason);
+  host_.ShowError(WhyNoFolder(folder, error));
   state_.running = false;
   return false;
 }
@@ -173,10 +203,10 @@ void ConverterCore::ConvertFiles(int formatIndex) {
   plan.kind = RunKind::kConvert;
   try {
     plan.format = ReadOutputFormatSettings(formatIndex, settings_file_);
-    std::optional<std::string> refusal =
+    std::optional<FormatRefusal> refusal =
         SetUpOutputFormat(plan.format, state_.AudioFilewrite, state_.AudioFile2LameEnc);
     if (refusal) {
-      host_.ShowInformation(*refusal);
+      host_.FormatRefused(refusal->text, refusal->detail + " in " + settings_file_.FileName());
       state_.running = false;
       return;
     }

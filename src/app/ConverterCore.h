@@ -25,8 +25,8 @@ class ConverterCore {
   ConverterCore& operator=(const ConverterCore&) = delete;
 
   // --- file list (nothing changes while a run is in progress) ---
-  // Adds the files in order; a file that fails is reported as "<path>is not supported." with
-  // the reason on the next line, and the others are still added.
+  // Adds the files in order; a file that fails goes to the host's FileRefused with the
+  // reason, and the others are still added.
   void AddFiles(const std::vector<std::string>& paths);
   // Files and folders, as dropped or named on a command line: a folder adds every file under
   // it, remembering the folder. Files under a folder that cannot be read, and folders left

@@ -51,6 +51,12 @@ void JobHost::SourceEndsEarly(size_t row, const std::string& sourcePath) {
   host_.SourceEndsEarly(row, sourcePath);
 }
 
+void JobHost::SourceChangesCodec(size_t row, const std::string& sourcePath,
+                                 const std::string& change) {
+  Guard guard(lock_);
+  host_.SourceChangesCodec(row, sourcePath, change);
+}
+
 void JobHost::SetProgress(int percent) { FileProgress(state_.current_index, percent); }
 
 void JobHost::FileProgress(size_t row, int percent) {
@@ -59,6 +65,11 @@ void JobHost::FileProgress(size_t row, int percent) {
   lastPercent_ = percent;
   Guard guard(lock_);
   host_.FileProgress(row, percent);
+}
+
+void JobHost::FileStopped(size_t row) {
+  Guard guard(lock_);
+  host_.FileStopped(row);
 }
 
 void JobHost::ShowInformation(const std::string& text) {

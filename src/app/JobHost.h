@@ -23,7 +23,10 @@ class JobHost : public RunHost {
   void OutputSkipped(size_t row, const std::string& reason) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
+  void SourceChangesCodec(size_t row, const std::string& sourcePath,
+                          const std::string& change) override;
   void FileProgress(size_t row, int percent) override;
+  void FileStopped(size_t row) override;
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   void ShowError(const std::string& text) override;

@@ -1,5 +1,7 @@
 #include "app/OutputPlacement.h"
 
+#include <sys/stat.h>
+
 #include "app/FileList.h"
 #include "app/NamePattern.h"
 #include "app/RunSettings.h"
@@ -47,4 +49,19 @@ OutputChoice ChooseOutput(const RunPlan& plan, const FileRow& row, const Timerec
                           const FileExistsFn& taken) {
   return ApplyExistingPolicy(plan.library.existing, row.filePath,
                              OutputCandidateFor(plan, row, tags), taken);
+}
+
+std::string SkipReasonBeforeListing(const RunPlan& plan, const std::string& path,
+                                    const std::string& addedFromFolder) {
+  if (plan.library.existing == ExistingPolicy::kNumber || !plan.library.namePattern.empty())
+    return {};
+  FileRow row;
+  row.filePath = path;
+  row.addedFromFolder = addedFromFolder;
+  auto onDisk = [](const std::string& name) {
+    struct stat info;
+    return lstat(name.c_str(), &info) == 0;
+  };
+  OutputChoice choice = ChooseOutput(plan, row, Timerec(), onDisk);
+  return choice.action == OutputChoice::Action::kSkip ? choice.reason : std::string();
 }

@@ -19,3 +19,8 @@ OutputCandidate OutputCandidateFor(const RunPlan& plan, const FileRow& row, cons
 
 OutputChoice ChooseOutput(const RunPlan& plan, const FileRow& row, const Timerec& tags,
                           const FileExistsFn& taken);
+
+// When the names need no tags and the policy skips: why the file at `path` is skipped, decided
+// from its path alone before it is even opened; empty when it has to be listed and run.
+std::string SkipReasonBeforeListing(const RunPlan& plan, const std::string& path,
+                                    const std::string& addedFromFolder);

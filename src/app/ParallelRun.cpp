@@ -65,9 +65,9 @@ std::unique_ptr<ParallelRun::Job> ParallelRun::MakeJob() {
   auto job = std::make_unique<Job>(host_, reportLock_, rows_, tags_, plan_);
   job->state.running = true;
   if (plan_.kind == RunKind::kConvert) {
-    std::optional<std::string> refusal =
+    std::optional<FormatRefusal> refusal =
         SetUpOutputFormat(plan_.format, job->state.AudioFilewrite, job->state.AudioFile2LameEnc);
-    if (refusal) throw std::runtime_error(*refusal);
+    if (refusal) throw std::runtime_error(refusal->text);
   }
   job->loop.SetHeldNames([this](const std::string& path) {
     std::lock_guard<std::recursive_mutex> guard(dispatchLock_);

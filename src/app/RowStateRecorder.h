@@ -27,7 +27,11 @@ class RowStateRecorder : public RunHost {
   void SourceEndsEarly(size_t row, const std::string& path) override {
     host_.SourceEndsEarly(row, path);
   }
+  void SourceChangesCodec(size_t row, const std::string& path, const std::string& change) override {
+    host_.SourceChangesCodec(row, path, change);
+  }
   void FileProgress(size_t row, int percent) override { host_.FileProgress(row, percent); }
+  void FileStopped(size_t row) override { host_.FileStopped(row); }
   void ShowInformation(const std::string& text) override { host_.ShowInformation(text); }
   bool AskYesNo(const std::string& text) override { return host_.AskYesNo(text); }
   void ShowError(const std::string& text) override { host_.ShowError(text); }

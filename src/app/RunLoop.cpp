@@ -96,16 +96,20 @@ bool RunLoop::StartFile(size_t position) {
 
 void RunLoop::ConvertStartedFile(size_t position) {
   if (!OpenFiles(position)) return;
-  bool whole = false;
+  bool stopped = false;
   try {
-    whole = CopyBlocks();
+    stopped = !CopyBlocks();
+    // A read error on the way ended the source early; the run converted what was before it.
+    if (!endsEarlyTold_ && state_.AudioFileRead.EndsEarly())
+      host_.SourceEndsEarly(position, rows_[position].filePath);
     state_.AudioFileRead.Close();
     state_.AudioFilewrite.Close();
   } catch (...) {
     DiscardOutput();
     throw;
   }
-  FinishFile(position, whole);
+  if (stopped) host_.FileStopped(position);
+  FinishFile(position, !stopped);
 }
 
 OutputChoice RunLoop::ChooseOutputFor(size_t position) const {
@@ -145,10 +149,17 @@ bool RunLoop::OpenFiles(size_t position) {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
-  reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
-  if (reader.EndsEarly()) host_.SourceEndsEarly(state_.current_index, source);
+  // A normalized file keeps its source's channels and depth; a conversion needs 16-bit stereo
+  // at most, whatever its output.
+  const ReadFlags shape =
+      plan_.kind == RunKind::kNormalize ? ReadFlags::kSourceShape : ReadFlags::kPcm16;
+  reader.OpenForRead(source, ReadMode::kWholeSource, shape);
+  endsEarlyTold_ = reader.EndsEarly();
+  if (endsEarlyTold_) host_.SourceEndsEarly(state_.current_index, source);
+  if (!reader.CodecChange().empty())
+    host_.SourceChangesCodec(state_.current_index, source, reader.CodecChange());
   if (writer.IsOpen()) writer.Close();
-  writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
+  writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
   // The name was free when picked; look again right before the writer creates the file, so an
   // output that appeared meanwhile is never written over.
   if (NameTaken(state_.output_file_name) && !AcceptChoice(position, ChooseOutputFor(position))) {
@@ -168,7 +179,7 @@ bool RunLoop::OpenFiles(size_t position) {
 void RunLoop::SetUpNormalizeWriter(const std::string& source) {
   const TAudioFile2& reader = state_.AudioFileRead;
   SourceAudio audio{reader.SampleRate(), reader.Channels(),
-                    AverageBitRateKbps(FileBytes(source), reader.DurationMs())};
+                    AverageBitRateKbps(FileBytes(source), reader.DurationMs()), reader.Precision()};
   // A copy, so the conversion run's MP3 values stay as the user set them.
   TAudioFile2LameEnc encoder = state_.AudioFile2LameEnc;
   SetUpNormalizeOutput(FormatFromPath(state_.output_file_name), audio, state_.AudioFilewrite,
@@ -186,9 +197,16 @@ void RunLoop::DiscardOutput() {
   unlink(state_.output_file_name.c_str());
 }
 
+// Float samples take twice the bytes of 16-bit ones; block sizes grow with them so that a block
+// spans the same time and a normalized file is levelled in the same stretches.
+int RunLoop::SampleWidthFactor() const {
+  const TAudioFile2& reader = state_.AudioFileRead;
+  return std::max(1, reader.FrameSize() / (2 * reader.Channels()));
+}
+
 int RunLoop::InitialBlockSize() const {
   const TAudioFile2& reader = state_.AudioFileRead;
-  int size = reader.SampleRate() * reader.Channels();
+  int size = reader.SampleRate() * reader.Channels() * SampleWidthFactor();
   return plan_.kind == RunKind::kNormalize ? size * kNormalizeBlockFactor : size;
 }
 
@@ -203,7 +221,10 @@ bool RunLoop::CopyBlocks() {
   do {
     host_.Pump();
     host_.Pump();
-    if (!state_.running) return false;
+    if (!state_.running) {
+      lookahead_.clear();
+      return false;
+    }
     ByteBlock block = plan_.kind == RunKind::kNormalize
                           ? ReadNormalizeBlock(NormalizeBlockSize(done, initialSize), initialSize)
                           : reader.ReadBlock(initialSize);
@@ -212,9 +233,10 @@ bool RunLoop::CopyBlocks() {
       host_.SetProgress(100);
       break;
     }
-    writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
+    writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
     if (plan_.kind == RunKind::kNormalize)
-      state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels);
+      state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels,
+                                             reader.BlockSampleType());
     writer.WriteBlock(block);
     done += bound / frameSize;
     host_.SetProgress(ProgressPercent(done, reader.Length()));
@@ -228,7 +250,8 @@ bool RunLoop::CopyBlocks() {
 int RunLoop::NormalizeBlockSize(int64_t done, int initialSize) const {
   const TAudioFile2& reader = state_.AudioFileRead;
   int64_t remaining = reader.Length() - done;
-  if (remaining <= 0 || remaining >= static_cast<int64_t>(initialSize) * kNormalizeBlockFactor)
+  const int64_t sixteenBitSize = initialSize / SampleWidthFactor();
+  if (remaining <= 0 || remaining >= sixteenBitSize * kNormalizeBlockFactor)
     return initialSize;
   int64_t bytes = std::max<int64_t>(remaining * reader.FrameSize(), initialSize);
   return static_cast<int>(std::min<int64_t>(bytes, std::numeric_limits<int>::max()));

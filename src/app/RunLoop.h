@@ -47,8 +47,9 @@ class RunLoop {
   bool OpenFiles(size_t position);
   void SetUpNormalizeWriter(const std::string& source);
   void DiscardOutput();
-  // True when the whole source was copied, false when a Stop cut it short.
+  // False when Stop ended the copy before the source's end.
   bool CopyBlocks();
+  int SampleWidthFactor() const;
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
@@ -66,6 +67,7 @@ class RunLoop {
   FileExistsFn heldNames_;
   std::string replaces_;  // the existing output an update's new one replaces
   ByteBlock lookahead_;  // read ahead of the current normalize block
+  bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

@@ -1,19 +1,31 @@
 #include "app/cli/ConsoleHost.h"
 
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
-#include <cstring>
+#include <thread>
+
+#include "engines/UnfinishedOutputs.h"
 
 #include "app/cli/FileCount.h"
 
 namespace {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+std::atomic<bool> interruptRequested{false};
 
-extern "C" void OnInterrupt(int) { interruptRequested = 1; }
+// The second Ctrl-C ends the program the way an unhandled one does, once every output being
+// written has a header that matches its data.
+[[noreturn]] void QuitAtOnce(const sigset_t& interrupt) {
+  unfinished_outputs::SealAllForExit();
+  std::signal(SIGINT, SIG_DFL);
+  pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+  raise(SIGINT);
+  _exit(128 + SIGINT);  // not reached
+}
 
 constexpr int kBarWidth = 30;
 constexpr size_t kDefaultColumns = 80;
@@ -35,13 +47,21 @@ size_t TerminalColumns() {
 
 ConsoleHost::ConsoleHost(bool showProgressBar) : showBar_(showProgressBar) {}
 
+// A thread of its own takes Ctrl-C instead of a handler: sealing the outputs takes locks and
+// file writes, which a signal handler may not use. The mask is inherited by every thread
+// started later, so this thread is the only one SIGINT reaches.
 void ConsoleHost::CatchInterrupt() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND;  // the next Ctrl-C gets the default: the program ends
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
+  std::thread([interrupt] {
+    int signal = 0;
+    sigwait(&interrupt, &signal);
+    interruptRequested = true;
+    sigwait(&interrupt, &signal);
+    QuitAtOnce(interrupt);
+  }).detach();
 }
 
 void ConsoleHost::Pump() {
@@ -72,8 +92,12 @@ void ConsoleHost::OutputSkipped(size_t row, const std::string& reason) {
   if (row >= rows_.size()) return;
   rows_[row].skipped = true;
   ++handled_;
+  FileSkipped(rows_[row].filePath, reason);
+}
+
+void ConsoleHost::FileSkipped(const std::string& path, const std::string& reason) {
   ClearBar();
-  std::printf("skipped\t%s: %s\n", rows_[row].filePath.c_str(), reason.c_str());
+  std::printf("skipped\t%s: %s\n", path.c_str(), reason.c_str());
   std::fflush(stdout);
 }
 
@@ -81,6 +105,13 @@ void ConsoleHost::SourceEndsEarly(size_t /*row*/, const std::string& sourcePath)
   ClearBar();
   std::fprintf(stderr, "%s: the file ends early; converting the audio that is there\n",
                sourcePath.c_str());
+}
+
+void ConsoleHost::SourceChangesCodec(size_t /*row*/, const std::string& sourcePath,
+                                     const std::string& change) {
+  ClearBar();
+  std::fprintf(stderr, "%s: the audio changes from %s; converting the audio up to the change\n",
+               sourcePath.c_str(), change.c_str());
 }
 
 void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
@@ -97,9 +128,11 @@ void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
   entry.inFlight = false;
   ClearBar();
   currentName_.clear();
-  std::printf("%s\t%s -> %s\n", state.c_str(), entry.filePath.c_str(), entry.outputPath.c_str());
+  // The row reads "finish" either way; the terminal says which files Ctrl-C cut short.
+  const std::string shown = entry.stopped && state == kStateFinish ? "stopped" : state;
+  std::printf("%s\t%s -> %s\n", shown.c_str(), entry.filePath.c_str(), entry.outputPath.c_str());
   std::fflush(stdout);
-  if (interrupted_)
+  if (entry.stopped)
     std::fprintf(stderr, "stopped before its end: %s -> %s\n", entry.filePath.c_str(),
                  entry.outputPath.c_str());
   bool anyInFlight =
@@ -138,6 +171,10 @@ std::string ConsoleHost::CountsText(double inFlight) const {
   RunProgress progress = Progress(inFlight);
   std::string left = TimeLeftText(progress.elapsedSeconds, progress.fraction);
   return (left.empty() ? "" : left + ", ") + DoneText(progress);
+}
+
+void ConsoleHost::FileStopped(size_t row) {
+  if (row < rows_.size()) rows_[row].stopped = true;
 }
 
 void ConsoleHost::DrawBar(int percent) {
@@ -187,6 +224,19 @@ void ConsoleHost::ShowInformation(const std::string& text) {
 void ConsoleHost::ShowNotice(const std::string& text) {
   ClearBar();
   std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void ConsoleHost::FileRefused(const std::string& path, const std::string& reason) {
+  // The line names the file already.
+  const std::string naming = "Cannot open " + path + ": ";
+  std::string oneLine =
+      reason.compare(0, naming.size(), naming) == 0 ? reason.substr(naming.size()) : reason;
+  std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+  ShowInformation(path + ": not supported: " + oneLine);
+}
+
+void ConsoleHost::FormatRefused(const std::string& text, const std::string& detail) {
+  ShowInformation(text + " " + detail + ".");
 }
 
 void ConsoleHost::ShowError(const std::string& text) {

@@ -1,5 +1,5 @@
-// The terminal side of velmora-convert: one line per finished file on stdout, notices and
-// errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
+// The terminal side of velmora-convert: one line per finished or stopped file on stdout,
+// notices and errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
 // batch's when several files are converted at once), and Ctrl-C turned into Stop. A run calls
 // it from one thread at a time, so lines never interleave.
 #pragma once
@@ -30,10 +30,14 @@ class ConsoleHost : public RunHost {
   void AnswerQuestions(bool yes) { answerYes_ = yes; }
   // A notice that is no failure of the run.
   void ShowNotice(const std::string& text);
+  // A file skipped before it was listed.
+  void FileSkipped(const std::string& path, const std::string& reason);
   bool Skipped(size_t row) const { return row < rows_.size() && rows_[row].skipped; }
   int errors() const { return errors_; }
 
-  // Installs the SIGINT handler: the first Ctrl-C asks for Stop, a second one ends the program.
+  // From now on the first Ctrl-C asks for Stop at the next Pump, and a second one ends the
+  // program at once, each output being written left with a header that matches its data.
+  // Call before any other thread starts.
   static void CatchInterrupt();
   bool interrupted() const { return interrupted_; }
   int failures() const { return failures_; }
@@ -48,8 +52,14 @@ class ConsoleHost : public RunHost {
   void OutputSkipped(size_t row, const std::string& reason) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
+  void SourceChangesCodec(size_t row, const std::string& sourcePath,
+                          const std::string& change) override;
   void FileProgress(size_t row, int percent) override;
+  void FileStopped(size_t row) override;
   void ShowInformation(const std::string& text) override;
+  // "<path>: not supported: <reason>", one line.
+  void FileRefused(const std::string& path, const std::string& reason) override;
+  void FormatRefused(const std::string& text, const std::string& detail) override;
   bool AskYesNo(const std::string&) override { return answerYes_; }
   void ShowError(const std::string& text) override;
   void Pump() override;
@@ -70,6 +80,7 @@ class ConsoleHost : public RunHost {
     std::string outputPath;
     bool inFlight = false;
     bool skipped = false;
+    bool stopped = false;  // ended by Ctrl-C before its end
     int percent = 0;
   };
 

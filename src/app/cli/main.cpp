@@ -13,6 +13,7 @@
 #include "app/ConverterCore.h"
 #include "app/DisplayFormat.h"
 #include "app/FolderProblems.h"
+#include "app/OutputPlacement.h"
 #include "app/RunSettings.h"
 #include "app/SourceFeed.h"
 #include "app/cli/CommandLine.h"
@@ -55,13 +56,26 @@ bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
   return all;
 }
 
-RunPlan DryRunPlan(ConverterCore& core, const CommandLine& cl, int format) {
+RunPlan PlanOf(ConverterCore& core, const CommandLine& cl, int format) {
   RunPlan plan;
   plan.kind = cl.normalize ? RunKind::kNormalize : RunKind::kConvert;
   if (!cl.normalize) plan.format = ReadOutputFormatSettings(format, core.settings_file());
   plan.folder = core.RunOutputFolder();
   plan.library = cl.library;
   return plan;
+}
+
+// A run again over a library skips most files: those it can tell from their names alone are
+// skipped before they are opened and listed.
+std::vector<SourceFile> FilesToList(std::vector<SourceFile> files, const RunPlan& plan,
+                                    ConsoleHost& host) {
+  std::vector<SourceFile> kept;
+  for (SourceFile& file : files) {
+    std::string reason = SkipReasonBeforeListing(plan, file.path, file.addedFromFolder);
+    if (reason.empty()) kept.push_back(std::move(file));
+    else host.FileSkipped(file.path, reason);
+  }
+  return kept;
 }
 
 // The listed rows listed, planned or converted; false when some were not converted.
@@ -73,6 +87,7 @@ bool ProcessListedRows(ConverterCore& core, ConsoleHost& host, const CommandLine
   }
   if (dryRun) return dryRun->PrintRows(core) == 0;
   host.Pump();  // a Ctrl-C while adding means no run
+  if (core.rows().empty()) return true;  // told once at the end when no part had any
   if (!host.interrupted()) {
     if (cl.normalize) core.NormalizeFiles();
     else core.ConvertFiles(format);
@@ -81,11 +96,11 @@ bool ProcessListedRows(ConverterCore& core, ConsoleHost& host, const CommandLine
 }
 
 int RunCommand(const CommandLine& cl) {
+  ConsoleHost::CatchInterrupt();  // before any thread starts
   TIniFile settings(SettingsFilePath());
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
-  ConsoleHost::CatchInterrupt();
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
@@ -108,23 +123,32 @@ int RunCommand(const CommandLine& cl) {
   if (inParts && writes) count = std::make_unique<BackgroundFileCount>(cl.files, outputFolder);
   host.SetFileCount(count.get());
   std::optional<DryRun> dryRun;
-  if (cl.dryRun) dryRun.emplace(DryRunPlan(core, cl, format));
+  if (cl.dryRun) dryRun.emplace(PlanOf(core, cl, format));
 
+  const RunPlan plan = PlanOf(core, cl, format);
   bool allConverted = true;
   size_t filesBefore = 0;
+  bool anyListed = false;
   for (bool first = true;; first = false) {
     std::vector<SourceFile> files = feed.Take(inParts ? FilesPerPart(jobs) : SIZE_MAX);
     if (files.empty() && !first) break;  // the first part runs even empty, to say so
     host.SetFilesBefore(filesBefore);
+    const size_t taken = files.size();
+    if (writes) files = FilesToList(std::move(files), plan, host);
     core.AddSourceFiles(files, problems);
+    anyListed = anyListed || !core.rows().empty() || taken > files.size();
     allConverted &= ProcessListedRows(core, host, cl, format, dryRun ? &*dryRun : nullptr);
-    filesBefore += files.size();
+    filesBefore += taken;
     host.AnswerQuestions(true);
     core.ClearFiles();
     host.AnswerQuestions(false);
     if (!inParts || host.interrupted() || host.errors() > 0) break;
   }
   if (!problems.empty()) host.ShowNotice(problems.Message());
+  if (!anyListed && !cl.listOnly && !host.interrupted()) {
+    std::fprintf(stderr, "nothing to convert: none of the files given could be read\n");
+    return kExitFailures;
+  }
   if (host.interrupted()) return kExitInterrupted;
   return allConverted && host.failures() == 0 ? kExitConverted : kExitFailures;
 }
