@@ -202,7 +202,8 @@ void ConverterCore::ConvertFiles(int formatIndex) {
   RunPlan plan;
   plan.kind = RunKind::kConvert;
   try {
-    plan.format = ReadOutputFormatSettings(formatIndex, settings_file_);
+    plan.format = formatOverride_ ? *formatOverride_ : ReadOutputFormatSettings(formatIndex, settings_file_);
+    plan.format.formatIndex = ValidOutputFormatIndex(formatIndex);
     std::optional<FormatRefusal> refusal =
         SetUpOutputFormat(plan.format, state_.AudioFilewrite, state_.AudioFile2LameEnc);
     if (refusal) {

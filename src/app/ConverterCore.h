@@ -3,6 +3,7 @@
 // one and drive it the same way; tests make fresh ones.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,8 @@ class ConverterCore {
   TagTable& tag_work() { return tag_work_; }  // the tag editor's working copy
 
   // --- runs ---
-  // Converts every listed file into the format with that index (0 MP3, 1 WAV, 2 WMA, 3 OGG).
+  // Converts every listed file into the format with that index (0 MP3, 1 WAV, 2 WMA, 3 OGG,
+  // 4 FLAC, 5 OPUS, 6 M4A).
   void ConvertFiles(int formatIndex);
   // Level-normalises every listed file into "Normalize_<name>".
   void NormalizeFiles();
@@ -63,6 +65,9 @@ class ConverterCore {
   // The command line's --output: used by the runs in place of the stored "Dir".
   void SetOutputFolderOverride(const std::string& folder) { outputFolderOverride_ = folder; }
   std::string RunOutputFolder() const;  // ends in '/'
+  // The command line's encoder options: conversions use these values in place of the stored
+  // ones (which are neither read nor written).
+  void SetEncoderSettingsOverride(const OutputFormatSettings& format) { formatOverride_ = format; }
   // The command line's --jobs: how many files a run converts at once. 1, the default, is the
   // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
@@ -93,6 +98,7 @@ class ConverterCore {
   TagTable tag_work_;
   RunState state_;
   std::string outputFolderOverride_;
+  std::optional<OutputFormatSettings> formatOverride_;
   size_t jobs_ = 1;
   LibraryOptions library_;
 };

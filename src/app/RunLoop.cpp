@@ -149,10 +149,12 @@ bool RunLoop::OpenFiles(size_t position) {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
-  // A normalized file keeps its source's channels and depth; a conversion needs 16-bit stereo
-  // at most, whatever its output.
+  // A normalized file keeps its source's channels and depth, and so does a conversion to
+  // FLAC, Opus or M4A; the other conversions need 16-bit stereo at most.
   const ReadFlags shape =
-      plan_.kind == RunKind::kNormalize ? ReadFlags::kSourceShape : ReadFlags::kPcm16;
+      plan_.kind == RunKind::kNormalize || KeepsSourceShape(plan_.format.formatIndex)
+          ? ReadFlags::kSourceShape
+          : ReadFlags::kPcm16;
   reader.OpenForRead(source, ReadMode::kWholeSource, shape);
   endsEarlyTold_ = reader.EndsEarly();
   if (endsEarlyTold_) host_.SourceEndsEarly(state_.current_index, source);

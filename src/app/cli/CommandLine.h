@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/LibraryOptions.h"
+#include "app/cli/EncoderOptions.h"
 
 struct CommandLine {
   std::optional<int> formatIndex;  // --format; else the stored "Forint"
@@ -17,11 +18,14 @@ struct CommandLine {
   LibraryOptions library;  // --tree / --flat, --name, --existing
   bool help = false;
   bool version = false;
+  EncoderOptions encoder;  // --bitrate, --quality, …: this run's encoder settings
   std::vector<std::string> files;
   std::string error;  // set when the arguments cannot be used
 };
 
 constexpr int kMaxJobs = 256;
 
+// Options as getopt_long takes them: "--jobs=4", "--jobs 4", "-j4", "-j 4", options and files
+// in any order, "--" before files that start with "-".
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();

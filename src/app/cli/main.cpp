@@ -56,6 +56,12 @@ bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
   return all;
 }
 
+// The format a conversion makes: --format or a preset's, else the stored choice.
+int RunFormat(const CommandLine& cl, const TIniFile& settings) {
+  return ValidOutputFormatIndex(cl.formatIndex ? *cl.formatIndex
+                                               : settings.ReadInteger("Format", "Forint", 0));
+}
+
 RunPlan PlanOf(ConverterCore& core, const CommandLine& cl, int format) {
   RunPlan plan;
   plan.kind = cl.normalize ? RunKind::kNormalize : RunKind::kConvert;
@@ -98,17 +104,25 @@ bool ProcessListedRows(ConverterCore& core, ConsoleHost& host, const CommandLine
 int RunCommand(const CommandLine& cl) {
   ConsoleHost::CatchInterrupt();  // before any thread starts
   TIniFile settings(SettingsFilePath());
+  std::optional<OutputFormatSettings> encoderSettings;
+  if (cl.encoder.Any() && !cl.normalize) {
+    encoderSettings = ReadOutputFormatSettings(RunFormat(cl, settings), settings);
+    if (std::optional<std::string> error = ApplyEncoderOptions(cl.encoder, *encoderSettings)) {
+      std::fprintf(stderr, "velmora-convert: %s\n", error->c_str());
+      return kExitUsage;
+    }
+  }
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
+  if (encoderSettings) core.SetEncoderSettingsOverride(*encoderSettings);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
   core.SetJobs(static_cast<size_t>(jobs));
   core.SetLibraryOptions(cl.library);
   host.ShowWholeBatch(jobs > 1);
-  const int format =
-      ValidFormatIndex(cl.formatIndex ? *cl.formatIndex : settings.ReadInteger("Format", "Forint", 0));
+  const int format = RunFormat(cl, settings);
 
   // Folders are walked as the run goes, in parts; plain files are all added at once.
   const bool inParts = SourceFeed::AnyFolder(cl.files);
