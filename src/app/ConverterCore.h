@@ -3,17 +3,21 @@
 // one and drive it the same way; tests make fresh ones.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/FileList.h"
+#include "app/LibraryOptions.h"
 #include "app/RunHost.h"
 #include "app/RunPlan.h"
 #include "app/RunState.h"
 #include "tags/TagTable.h"
 
+class FolderProblems;
 class TIniFile;
 struct ProbedAudio;
+struct SourceFile;
 
 class ConverterCore {
  public:
@@ -25,6 +29,13 @@ class ConverterCore {
   // Adds the files in order; a file that fails goes to the host's FileRefused with the
   // reason, and the others are still added.
   void AddFiles(const std::vector<std::string>& paths);
+  // Files and folders, as dropped or named on a command line: a folder adds every file under
+  // it, remembering the folder. Files under a folder that cannot be read, and folders left
+  // out, are told in one message at the end.
+  void AddPaths(const std::vector<std::string>& paths);
+  // Adds files a SourceFeed found: those added alone are refused as AddFiles does, those from a
+  // folder are gathered in `problems`.
+  void AddSourceFiles(const std::vector<SourceFile>& files, FolderProblems& problems);
   void DeleteSelectedFiles();
   // Removes every row after the user agrees; files on disk are never touched.
   void ClearFiles();
@@ -37,7 +48,8 @@ class ConverterCore {
   TagTable& tag_work() { return tag_work_; }  // the tag editor's working copy
 
   // --- runs ---
-  // Converts every listed file into the format with that index (0 MP3, 1 WAV, 2 WMA, 3 OGG).
+  // Converts every listed file into the format with that index (0 MP3, 1 WAV, 2 WMA, 3 OGG,
+  // 4 FLAC, 5 OPUS, 6 M4A).
   void ConvertFiles(int formatIndex);
   // Level-normalises every listed file into "Normalize_<name>".
   void NormalizeFiles();
@@ -53,18 +65,26 @@ class ConverterCore {
   // The command line's --output: used by the runs in place of the stored "Dir".
   void SetOutputFolderOverride(const std::string& folder) { outputFolderOverride_ = folder; }
   std::string RunOutputFolder() const;  // ends in '/'
+  // The command line's encoder options: conversions use these values in place of the stored
+  // ones (which are neither read nor written).
+  void SetEncoderSettingsOverride(const OutputFormatSettings& format) { formatOverride_ = format; }
   // The command line's --jobs: how many files a run converts at once. 1, the default, is the
   // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
   void SetJobs(size_t jobs) { jobs_ = jobs; }
+  // Folder tree, name pattern and existing-output policy of the next runs.
+  void SetLibraryOptions(const LibraryOptions& options) { library_ = options; }
+  const LibraryOptions& library_options() const { return library_; }
 
   TIniFile& settings_file() { return settings_file_; }
   RunHost& host() { return host_; }
 
  private:
-  void AddOneFile(const std::string& path);
-  void AddProbedFiles(const std::vector<std::string>& paths);
-  size_t AppendRow(const std::string& path, const ProbedAudio& audio);
+  void AddOneFile(const SourceFile& file);
+  void AddProbedFiles(const std::vector<SourceFile>& files, FolderProblems& problems);
+  void ReportNotSupported(const SourceFile& file, const std::string& reason,
+                          FolderProblems& problems);
+  size_t AppendRow(const SourceFile& file, const ProbedAudio& audio);
   void ReadRowTags(size_t row, const std::string& path);
   // Folder made, loop run; an error that ends the run is shown and clears `running`.
   void StartRun(RunPlan plan);
@@ -78,5 +98,7 @@ class ConverterCore {
   TagTable tag_work_;
   RunState state_;
   std::string outputFolderOverride_;
+  std::optional<OutputFormatSettings> formatOverride_;
   size_t jobs_ = 1;
+  LibraryOptions library_;
 };

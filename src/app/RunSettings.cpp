@@ -6,6 +6,7 @@
 
 #include "app/UserDirs.h"
 
+#include "app/ExtendedFormatSettings.h"
 #include "engines/WmaProfiles.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
@@ -38,11 +39,20 @@ int ReadChannels(const TIniFile& settings, const char* section) {
 }  // namespace
 
 const char* OutputExtension(int formatIndex) {
-  static const char* const extensions[kOutputFormatCount] = {".mp3", ".wav", ".wma", ".ogg"};
-  return extensions[ValidFormatIndex(formatIndex)];
+  static const char* const extensions[kOutputFormatCount] = {".mp3", ".wav",  ".wma", ".ogg",
+                                                             ".flac", ".opus", ".m4a"};
+  return extensions[ValidOutputFormatIndex(formatIndex)];
 }
 
 int ValidFormatIndex(int formatIndex) {
+  return formatIndex >= 0 && formatIndex < kClassicFormatCount ? formatIndex : kFormatMp3;
+}
+
+bool KeepsSourceShape(int formatIndex) {
+  return formatIndex == kFormatFlac || formatIndex == kFormatOpus || formatIndex == kFormatM4a;
+}
+
+int ValidOutputFormatIndex(int formatIndex) {
   return formatIndex >= 0 && formatIndex < kOutputFormatCount ? formatIndex : kFormatMp3;
 }
 
@@ -86,11 +96,14 @@ OggRunSettings ReadOggRunSettings(const TIniFile& settings) {
 
 OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings) {
   OutputFormatSettings s;
-  s.formatIndex = ValidFormatIndex(formatIndex);
+  s.formatIndex = ValidOutputFormatIndex(formatIndex);
   s.mp3 = ReadMp3RunSettings(settings);
   s.wav = ReadWavRunSettings(settings);
   s.wmaProfileNumber = ReadWmaProfileNumber(settings);
   s.ogg = ReadOggRunSettings(settings);
+  s.flac = ReadFlacRunSettings(settings);
+  s.opus = ReadOpusRunSettings(settings);
+  s.m4a = ReadM4aRunSettings(settings);
   return s;
 }
 
