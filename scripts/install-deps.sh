@@ -10,7 +10,7 @@ PACKAGES=(
   libflac-dev libopusenc-dev libopus-dev
   qt6-base-dev libgtest-dev
   clang libclang-rt-14-dev
-  ffmpeg lame vorbis-tools python3-mutagen mp3val flac opus-tools
+  ffmpeg lame vorbis-tools python3-mutagen mp3val flac opus-tools parallel
   xvfb xauth time x11-utils
   dbus at-spi2-core python3-pyatspi x11-apps imagemagick
 )

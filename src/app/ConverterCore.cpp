@@ -9,6 +9,7 @@
 
 #include "app/DisplayFormat.h"
 #include "app/FileProbe.h"
+#include "app/FolderProblems.h"
 #include "app/OutputFormatSetup.h"
 #include "app/OutputNaming.h"
 #include "app/ParallelRun.h"
@@ -16,6 +17,7 @@
 #include "app/RowStateRecorder.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
+#include "app/SourceFeed.h"
 #include "app/TagTransfer.h"
 #include "settings/IniFile.h"
 
@@ -23,6 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Files of a folder probed together; bounds what adding a large folder holds besides the rows.
+constexpr size_t kAddBatch = 256;
 constexpr const char* kPleaseAddFile = "Please add file!";
 constexpr const char* kClearQuestion =
     "Are you sure to remove all the files from filelist?\rNot delete from your computer.";
@@ -33,47 +37,77 @@ ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
     : settings_file_(settings), host_(runHost) {}
 
 void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
+  std::vector<SourceFile> files;
+  for (const std::string& path : paths) files.push_back(SourceFile{path, ""});
+  FolderProblems none;
+  AddSourceFiles(files, none);
+}
+
+void ConverterCore::AddPaths(const std::vector<std::string>& paths) {
   if (running()) return;
-  if (jobs_ > 1 && paths.size() > 1) return AddProbedFiles(paths);
-  for (const std::string& path : paths) {
+  FolderProblems problems;
+  SourceFeed feed(paths, problems);
+  for (;;) {
+    std::vector<SourceFile> files = feed.Take(kAddBatch);
+    if (files.empty()) break;
+    AddSourceFiles(files, problems);
+  }
+  if (!problems.empty()) host_.ShowInformation(problems.Message());
+}
+
+void ConverterCore::AddSourceFiles(const std::vector<SourceFile>& files,
+                                   FolderProblems& problems) {
+  if (running()) return;
+  if (jobs_ > 1 && files.size() > 1) return AddProbedFiles(files, problems);
+  for (const SourceFile& file : files) {
     try {
-      AddOneFile(path);
+      AddOneFile(file);
     } catch (const std::exception& error) {
-      host_.FileRefused(path, error.what());
+      ReportNotSupported(file, error.what(), problems);
     }
   }
 }
 
-void ConverterCore::AddOneFile(const std::string& path) {
+void ConverterCore::ReportNotSupported(const SourceFile& file, const std::string& reason,
+                                       FolderProblems& problems) {
+  if (file.addedFromFolder.empty())
+    host_.FileRefused(file.path, reason);
+  else
+    problems.Unreadable(file.path, reason);
+}
+
+void ConverterCore::AddOneFile(const SourceFile& file) {
   host_.Pump();
-  size_t row = AppendRow(path, ProbeAudio(path, state_.AudioFileRead));
-  ReadRowTags(row, path);
+  size_t row = AppendRow(file, ProbeAudio(file.path, state_.AudioFileRead));
+  ReadRowTags(row, file.path);
 }
 
 // The same rows, records and messages, in the same order, as adding the files one by one;
 // only the probing of the files runs on several jobs.
-void ConverterCore::AddProbedFiles(const std::vector<std::string>& paths) {
+void ConverterCore::AddProbedFiles(const std::vector<SourceFile>& files,
+                                   FolderProblems& problems) {
+  std::vector<std::string> paths;
+  for (const SourceFile& file : files) paths.push_back(file.path);
   std::vector<ProbedFile> probed = ProbeFiles(paths, jobs_);
-  for (size_t i = 0; i < paths.size(); ++i) {
+  for (size_t i = 0; i < files.size(); ++i) {
     host_.Pump();
-    const std::string& path = paths[i];
     const ProbedFile& file = probed[i];
     if (!file.refusal.empty()) {
-      host_.FileRefused(path, file.refusal);
+      ReportNotSupported(files[i], file.refusal, problems);
       continue;
     }
-    size_t row = AppendRow(path, file.audio);
+    size_t row = AppendRow(files[i], file.audio);
     if (!file.tagError.empty()) {
-      host_.FileRefused(path, file.tagError);
+      ReportNotSupported(files[i], file.tagError, problems);
     } else if (file.tags) {
       tag_table_.StoreRowTags(row, *file.tags);
     }
   }
 }
 
-size_t ConverterCore::AppendRow(const std::string& path, const ProbedAudio& audio) {
-  size_t row = rows_.Append(
-      FileRow{FileNameOf(path), path, audio.timeText, audio.sizeText, kStateUnconverted});
+size_t ConverterCore::AppendRow(const SourceFile& file, const ProbedAudio& audio) {
+  size_t row = rows_.Append(FileRow{FileNameOf(file.path), file.path, audio.timeText,
+                                    audio.sizeText, kStateUnconverted, file.addedFromFolder});
   tag_table_.AppendRow();
   host_.RowAdded(row, rows_[row]);
   return row;
@@ -205,6 +239,7 @@ void ConverterCore::StartRun(RunPlan plan) {
     if (state_.AudioFilewrite.IsOpen()) state_.AudioFilewrite.Close();
     host_.SetProgress(0);
     plan.folder = RunOutputFolder();
+    plan.library = library_;
     if (!MakeOutputFolder(plan.folder)) return;
     RowStateRecorder recorder(rows_, host_);
     std::unique_ptr<ReplayGainBook> replayGain =

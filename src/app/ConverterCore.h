@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "app/FileList.h"
+#include "app/LibraryOptions.h"
 #include "app/LoudnessOptions.h"
 #include "app/RunHost.h"
 #include "app/RunPlan.h"
 #include "app/RunState.h"
 #include "tags/TagTable.h"
 
+class FolderProblems;
 class TIniFile;
 struct ProbedAudio;
+struct SourceFile;
 
 class ConverterCore {
  public:
@@ -27,6 +30,13 @@ class ConverterCore {
   // Adds the files in order; a file that fails goes to the host's FileRefused with the
   // reason, and the others are still added.
   void AddFiles(const std::vector<std::string>& paths);
+  // Files and folders, as dropped or named on a command line: a folder adds every file under
+  // it, remembering the folder. Files under a folder that cannot be read, and folders left
+  // out, are told in one message at the end.
+  void AddPaths(const std::vector<std::string>& paths);
+  // Adds files a SourceFeed found: those added alone are refused as AddFiles does, those from a
+  // folder are gathered in `problems`.
+  void AddSourceFiles(const std::vector<SourceFile>& files, FolderProblems& problems);
   void DeleteSelectedFiles();
   // Removes every row after the user agrees; files on disk are never touched.
   void ClearFiles();
@@ -63,6 +73,9 @@ class ConverterCore {
   // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
   void SetJobs(size_t jobs) { jobs_ = jobs; }
+  // Folder tree, name pattern and existing-output policy of the next runs.
+  void SetLibraryOptions(const LibraryOptions& options) { library_ = options; }
+  const LibraryOptions& library_options() const { return library_; }
   // The kind of normalize and the ReplayGain tags of the runs that follow; by default block
   // peak and none, as the classic window has them.
   void SetLoudnessOptions(const LoudnessOptions& options) { loudness_ = options; }
@@ -71,9 +84,11 @@ class ConverterCore {
   RunHost& host() { return host_; }
 
  private:
-  void AddOneFile(const std::string& path);
-  void AddProbedFiles(const std::vector<std::string>& paths);
-  size_t AppendRow(const std::string& path, const ProbedAudio& audio);
+  void AddOneFile(const SourceFile& file);
+  void AddProbedFiles(const std::vector<SourceFile>& files, FolderProblems& problems);
+  void ReportNotSupported(const SourceFile& file, const std::string& reason,
+                          FolderProblems& problems);
+  size_t AppendRow(const SourceFile& file, const ProbedAudio& audio);
   void ReadRowTags(size_t row, const std::string& path);
   // Folder made, loop run; an error that ends the run is shown and clears `running`.
   void StartRun(RunPlan plan);
@@ -89,5 +104,6 @@ class ConverterCore {
   std::string outputFolderOverride_;
   std::optional<OutputFormatSettings> formatOverride_;
   size_t jobs_ = 1;
+  LibraryOptions library_;
   LoudnessOptions loudness_;
 };

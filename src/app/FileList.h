@@ -15,6 +15,8 @@ struct FileRow {
   std::string timeText;
   std::string sizeText;
   std::string state;
+  // The folder the file was found in when a whole folder was added; empty when added alone.
+  std::string addedFromFolder;
 };
 
 // At most one row is selected at a time. Duplicates are allowed.

@@ -41,6 +41,11 @@ void JobHost::OutputCreated(size_t row, const std::string& outputPath) {
   host_.OutputCreated(row, outputPath);
 }
 
+void JobHost::OutputSkipped(size_t row, const std::string& reason) {
+  Guard guard(lock_);
+  host_.OutputSkipped(row, reason);
+}
+
 void JobHost::SourceEndsEarly(size_t row, const std::string& sourcePath) {
   Guard guard(lock_);
   host_.SourceEndsEarly(row, sourcePath);

@@ -20,6 +20,7 @@ class JobHost : public RunHost {
   void RowsCleared() override;
   void RowStateChanged(size_t row, const std::string& state) override;
   void OutputCreated(size_t row, const std::string& outputPath) override;
+  void OutputSkipped(size_t row, const std::string& reason) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
   void SourceChangesCodec(size_t row, const std::string& sourcePath,

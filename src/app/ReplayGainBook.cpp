@@ -4,7 +4,6 @@
 
 #include "app/FileList.h"
 #include "app/LoudnessGain.h"
-#include "tagformats/replaygain/AlbumArtistReader.h"
 #include "tagformats/replaygain/GainTagWriter.h"
 
 std::string AlbumKeyOf(const std::string& album, const std::string& albumArtist, size_t row) {
@@ -17,9 +16,8 @@ std::unique_ptr<ReplayGainBook> MakeReplayGainBook(ReplayGainMode mode, const Fi
   if (mode == ReplayGainMode::kOff) return nullptr;
   std::vector<std::string> albumKeys;
   for (size_t row = 0; row < rows.size(); ++row) {
-    const std::string album = tags.ReadRowRecord(row).album;
-    const std::string artist = album.empty() ? "" : ReadAlbumArtist(rows[row].filePath);
-    albumKeys.push_back(AlbumKeyOf(album, artist, row));
+    const Timerec record = tags.ReadRowRecord(row);
+    albumKeys.push_back(AlbumKeyOf(record.album, record.extras.First("ALBUMARTIST"), row));
   }
   return std::make_unique<ReplayGainBook>(mode, std::move(albumKeys));
 }

@@ -54,7 +54,7 @@ class ReplayGainBook {
   std::mutex lock_;
 };
 
-// The book of a run over the listed rows, their albums taken from the tag table and the
-// sources' album artists; null when ReplayGain is off.
+// The book of a run over the listed rows, their albums (album and album artist) taken from
+// the tag table; null when ReplayGain is off.
 std::unique_ptr<ReplayGainBook> MakeReplayGainBook(ReplayGainMode mode, const FileList& rows,
                                                    const TagTable& tags);

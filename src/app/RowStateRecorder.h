@@ -20,6 +20,9 @@ class RowStateRecorder : public RunHost {
   void OutputCreated(size_t row, const std::string& path) override {
     host_.OutputCreated(row, path);
   }
+  void OutputSkipped(size_t row, const std::string& reason) override {
+    host_.OutputSkipped(row, reason);
+  }
   void SetProgress(int percent) override { host_.SetProgress(percent); }
   void SourceEndsEarly(size_t row, const std::string& path) override {
     host_.SourceEndsEarly(row, path);

@@ -4,7 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <limits>
 #include <system_error>
 
@@ -12,6 +16,7 @@
 #include "app/LoudnessNormalizePass.h"
 #include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
+#include "app/OutputPlacement.h"
 #include "app/ReplayGainBook.h"
 #include "app/RunHost.h"
 #include "app/RunState.h"
@@ -86,18 +91,13 @@ bool RunLoop::StartFile(size_t position) {
     host_.ShowInformation(source + " has been removed.");
     return false;
   }
-  std::optional<std::string> output = PickOutputName(source);
-  if (!output) {
-    ReportNoFreeName(source);
-    return false;
-  }
-  state_.output_file_name = *output;
+  if (!AcceptChoice(position, ChooseOutputFor(position))) return false;
   host_.RowStateChanged(position, kStateConverting);
   return true;
 }
 
 void RunLoop::ConvertStartedFile(size_t position) {
-  if (!OpenFiles(rows_[position].filePath)) return;
+  if (!OpenFiles(position)) return;
   bool stopped = false;
   try {
     stopped = !CopyBlocks();
@@ -111,17 +111,34 @@ void RunLoop::ConvertStartedFile(size_t position) {
     throw;
   }
   if (stopped) host_.FileStopped(position);
-  FinishFile(position);
+  FinishFile(position, !stopped);
 }
 
-std::optional<std::string> RunLoop::PickOutputName(const std::string& source) const {
+OutputChoice RunLoop::ChooseOutputFor(size_t position) const {
   auto taken = [this](const std::string& path) {
     return NameTaken(path) || (heldNames_ && heldNames_(path));
   };
-  if (plan_.kind == RunKind::kNormalize)
-    return NormalizedOutputName(plan_.folder, source, taken);
-  return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
-                             taken);
+  return ChooseOutput(plan_, rows_[position], tags_.ReadRowRecord(position), taken);
+}
+
+bool RunLoop::AcceptChoice(size_t position, const OutputChoice& choice) {
+  const std::string& source = rows_[position].filePath;
+  switch (choice.action) {
+    case OutputChoice::Action::kWrite:
+      state_.output_file_name = choice.path;
+      replaces_ = choice.replaces;
+      return true;
+    case OutputChoice::Action::kSkip:
+      host_.OutputSkipped(position, choice.reason);
+      return false;
+    case OutputChoice::Action::kRefuse:
+      host_.ShowInformation(source + " was not converted: " + choice.reason);
+      return false;
+    case OutputChoice::Action::kNoFreeName:
+      ReportNoFreeName(source);
+      return false;
+  }
+  return false;
 }
 
 void RunLoop::ReportNoFreeName(const std::string& source) {
@@ -129,7 +146,8 @@ void RunLoop::ReportNoFreeName(const std::string& source) {
                         std::to_string(kMaxNameNumber) + ") are all taken in " + plan_.folder);
 }
 
-bool RunLoop::OpenFiles(const std::string& source) {
+bool RunLoop::OpenFiles(size_t position) {
+  const std::string& source = rows_[position].filePath;
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
@@ -149,19 +167,18 @@ bool RunLoop::OpenFiles(const std::string& source) {
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
   // The name was free when picked; look again right before the writer creates the file, so an
   // output that appeared meanwhile is never written over.
-  if (NameTaken(state_.output_file_name)) {
-    std::optional<std::string> output = PickOutputName(source);
-    if (!output) {
-      reader.Close();
-      ReportNoFreeName(source);
-      return false;
-    }
-    state_.output_file_name = *output;
+  if (NameTaken(state_.output_file_name) && !AcceptChoice(position, ChooseOutputFor(position))) {
+    reader.Close();
+    return false;
   }
   if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source);
+  std::error_code ignored;  // a folder that cannot be made fails the create below, with its reason
+  std::filesystem::create_directories(
+      std::filesystem::path(state_.output_file_name).parent_path(), ignored);
   writer.MeasureOutputLoudness(plan_.replayGain != nullptr);
   writer.OpenForWrite(state_.output_file_name, WriteMode::kCreateNew);
-  host_.OutputCreated(state_.current_index, state_.output_file_name);
+  host_.OutputCreated(state_.current_index,
+                      replaces_.empty() ? state_.output_file_name : replaces_);
   return true;
 }
 
@@ -288,13 +305,31 @@ ByteBlock RunLoop::ReadNormalizeBlock(int size, int initialSize) {
   return block;
 }
 
-void RunLoop::FinishFile(size_t position) {
+void RunLoop::FinishFile(size_t position, bool whole) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
+  if (!replaces_.empty() && !whole) return DropUnfinishedUpdate(position);
   WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
   if (plan_.replayGain)
     plan_.replayGain->TrackDone(position, state_.output_file_name,
                                 state_.AudioFilewrite.TakeOutputLoudness());
   if (plan_.kind == RunKind::kConvert) host_.SetProgress(0);
+  if (!replaces_.empty()) ReplaceOldOutput();
   host_.RowStateChanged(position, kStateFinish);
+}
+
+// Stopped half-way: the old output stays as it was.
+void RunLoop::DropUnfinishedUpdate(size_t position) {
+  unlink(state_.output_file_name.c_str());
+  host_.RowStateChanged(position, kStateUnconverted);
+}
+
+void RunLoop::ReplaceOldOutput() {
+  const std::string work = state_.output_file_name;
+  if (rename(work.c_str(), replaces_.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    unlink(work.c_str());
+    throw std::runtime_error("cannot replace " + replaces_ + ": " + reason);
+  }
+  state_.output_file_name = replaces_;
 }

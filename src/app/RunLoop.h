@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/ExistingOutputPolicy.h"
 #include "app/OutputNaming.h"
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
@@ -39,9 +40,11 @@ class RunLoop {
   void EndRun();
 
  private:
-  std::optional<std::string> PickOutputName(const std::string& source) const;
-  // Opens source and output; false when no free output name is left.
-  bool OpenFiles(const std::string& source);
+  OutputChoice ChooseOutputFor(size_t position) const;
+  // Takes the choice as the current output; false (and said why) when nothing is written.
+  bool AcceptChoice(size_t position, const OutputChoice& choice);
+  // Opens source and output; false when no output is written after all.
+  bool OpenFiles(size_t position);
   void SetUpNormalizeWriter(const std::string& source);
   void DiscardOutput();
   // False when Stop ended the copy before the source's end.
@@ -53,7 +56,10 @@ class RunLoop {
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
-  void FinishFile(size_t position);
+  void FinishFile(size_t position, bool whole);
+  // An update's new output replaces the old one only when it is whole.
+  void DropUnfinishedUpdate(size_t position);
+  void ReplaceOldOutput();
   void ReportNoFreeName(const std::string& source);
 
   RunState& state_;
@@ -62,6 +68,7 @@ class RunLoop {
   RunHost& host_;
   const RunPlan& plan_;
   FileExistsFn heldNames_;
+  std::string replaces_;  // the existing output an update's new one replaces
   ByteBlock lookahead_;  // read ahead of the current normalize block
   bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
   double loudnessGain_ = 1.0;  // a loudness normalize's gain for the current file

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/LibraryOptions.h"
 #include "app/LoudnessOptions.h"
 #include "app/RunSettings.h"
 
@@ -15,6 +16,7 @@ struct RunPlan {
   RunKind kind = RunKind::kConvert;
   std::string folder;            // exists and ends in '/'
   OutputFormatSettings format;   // the conversion's output format; normalize ignores it
+  LibraryOptions library;        // tree, name pattern, existing outputs
   LoudnessOptions loudness;      // the kind of normalize, the ReplayGain tags
   ReplayGainBook* replayGain = nullptr;  // the run's ReplayGain tagging; null when off
 };

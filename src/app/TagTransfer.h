@@ -1,6 +1,6 @@
 // Tags between audio files and the tag table, through the tag module of the file's recognised
-// format (letter case of the extension aside); a format without tags (WAV) has none. Sources
-// in other formats are read through a generic reader; outputs are always in the four.
+// format (letter case of the extension aside). WAV sources and sources in other formats are
+// read through the generic reader; WAV outputs get no tags.
 #pragma once
 
 #include <optional>

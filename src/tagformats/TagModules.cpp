@@ -31,6 +31,7 @@ const TagModule* TagModuleFor(const std::string& path) {
 
 const TagReader* TagReaderFor(const std::string& path) {
   static const GenericTagReader kGeneric;
-  if (FormatFromPath(path) == AudioFormat::kOther) return &kGeneric;
+  const AudioFormat format = FormatFromPath(path);
+  if (format == AudioFormat::kOther || format == AudioFormat::kWav) return &kGeneric;
   return TagModuleFor(path);
 }

@@ -32,14 +32,21 @@ std::optional<int> JobCountOf(const std::string& text) {
   return count;
 }
 
-enum MainOptionId { kFormat = 1, kOutput, kNormalize, kList, kJobs = 'j', kHelp = 'h', kVersion = 'V' };
+enum MainOptionId {
+  kFormat = 1, kOutput, kNormalize, kList, kTags, kTree, kFlat, kName, kExisting, kDryRun,
+  kJobs = 'j', kHelp = 'h', kVersion = 'V'
+};
 
 std::vector<option> LongOptions() {
   std::vector<option> options = {
       {"format", required_argument, nullptr, kFormat}, {"output", required_argument, nullptr, kOutput},
       {"normalize", optional_argument, nullptr, kNormalize}, {"list", no_argument, nullptr, kList},
+      {"tags", no_argument, nullptr, kTags},
       {"jobs", required_argument, nullptr, kJobs},     {"help", no_argument, nullptr, kHelp},
-      {"version", no_argument, nullptr, kVersion}};
+      {"version", no_argument, nullptr, kVersion},
+      {"tree", no_argument, nullptr, kTree},           {"flat", no_argument, nullptr, kFlat},
+      {"name", required_argument, nullptr, kName},     {"existing", required_argument, nullptr, kExisting},
+      {"dry-run", no_argument, nullptr, kDryRun}};
   options.insert(options.end(), kEncoderLongOptions.begin(), kEncoderLongOptions.end());
   options.insert(options.end(), kLoudnessLongOptions.begin(), kLoudnessLongOptions.end());
   options.push_back({nullptr, 0, nullptr, 0});
@@ -54,7 +61,25 @@ std::string GetoptError(int result, const char* arg) {
   return "unknown option " + std::string(arg);
 }
 
+// --tree, --flat, --name, --existing and --dry-run; false when the option is none of them.
+bool TakeLibraryOption(int id, const char* value, CommandLine& cl) {
+  switch (id) {
+    case kTree: cl.library.tree = TreeMode::kKeep; return true;
+    case kFlat: cl.library.tree = TreeMode::kFlat; return true;
+    case kDryRun: cl.dryRun = true; return true;
+    case kName: cl.library.namePattern = value; return true;
+    case kExisting:
+      if (std::optional<ExistingPolicy> policy = ExistingPolicyNamed(value))
+        cl.library.existing = *policy;
+      else
+        cl.error = "--existing needs number, skip or update, not '" + std::string(value) + "'";
+      return true;
+    default: return false;
+  }
+}
+
 void TakeMainOption(int id, const char* value, CommandLine& cl) {
+  if (TakeLibraryOption(id, value, cl)) return;
   switch (id) {
     case kHelp: cl.help = true; break;
     case kVersion: cl.version = true; break;
@@ -63,6 +88,7 @@ void TakeMainOption(int id, const char* value, CommandLine& cl) {
       if (value) TakeNormalizeKind(value, cl.loudness, cl.error);
       break;
     case kList: cl.listOnly = true; break;
+    case kTags: cl.tagsOnly = true; break;
     case kFormat:
       cl.formatIndex = FormatIndexOf(value);
       if (!cl.formatIndex)
@@ -133,8 +159,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "Usage: velmora-convert [--format mp3|wav|wma|ogg|flac|opus|m4a] [--output DIR]\n"
          "                       [--normalize[=KIND]] [--replaygain MODE] [--jobs N]\n"
-         "                       [ENCODER SETTINGS] FILE...\n"
+         "                       [ENCODER SETTINGS] [--tree|--flat] [--name PATTERN]\n"
+         "                       [--existing number|skip|update] [--dry-run] FILE|FOLDER...\n"
          "       velmora-convert --list [--loudness] FILE...\n"
+         "       velmora-convert --tags FILE...\n"
          "\n"
          "Converts audio files into one output format, carrying their tags over.\n"
          "\n"
@@ -145,8 +173,11 @@ std::string UsageText() {
          "  -j, --jobs N  convert up to N files at once; default: the number of processors\n"
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
-         "  --list        only list the files with playing time and size\n" +
-         LoudnessUsageText() +
+         "                       [--normalize[=KIND]] [--replaygain MODE] [--jobs N]\n"
+         "                       [ENCODER SETTINGS] [--tree|--flat] [--name PATTERN]\n"
+         "                       [--existing number|skip|update] [--dry-run] FILE|FOLDER...\n"
+         "       velmora-convert --list [--loudness] FILE...\n"
+         "       velmora-convert --tags FILE...\n"
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"
@@ -155,6 +186,6 @@ std::string UsageText() {
          "Ctrl-C stops every file being converted, each keeping what it has written; a second\n"
          "Ctrl-C quits at once. An error ends the run: no further file starts, the files\n"
          "already started finish.\n"
-         "Exit status: 0 when every file was converted, 1 when some were not, 2 on a usage\n"
-         "error, 130 when stopped by Ctrl-C.\n";
+         "Exit status: 0 when every file was converted (or skipped by --existing), 1 when\n"
+         "some were not, 2 on a usage error, 130 when stopped by Ctrl-C.\n";
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/LibraryOptions.h"
 #include "app/cli/EncoderOptions.h"
 #include "app/cli/LoudnessArguments.h"
 
@@ -14,7 +15,10 @@ struct CommandLine {
   bool normalize = false;
   LoudnessArguments loudness;  // --normalize=KIND, --replaygain, --loudness
   bool listOnly = false;  // --list: add the files, print their rows, convert nothing
+  bool tagsOnly = false;  // --tags: print every tag field of the files, convert nothing
   std::optional<int> jobs;  // --jobs: files converted at once; else every usable processor
+  bool dryRun = false;  // --dry-run: say what each source would become, write nothing
+  LibraryOptions library;  // --tree / --flat, --name, --existing
   bool help = false;
   bool version = false;
   EncoderOptions encoder;  // --bitrate, --quality, …: this run's encoder settings

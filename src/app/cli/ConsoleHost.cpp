@@ -11,6 +11,8 @@
 
 #include "engines/UnfinishedOutputs.h"
 
+#include "app/cli/FileCount.h"
+
 namespace {
 
 std::atomic<bool> interruptRequested{false};
@@ -77,10 +79,26 @@ void ConsoleHost::RowRemoved(size_t row) {
   if (row < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
-void ConsoleHost::RowsCleared() { rows_.clear(); }
+void ConsoleHost::RowsCleared() {
+  rows_.clear();
+  handled_ = 0;
+}
 
 void ConsoleHost::OutputCreated(size_t row, const std::string& outputPath) {
   if (row < rows_.size()) rows_[row].outputPath = outputPath;
+}
+
+void ConsoleHost::OutputSkipped(size_t row, const std::string& reason) {
+  if (row >= rows_.size()) return;
+  rows_[row].skipped = true;
+  ++handled_;
+  FileSkipped(rows_[row].filePath, reason);
+}
+
+void ConsoleHost::FileSkipped(const std::string& path, const std::string& reason) {
+  ClearBar();
+  std::printf("skipped\t%s: %s\n", path.c_str(), reason.c_str());
+  std::fflush(stdout);
 }
 
 void ConsoleHost::SourceEndsEarly(size_t /*row*/, const std::string& sourcePath) {
@@ -106,7 +124,7 @@ void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
     if (showBar_) wholeBatch_ ? DrawBatchBar() : DrawBar(0);
     return;
   }
-  if (entry.inFlight && state == kStateFinish) ++finished_;
+  if (entry.inFlight && state == kStateFinish) ++handled_;
   entry.inFlight = false;
   ClearBar();
   currentName_.clear();
@@ -134,6 +152,27 @@ void ConsoleHost::FileProgress(size_t row, int percent) {
   if (showBar_) DrawBatchBar();
 }
 
+RunProgress ConsoleHost::Progress(double inFlight) const {
+  RunProgress progress;
+  progress.done = filesBefore_ + handled_;
+  progress.total = filesBefore_ + rows_.size();
+  if (fileCount_) {
+    progress.total = std::max(progress.total, fileCount_->count());
+    progress.totalFinal = fileCount_->finished();
+  }
+  if (progress.total > 0) progress.fraction = (progress.done + inFlight) / progress.total;
+  progress.elapsedSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  return progress;
+}
+
+// "0:42 left, 3/10 done", the time left once there is a pace.
+std::string ConsoleHost::CountsText(double inFlight) const {
+  RunProgress progress = Progress(inFlight);
+  std::string left = TimeLeftText(progress.elapsedSeconds, progress.fraction);
+  return (left.empty() ? "" : left + ", ") + DoneText(progress);
+}
+
 void ConsoleHost::FileStopped(size_t row) {
   if (row < rows_.size()) rows_[row].stopped = true;
 }
@@ -141,7 +180,7 @@ void ConsoleHost::FileStopped(size_t row) {
 void ConsoleHost::DrawBar(int percent) {
   char head[16];
   std::snprintf(head, sizeof head, " %3d%% ", percent);
-  ShowBar(Bar(percent) + head + currentName_);
+  ShowBar(Bar(percent) + head + CountsText(percent / 100.0) + ": " + currentName_);
 }
 
 void ConsoleHost::DrawBatchBar() {
@@ -155,9 +194,10 @@ void ConsoleHost::DrawBatchBar() {
     flightPercent += row.percent;
     names += (names.empty() ? ": " : ", ") + row.fileName + " " + std::to_string(row.percent) + "%";
   }
-  int overall = static_cast<int>((finished_ * 100 + static_cast<size_t>(flightPercent)) / rows_.size());
-  ShowBar(Bar(overall) + " " + std::to_string(finished_) + "/" + std::to_string(rows_.size()) +
-          " done, " + std::to_string(inFlight) + " in flight" + names);
+  const double inFlightShare = flightPercent / 100.0;
+  const int overall = std::clamp(static_cast<int>(Progress(inFlightShare).fraction * 100), 0, 100);
+  ShowBar(Bar(overall) + " " + CountsText(inFlightShare) + ", " + std::to_string(inFlight) +
+          " in flight" + names);
 }
 
 void ConsoleHost::ShowBar(const std::string& line) {
@@ -181,6 +221,11 @@ void ConsoleHost::ShowInformation(const std::string& text) {
   ++failures_;
 }
 
+void ConsoleHost::ShowNotice(const std::string& text) {
+  ClearBar();
+  std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 void ConsoleHost::FileRefused(const std::string& path, const std::string& reason) {
   // The line names the file already.
   const std::string naming = "Cannot open " + path + ": ";
@@ -196,6 +241,7 @@ void ConsoleHost::FormatRefused(const std::string& text, const std::string& deta
 
 void ConsoleHost::ShowError(const std::string& text) {
   ClearBar();
+  ++errors_;
   std::fprintf(stderr, "error: %s\n", text.c_str());
   ++failures_;
 }
