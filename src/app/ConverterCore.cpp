@@ -1,6 +1,8 @@
 #include "app/ConverterCore.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,10 +13,8 @@
 #include "app/OutputFormatSetup.h"
 #include "app/OutputNaming.h"
 #include "app/ParallelRun.h"
-#include "app/RowStateRecorder.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
-#include "app/TagTransfer.h"
 #include "settings/IniFile.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +23,8 @@ namespace {
 
 constexpr const char* kNotSupportedSuffix = "is not supported.";
 constexpr const char* kPleaseAddFile = "Please add file!";
+// How long AddFiles waits for the next file's probe before it pumps again.
+constexpr std::chrono::milliseconds kAddingPumpInterval(50);
 constexpr const char* kClearQuestion =
     "Are you sure to remove all the files from filelist?\rNot delete from your computer.";
 
@@ -31,56 +33,80 @@ constexpr const char* kClearQuestion =
 ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
     : settings_file_(settings), host_(runHost) {}
 
-void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
-  if (running()) return;
-  if (jobs_ > 1 && paths.size() > 1) return AddProbedFiles(paths);
-  for (const std::string& path : paths) {
-    try {
-      AddOneFile(path);
-    } catch (const std::exception& error) {
-      host_.ShowInformation(path + kNotSupportedSuffix + "\n" + error.what());
-    }
+void ConverterCore::SetJobs(size_t jobs) {
+  jobs_ = std::max<size_t>(1, jobs);
+  pool_.SetWorkers(jobs_);
+}
+
+void ConverterCore::Pump() {
+  DeliverEvents();
+  host_.Pump();
+}
+
+void ConverterCore::DeliverEvents() {
+  for (const RunEvent& event : events_.TakeAll()) Deliver(event);
+}
+
+void ConverterCore::Deliver(const RunEvent& event) {
+  using Kind = RunEvent::Kind;
+  switch (event.kind) {
+    case Kind::kRowState:
+      rows_.SetState(event.row, event.text);
+      if (event.row < rows_.size()) host_.RowStateChanged(event.row, rows_[event.row]);
+      return;
+    case Kind::kProgress: return host_.SetProgress(event.percent);
+    case Kind::kFileProgress: return host_.FileProgress(event.row, event.percent);
+    case Kind::kOutputCreated:
+      rows_.SetOutput(event.row, event.text);
+      return host_.OutputCreated(event.row, event.text);
+    case Kind::kSourceEndsEarly: return host_.SourceEndsEarly(event.row, event.text);
+    case Kind::kNotice: return host_.ShowInformation(event.text);
+    case Kind::kError: return host_.ShowError(event.text);
+    case Kind::kOpenFolder: return host_.OpenFolder(event.text);
   }
 }
 
-void ConverterCore::AddOneFile(const std::string& path) {
-  host_.Pump();
-  size_t row = AppendRow(path, ProbeAudio(path, state_.AudioFileRead));
-  ReadRowTags(row, path);
+void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
+  if (running() || paths.empty()) return;
+  ProbeBatch batch(pool_, paths, jobs_);
+  size_t next = 0;
+  while (next < batch.size()) {
+    Pump();
+    if (!batch.WaitFor(next, kAddingPumpInterval)) continue;
+    const size_t ready = batch.ReadyFrom(next);
+    AppendProbed(batch, next, ready);
+    next += ready;
+  }
 }
 
-// The same rows, records and messages, in the same order, as adding the files one by one;
-// only the probing of the files runs on several jobs.
-void ConverterCore::AddProbedFiles(const std::vector<std::string>& paths) {
-  std::vector<ProbedFile> probed = ProbeFiles(paths, jobs_);
-  for (size_t i = 0; i < paths.size(); ++i) {
-    host_.Pump();
-    const std::string& path = paths[i];
-    const ProbedFile& file = probed[i];
+void ConverterCore::AppendProbed(ProbeBatch& batch, size_t first, size_t count) {
+  std::vector<FileRow> rows;
+  for (size_t i = first; i < first + count; ++i) {
+    const std::string& path = batch.path(i);
+    ProbedFile file = batch.Take(i);
     if (!file.refusal.empty()) {
+      AppendRows(rows);
       host_.ShowInformation(path + kNotSupportedSuffix + "\n" + file.refusal);
       continue;
     }
-    size_t row = AppendRow(path, file.audio);
+    FileRow row{FileNameOf(path), path, file.audio.timeText, file.audio.sizeText,
+                kStateUnconverted, file.audio.format, file.tags.value_or(Timerec{}), {}};
+    rows.push_back(std::move(row));
     if (!file.tagError.empty()) {
+      AppendRows(rows);
       host_.ShowInformation(path + kNotSupportedSuffix + "\n" + file.tagError);
-    } else if (file.tags) {
-      tag_table_.StoreRowTags(row, *file.tags);
     }
   }
+  AppendRows(rows);
 }
 
-size_t ConverterCore::AppendRow(const std::string& path, const ProbedAudio& audio) {
-  size_t row = rows_.Append(
-      FileRow{FileNameOf(path), path, audio.timeText, audio.sizeText, kStateUnconverted});
-  tag_table_.AppendRow();
-  host_.RowAdded(row, rows_[row]);
-  return row;
-}
-
-void ConverterCore::ReadRowTags(size_t row, const std::string& path) {
-  std::optional<Timerec> tags = ReadSourceTags(path);
-  if (tags) tag_table_.StoreRowTags(row, *tags);
+void ConverterCore::AppendRows(std::vector<FileRow>& rows) {
+  if (rows.empty()) return;
+  const size_t count = rows.size();
+  host_.RowsAboutToBeAdded(rows_.size(), count);
+  const size_t first = rows_.Append(std::move(rows));
+  rows.clear();
+  host_.RowsAdded(rows_, first, count);
 }
 
 void ConverterCore::DeleteSelectedFiles() {
@@ -93,9 +119,10 @@ void ConverterCore::DeleteSelectedFiles() {
       continue;
     }
     host_.RowAboutToBeRemoved(i);
-    tag_table_.RemoveRowRecord(i);
     rows_.Remove(i);
     host_.RowRemoved(i);
+    // One row is selected at a time; a row the view selects in its place stays.
+    return;
   }
 }
 
@@ -104,12 +131,11 @@ void ConverterCore::ClearFiles() {
   if (!host_.AskYesNo(kClearQuestion)) return;
   host_.RowsAboutToBeCleared();
   rows_.Clear();
-  tag_table_.Clear();
   host_.RowsCleared();
 }
 
-void ConverterCore::WriteOutputTags() {
-  WriteTagsToOutput(state_.output_file_name, tag_table_.ReadRowRecord(state_.current_index));
+void ConverterCore::CommitTagRecords(const std::vector<Timerec>& records) {
+  if (!running()) rows_.ReplaceTagRecords(records);
 }
 
 std::string ConverterCore::RunOutputFolder() const {
@@ -172,10 +198,13 @@ void ConverterCore::StartRun(RunPlan plan) {
     host_.SetProgress(0);
     plan.folder = RunOutputFolder();
     if (!MakeOutputFolder(plan.folder)) return;
-    RowStateRecorder recorder(rows_, host_);
-    if (jobs_ > 1) ParallelRun(state_, rows_, tag_table_, recorder, plan, jobs_).Run();
-    else RunLoop(state_, rows_, tag_table_, recorder, plan).Run();
+    auto pump = [this] { Pump(); };
+    auto deliver = [this] { DeliverEvents(); };
+    if (jobs_ > 1) ParallelRun(state_, rows_, events_, pool_, plan, jobs_, deliver, pump).Run();
+    else RunLoop(state_, rows_, events_, plan, pump).Run();
+    DeliverEvents();
   } catch (const std::exception& error) {
+    DeliverEvents();  // what the run reported before the error, in its order
     host_.ShowError(error.what());
     state_.running = false;
   }

@@ -1,19 +1,24 @@
-// The program-wide state of the converter and the commands that act on it: the file list with
-// its tag table and the two kinds of run. The window and the command-line converter each own
-// one and drive it the same way; tests make fresh ones.
+// The program-wide state of the converter and the commands that act on it: the file list, whose
+// rows carry their tag records, and the two kinds of run. The window and the command-line
+// converter each own one and drive it the same way from one thread; tests make fresh ones.
+// Work that runs beside that thread (probing added files, jobs of a run) posts what happens to
+// the core's event queue, which the driving thread drains whenever it pumps, so the host is
+// only ever called on that thread.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "app/FileList.h"
+#include "app/RunEventQueue.h"
 #include "app/RunHost.h"
 #include "app/RunPlan.h"
 #include "app/RunState.h"
-#include "tags/TagTable.h"
+#include "app/WorkPool.h"
 
 class TIniFile;
-struct ProbedAudio;
+class ProbeBatch;
+struct ProbedFile;
 
 class ConverterCore {
  public:
@@ -22,8 +27,10 @@ class ConverterCore {
   ConverterCore& operator=(const ConverterCore&) = delete;
 
   // --- file list (nothing changes while a run is in progress) ---
-  // Adds the files in order; a file that fails is reported as "<path>is not supported." with
-  // the reason on the next line, and the others are still added.
+  // Adds the files in order, probed on the work pool; rows are appended in batches as their
+  // files are probed, and the host is pumped meanwhile. A file that fails is reported as
+  // "<path>is not supported." with the reason on the next line, and the others are still
+  // added. A run started from the pump runs to its end before the next rows are added.
   void AddFiles(const std::vector<std::string>& paths);
   void DeleteSelectedFiles();
   // Removes every row after the user agrees; files on disk are never touched.
@@ -32,9 +39,10 @@ class ConverterCore {
   const FileList& rows() const { return rows_; }
   // A position outside the list clears the selection.
   void SelectRow(size_t row) { rows_.Select(row); }
-  TagTable& tag_table() { return tag_table_; }
-  const TagTable& tag_table() const { return tag_table_; }
-  TagTable& tag_work() { return tag_work_; }  // the tag editor's working copy
+  // The row's tag record, as the tag editor commits it; a row beyond the list is ignored.
+  void SetRowTags(size_t row, const Timerec& tags) { rows_.SetTags(row, tags); }
+  // The tag editor's "Ok": one record per row, in list order; refused during a run.
+  void CommitTagRecords(const std::vector<Timerec>& records);
 
   // --- runs ---
   // Converts every listed file into the format with that index (0 MP3, 1 WAV, 2 WMA, 3 OGG).
@@ -43,8 +51,6 @@ class ConverterCore {
   void NormalizeFiles();
   // Heard by a run at its next pump: the current file ends with what it has written so far.
   void Stop() { state_.running = false; }
-  // Writes the tag record of the row at current_index() into output_file_name().
-  void WriteOutputTags();
 
   bool running() const { return state_.running; }
   size_t current_index() const { return state_.current_index; }
@@ -53,19 +59,19 @@ class ConverterCore {
   // The command line's --output: used by the runs in place of the stored "Dir".
   void SetOutputFolderOverride(const std::string& folder) { outputFolderOverride_ = folder; }
   std::string RunOutputFolder() const;  // ends in '/'
-  // The command line's --jobs: how many files a run converts at once. 1, the default, is the
-  // one-file-at-a-time run the window uses. With more, each job starts from fresh engine
+  // How many files are probed and converted at once. 1, the default, is the one-file-at-a-time
+  // run the window uses, on the driving thread. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
-  void SetJobs(size_t jobs) { jobs_ = jobs; }
-
-  TIniFile& settings_file() { return settings_file_; }
-  RunHost& host() { return host_; }
+  void SetJobs(size_t jobs);
 
  private:
-  void AddOneFile(const std::string& path);
-  void AddProbedFiles(const std::vector<std::string>& paths);
-  size_t AppendRow(const std::string& path, const ProbedAudio& audio);
-  void ReadRowTags(size_t row, const std::string& path);
+  // Hands what was posted to the host, then lets user commands through.
+  void Pump();
+  void DeliverEvents();
+  void Deliver(const RunEvent& event);
+  // Appends the ready results from `first` on, in batches between the refused files.
+  void AppendProbed(ProbeBatch& batch, size_t first, size_t count);
+  void AppendRows(std::vector<FileRow>& rows);
   // Folder made, loop run; an error that ends the run is shown and clears `running`.
   void StartRun(RunPlan plan);
   // Creates the output folder with its parents; false (and the run ended) when it cannot.
@@ -74,9 +80,9 @@ class ConverterCore {
   TIniFile& settings_file_;
   RunHost& host_;
   FileList rows_;
-  TagTable tag_table_;
-  TagTable tag_work_;
   RunState state_;
+  RunEventQueue events_;
   std::string outputFolderOverride_;
   size_t jobs_ = 1;
+  WorkPool pool_;  // after everything its tasks use, so it goes first
 };

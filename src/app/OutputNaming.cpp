@@ -1,6 +1,6 @@
 #include "app/OutputNaming.h"
 
-#include "tags/AudioFormat.h"
+#include <cctype>
 
 namespace {
 
@@ -24,6 +24,12 @@ std::optional<std::string> FirstFreeName(const std::string& plain, const std::st
   return std::nullopt;
 }
 
+bool NameSaysFormat(const std::string& path, AudioFormat format) {
+  std::string extension = ExtensionOf(path);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return format != AudioFormat::kOther && extension == ExtensionOf(format);
+}
+
 }  // namespace
 
 std::string FileNameOf(const std::string& path) {
@@ -45,12 +51,17 @@ std::optional<std::string> ConvertedOutputName(const std::string& folder, const 
                        folder + StemToFirstDot(name), extension, exists);
 }
 
+AudioFormat NormalizedOutputFormat(const std::string& source, AudioFormat sourceFormat) {
+  return NameSaysFormat(source, sourceFormat) ? sourceFormat : AudioFormat::kWav;
+}
+
 std::optional<std::string> NormalizedOutputName(const std::string& folder,
                                                 const std::string& source,
+                                                AudioFormat sourceFormat,
                                                 const FileExistsFn& exists) {
   std::string name = FileNameOf(source);
   std::string head = folder + kNormalizePrefix;
-  if (FormatFromPath(name) == AudioFormat::kOther)
+  if (!NameSaysFormat(name, sourceFormat))
     return ConvertedOutputName(head, name, kWavExtension, exists);
   return FirstFreeName(head + name, head + StemToFirstDot(name), ExtensionOf(name), exists);
 }

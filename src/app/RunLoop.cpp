@@ -11,11 +11,9 @@
 #include "app/FileList.h"
 #include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
-#include "app/RunHost.h"
+#include "app/RunSettings.h"
 #include "app/RunState.h"
 #include "app/TagTransfer.h"
-#include "tags/AudioFormat.h"
-#include "tags/TagTable.h"
 
 namespace {
 
@@ -52,24 +50,42 @@ int ProgressPercent(int64_t framesDone, int64_t length) {
   return static_cast<int>(std::clamp<int64_t>(percent, 0, 100));
 }
 
-RunLoop::RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
-                 const RunPlan& plan)
-    : state_(state), rows_(rows), tags_(tags), host_(host), plan_(plan) {}
+RunLoop::RunLoop(RunState& state, const FileList& rows, RunEventQueue& events, const RunPlan& plan,
+                 std::function<void()> pump)
+    : state_(state), rows_(rows), events_(events), plan_(plan), pump_(std::move(pump)) {}
 
 void RunLoop::Run() {
   const size_t count = rows_.size();
   for (size_t position = 0; position < count && state_.running; ++position) {
-    host_.Pump();
+    pump_();
     ProcessPosition(position);
   }
   EndRun();
 }
 
 void RunLoop::EndRun() {
-  host_.SetProgress(0);
+  SetProgress(0);
   state_.running = false;
-  host_.OpenFolder(plan_.folder);
+  Post(RunEvent::Kind::kOpenFolder, plan_.folder);
 }
+
+void RunLoop::Post(RunEvent::Kind kind, std::string text) {
+  RunEvent event{kind, state_.current_index, 0, std::move(text)};
+  events_.Post(std::move(event));
+}
+
+void RunLoop::SetProgress(int percent) {
+  if (!perFile_) {
+    events_.Post(RunEvent{RunEvent::Kind::kProgress, state_.current_index, percent, {}});
+    return;
+  }
+  // A block moves the bar by a fraction of a percent at most; only changes are worth posting.
+  if (percent == lastPercent_) return;
+  lastPercent_ = percent;
+  events_.Post(RunEvent{RunEvent::Kind::kFileProgress, state_.current_index, percent, {}});
+}
+
+void RunLoop::ShowNotice(const std::string& text) { Post(RunEvent::Kind::kNotice, text); }
 
 void RunLoop::ProcessPosition(size_t position) {
   if (StartFile(position)) ConvertStartedFile(position);
@@ -78,24 +94,25 @@ void RunLoop::ProcessPosition(size_t position) {
 bool RunLoop::StartFile(size_t position) {
   if (position >= rows_.size()) return false;
   state_.current_index = position;
-  host_.SetProgress(0);
+  lastPercent_ = -1;
+  SetProgress(0);
   const std::string source = rows_[position].filePath;
   if (!SourceExists(source)) {
-    host_.ShowInformation(source + " has been removed.");
+    ShowNotice(source + " has been removed.");
     return false;
   }
-  std::optional<std::string> output = PickOutputName(source);
+  std::optional<std::string> output = PickOutputName(position);
   if (!output) {
     ReportNoFreeName(source);
     return false;
   }
   state_.output_file_name = *output;
-  host_.RowStateChanged(position, kStateConverting);
+  Post(RunEvent::Kind::kRowState, kStateConverting);
   return true;
 }
 
 void RunLoop::ConvertStartedFile(size_t position) {
-  if (!OpenFiles(rows_[position].filePath)) return;
+  if (!OpenFiles(position)) return;
   try {
     CopyBlocks();
     state_.AudioFileRead.Close();
@@ -107,54 +124,63 @@ void RunLoop::ConvertStartedFile(size_t position) {
   FinishFile(position);
 }
 
-std::optional<std::string> RunLoop::PickOutputName(const std::string& source) const {
+std::optional<std::string> RunLoop::PickOutputName(size_t position) const {
   auto taken = [this](const std::string& path) {
     return NameTaken(path) || (heldNames_ && heldNames_(path));
   };
+  const FileRow& row = rows_[position];
   if (plan_.kind == RunKind::kNormalize)
-    return NormalizedOutputName(plan_.folder, source, taken);
-  return ConvertedOutputName(plan_.folder, source, OutputExtension(plan_.format.formatIndex),
+    return NormalizedOutputName(plan_.folder, row.filePath, row.format, taken);
+  return ConvertedOutputName(plan_.folder, row.filePath, OutputExtension(plan_.format.formatIndex),
                              taken);
 }
 
+// A conversion writes the chosen format; a normalized file keeps its source's where its name
+// says that format, and is WAV otherwise.
+AudioFormat RunLoop::OutputFormatOf(size_t position) const {
+  if (plan_.kind == RunKind::kConvert) return OutputAudioFormat(plan_.format.formatIndex);
+  return NormalizedOutputFormat(rows_[position].filePath, rows_[position].format);
+}
+
 void RunLoop::ReportNoFreeName(const std::string& source) {
-  host_.ShowInformation(source + " was skipped: its output name and the numbered names (1) to (" +
+  ShowNotice(source + " was skipped: its output name and the numbered names (1) to (" +
                         std::to_string(kMaxNameNumber) + ") are all taken in " + plan_.folder);
 }
 
-bool RunLoop::OpenFiles(const std::string& source) {
+bool RunLoop::OpenFiles(size_t position) {
+  const std::string& source = rows_[position].filePath;
+  const AudioFormat output = OutputFormatOf(position);
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
   reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
-  if (reader.EndsEarly()) host_.SourceEndsEarly(state_.current_index, source);
+  if (reader.EndsEarly()) Post(RunEvent::Kind::kSourceEndsEarly, source);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
   // The name was free when picked; look again right before the writer creates the file, so an
   // output that appeared meanwhile is never written over.
   if (NameTaken(state_.output_file_name)) {
-    std::optional<std::string> output = PickOutputName(source);
-    if (!output) {
+    std::optional<std::string> name = PickOutputName(position);
+    if (!name) {
       reader.Close();
       ReportNoFreeName(source);
       return false;
     }
-    state_.output_file_name = *output;
+    state_.output_file_name = *name;
   }
-  if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source);
-  writer.OpenForWrite(state_.output_file_name, WriteMode::kCreateNew);
-  host_.OutputCreated(state_.current_index, state_.output_file_name);
+  if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source, output);
+  writer.OpenForWrite(state_.output_file_name, output, WriteMode::kCreateNew);
+  Post(RunEvent::Kind::kOutputCreated, state_.output_file_name);
   return true;
 }
 
-void RunLoop::SetUpNormalizeWriter(const std::string& source) {
+void RunLoop::SetUpNormalizeWriter(const std::string& source, AudioFormat output) {
   const TAudioFile2& reader = state_.AudioFileRead;
   SourceAudio audio{reader.SampleRate(), reader.Channels(),
                     AverageBitRateKbps(FileBytes(source), reader.DurationMs())};
   // A copy, so the conversion run's MP3 values stay as the user set them.
   TAudioFile2LameEnc encoder = state_.AudioFile2LameEnc;
-  SetUpNormalizeOutput(FormatFromPath(state_.output_file_name), audio, state_.AudioFilewrite,
-                       encoder);
+  SetUpNormalizeOutput(output, audio, state_.AudioFilewrite, encoder);
 }
 
 // The audio of this output is incomplete: it goes, rather than stay as a playable stub.
@@ -183,15 +209,15 @@ void RunLoop::CopyBlocks() {
   int64_t done = 0;
   int64_t bound = 0;
   do {
-    host_.Pump();
-    host_.Pump();
+    pump_();
+    pump_();
     if (!state_.running) break;
     ByteBlock block = plan_.kind == RunKind::kNormalize
                           ? ReadNormalizeBlock(NormalizeBlockSize(done, initialSize), initialSize)
                           : reader.ReadBlock(initialSize);
     bound = static_cast<int64_t>(block.size()) - 1;
     if (bound < 0) {
-      host_.SetProgress(100);
+      SetProgress(100);
       break;
     }
     writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
@@ -199,7 +225,7 @@ void RunLoop::CopyBlocks() {
       state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels);
     writer.WriteBlock(block);
     done += bound / frameSize;
-    host_.SetProgress(ProgressPercent(done, reader.Length()));
+    SetProgress(ProgressPercent(done, reader.Length()));
   } while (bound > 0);
   lookahead_.clear();
 }
@@ -235,8 +261,8 @@ ByteBlock RunLoop::ReadNormalizeBlock(int size, int initialSize) {
 
 void RunLoop::FinishFile(size_t position) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
-  if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
-  WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
-  if (plan_.kind == RunKind::kConvert) host_.SetProgress(0);
-  host_.RowStateChanged(position, kStateFinish);
+  if (plan_.kind == RunKind::kNormalize) SetProgress(0);
+  WriteTagsToOutput(state_.output_file_name, OutputFormatOf(position), rows_[position].tags);
+  if (plan_.kind == RunKind::kConvert) SetProgress(0);
+  Post(RunEvent::Kind::kRowState, kStateFinish);
 }

@@ -3,24 +3,27 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "app/OutputNaming.h"
+#include "app/RunEventQueue.h"
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
+#include "tags/AudioFormat.h"
 
 class FileList;
-class RunHost;
-class TagTable;
+class RunEventQueue;
 struct RunState;
 
 class RunLoop {
  public:
-  // The list and the tag table are only read; row states go to the host. The writer of a
-  // conversion is already set up for the plan's format.
-  RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
-          const RunPlan& plan);
+  // The list is only read; what happens is posted to `events`, and `pump` is called where the
+  // run lets user commands through (twice per block). The writer of a conversion is already
+  // set up for the plan's format.
+  RunLoop(RunState& state, const FileList& rows, RunEventQueue& events, const RunPlan& plan,
+          std::function<void()> pump);
   // Processes the files while `running` holds, then ends the run. Engine and tag errors pass
   // to the caller.
   void Run();
@@ -35,14 +38,20 @@ class RunLoop {
   // Names taken besides those on disk: outputs that runs beside this one have picked but may
   // not have created yet.
   void SetHeldNames(FileExistsFn held) { heldNames_ = std::move(held); }
+  // Each file's progress goes out as that row's, and only when it changes, instead of as the
+  // run's one bar.
+  void ReportPerFile() { perFile_ = true; }
   // Progress 0, `running` cleared, the folder opened.
   void EndRun();
 
  private:
-  std::optional<std::string> PickOutputName(const std::string& source) const;
+  std::optional<std::string> PickOutputName(size_t position) const;
+  AudioFormat OutputFormatOf(size_t position) const;
+  void Post(RunEvent::Kind kind, std::string text = std::string());
+  void SetProgress(int percent);
   // Opens source and output; false when no free output name is left.
-  bool OpenFiles(const std::string& source);
-  void SetUpNormalizeWriter(const std::string& source);
+  bool OpenFiles(size_t position);
+  void SetUpNormalizeWriter(const std::string& source, AudioFormat output);
   void DiscardOutput();
   void CopyBlocks();
   int InitialBlockSize() const;
@@ -50,13 +59,16 @@ class RunLoop {
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
   void FinishFile(size_t position);
   void ReportNoFreeName(const std::string& source);
+  void ShowNotice(const std::string& text);
 
   RunState& state_;
   const FileList& rows_;
-  const TagTable& tags_;
-  RunHost& host_;
+  RunEventQueue& events_;
   const RunPlan& plan_;
+  std::function<void()> pump_;
   FileExistsFn heldNames_;
+  bool perFile_ = false;
+  int lastPercent_ = -1;
   ByteBlock lookahead_;  // read ahead of the current normalize block
 };
 

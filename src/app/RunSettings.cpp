@@ -38,6 +38,12 @@ const char* OutputExtension(int formatIndex) {
   return extensions[ValidFormatIndex(formatIndex)];
 }
 
+AudioFormat OutputAudioFormat(int formatIndex) {
+  static const AudioFormat formats[kOutputFormatCount] = {AudioFormat::kMp3, AudioFormat::kWav,
+                                                          AudioFormat::kWma, AudioFormat::kOgg};
+  return formats[ValidFormatIndex(formatIndex)];
+}
+
 int ValidFormatIndex(int formatIndex) {
   return formatIndex >= 0 && formatIndex < kOutputFormatCount ? formatIndex : kFormatMp3;
 }

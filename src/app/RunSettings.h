@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tags/AudioFormat.h"
+
 class TIniFile;
 
 // The output format index, as the format choice and "Forint" hold it.
@@ -11,6 +13,7 @@ enum OutputFormatIndex { kFormatMp3 = 0, kFormatWav = 1, kFormatWma = 2, kFormat
 constexpr int kOutputFormatCount = 4;
 // ".mp3", ".wav", ".wma", ".ogg"; an index outside 0..3 counts as MP3.
 const char* OutputExtension(int formatIndex);
+AudioFormat OutputAudioFormat(int formatIndex);
 int ValidFormatIndex(int formatIndex);
 
 struct Mp3RunSettings {

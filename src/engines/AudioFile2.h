@@ -10,6 +10,7 @@
 #include "engines/AudioFile2LameEnc.h"
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
+#include "tags/AudioFormat.h"
 
 using ByteBlock = std::vector<uint8_t>;
 
@@ -80,6 +81,9 @@ class TAudioFile2 {
   // The extension (".mp3", ".wav", ".ogg", ".wma", in any letter case) picks the encoding.
   // ".wav" without any SetWavFormat: the source's own rate and channels at 16 bits.
   void OpenForWrite(const std::string& path, WriteMode mode = WriteMode::kCreateNew);
+  // The same with the encoding named by the caller, whatever the path's extension says.
+  void OpenForWrite(const std::string& path, AudioFormat format,
+                    WriteMode mode = WriteMode::kCreateNew);
   void WriteBlock(const ByteBlock& block);
 
  private:

@@ -6,11 +6,11 @@
 #include "tagformats/wma/WmaModule.h"
 #include "tags/AudioFormat.h"
 
-const TagModule* TagModuleFor(const std::string& path) {
+const TagModule* TagModuleFor(AudioFormat format) {
   static const ID3v2Module kId3v2;
   static const VorbisModule kVorbis;
   static const WmaModule kWma;
-  switch (FormatFromPath(path)) {
+  switch (format) {
     case AudioFormat::kMp3: return &kId3v2;
     case AudioFormat::kOgg: return &kVorbis;
     case AudioFormat::kWma: return &kWma;
@@ -20,8 +20,12 @@ const TagModule* TagModuleFor(const std::string& path) {
   return nullptr;
 }
 
-const TagReader* TagReaderFor(const std::string& path) {
+const TagModule* TagModuleFor(const std::string& path) { return TagModuleFor(FormatFromPath(path)); }
+
+const TagReader* TagReaderFor(AudioFormat format) {
   static const GenericTagReader kGeneric;
-  if (FormatFromPath(path) == AudioFormat::kOther) return &kGeneric;
-  return TagModuleFor(path);
+  if (format == AudioFormat::kOther) return &kGeneric;
+  return TagModuleFor(format);
 }
+
+const TagReader* TagReaderFor(const std::string& path) { return TagReaderFor(FormatFromPath(path)); }

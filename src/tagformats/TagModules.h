@@ -7,11 +7,14 @@
 
 #include "tagformats/common/TagModule.h"
 #include "tagformats/common/TagReader.h"
+#include "tags/AudioFormat.h"
 
 // The module for the file's format; null for WAV and any format outside the four.
 // The modules live for the whole program.
+const TagModule* TagModuleFor(AudioFormat format);
 const TagModule* TagModuleFor(const std::string& path);
 
 // The reader for a source: its format's module, TagLib's generic reader for a format outside
 // the four, null for WAV (which has no tags). The readers live for the whole program.
+const TagReader* TagReaderFor(AudioFormat format);
 const TagReader* TagReaderFor(const std::string& path);

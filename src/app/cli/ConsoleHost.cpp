@@ -3,7 +3,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -48,49 +47,29 @@ void ConsoleHost::Pump() {
   if (stop_) stop_();
 }
 
-void ConsoleHost::RowAdded(size_t row, const FileRow& entry) {
-  if (row <= rows_.size()) rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row),
-                                        ShownRow{entry.fileName, entry.filePath, ""});
-}
-
-void ConsoleHost::RowRemoved(size_t row) {
-  if (row < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
-}
-
-void ConsoleHost::RowsCleared() { rows_.clear(); }
-
-void ConsoleHost::OutputCreated(size_t row, const std::string& outputPath) {
-  if (row < rows_.size()) rows_[row].outputPath = outputPath;
-}
-
 void ConsoleHost::SourceEndsEarly(size_t /*row*/, const std::string& sourcePath) {
   ClearBar();
   std::fprintf(stderr, "%s: the file ends early; converting the audio that is there\n",
                sourcePath.c_str());
 }
 
-void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
-  if (row >= rows_.size()) return;
-  ShownRow& entry = rows_[row];
-  if (state == kStateConverting) {
-    entry.inFlight = true;
-    entry.percent = 0;
+void ConsoleHost::RowStateChanged(size_t row, const FileRow& entry) {
+  if (entry.state == kStateConverting) {
+    inFlight_[row] = 0;
     currentName_ = entry.fileName;
     if (showBar_) wholeBatch_ ? DrawBatchBar() : DrawBar(0);
     return;
   }
-  if (entry.inFlight && state == kStateFinish) ++finished_;
-  entry.inFlight = false;
+  if (inFlight_.erase(row) != 0 && entry.state == kStateFinish) ++finished_;
   ClearBar();
   currentName_.clear();
-  std::printf("%s\t%s -> %s\n", state.c_str(), entry.filePath.c_str(), entry.outputPath.c_str());
+  std::printf("%s\t%s -> %s\n", entry.state.c_str(), entry.filePath.c_str(),
+              entry.outputPath.c_str());
   std::fflush(stdout);
   if (interrupted_)
     std::fprintf(stderr, "stopped before its end: %s -> %s\n", entry.filePath.c_str(),
                  entry.outputPath.c_str());
-  bool anyInFlight =
-      std::any_of(rows_.begin(), rows_.end(), [](const ShownRow& r) { return r.inFlight; });
-  if (showBar_ && wholeBatch_ && anyInFlight) DrawBatchBar();
+  if (showBar_ && wholeBatch_ && !inFlight_.empty()) DrawBatchBar();
 }
 
 void ConsoleHost::SetProgress(int percent) {
@@ -100,8 +79,9 @@ void ConsoleHost::SetProgress(int percent) {
 void ConsoleHost::FileProgress(size_t row, int percent) {
   // The run returns a file's bar to 0 before it reports the file finished; the batch bar
   // shows that file as done instead.
-  if (row >= rows_.size() || !rows_[row].inFlight || percent < rows_[row].percent) return;
-  rows_[row].percent = percent;
+  auto file = inFlight_.find(row);
+  if (file == inFlight_.end() || percent < file->second) return;
+  file->second = percent;
   if (showBar_) DrawBatchBar();
 }
 
@@ -112,19 +92,18 @@ void ConsoleHost::DrawBar(int percent) {
 }
 
 void ConsoleHost::DrawBatchBar() {
-  if (rows_.empty()) return;
-  int inFlight = 0;
+  if (!list_ || list_->empty()) return;
+  const size_t total = list_->size();
   int flightPercent = 0;
   std::string names;
-  for (const ShownRow& row : rows_) {
-    if (!row.inFlight) continue;
-    ++inFlight;
-    flightPercent += row.percent;
-    names += (names.empty() ? ": " : ", ") + row.fileName + " " + std::to_string(row.percent) + "%";
+  for (const auto& [row, percent] : inFlight_) {
+    flightPercent += percent;
+    const std::string& name = row < total ? (*list_)[row].fileName : std::string();
+    names += (names.empty() ? ": " : ", ") + name + " " + std::to_string(percent) + "%";
   }
-  int overall = static_cast<int>((finished_ * 100 + static_cast<size_t>(flightPercent)) / rows_.size());
-  ShowBar(Bar(overall) + " " + std::to_string(finished_) + "/" + std::to_string(rows_.size()) +
-          " done, " + std::to_string(inFlight) + " in flight" + names);
+  int overall = static_cast<int>((finished_ * 100 + static_cast<size_t>(flightPercent)) / total);
+  ShowBar(Bar(overall) + " " + std::to_string(finished_) + "/" + std::to_string(total) +
+          " done, " + std::to_string(inFlight_.size()) + " in flight" + names);
 }
 
 void ConsoleHost::ShowBar(const std::string& line) {

@@ -1,13 +1,14 @@
 // The terminal side of velmora-convert: one line per finished file on stdout, notices and
 // errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
-// batch's when several files are converted at once), and Ctrl-C turned into Stop. A run calls
-// it from one thread at a time, so lines never interleave.
+// batch's when several files are converted at once), and Ctrl-C turned into Stop. The core
+// calls it from the main thread only, so lines never interleave; the rows it names are read
+// from the core's own list.
 #pragma once
 
 #include <csignal>
 #include <functional>
+#include <map>
 #include <string>
-#include <vector>
 
 #include "app/RunHost.h"
 
@@ -16,6 +17,8 @@ class ConsoleHost : public RunHost {
   explicit ConsoleHost(bool showProgressBar);
   // What a Ctrl-C asks for: the core's Stop.
   void SetStopCommand(std::function<void()> stop) { stop_ = std::move(stop); }
+  // The core's list, which the batch bar counts and names files from.
+  void ShowList(const FileList& rows) { list_ = &rows; }
   // The bar shows files done of all and each file in flight instead of the current file.
   void ShowWholeBatch(bool wholeBatch) { wholeBatch_ = wholeBatch; }
 
@@ -24,13 +27,12 @@ class ConsoleHost : public RunHost {
   bool interrupted() const { return interrupted_; }
   int failures() const { return failures_; }
 
-  void RowAdded(size_t row, const FileRow& entry) override;
+  void RowsAdded(const FileList&, size_t, size_t) override {}
   void RowAboutToBeRemoved(size_t) override {}
-  void RowRemoved(size_t row) override;
+  void RowRemoved(size_t) override {}
   void RowsAboutToBeCleared() override {}
-  void RowsCleared() override;
-  void RowStateChanged(size_t row, const std::string& state) override;
-  void OutputCreated(size_t row, const std::string& outputPath) override;
+  void RowsCleared() override {}
+  void RowStateChanged(size_t row, const FileRow& entry) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
   void FileProgress(size_t row, int percent) override;
@@ -46,16 +48,9 @@ class ConsoleHost : public RunHost {
   void DrawBatchBar();
   void ShowBar(const std::string& line);
 
-  struct ShownRow {
-    std::string fileName;
-    std::string filePath;
-    std::string outputPath;
-    bool inFlight = false;
-    int percent = 0;
-  };
-
   std::function<void()> stop_;
-  std::vector<ShownRow> rows_;
+  const FileList* list_ = nullptr;
+  std::map<size_t, int> inFlight_;  // row → percent of the files being converted
   bool showBar_;
   bool wholeBatch_ = false;
   size_t finished_ = 0;

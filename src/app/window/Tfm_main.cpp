@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -68,7 +69,7 @@ Tfm_main::Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFo
   CentreOnScreen();
   host_ = std::make_unique<WindowHost>(this, lv, pb, OpenWithDesktop);
   connect(&skinEvents_, &SkinEvents::OnClick, this, &Tfm_main::Skin1Click);
-  connect(lv, &QTableWidget::itemSelectionChanged, this, [this] {
+  connect(lv->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     if (core_) core_->SelectRow(static_cast<size_t>(lv->SelectedRow()));
   });
 }
@@ -158,13 +159,17 @@ void Tfm_main::StartEngine() {
   }
   if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
   if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());
+  if (core_) lv->rows().SetList(&core_->rows());
   if (fm_id3 && core_) {
     ConverterCore* core = core_.get();
-    fm_id3->AttachTables(&core->tag_table(), &core->tag_work(), [core] {
-      std::vector<std::string> names;
-      for (size_t i = 0; i < core->rows().size(); ++i) names.push_back(core->rows()[i].fileName);
-      return names;
-    });
+    fm_id3->Attach(TagEditorSource{
+        [core] {
+          std::vector<std::string> names;
+          for (size_t i = 0; i < core->rows().size(); ++i) names.push_back(core->rows()[i].fileName);
+          return names;
+        },
+        [core] { return core->rows().TagRecords(); },
+        [core](const std::vector<Timerec>& records) { core->CommitTagRecords(records); }});
   }
 }
 
@@ -196,7 +201,8 @@ void Tfm_main::FormCloseQuery() {
 void Tfm_main::ReleaseSettingsFile() {
   if (fm_set) fm_set->SetSettingsFile(nullptr);
   if (fm_dir) fm_dir->SetSettingsFile(nullptr);
-  if (fm_id3) fm_id3->AttachTables(nullptr, nullptr, {});
+  if (fm_id3) fm_id3->Attach({});
+  lv->rows().SetList(nullptr);
   core_.reset();
   settings_file_.reset();
 }

@@ -21,13 +21,21 @@ QString Displayed(const std::string& text) {
 WindowHost::WindowHost(QWidget* window, FileListWidget* lv, QProgressBar* pb, UrlOpener opener)
     : window_(window), lv_(lv), pb_(pb), opener_(std::move(opener)) {}
 
-void WindowHost::RowAdded(size_t row, const FileRow& entry) { lv_->InsertRow(row, entry); }
+void WindowHost::RowsAboutToBeAdded(size_t first, size_t count) {
+  lv_->rows().BeginAdd(first, count);
+}
 
-void WindowHost::RowRemoved(size_t row) { lv_->removeRow(static_cast<int>(row)); }
+void WindowHost::RowsAdded(const FileList&, size_t, size_t) { lv_->rows().EndAdd(); }
 
-void WindowHost::RowsCleared() { lv_->setRowCount(0); }
+void WindowHost::RowAboutToBeRemoved(size_t row) { lv_->rows().BeginRemove(row); }
 
-void WindowHost::RowStateChanged(size_t row, const std::string& state) { lv_->SetState(row, state); }
+void WindowHost::RowRemoved(size_t) { lv_->rows().EndRemove(); }
+
+void WindowHost::RowsAboutToBeCleared() { lv_->rows().BeginClear(); }
+
+void WindowHost::RowsCleared() { lv_->rows().EndClear(); }
+
+void WindowHost::RowStateChanged(size_t row, const FileRow&) { lv_->rows().StateChanged(row); }
 
 void WindowHost::SetProgress(int percent) { pb_->setValue(percent); }
 

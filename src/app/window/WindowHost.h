@@ -1,5 +1,6 @@
-// The main window as the core's host: rows and states in the file list, the progress bar,
-// boxes through UiPrompts, pumping through Qt's event loop, folders opened on the desktop.
+// The main window as the core's host: the core's list changes passed to the file list's model,
+// the progress bar, boxes through UiPrompts, pumping through Qt's event loop, folders opened on
+// the desktop. Called on the GUI thread only.
 #pragma once
 
 #include <QUrl>
@@ -18,12 +19,13 @@ class WindowHost : public RunHost {
  public:
   WindowHost(QWidget* window, FileListWidget* lv, QProgressBar* pb, UrlOpener opener);
 
-  void RowAdded(size_t row, const FileRow& entry) override;
-  void RowAboutToBeRemoved(size_t) override {}
+  void RowsAboutToBeAdded(size_t first, size_t count) override;
+  void RowsAdded(const FileList& rows, size_t first, size_t count) override;
+  void RowAboutToBeRemoved(size_t row) override;
   void RowRemoved(size_t row) override;
-  void RowsAboutToBeCleared() override {}
+  void RowsAboutToBeCleared() override;
   void RowsCleared() override;
-  void RowStateChanged(size_t row, const std::string& state) override;
+  void RowStateChanged(size_t row, const FileRow& entry) override;
   void SetProgress(int percent) override;
 
   void ShowInformation(const std::string& text) override;

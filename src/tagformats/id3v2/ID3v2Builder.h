@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 // Characters a frame's text keeps, whatever its encoding.
 constexpr size_t kID3v2MaxFrameText = 255;

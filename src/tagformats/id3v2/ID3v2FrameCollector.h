@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 class ID3v2FrameCollector {
  public:
