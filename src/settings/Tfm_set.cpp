@@ -262,7 +262,6 @@ bool Tfm_set::ReadBool(const char* section, const char* key, bool defaultValue) 
 }
 
 const TAudioFile2& Tfm_set::Checker() {
-  if (checker_) return *checker_;
-  if (!ownChecker_) ownChecker_ = std::make_unique<TAudioFile2>();
-  return *ownChecker_;
+  if (!checker_) checker_ = std::make_unique<TAudioFile2>();
+  return *checker_;
 }

@@ -19,9 +19,6 @@ class Tfm_set : public QDialog {
   // The main window's settings object, once it is open (nullptr before and after: the
   // dialog then shows its defaults and OK stores nothing).
   void SetSettingsFile(TIniFile* settings) { settings_file_ = settings; }
-  // The engine object OK asks whether the chosen MP3 and OGG formats can be encoded; the
-  // dialog uses one of its own until the main window attaches its reader.
-  void SetFormatChecker(const TAudioFile2* engine) { checker_ = engine; }
 
   void btn_okClick();
   void btn_defaultClick();
@@ -50,7 +47,6 @@ class Tfm_set : public QDialog {
 
   ISkinEngine& skin_;
   TIniFile* settings_file_ = nullptr;
-  const TAudioFile2* checker_ = nullptr;
-  std::unique_ptr<TAudioFile2> ownChecker_;
+  std::unique_ptr<TAudioFile2> checker_;  // asked by OK whether MP3 and OGG formats encode
   SettingsControls c_;
 };

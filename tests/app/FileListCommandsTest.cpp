@@ -170,3 +170,32 @@ TEST_F(FileListCommands, ListCommandsDoNothingDuringARun) {
   EXPECT_EQ(host.openedFolders.size(), 1u);  // the run's own end
   EXPECT_FALSE(FileExists(Out("Normalize_busy.wav")));
 }
+
+// Probing runs on the pool while the driving thread pumps; a run started from such a pump
+// converts the rows added so far, to its end, before the next rows are added.
+TEST_F(FileListCommands, RunStartedWhileAddingEndsBeforeTheNextRows) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 6; ++i) paths.push_back(Tone("t" + std::to_string(i) + ".wav", 0.5));
+  core->AddFiles({paths[0]});
+  size_t rowsWhenRunStarted = 0;
+  std::vector<std::string> eventsWhenRunEnded;
+  host.pumps = 0;
+  host.AtPump(1, [&] {
+    rowsWhenRunStarted = core->rows().size();
+    core->ConvertFiles(kFormatWav);
+    EXPECT_FALSE(core->running());
+    eventsWhenRunEnded = host.events;
+  });
+  host.events.clear();
+  core->AddFiles(std::vector<std::string>(paths.begin() + 1, paths.end()));
+
+  ASSERT_EQ(core->rows().size(), 6u);
+  ASSERT_EQ(rowsWhenRunStarted, 1u);
+  EXPECT_EQ(eventsWhenRunEnded, (std::vector<std::string>{"state 0 Converting", "output 0",
+                                                          "state 0 finish"}));
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "unconverted", "unconverted",
+                                                "unconverted", "unconverted", "unconverted"}));
+  for (size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(core->rows()[i].filePath, paths[i]);
+  EXPECT_TRUE(FileExists(Out("t0.wav")));
+  EXPECT_FALSE(FileExists(Out("t1.wav")));
+}
