@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/ComboBoxName.h"
 #include "settings/DigitEdit.h"
 #include "settings/SettingsChoices.h"
 #include "settings/UpDown.h"
@@ -41,7 +42,8 @@ QComboBox* AddList(QGridLayout* grid, int row, int column, const QString& labelT
                    const char* name, const QStringList& entries) {
   QWidget* parent = grid->parentWidget();
   auto* label = Caption(labelText, parent);
-  auto* list = Named(new QComboBox(parent), name, labelText);
+  QComboBox* list = NewLabelledComboBox(parent, labelText);
+  list->setObjectName(QString::fromLatin1(name));
   list->addItems(entries);
   list->setMaxVisibleItems(12);
   label->setBuddy(list);
@@ -167,7 +169,8 @@ void BuildWmaPage(QTabWidget* tabs, SettingsControls& c) {
   QWidget* page = Page(tabs, QStringLiteral("WMA"), &column);
   QGridLayout* grid;
   QGroupBox* format = Group(QStringLiteral("WMA Format"), page, &grid);
-  c.cb_wma = Named(new QComboBox(format), "cb_wma", QStringLiteral("WMA Format"));
+  c.cb_wma = NewLabelledComboBox(format, format->title());
+  c.cb_wma->setObjectName(QStringLiteral("cb_wma"));
   c.cb_wma->addItems(WmaProfileEntries());
   c.cb_wma->setMaxVisibleItems(16);
   grid->addWidget(c.cb_wma, 0, 0);

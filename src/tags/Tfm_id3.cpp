@@ -13,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "dialogs/ComboBoxName.h"
 #include "dialogs/DialogWindow.h"
 #include "tags/CommentLines.h"
 #include "tags/GenreNames.h"
@@ -71,8 +72,7 @@ QWidget* Tfm_id3::BuildFields() {
   edt_art = new QLineEdit(group);
   edt_alb = new QLineEdit(group);
   edt_year = new QLineEdit(group);
-  edt_genre = new QComboBox(group);
-  edt_genre->setEditable(true);
+  edt_genre = NewLabelledComboBox(group, "Genre:", true);
   edt_genre->setInsertPolicy(QComboBox::NoInsert);
   edt_genre->setMaxVisibleItems(16);
   edt_com = new QPlainTextEdit(group);

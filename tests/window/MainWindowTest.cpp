@@ -1,23 +1,30 @@
 // The main window driven as a user would, headless, on real audio files.
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <filesystem>
 
 #include "WindowFixture.h"
 #include "app/ConverterCore.h"
+#include "app/OutputNaming.h"
 #include "app/window/FileListWidget.h"
 #include "dialogs/Tfm_about.h"
 #include "engines/EngineError.h"
 #include "engines/skin/SkinObject.h"
 #include "settings/IniFile.h"
+#include "settings/Tfm_set.h"
+#include "tags/Tfm_id3.h"
 
 namespace {
 
@@ -432,4 +439,148 @@ TEST_F(WindowFixture, AnEngineThatCannotStartIsExplainedAndTheRestStillWorks) {
   window->findChild<QComboBox*>("cb_format")->setCurrentIndex(3);
   Trigger("EXit1");
   EXPECT_NE(SettingsText().find("Forint=3"), std::string::npos);
+}
+
+TEST_F(WindowFixture, TabLeavesTheListAndReachesEveryStripCommand) {
+  Tfm_main& main = Start();
+  window->AddStartFiles({Tone("a.wav"), Tone("b.wav")});
+  auto* lv = main.findChild<FileListWidget*>("lv");
+  lv->setFocus();
+  lv->selectRow(0);
+  QTest::keyClick(lv, Qt::Key_Down);
+  EXPECT_EQ(lv->SelectedRow(), 1) << "the arrows move within the list";
+  Names order;
+  for (int i = 0; i < 11; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    order.push_back(QApplication::focusWidget()->objectName().toStdString());
+  }
+  EXPECT_EQ(order, (Names{"skin_add", "skin_del", "skin_tag", "skin_set", "skin_convert", "skin_nor",
+                          "skin_stop", "edt_output", "Button1", "cb_format", "lv"}));
+  QTest::keyClick(lv, Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), "cb_format");
+
+  // The strip is the only way to the tag editor: Space on its button opens it.
+  ModalCloser modals;
+  auto* tags = main.findChild<QToolButton*>("skin_tag");
+  tags->setFocus();
+  QTest::keyClick(tags, Qt::Key_Space);
+  EXPECT_EQ(modals.opened, (Names{"fm_id3"}));
+}
+
+TEST_F(WindowFixture, F10ArrowsWalkTheWholeMenuBarAndEnterOpensSettings) {
+  Tfm_main& main = Start();
+  auto* edit = main.findChild<QLineEdit*>("edt_output");
+  edit->setFocus();
+  QTest::keyClick(&main, Qt::Key_F10);
+  auto activeCaption = [&] {
+    QAction* active = main.menuBar()->activeAction();
+    return active ? active->text().toStdString() : std::string("none");
+  };
+  Names walked{activeCaption()};
+  for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Left}) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+    walked.push_back(activeCaption());
+
+  }
+  EXPECT_EQ(walked, (Names{"File", "Settings", "Help ", "File", "Help ", "Settings"}));
+  EXPECT_EQ(QApplication::focusWidget(), main.menuBar()) << "still in menu mode";
+
+  ModalCloser modals;
+  QTest::keyClick(main.menuBar(), Qt::Key_Return);
+  EXPECT_EQ(modals.opened, (Names{"fm_set"}));
+  EXPECT_EQ(main.focusWidget(), edit) << "the focus goes back where it was";
+  QApplication::setActiveWindow(&main);  // no window manager hands it back here
+
+  QTest::keyClick(&main, Qt::Key_F10);
+  QTest::keyClick(main.menuBar(), Qt::Key_Left);
+  QTest::keyClick(main.menuBar(), Qt::Key_Down);
+  ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+  EXPECT_EQ(QApplication::activePopupWidget()->objectName().toStdString(), "Help1");
+  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  QTest::keyClick(main.menuBar(), Qt::Key_Escape);
+  EXPECT_EQ(QApplication::focusWidget(), edit);
+}
+
+TEST_F(WindowFixture, ComboBoxesAreNamedByTheirLabels) {
+  Tfm_main& main = Start();
+  size_t boxes = 0;
+  for (QWidget* window : std::vector<QWidget*>{&main, main.findChild<Tfm_set*>(), main.findChild<Tfm_id3*>()}) {
+    for (QComboBox* box : window->findChildren<QComboBox*>()) {
+      if (box->window() != window) continue;  // the dialogs are the main window's children
+      ++boxes;
+      const std::string name = box->objectName().toStdString();
+      QString label = box->objectName() == "cb_wma" ? QString("WMA Format") : QString();
+      for (QLabel* candidate : window->findChildren<QLabel*>())
+        if (candidate->buddy() == box) label = candidate->text().trimmed();
+      QAccessibleInterface* said = QAccessible::queryAccessibleInterface(box);
+      ASSERT_FALSE(label.isEmpty()) << name;
+      EXPECT_EQ(said->text(QAccessible::Name), label) << name;
+      EXPECT_EQ(said->text(QAccessible::Value), box->currentText()) << name;
+      EXPECT_EQ(said->role(), QAccessible::ComboBox) << name;
+      EXPECT_GE(said->childCount(), 1) << name << ": its list of choices";
+      if (box->lineEdit()) {
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(box->lineEdit())->text(QAccessible::Name), label) << name;
+      }
+    }
+  }
+  EXPECT_EQ(boxes, 1u + 13u + 1u) << "the format box, the settings' lists, the genre box";
+}
+
+TEST_F(WindowFixture, ARunKeepsItsRowInViewAndTheStateColumnBesideTheScrollBar) {
+  TIniFile(SettingsFilePath()).WriteString("Format", "Dir", out.file("many"));
+  Tfm_main& main = Start();
+  auto* lv = main.findChild<FileListWidget*>("lv");
+  auto widths = [lv] {
+    std::vector<int> all;
+    for (int i = 0; i < lv->columnCount(); ++i) all.push_back(lv->columnWidth(i));
+    return all;
+  };
+  auto shown = [lv](int row) { return lv->viewport()->rect().contains(lv->visualRect(lv->model()->index(row, 4))); };
+  const std::string tone = Tone("t.wav", "", 0.2);
+  std::vector<std::string> files(30, tone);
+  window->AddStartFiles(files);
+  QApplication::processEvents();
+  ASSERT_TRUE(lv->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(lv->horizontalScrollBar()->isVisible()) << "no bar hides the State column";
+  std::vector<int> narrowed = widths();
+  EXPECT_EQ(std::vector<int>(narrowed.begin(), narrowed.begin() + 4), (std::vector<int>{100, 160, 70, 65}));
+  EXPECT_EQ(narrowed[4], lv->viewport()->width() - 395);
+  EXPECT_LT(narrowed[4], 80);
+  EXPECT_FALSE(shown(29));
+
+  window->findChild<QComboBox*>("cb_format")->setCurrentIndex(1);
+  Trigger("oOGG1");
+  EXPECT_EQ(ListColumn(4)[29], "finish");
+  EXPECT_TRUE(shown(29)) << "the list followed the run to its last row";
+
+  Trigger("Clear1");
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_EQ(widths(), (std::vector<int>{100, 160, 70, 65, 80}));
+}
+
+TEST_F(WindowFixture, EveryChosenFileIsListedOrNamedInAMessage) {
+  Start();
+  const std::string tone = Tone("tone.wav");
+  auto longNamed = [&](int i) {
+    std::string name = std::to_string(1000 + i) + "_" + std::string(217, 'n') + ".wav";  // 226 characters
+    std::string path = work.file(name);
+    std::filesystem::copy_file(tone, path, std::filesystem::copy_options::overwrite_existing);
+    return path;
+  };
+  std::vector<std::string> three = {longNamed(0), longNamed(1), longNamed(2)};
+  ASSERT_EQ(FileNameOf(three[0]).size(), 226u);
+  AddThroughDialog(three);
+  EXPECT_EQ(ListColumn(1), three);
+
+  Trigger("Clear1");
+  std::vector<std::string> many;
+  for (int i = 0; i < 200; ++i) many.push_back(longNamed(i));
+  many[57] = work.file(std::string(222, 'x') + ".wav");  // not there any more
+  AddThroughDialog(many);
+  std::vector<std::string> listed = ListColumn(1);
+  EXPECT_EQ(listed.size(), 199u);
+  ASSERT_EQ(prompts.information.size(), 1u);
+  EXPECT_EQ(prompts.information[0].rfind("Information: " + many[57] + "is not supported.", 0), 0u);
+  many.erase(many.begin() + 57);
+  EXPECT_EQ(listed, many);
 }

@@ -4,7 +4,9 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -33,9 +35,33 @@ FileListWidget::FileListWidget(QWidget* parent) : QTableView(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
+  // Tab and Shift+Tab go on to the next control; the arrows move within the list.
+  setTabKeyNavigation(false);
   setAcceptDrops(true);
   setDragDropMode(QAbstractItemView::DropOnly);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  // Only runs change states: the row being worked on stays in view.
+  connect(&model_, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex& changed) { scrollTo(changed); });
+}
+
+// The columns fill the list's width exactly, so the vertical scroll bar would push the last
+// one out of view behind a horizontal bar; while it shows, the last column gives way to it.
+void FileListWidget::FitLastColumn() {
+  const int last = model_.columnCount() - 1;
+  int width = FileListModel::ColumnWidth(last);
+  if (verticalScrollBar()->isVisibleTo(this)) {
+    int others = 0;
+    for (int column = 0; column < last; ++column) others += columnWidth(column);
+    width = std::clamp(viewport()->width() - others, 0, width);
+  }
+  setColumnWidth(last, width);
+}
+
+// The viewport narrows and widens as the vertical scroll bar comes and goes.
+void FileListWidget::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  FitLastColumn();
 }
 
 int FileListWidget::SelectedRow() const {

@@ -1,6 +1,6 @@
 // The file list on screen (`lv`): the core's list through FileListModel, five columns, grid
 // lines, one whole row selected at a time, no sorting. Files dropped on it are handed on by
-// filesDropped.
+// filesDropped. Tab leaves the list; a row whose state changes is scrolled into view.
 #pragma once
 
 #include <QStringList>
@@ -24,10 +24,13 @@ class FileListWidget : public QTableView {
   void filesDropped(const QStringList& paths);
 
  protected:
+  void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
+  void FitLastColumn();
+
   FileListModel model_;
 };

@@ -36,6 +36,10 @@ constexpr const char* kFileFilter =
     "WMA Files(*.wma);;OGG Files(*.ogg);;"
     "Other audio files (*.flac *.opus *.oga *.spx *.m4a *.aac *.aif *.aiff *.ape *.mka)";
 
+constexpr const char* kStopHint =
+    "Stop now: the current file ends where it is and keeps what was written; the files after it "
+    "are not converted";
+
 // The skin's commands as plain buttons, for a window whose skin could not be loaded.
 struct PlainCommand {
   const char* name;
@@ -49,7 +53,7 @@ constexpr PlainCommand kPlainCommands[] = {
     {"set", "Settings", "Encoder settings"},
     {"convert", "Convert", "Convert every listed file"},
     {"nor", "Normalize", "Normalize every listed file"},
-    {"stop", "Stop", "Stop the run"},
+    {"stop", "Stop", kStopHint},
 };
 
 void OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }

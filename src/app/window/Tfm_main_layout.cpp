@@ -12,7 +12,9 @@
 #include <QShortcut>
 
 #include "app/window/FileListWidget.h"
+#include "app/window/MenuBarKeys.h"
 #include "app/window/Tfm_main.h"
+#include "dialogs/ComboBoxName.h"
 
 namespace {
 
@@ -64,12 +66,10 @@ void Tfm_main::BuildControls() {
   connect(Button1, &QPushButton::clicked, this, &Tfm_main::Button1Click);
 
   SkinLabel2 = MakeLabel(client, "SkinLabel2", "Output Format:", QRect(326, 16, 71, 13));
-  cb_format = new QComboBox(client);
+  cb_format = NewLabelledComboBox(client, SkinLabel2->text());
   cb_format->setObjectName("cb_format");
   cb_format->setGeometry(399, 11, 76, 21);
   cb_format->addItems({"MP3", "WAV", "WMA", "OGG"});
-  cb_format->setEditable(false);
-  cb_format->setAccessibleName("Output Format:");
   SkinLabel2->setBuddy(cb_format);
 
   lv = new FileListWidget(client);
@@ -141,8 +141,7 @@ void Tfm_main::BuildMenus() {
 
   // The menu bar has no mnemonics, so F10 opens it from the keyboard.
   auto* openMenuBar = new QShortcut(QKeySequence(Qt::Key_F10), this);
-  connect(openMenuBar, &QShortcut::activated, this,
-          [this, file] { menuBar()->setActiveAction(file->menuAction()); });
+  connect(openMenuBar, &QShortcut::activated, new MenuBarKeys(menuBar(), file), &MenuBarKeys::Enter);
 }
 
 void Tfm_main::FixWindowSize() {
