@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "app/DisplayFormat.h"
@@ -21,7 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kNotSupportedSuffix = "is not supported.";
 constexpr const char* kPleaseAddFile = "Please add file!";
 // How long AddFiles waits for the next file's probe before it pumps again.
 constexpr std::chrono::milliseconds kAddingPumpInterval(50);
@@ -60,6 +60,8 @@ void ConverterCore::Deliver(const RunEvent& event) {
       rows_.SetOutput(event.row, event.text);
       return host_.OutputCreated(event.row, event.text);
     case Kind::kSourceEndsEarly: return host_.SourceEndsEarly(event.row, event.text);
+    case Kind::kCodecChange: return host_.SourceChangesCodec(event.row, event.text, event.detail);
+    case Kind::kFileStopped: return host_.FileStopped(event.row);
     case Kind::kNotice: return host_.ShowInformation(event.text);
     case Kind::kError: return host_.ShowError(event.text);
     case Kind::kOpenFolder: return host_.OpenFolder(event.text);
@@ -86,7 +88,7 @@ void ConverterCore::AppendProbed(ProbeBatch& batch, size_t first, size_t count) 
     ProbedFile file = batch.Take(i);
     if (!file.refusal.empty()) {
       AppendRows(rows);
-      host_.ShowInformation(path + kNotSupportedSuffix + "\n" + file.refusal);
+      host_.FileRefused(path, file.refusal);
       continue;
     }
     FileRow row{FileNameOf(path), path, file.audio.timeText, file.audio.sizeText,
@@ -94,7 +96,7 @@ void ConverterCore::AppendProbed(ProbeBatch& batch, size_t first, size_t count) 
     rows.push_back(std::move(row));
     if (!file.tagError.empty()) {
       AppendRows(rows);
-      host_.ShowInformation(path + kNotSupportedSuffix + "\n" + file.tagError);
+      host_.FileRefused(path, file.tagError);
     }
   }
   AppendRows(rows);
@@ -143,12 +145,42 @@ std::string ConverterCore::RunOutputFolder() const {
   return ReadOutputFolder(settings_file_);
 }
 
+namespace {
+
+// The nearest of the folder and its parents that exists, when that is no folder: the reason
+// the folder cannot be made is then that file, not the system's "File exists".
+std::optional<fs::path> FileInTheWay(const std::string& folder) {
+  fs::path at = fs::path(folder).lexically_normal();
+  if (!at.has_filename()) at = at.parent_path();  // "out/" names "out"
+  std::error_code error;
+  while (!at.empty()) {
+    fs::file_status status = fs::status(at, error);
+    if (fs::exists(status)) {
+      if (fs::is_directory(status)) return std::nullopt;
+      return at;
+    }
+    fs::path parent = at.parent_path();
+    if (parent == at) break;
+    at = parent;
+  }
+  return std::nullopt;
+}
+
+std::string WhyNoFolder(const std::string& folder, const std::error_code& error) {
+  std::optional<fs::path> file = FileInTheWay(folder);
+  const std::string inTheWay = file ? file->string() + " is a file, not a folder" : "";
+  if (file && *file / "" == fs::path(folder).lexically_normal() / "") return inTheWay;
+  const std::string reason = file ? inTheWay : error ? error.message() : "it is not a folder";
+  return "Cannot create the output folder " + folder + ": " + reason;
+}
+
+}  // namespace
+
 bool ConverterCore::MakeOutputFolder(const std::string& folder) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (fs::is_directory(folder)) return true;
-  std::string reason = error ? error.message() : "it is not a folder";
-  host_.ShowError("Cannot create the output folder " + folder + ": " + reason);
+  host_.ShowError(WhyNoFolder(folder, error));
   state_.running = false;
   return false;
 }
@@ -165,10 +197,10 @@ void ConverterCore::ConvertFiles(int formatIndex) {
   plan.kind = RunKind::kConvert;
   try {
     plan.format = ReadOutputFormatSettings(formatIndex, settings_file_);
-    std::optional<std::string> refusal =
+    std::optional<FormatRefusal> refusal =
         SetUpOutputFormat(plan.format, state_.AudioFilewrite, state_.AudioFile2LameEnc);
     if (refusal) {
-      host_.ShowInformation(*refusal);
+      host_.FormatRefused(refusal->text, refusal->detail + " in " + settings_file_.FileName());
       state_.running = false;
       return;
     }

@@ -28,9 +28,9 @@ class ConverterCore {
 
   // --- file list (nothing changes while a run is in progress) ---
   // Adds the files in order, probed on the work pool; rows are appended in batches as their
-  // files are probed, and the host is pumped meanwhile. A file that fails is reported as
-  // "<path>is not supported." with the reason on the next line, and the others are still
-  // added. A run started from the pump runs to its end before the next rows are added.
+  // files are probed, and the host is pumped meanwhile. A file that fails goes to the host's
+  // FileRefused with the reason, and the others are still added. A run started from the pump
+  // runs to its end before the next rows are added.
   void AddFiles(const std::vector<std::string>& paths);
   void DeleteSelectedFiles();
   // Removes every row after the user agrees; files on disk are never touched.

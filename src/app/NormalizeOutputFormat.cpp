@@ -12,8 +12,11 @@
 
 namespace {
 
-constexpr int kWavBits = 16;
 constexpr int kFallbackKbps = 128;
+constexpr int kLossyMaxChannels = 2;
+// OGG quality levels tried when only quality mode is left: 0 (best) to 1000 (smallest).
+constexpr int kOggQualityStep = 100;
+constexpr int kOggSmallestQuality = 1000;
 
 // Every rate an MP3 or Vorbis encoder is asked for here; MPEG-2's 144 is not in the settings
 // table but is an MP3 rate all the same.
@@ -36,18 +39,37 @@ int WantedKbps(const SourceAudio& source) {
   return source.bitRateKbps > 0 ? source.bitRateKbps : kFallbackKbps;
 }
 
+int LossyChannels(const SourceAudio& source) {
+  return std::min(source.channels, kLossyMaxChannels);
+}
+
+// Quality mode at the level whose stated rate lies nearest `wanted`.
+int16_t NearestOggQuality(const SourceAudio& source, int wanted, const TAudioFile2& writer) {
+  int best = kOggSmallestQuality;
+  int bestDistance = std::numeric_limits<int>::max();
+  for (int quality = 0; quality <= kOggSmallestQuality; quality += kOggQualityStep) {
+    int kbps = writer.OggQualityBitRate(source.sampleRate, LossyChannels(source), quality);
+    if (kbps > 0 && std::abs(kbps - wanted) < bestDistance) {
+      best = quality;
+      bestDistance = std::abs(kbps - wanted);
+    }
+  }
+  return static_cast<int16_t>(best);
+}
+
 void SetUpMp3(const SourceAudio& source, TAudioFile2& writer, TAudioFile2LameEnc& encoder) {
   Mp3Choice choice = NearestMp3Format(source, writer);
   encoder.SetSampleRate(choice.sampleRate);
-  encoder.SetChannels(source.channels);
+  encoder.SetChannels(LossyChannels(source));
   encoder.SetBitRate(choice.bitRateKbps);
   encoder.SetVbrMethod(TAudioFile2LameEnc::kVbrOff);
   writer.SetMp3Encoder(encoder);
 }
 
 void SetUpOgg(const SourceAudio& source, TAudioFile2& writer) {
-  int kbps = NearestOggBitRate(source, writer);
-  writer.SetOggFormat(source.sampleRate, source.channels, kbps, kbps, kbps, kOggBitRateMode);
+  OggChoice choice = NearestOggFormat(source, writer);
+  const int kbps = choice.bitRateKbps;
+  writer.SetOggFormat(source.sampleRate, LossyChannels(source), kbps, kbps, kbps, choice.quality);
 }
 
 }  // namespace
@@ -61,25 +83,34 @@ int AverageBitRateKbps(uint64_t fileBytes, int64_t durationMs) {
 Mp3Choice NearestMp3Format(const SourceAudio& source, const TAudioFile2& writer) {
   for (int rate : ByDistance(kMp3SampleRates, source.sampleRate, false)) {
     for (int kbps : ByDistance(kCandidateKbps, WantedKbps(source), true)) {
-      if (writer.IsMp3FormatSupported(rate, kbps, source.channels)) return {rate, kbps};
+      if (writer.IsMp3FormatSupported(rate, kbps, LossyChannels(source))) return {rate, kbps};
     }
   }
   return {source.sampleRate, WantedKbps(source)};  // let the writer name what is wrong
 }
 
-int NearestOggBitRate(const SourceAudio& source, const TAudioFile2& writer) {
-  for (int kbps : ByDistance(kCandidateKbps, WantedKbps(source), true)) {
-    if (writer.IsOggFormatSupported(source.sampleRate, source.channels, kbps, kbps, kbps))
-      return kbps;
+OggChoice NearestOggFormat(const SourceAudio& source, const TAudioFile2& writer) {
+  const int wanted = WantedKbps(source);
+  for (int kbps : ByDistance(kCandidateKbps, wanted, true)) {
+    if (writer.IsOggFormatSupported(source.sampleRate, LossyChannels(source), kbps, kbps, kbps))
+      return {kbps, kOggBitRateMode};
   }
-  return WantedKbps(source);
+  return {wanted, NearestOggQuality(source, wanted, writer)};
+}
+
+int WavBitsFor(SourcePrecision precision) {
+  switch (precision) {
+    case SourcePrecision::kWideInteger: return 24;
+    case SourcePrecision::kFloat: return kWavFloatBits;
+    default: return 16;
+  }
 }
 
 int NearestWmaProfileNumber(const SourceAudio& source) {
   // Matching rate counts most, then matching channels, then the bit rate.
   auto cost = [&source](const WmaProfile& p) {
     return std::make_tuple(std::abs(p.sampleRate - source.sampleRate),
-                           p.channels != source.channels,
+                           p.channels != LossyChannels(source),
                            std::abs(p.bitRateKbps - WantedKbps(source)));
   };
   size_t best = 0;
@@ -101,7 +132,7 @@ void SetUpNormalizeOutput(AudioFormat output, const SourceAudio& source, TAudioF
       writer.SetWmaProfile(NearestWmaProfileNumber(source));
       break;
     default:  // WAV, and whatever else is written as WAV
-      writer.SetWavFormat(source.sampleRate, source.channels, kWavBits);
+      writer.SetWavFormat(source.sampleRate, source.channels, WavBitsFor(source.precision));
       break;
   }
 }

@@ -1,9 +1,14 @@
 // A normalized file keeps its source's kind of audio: the same encoding, sample rate and
-// channel count, and the bit rate the encoder offers nearest to the source's.
+// channel count, and the bit rate the encoder offers nearest to the source's. A WAV keeps all
+// its channels and its depth: 24-bit PCM for integer sources of more than 16 bits (24 bits is
+// as fine as the float blocks between reader and writer carry), 32-bit float for float
+// sources; everything else is written at 16 bits. MP3, OGG and WMA outputs have at most two
+// channels, as their encoders here take.
 #pragma once
 
 #include <cstdint>
 
+#include "engines/EncoderBackend.h"
 #include "tags/AudioFormat.h"
 
 class TAudioFile2;
@@ -11,8 +16,9 @@ class TAudioFile2LameEnc;
 
 struct SourceAudio {
   int sampleRate;   // Hz
-  int channels;     // 1 or 2, as the reader hands them out
+  int channels;     // as the reader hands them out
   int bitRateKbps;  // the source's average; 0 when unknown
+  SourcePrecision precision = SourcePrecision::k16BitsOrLess;
 };
 
 // The source's average bit rate from its size and playing time; 0 when either is unknown.
@@ -29,5 +35,13 @@ struct Mp3Choice {
   int bitRateKbps;
 };
 Mp3Choice NearestMp3Format(const SourceAudio& source, const TAudioFile2& writer);
-int NearestOggBitRate(const SourceAudio& source, const TAudioFile2& writer);
+// Bit-rate mode at the nearest rate libvorbis takes; where it takes none (rates below
+// 8000 Hz), quality mode at the quality whose stated rate is nearest, or the smallest quality
+// when libvorbis states no rates either.
+struct OggChoice {
+  int bitRateKbps;
+  int16_t quality;  // kOggBitRateMode, or the quality level
+};
+OggChoice NearestOggFormat(const SourceAudio& source, const TAudioFile2& writer);
+int WavBitsFor(SourcePrecision precision);
 int NearestWmaProfileNumber(const SourceAudio& source);

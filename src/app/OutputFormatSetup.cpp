@@ -24,11 +24,18 @@ void SetEncoderValues(const Mp3RunSettings& s, TAudioFile2LameEnc& encoder) {
   }
 }
 
-std::optional<std::string> SetUpMp3(const Mp3RunSettings& settings, TAudioFile2& writer,
-                                    TAudioFile2LameEnc& encoder) {
+std::string Kbps(int kbps) { return std::to_string(kbps) + " kbit/s"; }
+
+std::optional<FormatRefusal> SetUpMp3(const Mp3RunSettings& settings, TAudioFile2& writer,
+                                      TAudioFile2LameEnc& encoder) {
   SetEncoderValues(settings, encoder);
   if (!writer.IsMp3FormatSupported(encoder.SampleRate(), encoder.BitRate(), encoder.Channels()))
-    return std::string(kMp3Refusal);
+    return FormatRefusal{kMp3Refusal, "The MP3 encoder refuses " +
+                                          std::to_string(encoder.SampleRate()) + " Hz at " +
+                                          Kbps(encoder.BitRate()) + ", " +
+                                          std::to_string(encoder.Channels()) +
+                                          " channels: change \"frequency\", \"bitrate\" or "
+                                          "\"channel\" under [mp3]"};
   writer.SetMp3Encoder(encoder);
   return std::nullopt;
 }
@@ -39,14 +46,19 @@ void SetUpWav(const WavRunSettings& s, TAudioFile2& writer) {
   // Any other mode leaves the writer's format as it was.
 }
 
-std::optional<std::string> SetUpOgg(const OggRunSettings& s, TAudioFile2& writer) {
+std::optional<FormatRefusal> SetUpOgg(const OggRunSettings& s, TAudioFile2& writer) {
   if (s.qualityMode) {
     writer.SetOggFormat(s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate,
                         static_cast<int16_t>(s.quality));
     return std::nullopt;
   }
   if (!writer.IsOggFormatSupported(s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate))
-    return std::string(kOggRefusal);
+    return FormatRefusal{
+        kOggRefusal, "The Vorbis encoder refuses " + std::to_string(s.sampleRate) + " Hz, " +
+                         std::to_string(s.channels) + " channels at " + Kbps(s.bitRate) +
+                         " (max " + Kbps(s.maxBitRate) + ", min " + Kbps(s.minBitRate) +
+                         "): change \"frequency\", \"channel\", \"bitrate\", \"max bitrate\" "
+                         "or \"min bitrate\", or set \"enable quality\" to 1, under [ogg]"};
   writer.SetOggFormat(s.sampleRate, s.channels, s.bitRate, s.maxBitRate, s.minBitRate,
                       kOggBitRateMode);
   return std::nullopt;
@@ -54,7 +66,7 @@ std::optional<std::string> SetUpOgg(const OggRunSettings& s, TAudioFile2& writer
 
 }  // namespace
 
-std::optional<std::string> SetUpOutputFormat(const OutputFormatSettings& format,
+std::optional<FormatRefusal> SetUpOutputFormat(const OutputFormatSettings& format,
                                              TAudioFile2& writer, TAudioFile2LameEnc& encoder) {
   switch (format.formatIndex) {
     case kFormatWav:

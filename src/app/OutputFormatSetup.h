@@ -12,7 +12,12 @@ struct OutputFormatSettings;
 constexpr const char* kMp3Refusal = "This MP3 format is not supported.";
 constexpr const char* kOggRefusal = "This OGG format is not supported.";
 
-// The refusal text when the encoder cannot produce the stored combination; nothing when the
-// writer is set up. Only what the format's settings name is set; the rest keeps earlier values.
-std::optional<std::string> SetUpOutputFormat(const OutputFormatSettings& format,
+struct FormatRefusal {
+  std::string text;    // kMp3Refusal or kOggRefusal
+  std::string detail;  // the refused values and the keys that choose them, ending "under [mp3]"
+};
+
+// The refusal when the encoder cannot produce the stored combination; nothing when the writer
+// is set up. Only what the format's settings name is set; the rest keeps earlier values.
+std::optional<FormatRefusal> SetUpOutputFormat(const OutputFormatSettings& format,
                                              TAudioFile2& writer, TAudioFile2LameEnc& encoder);

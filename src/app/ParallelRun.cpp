@@ -70,9 +70,9 @@ std::unique_ptr<ParallelRun::Job> ParallelRun::MakeJob() {
   auto job = std::make_unique<Job>(rows_, events_, plan_);
   job->state.running = true;
   if (plan_.kind == RunKind::kConvert) {
-    std::optional<std::string> refusal =
+    std::optional<FormatRefusal> refusal =
         SetUpOutputFormat(plan_.format, job->state.AudioFilewrite, job->state.AudioFile2LameEnc);
-    if (refusal) throw std::runtime_error(*refusal);
+    if (refusal) throw std::runtime_error(refusal->text);
   }
   job->loop.SetHeldNames([this](const std::string& path) { return names_.IsHeld(path); });
   return job;

@@ -17,6 +17,8 @@ struct RunEvent {
     kFileProgress,     // one file of several in flight
     kOutputCreated,    // text: the output's path
     kSourceEndsEarly,  // text: the source's path
+    kCodecChange,      // text: the source's path; detail: "Vorbis to Opus"
+    kFileStopped,      // Stop ended the row's file before its end
     kNotice,           // text: an information box
     kError,            // text: an error box
     kOpenFolder,       // text: the folder the run wrote into
@@ -25,6 +27,7 @@ struct RunEvent {
   size_t row = 0;
   int percent = 0;
   std::string text;
+  std::string detail;
 };
 
 class RunEventQueue {

@@ -26,9 +26,15 @@ class RunEvents {
   virtual void OutputCreated(size_t /*row*/, const std::string& /*outputPath*/) {}
   // The row's source holds less audio than its header promised; the run converts what is there.
   virtual void SourceEndsEarly(size_t /*row*/, const std::string& /*sourcePath*/) {}
+  // The row's source changes codec midway (`change` reads "Vorbis to Opus"); the run converts
+  // the audio up to the change.
+  virtual void SourceChangesCodec(size_t /*row*/, const std::string& /*sourcePath*/,
+                                  const std::string& /*change*/) {}
   virtual void SetProgress(int percent) = 0;  // 0..100, the current file
   // A run over several files at once reports each file's progress here instead (0..100).
   virtual void FileProgress(size_t /*row*/, int /*percent*/) {}
+  // The run ended that row's file with Stop before its end; the file keeps what was written.
+  virtual void FileStopped(size_t /*row*/) {}
 
   // Lets pending user commands through (Stop among them) while a run or AddFiles works.
   virtual void Pump() = 0;

@@ -69,8 +69,8 @@ void RunLoop::EndRun() {
   Post(RunEvent::Kind::kOpenFolder, plan_.folder);
 }
 
-void RunLoop::Post(RunEvent::Kind kind, std::string text) {
-  RunEvent event{kind, state_.current_index, 0, std::move(text)};
+void RunLoop::Post(RunEvent::Kind kind, std::string text, std::string detail) {
+  RunEvent event{kind, state_.current_index, 0, std::move(text), std::move(detail)};
   events_.Post(std::move(event));
 }
 
@@ -113,14 +113,19 @@ bool RunLoop::StartFile(size_t position) {
 
 void RunLoop::ConvertStartedFile(size_t position) {
   if (!OpenFiles(position)) return;
+  bool stopped = false;
   try {
-    CopyBlocks();
+    stopped = !CopyBlocks();
+    // A read error on the way ended the source early; the run converted what was before it.
+    if (!endsEarlyTold_ && state_.AudioFileRead.EndsEarly())
+      Post(RunEvent::Kind::kSourceEndsEarly, rows_[position].filePath);
     state_.AudioFileRead.Close();
     state_.AudioFilewrite.Close();
   } catch (...) {
     DiscardOutput();
     throw;
   }
+  if (stopped) Post(RunEvent::Kind::kFileStopped);
   FinishFile(position);
 }
 
@@ -153,10 +158,17 @@ bool RunLoop::OpenFiles(size_t position) {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
-  reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
-  if (reader.EndsEarly()) Post(RunEvent::Kind::kSourceEndsEarly, source);
+  // A normalized file keeps its source's channels and depth; a conversion needs 16-bit stereo
+  // at most, whatever its output.
+  const ReadFlags shape =
+      plan_.kind == RunKind::kNormalize ? ReadFlags::kSourceShape : ReadFlags::kPcm16;
+  reader.OpenForRead(source, ReadMode::kWholeSource, shape);
+  endsEarlyTold_ = reader.EndsEarly();
+  if (endsEarlyTold_) Post(RunEvent::Kind::kSourceEndsEarly, source);
+  if (!reader.CodecChange().empty())
+    Post(RunEvent::Kind::kCodecChange, source, reader.CodecChange());
   if (writer.IsOpen()) writer.Close();
-  writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
+  writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
   // The name was free when picked; look again right before the writer creates the file, so an
   // output that appeared meanwhile is never written over.
   if (NameTaken(state_.output_file_name)) {
@@ -177,7 +189,7 @@ bool RunLoop::OpenFiles(size_t position) {
 void RunLoop::SetUpNormalizeWriter(const std::string& source, AudioFormat output) {
   const TAudioFile2& reader = state_.AudioFileRead;
   SourceAudio audio{reader.SampleRate(), reader.Channels(),
-                    AverageBitRateKbps(FileBytes(source), reader.DurationMs())};
+                    AverageBitRateKbps(FileBytes(source), reader.DurationMs()), reader.Precision()};
   // A copy, so the conversion run's MP3 values stay as the user set them.
   TAudioFile2LameEnc encoder = state_.AudioFile2LameEnc;
   SetUpNormalizeOutput(output, audio, state_.AudioFilewrite, encoder);
@@ -194,13 +206,20 @@ void RunLoop::DiscardOutput() {
   unlink(state_.output_file_name.c_str());
 }
 
+// Float samples take twice the bytes of 16-bit ones; block sizes grow with them so that a block
+// spans the same time and a normalized file is levelled in the same stretches.
+int RunLoop::SampleWidthFactor() const {
+  const TAudioFile2& reader = state_.AudioFileRead;
+  return std::max(1, reader.FrameSize() / (2 * reader.Channels()));
+}
+
 int RunLoop::InitialBlockSize() const {
   const TAudioFile2& reader = state_.AudioFileRead;
-  int size = reader.SampleRate() * reader.Channels();
+  int size = reader.SampleRate() * reader.Channels() * SampleWidthFactor();
   return plan_.kind == RunKind::kNormalize ? size * kNormalizeBlockFactor : size;
 }
 
-void RunLoop::CopyBlocks() {
+bool RunLoop::CopyBlocks() {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   const int frameSize = std::max(1, reader.FrameSize());
@@ -211,7 +230,10 @@ void RunLoop::CopyBlocks() {
   do {
     pump_();
     pump_();
-    if (!state_.running) break;
+    if (!state_.running) {
+      lookahead_.clear();
+      return false;
+    }
     ByteBlock block = plan_.kind == RunKind::kNormalize
                           ? ReadNormalizeBlock(NormalizeBlockSize(done, initialSize), initialSize)
                           : reader.ReadBlock(initialSize);
@@ -220,14 +242,16 @@ void RunLoop::CopyBlocks() {
       SetProgress(100);
       break;
     }
-    writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
+    writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
     if (plan_.kind == RunKind::kNormalize)
-      state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels);
+      state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels,
+                                             reader.BlockSampleType());
     writer.WriteBlock(block);
     done += bound / frameSize;
     SetProgress(ProgressPercent(done, reader.Length()));
   } while (bound > 0);
   lookahead_.clear();
+  return true;
 }
 
 // Near the reported end one block covers what the length says is left. It never shrinks below
@@ -235,7 +259,8 @@ void RunLoop::CopyBlocks() {
 int RunLoop::NormalizeBlockSize(int64_t done, int initialSize) const {
   const TAudioFile2& reader = state_.AudioFileRead;
   int64_t remaining = reader.Length() - done;
-  if (remaining <= 0 || remaining >= static_cast<int64_t>(initialSize) * kNormalizeBlockFactor)
+  const int64_t sixteenBitSize = initialSize / SampleWidthFactor();
+  if (remaining <= 0 || remaining >= sixteenBitSize * kNormalizeBlockFactor)
     return initialSize;
   int64_t bytes = std::max<int64_t>(remaining * reader.FrameSize(), initialSize);
   return static_cast<int>(std::min<int64_t>(bytes, std::numeric_limits<int>::max()));

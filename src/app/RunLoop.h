@@ -47,13 +47,16 @@ class RunLoop {
  private:
   std::optional<std::string> PickOutputName(size_t position) const;
   AudioFormat OutputFormatOf(size_t position) const;
-  void Post(RunEvent::Kind kind, std::string text = std::string());
+  void Post(RunEvent::Kind kind, std::string text = std::string(),
+            std::string detail = std::string());
   void SetProgress(int percent);
   // Opens source and output; false when no free output name is left.
   bool OpenFiles(size_t position);
   void SetUpNormalizeWriter(const std::string& source, AudioFormat output);
   void DiscardOutput();
-  void CopyBlocks();
+  // False when Stop ended the copy before the source's end.
+  bool CopyBlocks();
+  int SampleWidthFactor() const;
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
@@ -70,6 +73,7 @@ class RunLoop {
   bool perFile_ = false;
   int lastPercent_ = -1;
   ByteBlock lookahead_;  // read ahead of the current normalize block
+  bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

@@ -1,6 +1,10 @@
 #include "app/RunSettings.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/UserDirs.h"
 
 #include "engines/WmaProfiles.h"
 #include "settings/IniFile.h"
@@ -99,8 +103,13 @@ OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& s
 std::string DefaultOutputFolder() {
   const char* music = std::getenv("XDG_MUSIC_DIR");
   if (music != nullptr && *music != '\0') return music;
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr && *home != '\0' ? home : ".") + "/Music";
+  const char* homeVariable = std::getenv("HOME");
+  const std::string home = homeVariable != nullptr && *homeVariable != '\0' ? homeVariable : ".";
+  std::ifstream file(UserDirsFilePath());
+  std::ostringstream text;
+  text << file.rdbuf();
+  std::optional<std::string> recorded = UserDirFromText(text.str(), "XDG_MUSIC_DIR", home);
+  return recorded ? *recorded : home + "/Music";
 }
 
 std::string ReadOutputFolder(const TIniFile& settings) {

@@ -60,7 +60,8 @@ struct OutputFormatSettings {
 };
 OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings);
 
-// The user's music folder: $XDG_MUSIC_DIR, else $HOME/Music.
+// The user's music folder: $XDG_MUSIC_DIR, else the one user-dirs.dirs names (UserDirs.h),
+// else $HOME/Music.
 std::string DefaultOutputFolder();
 // "Dir" of "Format"; the default folder when absent, empty or not an absolute path. Always
 // ends in '/'.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "engines/AvErrorText.h"
+#include "engines/DemuxerChoice.h"
 #include "engines/EngineError.h"
 #include "engines/LengthCorrection.h"
 #include "engines/OggChains.h"
@@ -20,14 +21,11 @@ extern "C" {
 
 namespace {
 
-// Demuxers we let FFmpeg pick from: the four list formats and the other audio containers it
-// reads, but nothing that could make it open further files (playlists, concat lists).
-constexpr const char* kAcceptedContainers =
-    "mp3,wav,w64,ogg,asf,flac,aiff,mov,ape,aac,matroska,caf,au,wv,tta,mpc,mpc8,ac3,eac3,dts,"
-    "truehd,amr,voc";
 // A source below this rate is not sound the encoders or the resampler could take.
 constexpr int kMinSampleRate = 1000;
 constexpr int kMaxSampleRate = 768000;
+
+constexpr int64_t kWavCodecProbeBytes = 4096;
 
 // A file that yields this many damaged packets in a row with no good one between is garbage.
 constexpr int kMaxConsecutiveErrors = 500;
@@ -51,7 +49,7 @@ bool HeadersWithoutAudio(const std::string& path) {
 
 }  // namespace
 
-AudioDecoder::AudioDecoder(const std::string& path) : path_(path) {
+AudioDecoder::AudioDecoder(const std::string& path, UnknownLength unknownLength) : path_(path) {
   SilenceFfmpegLog();
   OpenContainer();
   OpenCodec();
@@ -59,6 +57,22 @@ AudioDecoder::AudioDecoder(const std::string& path) : path_(path) {
   packet_.reset(av_packet_alloc());
   frame_.reset(av_frame_alloc());
   if (!packet_ || !frame_) Fail("open", AVERROR(ENOMEM));
+  if (lengthFrames_ == 0 && unknownLength == UnknownLength::kCount) lengthFrames_ = CountFrames();
+}
+
+// A second decoder over the same file, so this one still starts at the beginning.
+int64_t AudioDecoder::CountFrames() const {
+  try {
+    AudioDecoder counter(path_, UnknownLength::kLeaveZero);
+    int64_t frames = 0;
+    while (const AVFrame* frame = counter.NextFrame())
+      frames += frame->sample_rate > 0 && frame->sample_rate != sampleRate_
+                    ? av_rescale(frame->nb_samples, sampleRate_, frame->sample_rate)
+                    : frame->nb_samples;
+    return frames;
+  } catch (const EngineError&) {
+    return 0;  // this decoder's own reading reports the damage
+  }
 }
 
 void AudioDecoder::Fail(const std::string& verb, const std::string& reason) const {
@@ -81,18 +95,34 @@ void AudioDecoder::OpenContainer() {
   if (!S_ISREG(info.st_mode)) Fail("open", "not a regular file");
   if (info.st_size == 0) Fail("open", "the file is empty");
 
+  // The demuxer the file names is nearly always right; when it is not, FFmpeg looks.
+  const AVInputFormat* named = NamedDemuxer(path_);
+  int rc = named ? OpenWith(named) : AVERROR_DEMUXER_NOT_FOUND;
+  if (rc < 0) rc = OpenWith(nullptr);
+  if (rc < 0) FailUnreadable(rc);
+}
+
+int AudioDecoder::OpenWith(const AVInputFormat* demuxer) {
+  format_.reset();
   AVDictionary* options = nullptr;
-  av_dict_set(&options, "format_whitelist", kAcceptedContainers, 0);
+  av_dict_set(&options, "format_whitelist", AcceptedDemuxers(), 0);
   av_dict_set(&options, "protocol_whitelist", "file", 0);
   // The "file:" prefix keeps a name containing ':' from being taken for another protocol.
   AVFormatContext* opened = nullptr;
-  int rc = avformat_open_input(&opened, ("file:" + path_).c_str(), nullptr, &options);
+  int rc = avformat_open_input(&opened, ("file:" + path_).c_str(), demuxer, &options);
   av_dict_free(&options);
-  if (rc < 0) FailUnreadable(rc);
+  if (rc < 0) return rc;
   format_.reset(opened);
-  if (IsContainer(*format_, "wav")) wavEndsEarly_ = CheckWavHeader(path_);
+  wavEndsEarly_ = IsContainer(*format_, "wav") && CheckWavHeader(path_);
+  // FFmpeg looks through the first packets of 16-bit PCM in a WAV for another codec disguised
+  // as PCM, asking every demuxer each time the data doubles: most of the time a short WAV
+  // takes to open. The WAV header already says all else, so one packet's look is enough.
+  if (IsContainer(*format_, "wav")) format_->probesize = kWavCodecProbeBytes;
   rc = avformat_find_stream_info(format_.get(), nullptr);
-  if (rc < 0) FailUnreadable(rc);
+  if (rc >= 0 && av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) < 0 &&
+      demuxer)
+    rc = AVERROR_STREAM_NOT_FOUND;  // perhaps the wrong demuxer: let FFmpeg look
+  return rc;
 }
 
 void AudioDecoder::OpenCodec() {
@@ -124,6 +154,24 @@ void AudioDecoder::OpenCodec() {
                      " Hz the converter works with");
 }
 
+SourcePrecision AudioDecoder::Precision() const {
+  const AVCodecDescriptor* codec = avcodec_descriptor_get(codec_->codec_id);
+  if (!codec || !(codec->props & AV_CODEC_PROP_LOSSLESS)) return SourcePrecision::k16BitsOrLess;
+  switch (av_get_packed_sample_fmt(codec_->sample_fmt)) {
+    case AV_SAMPLE_FMT_FLT:
+    case AV_SAMPLE_FMT_DBL:
+      return SourcePrecision::kFloat;
+    case AV_SAMPLE_FMT_S32:
+    case AV_SAMPLE_FMT_S64:
+      // Decoders hand out 17 to 24-bit audio in 32-bit words; bits_per_raw_sample tells.
+      return codec_->bits_per_raw_sample > 0 && codec_->bits_per_raw_sample <= 16
+                 ? SourcePrecision::k16BitsOrLess
+                 : SourcePrecision::kWideInteger;
+    default:
+      return SourcePrecision::k16BitsOrLess;
+  }
+}
+
 void AudioDecoder::ReadHeaderFacts() {
   const AVStream* stream = format_->streams[streamIndex_];
   if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
@@ -138,7 +186,11 @@ void AudioDecoder::ReadHeaderFacts() {
     const OggChains chains = ScanOggChains(path_, sampleRate_);
     if (chains.chains > 0) {
       lengthFrames_ = chains.frames;
-      endsEarly_ = !chains.ended;
+      endsEarly_ = !chains.ended && chains.nextCodec.empty();
+    }
+    if (!chains.nextCodec.empty()) {
+      codecChange_ = chains.codec + " to " + chains.nextCodec;
+      stopAt_ = chains.codecChangeAt;
     }
   } else if (IsContainer(*format_, "mp3")) {
     endsEarly_ = Mp3EndsEarly(path_);
@@ -175,18 +227,25 @@ const AVFrame* AudioDecoder::NextFrame() {
 bool AudioDecoder::FeedDecoder() {
   if (inputDrained_) return false;
   int rc = av_read_frame(format_.get(), packet_.get());
-  if (rc == AVERROR_EOF || rc == AVERROR_INVALIDDATA) {
-    // A cut-off file ends where its last whole packet ends.
-    if (rc == AVERROR_INVALIDDATA) lastError_ = rc;
-    inputDrained_ = true;
-    avcodec_send_packet(codec_.get(), nullptr);
-    return true;
-  }
   if (rc == AVERROR(EAGAIN)) {
     NoteDamage(rc);
     return true;
   }
-  if (rc < 0) Fail("read", rc);
+  if (rc >= 0 && stopAt_ >= 0 && packet_->pos >= stopAt_) {
+    av_packet_unref(packet_.get());
+    rc = AVERROR_EOF;
+  }
+  if (rc < 0) {
+    // A read error is where a cut-off or damaged file ends: the audio before it is the source.
+    // With none before it, NextFrame refuses the file.
+    if (rc != AVERROR_EOF) {
+      lastError_ = rc;
+      if (stopAt_ < 0) endsEarly_ = true;  // the codec change is the end there
+    }
+    inputDrained_ = true;
+    avcodec_send_packet(codec_.get(), nullptr);
+    return true;
+  }
   if (packet_->stream_index == streamIndex_) {
     rc = avcodec_send_packet(codec_.get(), packet_.get());
     if (rc < 0 && rc != AVERROR(EAGAIN)) NoteDamage(rc);
@@ -197,5 +256,9 @@ bool AudioDecoder::FeedDecoder() {
 
 void AudioDecoder::NoteDamage(int avError) {
   lastError_ = avError;
-  if (++consecutiveErrors_ > kMaxConsecutiveErrors) Fail("decode", avError);
+  if (++consecutiveErrors_ <= kMaxConsecutiveErrors) return;
+  if (framesDecoded_ == 0) Fail("decode", avError);
+  // Garbage after good audio: the source ends there.
+  endsEarly_ = true;
+  finished_ = true;
 }

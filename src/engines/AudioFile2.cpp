@@ -104,20 +104,26 @@ void TAudioFile2::Close() {
 }
 
 void TAudioFile2::OpenForRead(const std::string& path, ReadMode mode, ReadFlags flags) {
-  if (mode != ReadMode::kWholeSource || flags != ReadFlags::kPcm16)
+  if (mode != ReadMode::kWholeSource ||
+      (flags != ReadFlags::kPcm16 && flags != ReadFlags::kSourceShape))
     throw EngineError("Cannot open " + path + ": unsupported read mode " +
                       std::to_string(static_cast<int>(mode)) + "/" +
                       std::to_string(static_cast<int>(flags)));
   Close();
-  impl_->reader = std::make_unique<AudioReader>(path);
+  const ReaderShape shape = flags == ReadFlags::kSourceShape ? ReaderShape::kSourceShape
+                                                            : ReaderShape::kAtMostStereo16;
+  impl_->reader = std::make_unique<AudioReader>(path, shape);
 }
 
 int64_t TAudioFile2::DurationMs() const { return impl_->Reader().DurationMs(); }
 int TAudioFile2::SampleRate() const { return impl_->Reader().SampleRate(); }
 int TAudioFile2::Channels() const { return impl_->Reader().Channels(); }
 int TAudioFile2::FrameSize() const { return impl_->Reader().FrameSize(); }
+SampleType TAudioFile2::BlockSampleType() const { return impl_->Reader().BlockSampleType(); }
+SourcePrecision TAudioFile2::Precision() const { return impl_->Reader().Precision(); }
 int64_t TAudioFile2::Length() const { return impl_->Reader().LengthFrames(); }
 bool TAudioFile2::EndsEarly() const { return impl_->Reader().EndsEarly(); }
+std::string TAudioFile2::CodecChange() const { return impl_->Reader().CodecChange(); }
 
 ByteBlock TAudioFile2::ReadBlock(int byteCount) {
   if (!impl_->reader) throw EngineError("Cannot read: no source file is open");
@@ -168,9 +174,14 @@ bool TAudioFile2::IsOggFormatSupported(int sampleRate, int channels, int bitRate
   return OggFormatSupported(sampleRate, channels, bitRate, maxBitRate, minBitRate);
 }
 
-void TAudioFile2::SetSourceFormat(int sampleRate, int channels) {
+int TAudioFile2::OggQualityBitRate(int sampleRate, int channels, int quality) const {
+  return OggQualityNominalKbps(sampleRate, channels, quality);
+}
+
+void TAudioFile2::SetSourceFormat(int sampleRate, int channels, SampleType sampleType) {
   impl_->source.sampleRate = sampleRate;
   impl_->source.channels = channels;
+  impl_->source.sampleType = sampleType;
   if (impl_->writer) impl_->writer->SetSourceFormat(impl_->source);
 }
 

@@ -9,8 +9,20 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-AudioReader::AudioReader(const std::string& path)
-    : path_(path), decoder_(path), channels_(std::min(decoder_.Channels(), 2)) {
+namespace {
+
+int BlockChannels(ReaderShape shape, int sourceChannels) {
+  if (shape == ReaderShape::kSourceShape && sourceChannels <= kMaxChannels) return sourceChannels;
+  return std::min(sourceChannels, 2);
+}
+
+}  // namespace
+
+AudioReader::AudioReader(const std::string& path, ReaderShape shape)
+    : path_(path),
+      decoder_(path),
+      shape_(shape),
+      channels_(BlockChannels(shape, decoder_.Channels())) {
   CheckFirstAudio();
 }
 
@@ -28,10 +40,10 @@ int64_t AudioReader::DurationMs() const {
 std::vector<uint8_t> AudioReader::Read(size_t maxFrames) {
   Refill(maxFrames);
   size_t frames = std::min(maxFrames, BufferedFrames());
-  size_t samples = frames * channels_;
-  std::vector<uint8_t> block(samples * sizeof(int16_t));
-  if (samples) std::memcpy(block.data(), pending_.data() + head_, block.size());
-  head_ += samples;
+  const size_t bytes = frames * FrameSize();
+  std::vector<uint8_t> block(bytes);
+  if (bytes) std::memcpy(block.data(), pending_.data() + head_, bytes);
+  head_ += bytes;
   return block;
 }
 
@@ -62,17 +74,29 @@ void AudioReader::ConvertFrame(const AVFrame& frame) {
       // The stream changed format midway (chained Ogg, odd MP3): keep handing out the
       // format announced at open.
       if (converter_.IsConfigured()) Append(converter_.Flush());
-      converter_.Configure(input, SampleRate(), channels_);
+      else SettleSampleType();
+      converter_.Configure(input, SampleRate(), channels_, sampleType_);
     }
     Append(converter_.Convert(frame.extended_data, frame.nb_samples));
   } catch (const EngineError& e) {
     throw EngineError(std::string(opening_ ? "Cannot open " : "Cannot decode ") + path_ +
                       ": cannot convert its " + std::to_string(input.layout.nb_channels) +
-                      " channels at " + std::to_string(input.sampleRate) + " Hz to 16-bit " +
-                      (channels_ == 1 ? "mono" : "stereo") + " (" + e.what() + ")");
+                      " channels at " + std::to_string(input.sampleRate) + " Hz to " +
+                      BlockShapeText() + " (" + e.what() + ")");
   }
 }
 
+void AudioReader::SettleSampleType() {
+  const bool wide = decoder_.Precision() != SourcePrecision::k16BitsOrLess;
+  sampleType_ = shape_ == ReaderShape::kSourceShape && wide ? SampleType::kFloat : SampleType::kS16;
+}
+
+std::string AudioReader::BlockShapeText() const {
+  const std::string depth = sampleType_ == SampleType::kFloat ? "float " : "16-bit ";
+  if (channels_ <= 2) return depth + (channels_ == 1 ? "mono" : "stereo");
+  return depth + std::to_string(channels_) + " channels";
+}
+
 void AudioReader::Append(const PcmSpan& span) {
-  pending_.insert(pending_.end(), span.samples, span.samples + span.frames * channels_);
+  pending_.insert(pending_.end(), span.bytes, span.bytes + span.frames * FrameSize());
 }

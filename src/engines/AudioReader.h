@@ -1,5 +1,5 @@
-// The reading side of TAudioFile2: decodes a source and hands it out as blocks of 16-bit
-// interleaved PCM at the source's own rate, with at most two channels.
+// The reading side of TAudioFile2: decodes a source and hands it out as blocks of interleaved
+// PCM at the source's own rate: 16-bit with at most two channels, or in the source's own shape.
 #pragma once
 
 #include <cstdint>
@@ -10,17 +10,27 @@
 #include "engines/AudioDecoder.h"
 #include "engines/PcmConverter.h"
 
+enum class ReaderShape {
+  kAtMostStereo16,
+  // The source's channel count (up to kMaxChannels, more are mixed down to stereo), and float
+  // samples for a source that holds more than 16 bits.
+  kSourceShape,
+};
+
 class AudioReader {
  public:
   // Decodes and converts the first audio at once, so that a source that opens also reads:
   // one FFmpeg cannot convert, or one without a single sample, throws EngineError here.
-  explicit AudioReader(const std::string& path);
+  explicit AudioReader(const std::string& path, ReaderShape shape = ReaderShape::kAtMostStereo16);
 
   int SampleRate() const { return decoder_.SampleRate(); }
   int Channels() const { return channels_; }
-  int FrameSize() const { return 2 * channels_; }
+  SampleType BlockSampleType() const { return sampleType_; }
+  SourcePrecision Precision() const { return decoder_.Precision(); }
+  int FrameSize() const { return BytesPerSample(sampleType_) * channels_; }
   int64_t LengthFrames() const { return decoder_.LengthFrames(); }
   bool EndsEarly() const { return decoder_.EndsEarly(); }
+  const std::string& CodecChange() const { return decoder_.CodecChange(); }
   int64_t DurationMs() const;
 
   // Up to maxFrames whole frames as bytes; empty once the source is exhausted.
@@ -30,16 +40,20 @@ class AudioReader {
   void CheckFirstAudio();
   void Refill(size_t frames);
   void ConvertFrame(const struct AVFrame& frame);
+  void SettleSampleType();
+  std::string BlockShapeText() const;
   void Append(const PcmSpan& span);
-  size_t BufferedFrames() const { return (pending_.size() - head_) / channels_; }
+  size_t BufferedFrames() const { return (pending_.size() - head_) / FrameSize(); }
 
   std::string path_;
   AudioDecoder decoder_;
   PcmConverter converter_;
+  ReaderShape shape_;
   int channels_;
+  SampleType sampleType_ = SampleType::kS16;  // settled with the first frame
   bool exhausted_ = false;
   bool opening_ = false;  // errors name the open, not a later read
-  // Converted samples not yet handed out, from head_ on. Holds about one block.
-  std::vector<int16_t> pending_;
+  // Converted bytes not yet handed out, from head_ on. Holds about one block.
+  std::vector<uint8_t> pending_;
   size_t head_ = 0;
 };

@@ -22,7 +22,7 @@ AudioWriter::~AudioWriter() {
 
 void AudioWriter::CheckSource(const PcmFormat& source) const {
   if (source.sampleRate <= 0 || source.sampleRate > 768000 || source.channels < 1 ||
-      source.channels > 2)
+      source.channels > kMaxChannels)
     throw EngineError("Cannot write " + path_ + ": unusable source format " +
                       std::to_string(source.sampleRate) + " Hz, " +
                       std::to_string(source.channels) + " channels");
@@ -32,16 +32,18 @@ void AudioWriter::ConfigureConverter() {
   PcmInputFormat input;
   input.sampleRate = source_.sampleRate;
   input.layout = DefaultLayout(source_.channels);
-  input.sampleFormat = AV_SAMPLE_FMT_S16;
+  input.sampleFormat = AvSampleFormat(source_.sampleType);
   try {
-    converter_.Configure(input, target_.sampleRate, target_.channels);
+    converter_.Configure(input, target_.sampleRate, target_.channels, target_.sampleType);
   } catch (const EngineError& e) {
     throw EngineError("Cannot write " + path_ + ": " + e.what());
   }
 }
 
 void AudioWriter::SetSourceFormat(const PcmFormat& source) {
-  if (source.sampleRate == source_.sampleRate && source.channels == source_.channels) return;
+  if (source.sampleRate == source_.sampleRate && source.channels == source_.channels &&
+      source.sampleType == source_.sampleType)
+    return;
   CheckSource(source);
   Feed(converter_.Flush());
   source_ = source;
@@ -49,7 +51,8 @@ void AudioWriter::SetSourceFormat(const PcmFormat& source) {
 }
 
 void AudioWriter::Write(const uint8_t* bytes, size_t count) {
-  const size_t frameBytes = 2 * static_cast<size_t>(source_.channels);
+  const size_t frameBytes = static_cast<size_t>(BytesPerSample(source_.sampleType)) *
+                            static_cast<size_t>(source_.channels);
   if (count % frameBytes != 0)
     throw EngineError("Cannot write " + path_ + ": a block of " + std::to_string(count) +
                       " bytes is not a whole number of " + std::to_string(frameBytes) +
@@ -59,7 +62,7 @@ void AudioWriter::Write(const uint8_t* bytes, size_t count) {
 }
 
 void AudioWriter::Feed(const PcmSpan& span) {
-  if (span.frames) backend_->Write(span.samples, span.frames);
+  if (span.frames) backend_->Write(span.bytes, span.frames);
 }
 
 void AudioWriter::Finish() {

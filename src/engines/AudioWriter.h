@@ -1,4 +1,4 @@
-// The writing side of TAudioFile2: takes 16-bit interleaved blocks in the announced source
+// The writing side of TAudioFile2: takes interleaved blocks in the announced source
 // format, converts them to what the output encoding wants and feeds its backend.
 #pragma once
 

@@ -12,9 +12,25 @@
 // The OGG quality that selects bit-rate mode instead of a quality level.
 constexpr int16_t kOggBitRateMode = -1;
 
+// How samples travel between reader, transform, writer and encoders: interleaved, native
+// endian, either 16-bit signed or 32-bit float (full scale ±1.0). Float carries what 16 bits
+// would lose: sources of 24 bits or more and float sources, on their way to a WAV of the same
+// depth.
+enum class SampleType { kS16, kFloat };
+
+// How exactly a source stores its samples: within 16 bits (lossy codecs count here, their float
+// output is their own working form), as wider integers (24 or 32 bits), or as float.
+enum class SourcePrecision { k16BitsOrLess, kWideInteger, kFloat };
+
+constexpr int BytesPerSample(SampleType type) { return type == SampleType::kS16 ? 2 : 4; }
+
+// Most channels a block may carry (7.1); sources with more are mixed down to stereo.
+constexpr int kMaxChannels = 8;
+
 struct PcmFormat {
   int sampleRate = 44100;
-  int channels = 2;  // 1 or 2; samples are 16-bit signed, native endian, interleaved
+  int channels = 2;  // 1 to kMaxChannels
+  SampleType sampleType = SampleType::kS16;
 };
 
 class EncoderBackend {
@@ -24,8 +40,9 @@ class EncoderBackend {
   virtual PcmFormat InputFormat() const = 0;
   // Creates the output file. Throws EngineError naming the path on failure.
   virtual void Open(const std::string& path) = 0;
-  // Encodes `frames` sample frames and appends them. Throws EngineError on failure.
-  virtual void Write(const int16_t* samples, size_t frames) = 0;
+  // Encodes `frames` sample frames, laid out as InputFormat() says, and appends them. Throws
+  // EngineError on failure.
+  virtual void Write(const void* samples, size_t frames) = 0;
   // Flushes the encoder, completes the file (headers, trailers, info frames) and closes it.
   // Safe to call twice; after an error it still closes what is open.
   virtual void Finish() = 0;
@@ -51,10 +68,13 @@ struct OggSettings {
   int quality = kOggBitRateMode;  // or 0 (best) .. 1000 (fastest, smallest)
 };
 
+// 32 bits per sample is IEEE float, the only 32-bit WAV written.
+constexpr int kWavFloatBits = 32;
+
 struct WavSettings {
   int sampleRate = 44100;
-  int channels = 2;
-  int bitsPerSample = 16;  // 8 or 16
+  int channels = 2;         // 1 to kMaxChannels
+  int bitsPerSample = 16;   // 8, 16, 24 or kWavFloatBits
 };
 
 std::unique_ptr<EncoderBackend> MakeWavEncoder(const WavSettings& settings);
@@ -67,3 +87,6 @@ std::unique_ptr<EncoderBackend> MakeWmaEncoder(int profile);
 bool Mp3FormatSupported(int sampleRate, int bitRateKbps, int channels);
 bool OggFormatSupported(int sampleRate, int channels, int bitRateKbps, int maxBitRateKbps,
                         int minBitRateKbps);
+// The nominal bit rate libvorbis states for that quality (0 best .. 1000 smallest) in kbit/s;
+// 0 when it states none (below 8000 Hz it has no bit-rate tables) and -1 when it refuses.
+int OggQualityNominalKbps(int sampleRate, int channels, int quality);

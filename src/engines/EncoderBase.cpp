@@ -15,15 +15,22 @@ void EncoderBase::Open(const std::string& path) {
   open_ = true;
 }
 
-void EncoderBase::Write(const int16_t* samples, size_t frames) {
+void EncoderBase::Write(const void* samples, size_t frames) {
   if (!open_) throw EngineError(std::string("Cannot write ") + kind_ + ": no output file is open");
   try {
-    Encode(samples, frames);
+    if (format_.sampleType == SampleType::kFloat)
+      EncodeFloat(static_cast<const float*>(samples), frames);
+    else
+      Encode(static_cast<const int16_t*>(samples), frames);
   } catch (...) {
     open_ = false;  // a failed output is given up; the following Finish has nothing to do
     DropOutput();
     throw;
   }
+}
+
+void EncoderBase::EncodeFloat(const float*, size_t) {
+  FailWrite(std::string("the ") + kind_ + " encoder takes 16-bit samples only");
 }
 
 void EncoderBase::Finish() {

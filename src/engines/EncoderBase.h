@@ -12,7 +12,7 @@ class EncoderBase : public EncoderBackend {
  public:
   PcmFormat InputFormat() const final { return format_; }
   void Open(const std::string& path) final;
-  void Write(const int16_t* samples, size_t frames) final;
+  void Write(const void* samples, size_t frames) final;
   void Finish() final;
 
  protected:
@@ -29,6 +29,8 @@ class EncoderBase : public EncoderBackend {
   // Sets up the library and creates the output file at Path().
   virtual void StartOutput() = 0;
   virtual void Encode(const int16_t* samples, size_t frames) = 0;
+  // Only for an encoder whose format asks for float samples.
+  virtual void EncodeFloat(const float* samples, size_t frames);
   // Flushes the library, completes the file and closes it, reporting every failure.
   virtual void CompleteOutput() = 0;
   // Releases the library's state and closes the file without reporting anything.

@@ -183,3 +183,12 @@ bool OggFormatSupported(int sampleRate, int channels, int bitRateKbps, int maxBi
   VorbisInfo scratch;
   return SetUpManaged(&scratch.info, sampleRate, channels, bitRateKbps, maxBitRateKbps, minBitRateKbps) == 0;
 }
+
+int OggQualityNominalKbps(int sampleRate, int channels, int quality) {
+  if (channels != 1 && channels != 2) return -1;
+  VorbisInfo scratch;
+  if (vorbis_encode_init_vbr(&scratch.info, channels, sampleRate, VorbisQualityFor(quality)) != 0)
+    return -1;
+  const long nominal = scratch.info.bitrate_nominal;
+  return nominal > 0 ? static_cast<int>((nominal + 500) / 1000) : 0;
+}

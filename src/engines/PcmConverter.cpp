@@ -14,6 +14,10 @@ AVChannelLayout DefaultLayout(int channels) {
   return layout;
 }
 
+AVSampleFormat AvSampleFormat(SampleType type) {
+  return type == SampleType::kFloat ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_S16;
+}
+
 PcmConverter::~PcmConverter() { Release(); }
 
 void PcmConverter::Release() {
@@ -28,20 +32,23 @@ bool PcmConverter::Matches(const PcmInputFormat& input) const {
          av_channel_layout_compare(&input.layout, &input_.layout) == 0;
 }
 
-void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outChannels) {
+void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outChannels,
+                             SampleType outType) {
   Release();
   if (input.sampleRate <= 0 || input.layout.nb_channels <= 0 || outRate <= 0 ||
-      outChannels < 1 || outChannels > 2)
+      outChannels < 1 || outChannels > kMaxChannels)
     throw EngineError("unusable PCM format (" + std::to_string(input.sampleRate) + " Hz, " +
                       std::to_string(input.layout.nb_channels) + " channels)");
   input_.sampleRate = input.sampleRate;
   input_.sampleFormat = input.sampleFormat;
   int rc = av_channel_layout_copy(&input_.layout, &input.layout);
   if (rc < 0) throw EngineError("channel layout: " + AvErrorText(rc));
+  const AVSampleFormat outFormat = AvSampleFormat(outType);
   outRate_ = outRate;
   outChannels_ = outChannels;
+  outFrameBytes_ = static_cast<size_t>(outChannels) * BytesPerSample(outType);
   configured_ = true;
-  passThrough_ = input.sampleFormat == AV_SAMPLE_FMT_S16 && input.sampleRate == outRate &&
+  passThrough_ = input.sampleFormat == outFormat && input.sampleRate == outRate &&
                  input.layout.nb_channels == outChannels;
   if (passThrough_) return;
 
@@ -49,9 +56,10 @@ void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outCh
   AVChannelLayout inLayout = input.layout.order == AV_CHANNEL_ORDER_UNSPEC
                                  ? DefaultLayout(input.layout.nb_channels)
                                  : input.layout;
-  AVChannelLayout outLayout = DefaultLayout(outChannels);
+  AVChannelLayout outLayout =
+      inLayout.nb_channels == outChannels ? inLayout : DefaultLayout(outChannels);
   SwrContext* swr = nullptr;
-  rc = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_S16, outRate, &inLayout,
+  rc = swr_alloc_set_opts2(&swr, &outLayout, outFormat, outRate, &inLayout,
                            input.sampleFormat, input.sampleRate, 0, nullptr);
   swr_.reset(swr);
   if (rc >= 0 && inLayout.nb_channels == 1 && outChannels == 2) {
@@ -69,7 +77,7 @@ void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outCh
 PcmSpan PcmConverter::Convert(const uint8_t* const* planes, int frames) {
   if (!configured_ || frames <= 0) return {};
   if (passThrough_)
-    return {reinterpret_cast<const int16_t*>(planes[0]), static_cast<size_t>(frames)};
+    return {planes[0], static_cast<size_t>(frames)};
   return Run(planes, frames);
 }
 
@@ -82,9 +90,9 @@ PcmSpan PcmConverter::Run(const uint8_t* const* planes, int frames) {
   int capacity = swr_get_out_samples(swr_.get(), frames);
   if (capacity < 0) throw EngineError("resampler: " + AvErrorText(capacity));
   if (capacity == 0) return {};
-  size_t needed = static_cast<size_t>(capacity) * outChannels_;
+  size_t needed = static_cast<size_t>(capacity) * outFrameBytes_;
   if (out_.size() < needed) out_.resize(needed);
-  uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(out_.data())};
+  uint8_t* outPlanes[1] = {out_.data()};
   int got = swr_convert(swr_.get(), outPlanes, capacity, const_cast<const uint8_t**>(planes), frames);
   if (got < 0) throw EngineError("resampler: " + AvErrorText(got));
   return {out_.data(), static_cast<size_t>(got)};

@@ -1,12 +1,15 @@
-// Turns PCM of any rate, channel layout and sample format into 16-bit signed interleaved PCM
-// of a chosen rate and channel count (1 or 2), through libswresample. When nothing needs
-// changing the input is handed straight through without a copy.
+// Turns PCM of any rate, channel layout and sample format into interleaved 16-bit signed or
+// 32-bit float PCM of a chosen rate and channel count (1 to kMaxChannels), through
+// libswresample. A kept channel count keeps the input's layout (nothing is remixed); a changed
+// one goes to FFmpeg's default layout for the count. When nothing needs changing the input is
+// handed straight through without a copy.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "engines/EncoderBackend.h"
 #include "engines/LibraryHandles.h"
 
 extern "C" {
@@ -14,9 +17,9 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-// Interleaved 16-bit frames; valid until the converter's next call.
+// Interleaved frames in the converter's output format; valid until the converter's next call.
 struct PcmSpan {
-  const int16_t* samples = nullptr;
+  const uint8_t* bytes = nullptr;
   size_t frames = 0;
 };
 
@@ -34,7 +37,8 @@ class PcmConverter {
   PcmConverter& operator=(const PcmConverter&) = delete;
 
   // Throws EngineError (without a file name; callers add theirs) when libswresample refuses.
-  void Configure(const PcmInputFormat& input, int outRate, int outChannels);
+  void Configure(const PcmInputFormat& input, int outRate, int outChannels,
+                 SampleType outType = SampleType::kS16);
   bool IsConfigured() const { return configured_; }
   bool Matches(const PcmInputFormat& input) const;
   int OutChannels() const { return outChannels_; }
@@ -54,8 +58,10 @@ class PcmConverter {
   PcmInputFormat input_;
   int outRate_ = 0;
   int outChannels_ = 0;
-  std::vector<int16_t> out_;
+  size_t outFrameBytes_ = 0;
+  std::vector<uint8_t> out_;
 };
 
 // Channel layout FFmpeg assumes for a bare channel count.
 AVChannelLayout DefaultLayout(int channels);
+AVSampleFormat AvSampleFormat(SampleType type);

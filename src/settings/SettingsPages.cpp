@@ -25,6 +25,12 @@ Control* Named(Control* control, const char* objectName, const QString& accessib
   return control;
 }
 
+// Shown on hovering and read out by screen readers after the control's name.
+void Hint(QWidget* control, const QString& text) {
+  control->setToolTip(text);
+  control->setAccessibleDescription(text);
+}
+
 QLabel* Caption(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QStringLiteral("SkinLabel"));
@@ -123,6 +129,11 @@ void BuildWavPage(QTabWidget* tabs, SettingsControls& c) {
                           "rb_bestsuited", QStringLiteral("Best suited WAV format"));
   c.rb_custom = Named(new QRadioButton(QStringLiteral("Custom format"), mode), "rb_custom",
                       QStringLiteral("Custom format"));
+  // Best suited makes no format call, so the writer keeps the format it last used.
+  Hint(c.rb_bestsuited,
+       QStringLiteral("Sets no format of its own: the first run after the window opens keeps "
+                      "each source's rate and channels; later runs write the WAV format used "
+                      "last (CD quality, custom, or a normalized WAV)."));
   grid->addWidget(c.rb_cdquality, 0, 0);
   grid->addWidget(c.rb_bestsuited, 1, 0);
   grid->addWidget(c.rb_custom, 2, 0);
@@ -174,6 +185,12 @@ void BuildWmaPage(QTabWidget* tabs, SettingsControls& c) {
   c.cb_wma->addItems(WmaProfileEntries());
   c.cb_wma->setMaxVisibleItems(16);
   grid->addWidget(c.cb_wma, 0, 0);
+  // The names stay as users know them; what the encoder really writes is said here.
+  const QString truth =
+      QStringLiteral("All profiles write WMA 2 at a constant bit rate: \"VBR Quality\" ones "
+                     "too, and \"Lossless\" is lossy, about 552 kbit/s.");
+  grid->addWidget(Note(truth, format), 1, 0, 1, 4);
+  Hint(c.cb_wma, truth);
   column->addWidget(format);
   column->addStretch();
 }

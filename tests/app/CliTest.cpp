@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -97,9 +98,8 @@ TEST_F(Cli, MissingFileIsNamedAndTheOthersStillConvert) {
   auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(missing) + " " +
                    ShellQuote(good));
   EXPECT_EQ(r.exitCode, 1);
-  // The refusal, then on its own line the reason the reader gave.
-  EXPECT_NE(r.output.find(missing + "is not supported.\nCannot open " + missing + ": no such file"),
-            std::string::npos)
+  // One line: the file, the refusal and the reason the reader gave.
+  EXPECT_NE(r.output.find(missing + ": not supported: no such file\n"), std::string::npos)
       << r.output;
   EXPECT_TRUE(Probe(out() + "/good.mp3").ok);
 }
@@ -180,8 +180,64 @@ TEST_F(Cli, NothingToConvertFails) {
   auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " +
                    ShellQuote(work.file("none.mp3")));
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.output.find("Please add file!"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("nothing to convert: "), std::string::npos) << r.output;
 }
+
+// What the command line says about refused files, output folders and formats: its own lines,
+// never the window's notices.
+struct Wording {
+  const char* name;
+  const char* settings;  // kelvane.ini content
+  const char* args;      // {good}, {bad}, {file} and {out} stand for paths of the test
+  const char* expected;  // a whole line, with the same stand-ins and {ini}
+};
+
+class CliWording : public Cli, public ::testing::WithParamInterface<Wording> {
+ protected:
+  std::string Fill(std::string text) {
+    const std::pair<const char*, std::string> paths[] = {
+        {"{good}", work.file("good.wav")}, {"{bad}", work.file("bad.mp3")},
+        {"{file}", work.file("plain.txt")}, {"{out}", out()}, {"{ini}", SettingsFilePath()}};
+    for (const auto& [mark, path] : paths)
+      for (size_t at; (at = text.find(mark)) != std::string::npos;)
+        text.replace(at, strlen(mark), path);
+    return text;
+  }
+};
+
+TEST_P(CliWording, SaysItsOwnLineAndFails) {
+  const Wording w = GetParam();
+  Tone("good.wav", 0.2);
+  testsupport::WriteFileText(work.file("bad.mp3"), "no audio here");
+  testsupport::WriteFileText(work.file("plain.txt"), "a file");
+  testsupport::WriteFileText(SettingsFilePath(), w.settings);
+  auto r = Convert(Fill(w.args));
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(("\n" + r.output).find("\n" + Fill(w.expected) + "\n"), std::string::npos) << r.output;
+  for (const char* windowText : {"Please add file!", "is not supported.\n", "File exists"})
+    EXPECT_EQ(r.output.find(windowText), std::string::npos) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliWording,
+    ::testing::Values(
+        Wording{"RefusedFile", "", "--format mp3 --output {out} {bad} {good}",
+                "{bad}: not supported: not an audio file the converter can read"},
+        Wording{"NothingLeft", "", "--format mp3 --output {out} {bad}",
+                "nothing to convert: none of the files given could be read"},
+        Wording{"OutputIsAFile", "", "--output {file} {good}", "error: {file} is a file, not a folder"},
+        Wording{"OutputBelowAFile", "", "--output {file}/sub {good}",
+                "error: Cannot create the output folder {file}/sub/: {file} is a file, not a folder"},
+        Wording{"Mp3Refused", "[mp3]\nfrequency=0\n", "--format mp3 --output {out} {good}",
+                "This MP3 format is not supported. The MP3 encoder refuses 6000 Hz at 128 kbit/s, "
+                "2 channels: change \"frequency\", \"bitrate\" or \"channel\" under [mp3] in {ini}."},
+        Wording{"OggRefused", "[ogg]\nfrequency=9\nbitrate=0\nmax bitrate=0\nmin bitrate=0\n",
+                "--format ogg --output {out} {good}",
+                "This OGG format is not supported. The Vorbis encoder refuses 48000 Hz, 2 channels "
+                "at 8 kbit/s (max 8 kbit/s, min 8 kbit/s): change \"frequency\", \"channel\", "
+                "\"bitrate\", \"max bitrate\" or \"min bitrate\", or set \"enable quality\" to 1, "
+                "under [ogg] in {ini}."}),
+    [](const ::testing::TestParamInfo<Wording>& info) { return std::string(info.param.name); });
 
 TEST_F(Cli, HelpVersionAndUsageErrors) {
   auto help = Convert("--help");
@@ -236,7 +292,8 @@ TEST_F(Cli, CtrlCStopsTheCurrentFileAndEndsTheRun) {
 
   ASSERT_TRUE(WIFEXITED(status)) << text;
   EXPECT_EQ(WEXITSTATUS(status), 130) << text;
-  EXPECT_NE(text.find("finish\t" + longer), std::string::npos) << text;
+  EXPECT_NE(text.find("stopped\t" + longer), std::string::npos) << text;
+  EXPECT_EQ(text.find("finish\t"), std::string::npos) << text;
   EXPECT_NE(text.find("not converted: " + never), std::string::npos) << text;
   double written = testsupport::DecodedSeconds(output);
   EXPECT_GT(written, 0.5);
@@ -255,3 +312,58 @@ TEST_F(Cli, CutShortWavConvertsWhatIsThereAndSaysSo) {
   ASSERT_TRUE(info.ok) << r.output;
   EXPECT_NEAR(info.duration, 1.0, 0.1);
 }
+
+// A damaged or unusual source first in a batch of three: it converts as far as its audio goes,
+// with the notice that says why it is short, and the two files after it convert too.
+struct DamagedSource {
+  const char* name;
+  const char* notice;  // on stderr after the source's path; empty: none
+  double seconds;      // of its output
+};
+
+class CliDamagedSource : public Cli, public ::testing::WithParamInterface<DamagedSource> {
+ protected:
+  std::string Make(const std::string& kind) {
+    const std::string ff = "ffmpeg -nostdin -v error -y -f lavfi -i sine=d=3:r=48000 ";
+    std::string path = work.file(kind);
+    if (kind == "cut.wv") {  // WavPack cut at 90 %: FFmpeg's reader fails at the cut
+      EXPECT_EQ(testsupport::Run(ff + "-c:a wavpack " + ShellQuote(path)).exitCode, 0);
+      auto bytes = testsupport::ReadFileBytes(path);
+      bytes.resize(bytes.size() * 9 / 10);
+      testsupport::WriteFileBytes(path, bytes);
+    } else if (kind == "chained.ogg") {  // `cat vorbis.ogg opus.ogg`
+      const std::string a = work.file("a.ogg"), b = work.file("b.ogg");
+      EXPECT_EQ(testsupport::Run(ff + "-c:a libvorbis " + ShellQuote(a) + " && " + ff +
+                                 "-c:a libopus " + ShellQuote(b) + " && cat " + ShellQuote(a) +
+                                 " " + ShellQuote(b) + " > " + ShellQuote(path)).exitCode, 0);
+    } else if (kind == "tone.dsf") {
+      testsupport::WriteDsdSecond(path, false);
+    }
+    return path;
+  }
+};
+
+TEST_P(CliDamagedSource, ConvertsItsAudioAndTheRestOfTheBatch) {
+  const DamagedSource& source = GetParam();
+  const std::string damaged = Make(source.name);
+  auto r = Convert("--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(damaged) + " " +
+                   ShellQuote(Tone("b.wav")) + " " + ShellQuote(Tone("c.wav")));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  if (*source.notice) {
+    EXPECT_NE(r.output.find(damaged + ": " + source.notice), std::string::npos) << r.output;
+  }
+  const std::string stem = std::filesystem::path(damaged).stem().string();
+  EXPECT_NEAR(testsupport::DecodedSeconds(out() + "/" + stem + ".mp3"), source.seconds, 0.35) << r.output;
+  EXPECT_NEAR(testsupport::DecodedSeconds(out() + "/b.mp3"), 1.0, 0.1) << r.output;
+  EXPECT_NEAR(testsupport::DecodedSeconds(out() + "/c.mp3"), 1.0, 0.1) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, CliDamagedSource,
+    ::testing::Values(DamagedSource{"cut.wv", "the file ends early", 2.0},
+                      DamagedSource{"chained.ogg", "the audio changes from Vorbis to Opus", 3.0},
+                      DamagedSource{"tone.dsf", "", 1.0}),
+    [](const ::testing::TestParamInfo<DamagedSource>& info) {
+      std::string name = info.param.name;
+      return name.substr(name.find('.') + 1);
+    });

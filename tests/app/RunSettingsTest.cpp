@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "support/TestSupport.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
+#include "app/UserDirs.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -14,8 +18,17 @@ class RunSettingsTest : public ::testing::Test {
  protected:
   RunSettingsTest() {
     setenv("VELMORA_CONFIG_DIR", config.path().c_str(), 1);
+    // No user-dirs.dirs of the machine's own user: the music folder is the test's to choose.
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr) savedConfigHome_ = xdg;
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     settings = std::make_unique<TIniFile>(SettingsFilePath());
   }
+  ~RunSettingsTest() override {
+    if (savedConfigHome_) setenv("XDG_CONFIG_HOME", savedConfigHome_->c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+  }
+  std::optional<std::string> savedConfigHome_;
   testsupport::TempDir config;
   std::unique_ptr<TIniFile> settings;
 };
@@ -88,6 +101,37 @@ TEST_F(RunSettingsTest, DirThatIsNoAbsolutePathMeansTheMusicFolder) {
     EXPECT_EQ(ReadOutputFolder(*settings), "/srv/tunes/") << stored;
   }
   unsetenv("XDG_MUSIC_DIR");
+}
+
+TEST_F(RunSettingsTest, MusicFolderComesFromTheEnvironmentThenUserDirsThenHome) {
+  const std::string home = std::getenv("HOME");
+  unsetenv("XDG_MUSIC_DIR");
+  EXPECT_EQ(DefaultOutputFolder(), home + "/Music");
+  testsupport::WriteFileText(config.file("user-dirs.dirs"), "XDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+  EXPECT_EQ(DefaultOutputFolder(), home + "/Musik");
+  EXPECT_EQ(ReadOutputFolder(*settings), home + "/Musik/");
+  setenv("XDG_MUSIC_DIR", "/srv/tunes", 1);
+  EXPECT_EQ(DefaultOutputFolder(), "/srv/tunes");
+  unsetenv("XDG_MUSIC_DIR");
+}
+
+// user-dirs.dirs read as xdg-user-dir reads it; "" where it names no usable music folder.
+TEST(UserDirs, MusicFolderFromTheFilesText) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"XDG_MUSIC_DIR=\"$HOME/Musik\"\n", "/home/u/Musik"},
+      {"# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+       "  XDG_MUSIC_DIR=\"/srv/Musik\"\r\n",
+       "/srv/Musik"},
+      {"XDG_MUSIC_DIR=\"$HOME/Old\"\nXDG_MUSIC_DIR=\"${HOME}/New\"\n", "/home/u/New"},
+      {"XDG_MUSIC_DIR=\"$HOME/My \\\"Tunes\\\" \\\\ more\"\n", "/home/u/My \"Tunes\" \\ more"},
+      {"XDG_MUSIC_DIR=$HOME/Música # bare word\n", "/home/u/Música"},
+      {"XDG_MUSIC_DIR=\"$HOME/\"\n", ""},  // the folder is not in use
+      {"XDG_MUSIC_DIR=\"Musik\"\n", ""},
+      {"XDG_MUSIC_DIR=\"$HOMEWORK/x\"\n", ""},
+      {"#XDG_MUSIC_DIR=\"$HOME/Musik\"\nXDG_MUSIC_DIRS=\"/x\"\n", ""},
+      {"", ""}};
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(UserDirFromText(text, "XDG_MUSIC_DIR", "/home/u").value_or(""), expected) << text;
 }
 
 TEST(OutputFormat, IndexOutsideTheFormatsCountsAsMp3) {

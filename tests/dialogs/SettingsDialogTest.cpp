@@ -1,6 +1,7 @@
 // The settings dialog against a scratch kelvane.ini and the real engine's format checks.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -389,6 +390,18 @@ TEST_F(SettingsDialogTest, EveryControlHasAnAccessibleName) {
   dialog.show();
   EXPECT_EQ(ControlsWithoutAccessibleName(&dialog), std::vector<std::string>{});
   EXPECT_EQ(List("cb_ogg_minbit")->accessibleName(), "Min Bitrate:");
+}
+
+// Names the encoder cannot live up to come with a hint that says what is written instead.
+TEST_F(SettingsDialogTest, WmaAndBestSuitedHintsSayWhatIsWritten) {
+  dialog.show();
+  QStringList wmaTexts;
+  for (QLabel* label : List("cb_wma")->parentWidget()->findChildren<QLabel*>())
+    wmaTexts << label->text();
+  EXPECT_TRUE(wmaTexts.join('|').contains("\"Lossless\" is lossy, about 552 kbit/s"))
+      << wmaTexts.join('|').toStdString();
+  EXPECT_TRUE(List("cb_wma")->accessibleDescription().contains("constant bit rate"));
+  EXPECT_TRUE(Radio("rb_bestsuited")->toolTip().contains("format used last"));
 }
 
 }  // namespace

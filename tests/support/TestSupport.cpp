@@ -201,3 +201,51 @@ bool FileExists(const std::string& path) {
 }
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+namespace {
+
+void PutNumber(std::vector<uint8_t>& out, uint64_t value, int bytes, bool bigEndian) {
+  for (int i = 0; i < bytes; ++i)
+    out.push_back(static_cast<uint8_t>(value >> (8 * (bigEndian ? bytes - 1 - i : i))));
+}
+
+void PutText(std::vector<uint8_t>& out, const std::string& text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
+
+}  // namespace
+
+void WriteDsdSecond(const std::string& path, bool dff) {
+  constexpr uint32_t kRate = 2822400, kBlock = 4096;
+  constexpr uint64_t kBytesPerChannel = kRate / 8;
+  auto square = [](uint64_t byte) -> uint8_t { return (byte * 8 * 2000 / kRate) % 2 ? 0xFF : 0x00; };
+  std::vector<uint8_t> f;
+  auto le = [&](uint64_t v, int n) { PutNumber(f, v, n, false); };
+  auto be = [&](uint64_t v, int n) { PutNumber(f, v, n, true); };
+  if (dff) {  // DSDIFF: big-endian chunks, the channels' bytes interleaved
+    PutText(f, "FRM8"); be(0, 8); PutText(f, "DSD ");
+    PutText(f, "FVER"); be(4, 8); be(0x01050000, 4);
+    PutText(f, "PROP"); be(74, 8); PutText(f, "SND ");
+    PutText(f, "FS  "); be(4, 8); be(kRate, 4);
+    PutText(f, "CHNL"); be(10, 8); be(2, 2); PutText(f, "SLFTSRGT");
+    PutText(f, "CMPR"); be(19, 8); PutText(f, "DSD \x0Enot compressed"); f.push_back(0);
+    PutText(f, "DSD "); be(2 * kBytesPerChannel, 8);
+    for (uint64_t i = 0; i < 2 * kBytesPerChannel; ++i) f.push_back(square(i / 2));
+    for (int i = 0; i < 8; ++i) f[4 + i] = static_cast<uint8_t>((f.size() - 12) >> (8 * (7 - i)));
+  } else {  // DSF: little-endian chunks, blocks of 4096 bytes per channel in turn
+    const uint64_t blocks = (kBytesPerChannel + kBlock - 1) / kBlock;
+    const uint64_t data = blocks * kBlock * 2;
+    PutText(f, "DSD "); le(28, 8); le(28 + 52 + 12 + data, 8); le(0, 8);
+    PutText(f, "fmt "); le(52, 8); le(1, 4); le(0, 4); le(2, 4); le(2, 4); le(kRate, 4);
+    le(1, 4); le(kRate, 8); le(kBlock, 4); le(0, 4);
+    PutText(f, "data"); le(12 + data, 8);
+    for (uint64_t b = 0; b < blocks; ++b)
+      for (int channel = 0; channel < 2; ++channel)
+        for (uint64_t i = b * kBlock; i < (b + 1) * kBlock; ++i) f.push_back(square(i));
+  }
+  WriteFileBytes(path, f);
+}
+
+}  // namespace testsupport

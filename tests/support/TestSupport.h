@@ -42,6 +42,10 @@ bool MakeTone(const std::string& path, double seconds, int sampleRate = 44100, i
 // True when this ffmpeg build has the named encoder ("libopus", "libspeex", …).
 bool FfmpegCanEncode(const std::string& encoder);
 
+// Writes one second of 1-bit DSD stereo at 2.8224 MHz (a 1 kHz square wave) by hand, as a DSF
+// file or, with `dff`, as a DSDIFF file: ffmpeg reads both but writes neither.
+void WriteDsdSecond(const std::string& path, bool dff);
+
 // ffprobe's view of the first audio stream and the container.
 struct ProbeInfo {
   bool ok = false;

@@ -1,16 +1,29 @@
 #include "app/cli/ConsoleHost.h"
 
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
-#include <cstring>
+#include <thread>
+
+#include "engines/UnfinishedOutputs.h"
 
 namespace {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+std::atomic<bool> interruptRequested{false};
 
-extern "C" void OnInterrupt(int) { interruptRequested = 1; }
+// The second Ctrl-C ends the program the way an unhandled one does, once every output being
+// written has a header that matches its data.
+[[noreturn]] void QuitAtOnce(const sigset_t& interrupt) {
+  unfinished_outputs::SealAllForExit();
+  std::signal(SIGINT, SIG_DFL);
+  pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+  raise(SIGINT);
+  _exit(128 + SIGINT);  // not reached
+}
 
 constexpr int kBarWidth = 30;
 constexpr size_t kDefaultColumns = 80;
@@ -32,13 +45,21 @@ size_t TerminalColumns() {
 
 ConsoleHost::ConsoleHost(bool showProgressBar) : showBar_(showProgressBar) {}
 
+// A thread of its own takes Ctrl-C instead of a handler: sealing the outputs takes locks and
+// file writes, which a signal handler may not use. The mask is inherited by every thread
+// started later, so this thread is the only one SIGINT reaches.
 void ConsoleHost::CatchInterrupt() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND;  // the next Ctrl-C gets the default: the program ends
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
+  std::thread([interrupt] {
+    int signal = 0;
+    sigwait(&interrupt, &signal);
+    interruptRequested = true;
+    sigwait(&interrupt, &signal);
+    QuitAtOnce(interrupt);
+  }).detach();
 }
 
 void ConsoleHost::Pump() {
@@ -53,6 +74,13 @@ void ConsoleHost::SourceEndsEarly(size_t /*row*/, const std::string& sourcePath)
                sourcePath.c_str());
 }
 
+void ConsoleHost::SourceChangesCodec(size_t /*row*/, const std::string& sourcePath,
+                                     const std::string& change) {
+  ClearBar();
+  std::fprintf(stderr, "%s: the audio changes from %s; converting the audio up to the change\n",
+               sourcePath.c_str(), change.c_str());
+}
+
 void ConsoleHost::RowStateChanged(size_t row, const FileRow& entry) {
   if (entry.state == kStateConverting) {
     inFlight_[row] = 0;
@@ -63,10 +91,12 @@ void ConsoleHost::RowStateChanged(size_t row, const FileRow& entry) {
   if (inFlight_.erase(row) != 0 && entry.state == kStateFinish) ++finished_;
   ClearBar();
   currentName_.clear();
-  std::printf("%s\t%s -> %s\n", entry.state.c_str(), entry.filePath.c_str(),
-              entry.outputPath.c_str());
+  // The row reads "finish" either way; the terminal says which files Ctrl-C cut short.
+  const bool stopped = stopped_.erase(row) != 0;
+  const std::string shown = stopped && entry.state == kStateFinish ? "stopped" : entry.state;
+  std::printf("%s\t%s -> %s\n", shown.c_str(), entry.filePath.c_str(), entry.outputPath.c_str());
   std::fflush(stdout);
-  if (interrupted_)
+  if (stopped)
     std::fprintf(stderr, "stopped before its end: %s -> %s\n", entry.filePath.c_str(),
                  entry.outputPath.c_str());
   if (showBar_ && wholeBatch_ && !inFlight_.empty()) DrawBatchBar();
@@ -84,6 +114,8 @@ void ConsoleHost::FileProgress(size_t row, int percent) {
   file->second = percent;
   if (showBar_) DrawBatchBar();
 }
+
+void ConsoleHost::FileStopped(size_t row) { stopped_.insert(row); }
 
 void ConsoleHost::DrawBar(int percent) {
   char head[16];
@@ -125,6 +157,19 @@ void ConsoleHost::ShowInformation(const std::string& text) {
   ClearBar();
   std::fprintf(stderr, "%s\n", text.c_str());
   ++failures_;
+}
+
+void ConsoleHost::FileRefused(const std::string& path, const std::string& reason) {
+  // The line names the file already.
+  const std::string naming = "Cannot open " + path + ": ";
+  std::string oneLine =
+      reason.compare(0, naming.size(), naming) == 0 ? reason.substr(naming.size()) : reason;
+  std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+  ShowInformation(path + ": not supported: " + oneLine);
+}
+
+void ConsoleHost::FormatRefused(const std::string& text, const std::string& detail) {
+  ShowInformation(text + " " + detail + ".");
 }
 
 void ConsoleHost::ShowError(const std::string& text) {

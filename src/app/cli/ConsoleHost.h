@@ -1,13 +1,14 @@
-// The terminal side of velmora-convert: one line per finished file on stdout, notices and
-// errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
-// batch's when several files are converted at once), and Ctrl-C turned into Stop. The core
-// calls it from the main thread only, so lines never interleave; the rows it names are read
-// from the core's own list.
+// The terminal side of velmora-convert: one line per finished or stopped file on stdout,
+// notices and errors on stderr, a progress bar when stderr is a terminal (the current file's,
+// or the whole batch's when several files are converted at once), and Ctrl-C turned into Stop.
+// The core calls it from the main thread only, so lines never interleave; the rows it names
+// are read from the core's own list.
 #pragma once
 
 #include <csignal>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "app/RunHost.h"
@@ -22,7 +23,9 @@ class ConsoleHost : public RunHost {
   // The bar shows files done of all and each file in flight instead of the current file.
   void ShowWholeBatch(bool wholeBatch) { wholeBatch_ = wholeBatch; }
 
-  // Installs the SIGINT handler: the first Ctrl-C asks for Stop, a second one ends the program.
+  // From now on the first Ctrl-C asks for Stop at the next Pump, and a second one ends the
+  // program at once, each output being written left with a header that matches its data.
+  // Call before any other thread starts.
   static void CatchInterrupt();
   bool interrupted() const { return interrupted_; }
   int failures() const { return failures_; }
@@ -35,8 +38,14 @@ class ConsoleHost : public RunHost {
   void RowStateChanged(size_t row, const FileRow& entry) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
+  void SourceChangesCodec(size_t row, const std::string& sourcePath,
+                          const std::string& change) override;
   void FileProgress(size_t row, int percent) override;
+  void FileStopped(size_t row) override;
   void ShowInformation(const std::string& text) override;
+  // "<path>: not supported: <reason>", one line.
+  void FileRefused(const std::string& path, const std::string& reason) override;
+  void FormatRefused(const std::string& text, const std::string& detail) override;
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string& text) override;
   void Pump() override;
@@ -51,6 +60,7 @@ class ConsoleHost : public RunHost {
   std::function<void()> stop_;
   const FileList* list_ = nullptr;
   std::map<size_t, int> inFlight_;  // row → percent of the files being converted
+  std::set<size_t> stopped_;        // rows whose file Ctrl-C ended before its end
   bool showBar_;
   bool wholeBatch_ = false;
   size_t finished_ = 0;

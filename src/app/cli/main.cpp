@@ -42,12 +42,12 @@ bool ReportUnconverted(const ConverterCore& core) {
 }
 
 int RunCommand(const CommandLine& cl) {
+  ConsoleHost::CatchInterrupt();  // before any thread starts
   TIniFile settings(SettingsFilePath());
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
   host.ShowList(core.rows());
-  ConsoleHost::CatchInterrupt();
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
@@ -59,6 +59,10 @@ int RunCommand(const CommandLine& cl) {
     return host.failures() == 0 ? kExitConverted : kExitFailures;
   }
   host.Pump();  // a Ctrl-C while adding means no run
+  if (core.rows().empty() && !host.interrupted()) {
+    std::fprintf(stderr, "nothing to convert: none of the files given could be read\n");
+    return kExitFailures;
+  }
   if (!host.interrupted()) {
     if (cl.normalize) {
       core.NormalizeFiles();
