@@ -113,17 +113,13 @@ void ConverterCore::AppendRows(std::vector<FileRow>& rows) {
 
 void ConverterCore::DeleteSelectedFiles() {
   if (running()) return;
-  const size_t count = rows_.size();
-  size_t i = 0;
-  for (size_t turn = 0; turn < count; ++turn) {
-    if (!rows_.IsSelected(i)) {
-      ++i;
-      continue;
-    }
-    host_.RowAboutToBeRemoved(i);
-    rows_.Remove(i);
-    host_.RowRemoved(i);
-    // One row is selected at a time; a row the view selects in its place stays.
+  // One row is selected at a time, so one row goes. The view selects a neighbour as the row
+  // leaves it; that row stays.
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    if (!rows_.IsSelected(row)) continue;
+    host_.RowAboutToBeRemoved(row);
+    rows_.Remove(row);
+    host_.RowRemoved(row);
     return;
   }
 }
