@@ -12,6 +12,7 @@
 #include "dialogs/UiPrompts.h"
 #include "engines/AudioFile2.h"
 #include "settings/DigitEdit.h"
+#include "settings/GeneralPage.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
 #include "settings/UpDown.h"
@@ -49,11 +50,13 @@ bool ParseWholeNumber(const QString& text, int* value) {
 
 }  // namespace
 
-Tfm_set::Tfm_set(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin_(skin) {
+Tfm_set::Tfm_set(ISkinEngine& skin, QWidget* parent, WindowFace face)
+    : QDialog(parent), skin_(skin), face_(face) {
   setObjectName("fm_set");
   setWindowTitle("Settings");
   UseCloseBoxOnly(this);
   c_ = BuildSettingsPages(this);
+  if (face_ == WindowFace::kExtended) general_ = std::make_unique<GeneralPage>(c_.pc);
   resize(kOuterWidth, kOuterHeight);
 
   connect(c_.btn_ok, &QPushButton::clicked, this, &Tfm_set::btn_okClick);
@@ -80,6 +83,7 @@ void Tfm_set::FormShow() {
   LoadMp3();
   SelectStored(c_.cb_wma, ReadInteger("wma", "format", 9), 9);
   LoadOgg();
+  if (general_) general_->Load(settings_file_);
   // Visit every tab once so each is laid out, then open on "WAV".
   for (int tab = 0; tab < c_.pc->count(); ++tab) c_.pc->setCurrentIndex(tab);
   c_.pc->setCurrentIndex(0);
@@ -181,6 +185,7 @@ void Tfm_set::StoreAll() {
   ini.WriteInteger("ogg", "min bitrate", c_.cb_ogg_minbit->currentIndex());
   ini.WriteBool("ogg", "enable quality", c_.cb_ogg_quality->isChecked());
   ini.WriteInteger("ogg", "quality", c_.ud_ogg_quality->Position());
+  if (general_) general_->Store(ini);
 }
 
 void Tfm_set::btn_defaultClick() {
@@ -210,6 +215,7 @@ void Tfm_set::btn_defaultClick() {
   c_.ud_ogg_quality->SetPosition(300);
   cb_ogg_qualityClick();
   c_.edt_ogg_quality->setText(QStringLiteral("300"));
+  if (general_) general_->SetDefaults();
 }
 
 void Tfm_set::btn_cancelClick() { reject(); }

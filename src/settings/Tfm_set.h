@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "settings/SettingsPages.h"
+#include "settings/WindowFace.h"
 
+class GeneralPage;
 class ISkinEngine;
 class TAudioFile2;
 class TIniFile;
@@ -14,8 +16,11 @@ class TIniFile;
 class Tfm_set : public QDialog {
   Q_OBJECT
  public:
-  explicit Tfm_set(ISkinEngine& skin, QWidget* parent = nullptr);
+  // The extended face adds the "General" tab after the four format tabs.
+  explicit Tfm_set(ISkinEngine& skin, QWidget* parent = nullptr,
+                   WindowFace face = WindowFace::kClassic);
   ~Tfm_set() override;
+  WindowFace face() const { return face_; }
   // The main window's settings object, once it is open (nullptr before and after: the
   // dialog then shows its defaults and OK stores nothing).
   void SetSettingsFile(TIniFile* settings) { settings_file_ = settings; }
@@ -46,7 +51,9 @@ class Tfm_set : public QDialog {
   const TAudioFile2& Checker();
 
   ISkinEngine& skin_;
+  WindowFace face_;
   TIniFile* settings_file_ = nullptr;
   std::unique_ptr<TAudioFile2> checker_;  // asked by OK whether MP3 and OGG formats encode
   SettingsControls c_;
+  std::unique_ptr<GeneralPage> general_;  // the extended face only
 };

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingsKeys.h"
+
 struct CommandLine {
   std::optional<int> formatIndex;  // --format; else the stored "Forint"
   std::optional<std::string> outputFolder;  // --output; else the stored "Dir"
@@ -17,7 +19,7 @@ struct CommandLine {
   std::string error;  // set when the arguments cannot be used
 };
 
-constexpr int kMaxJobs = 256;
+constexpr int kMaxJobs = settings_keys::kJobs.high;
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();

@@ -83,12 +83,12 @@ void ConsoleHost::SourceChangesCodec(size_t /*row*/, const std::string& sourcePa
 
 void ConsoleHost::RowStateChanged(size_t row, const FileRow& entry) {
   if (entry.state == kStateConverting) {
-    inFlight_[row] = 0;
+    batch_.Started(row);
     currentName_ = entry.fileName;
     if (showBar_) wholeBatch_ ? DrawBatchBar() : DrawBar(0);
     return;
   }
-  if (inFlight_.erase(row) != 0 && entry.state == kStateFinish) ++finished_;
+  batch_.Ended(row, entry.state == kStateFinish);
   ClearBar();
   currentName_.clear();
   // The row reads "finish" either way; the terminal says which files Ctrl-C cut short.
@@ -99,7 +99,7 @@ void ConsoleHost::RowStateChanged(size_t row, const FileRow& entry) {
   if (stopped)
     std::fprintf(stderr, "stopped before its end: %s -> %s\n", entry.filePath.c_str(),
                  entry.outputPath.c_str());
-  if (showBar_ && wholeBatch_ && !inFlight_.empty()) DrawBatchBar();
+  if (showBar_ && wholeBatch_ && !batch_.inFlight().empty()) DrawBatchBar();
 }
 
 void ConsoleHost::SetProgress(int percent) {
@@ -107,12 +107,8 @@ void ConsoleHost::SetProgress(int percent) {
 }
 
 void ConsoleHost::FileProgress(size_t row, int percent) {
-  // The run returns a file's bar to 0 before it reports the file finished; the batch bar
-  // shows that file as done instead.
-  auto file = inFlight_.find(row);
-  if (file == inFlight_.end() || percent < file->second) return;
-  file->second = percent;
-  if (showBar_) DrawBatchBar();
+  batch_.Progress(row, percent);
+  if (showBar_ && batch_.inFlight().count(row) != 0) DrawBatchBar();
 }
 
 void ConsoleHost::FileStopped(size_t row) { stopped_.insert(row); }
@@ -126,16 +122,14 @@ void ConsoleHost::DrawBar(int percent) {
 void ConsoleHost::DrawBatchBar() {
   if (!list_ || list_->empty()) return;
   const size_t total = list_->size();
-  int flightPercent = 0;
   std::string names;
-  for (const auto& [row, percent] : inFlight_) {
-    flightPercent += percent;
+  for (const auto& [row, percent] : batch_.inFlight()) {
     const std::string& name = row < total ? (*list_)[row].fileName : std::string();
     names += (names.empty() ? ": " : ", ") + name + " " + std::to_string(percent) + "%";
   }
-  int overall = static_cast<int>((finished_ * 100 + static_cast<size_t>(flightPercent)) / total);
-  ShowBar(Bar(overall) + " " + std::to_string(finished_) + "/" + std::to_string(total) +
-          " done, " + std::to_string(inFlight_.size()) + " in flight" + names);
+  ShowBar(Bar(batch_.Percent(total)) + " " + std::to_string(batch_.finished()) + "/" +
+          std::to_string(total) + " done, " + std::to_string(batch_.inFlight().size()) +
+          " in flight" + names);
 }
 
 void ConsoleHost::ShowBar(const std::string& line) {

@@ -7,10 +7,10 @@
 
 #include <csignal>
 #include <functional>
-#include <map>
 #include <set>
 #include <string>
 
+#include "app/BatchProgress.h"
 #include "app/RunHost.h"
 
 class ConsoleHost : public RunHost {
@@ -59,11 +59,10 @@ class ConsoleHost : public RunHost {
 
   std::function<void()> stop_;
   const FileList* list_ = nullptr;
-  std::map<size_t, int> inFlight_;  // row → percent of the files being converted
+  BatchProgress batch_;
   std::set<size_t> stopped_;        // rows whose file Ctrl-C ended before its end
   bool showBar_;
   bool wholeBatch_ = false;
-  size_t finished_ = 0;
   bool barShown_ = false;
   bool interrupted_ = false;
   int failures_ = 0;

@@ -10,7 +10,7 @@
 #include "app/RunSettings.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
-#include "app/cli/ProcessorCount.h"
+#include "app/ProcessorCount.h"
 #include "settings/IniFile.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "app/ConverterCore.h"
+#include "app/ProcessorCount.h"
 #include "app/RunSettings.h"
 #include "app/window/FileListWidget.h"
 #include "app/window/ProgramFolders.h"
@@ -24,6 +25,7 @@
 #include "engines/skin/SkinObject.h"
 #include "engines/skin/SkinStrip.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 #include "settings/Tfm_set.h"
 #include "tags/Tfm_id3.h"
 
@@ -61,8 +63,12 @@ void OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
 }  // namespace
 
 Tfm_main::Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFolder,
-                   QWidget* parent)
-    : QMainWindow(parent), skin_(skin), skinEvents_(skinEvents), dataFolder_(std::move(dataFolder)) {
+                   WindowFace face, QWidget* parent)
+    : QMainWindow(parent),
+      skin_(skin),
+      skinEvents_(skinEvents),
+      dataFolder_(std::move(dataFolder)),
+      face_(face) {
   setObjectName("fm_main");
   setWindowTitle("fm_main");
   // Set for the whole program, so the dialogs carry it too.
@@ -163,7 +169,10 @@ void Tfm_main::StartEngine() {
   }
   if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
   if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());
-  if (core_) lv->rows().SetList(&core_->rows());
+  if (core_) {
+    lv->rows().SetList(&core_->rows());
+    UseRunJobs(*core_);
+  }
   if (fm_id3 && core_) {
     ConverterCore* core = core_.get();
     fm_id3->Attach(TagEditorSource{
@@ -211,18 +220,39 @@ void Tfm_main::ReleaseSettingsFile() {
   settings_file_.reset();
 }
 
+size_t Tfm_main::RunJobs() const {
+  if (face_ == WindowFace::kClassic) return 1;
+  const int stored = ReadForRun(*settings_file_, settings_keys::kJobs);
+  return static_cast<size_t>(stored == 0 ? UsableProcessorCount() : stored);
+}
+
+// Read at each run's start like the encoder settings, so the "General" tab's OK applies to the
+// next run.
+void Tfm_main::UseRunJobs(ConverterCore& core) {
+  if (core.running()) return;
+  const size_t jobs = RunJobs();
+  core.SetJobs(jobs);
+  host_->ShowWholeRun(jobs > 1);
+}
+
 // --- commands ---
 
 void Tfm_main::oOGG1Click() {
   if (ExplainMissingEngine()) return;
-  WithCore([this](ConverterCore& core) { core.ConvertFiles(cb_format->currentIndex()); });
+  WithCore([this](ConverterCore& core) {
+    UseRunJobs(core);
+    core.ConvertFiles(cb_format->currentIndex());
+  });
 }
 
 void Tfm_main::Converter1Click() { oOGG1Click(); }
 
 void Tfm_main::Normalize1Click() {
   if (running() || ExplainMissingEngine()) return;
-  WithCore([](ConverterCore& core) { core.NormalizeFiles(); });
+  WithCore([this](ConverterCore& core) {
+    UseRunJobs(core);
+    core.NormalizeFiles();
+  });
 }
 
 void Tfm_main::Stop1Click() {

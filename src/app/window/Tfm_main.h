@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/window/WindowHost.h"
+#include "settings/WindowFace.h"
 
 class ConverterCore;
 class FileListWidget;
@@ -41,10 +42,12 @@ using CoreFactory = std::function<std::unique_ptr<ConverterCore>(TIniFile&, RunH
 class Tfm_main : public QMainWindow {
   Q_OBJECT
  public:
-  // `dataFolder` holds the skin file and the help, with a trailing '/'.
+  // `dataFolder` holds the skin file and the help, with a trailing '/'. The classic face is
+  // the window as it has always been; the extended face adds (WindowFace.h).
   Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFolder,
-           QWidget* parent = nullptr);
+           WindowFace face = WindowFace::kClassic, QWidget* parent = nullptr);
   ~Tfm_main() override;
+  WindowFace face() const { return face_; }
 
   void AttachDialogs(Tfm_about* about, Tfm_dir* dir, Tfm_set* set, Tfm_id3* id3);
   // Files named on the command line, added once the window is up.
@@ -100,10 +103,15 @@ class Tfm_main : public QMainWindow {
   void ShowModal(QWidget* dialog);
   // Commands that need the engine say again why they cannot run; false when they can.
   bool ExplainMissingEngine();
+  // Files converted at once by the next run: 1 in the classic face, the stored jobs in the
+  // extended one.
+  size_t RunJobs() const;
+  void UseRunJobs(ConverterCore& core);
 
   ISkinEngine& skin_;
   SkinEvents& skinEvents_;
   std::string dataFolder_;
+  WindowFace face_;
 
   QLabel* SkinLabel1 = nullptr;
   QLineEdit* edt_output = nullptr;

@@ -35,9 +35,27 @@ void WindowHost::RowsAboutToBeCleared() { lv_->rows().BeginClear(); }
 
 void WindowHost::RowsCleared() { lv_->rows().EndClear(); }
 
-void WindowHost::RowStateChanged(size_t row, const FileRow&) { lv_->rows().StateChanged(row); }
+void WindowHost::RowStateChanged(size_t row, const FileRow& entry) {
+  lv_->rows().StateChanged(row);
+  if (!wholeRun_) return;
+  if (entry.state == kStateConverting) batch_.Started(row);
+  else if (batch_.Ended(row, entry.state == kStateFinish)) ShowWholeRunProgress();
+}
 
-void WindowHost::SetProgress(int percent) { pb_->setValue(percent); }
+// A run with several jobs sets the bar only to 0, at its start and its end.
+void WindowHost::SetProgress(int percent) {
+  if (wholeRun_) batch_.Reset();
+  pb_->setValue(percent);
+}
+
+void WindowHost::FileProgress(size_t row, int percent) {
+  batch_.Progress(row, percent);
+  ShowWholeRunProgress();
+}
+
+void WindowHost::ShowWholeRunProgress() {
+  pb_->setValue(batch_.Percent(static_cast<size_t>(lv_->rows().rowCount())));
+}
 
 void WindowHost::ShowInformation(const std::string& text) {
   UiPrompts::Current().Information(window_, kInformationTitle, Displayed(text));
