@@ -15,8 +15,6 @@
 #include "dialogs/UiPrompts.h"
 #include "settings/IniFile.h"
 
-std::string chosen_dir;
-
 namespace {
 
 constexpr int kOuterWidth = 313;
@@ -115,10 +113,10 @@ std::string Tfm_dir::SelectedFolder() const {
 }
 
 void Tfm_dir::btn_okClick() {
-  chosen_dir = SelectedFolder();
-  if (!chosen_dir.empty() && settings_file_) {
+  chosen_dir_ = SelectedFolder();
+  if (!chosen_dir_.empty() && settings_file_) {
     try {
-      settings_file_->WriteString("Format", "Dir", chosen_dir);
+      settings_file_->WriteString("Format", "Dir", chosen_dir_);
     } catch (const SettingsError& error) {
       UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
       return;
@@ -128,6 +126,6 @@ void Tfm_dir::btn_okClick() {
 }
 
 void Tfm_dir::btn_cancelClick() {
-  chosen_dir.clear();
+  chosen_dir_.clear();
   reject();
 }

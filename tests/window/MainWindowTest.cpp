@@ -431,7 +431,8 @@ TEST_F(WindowFixture, AnEngineThatCannotStartIsExplainedAndTheRestStillWorks) {
   ModalCloser modals;
   Trigger("Settings1");
   ClickSkin("tag");
-  window->findChild<QPushButton*>("Button1")->click();
+  // The tag editor has a "Button1" of its own.
+  window->centralWidget()->findChild<QPushButton*>("Button1")->click();
   Trigger("Clear1");
   EXPECT_EQ(modals.opened, (Names{"fm_set", "fm_id3", "fm_dir"}));
   EXPECT_EQ(prompts.errors.size(), 5u);

@@ -98,6 +98,7 @@ class WindowFixture : public ::testing::Test {
   std::unique_ptr<Tfm_main> window;
   std::vector<QUrl> opened;
   CoreFactory coreFactory;  // when set, how the next Start makes the core
+  WindowFace face = WindowFace::kClassic;  // the face the next Start shows
 
  private:
   UiPrompts* previous_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/window/Tfm_main.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -63,17 +64,19 @@ void OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
 }  // namespace
 
 Tfm_main::Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFolder,
-                   WindowFace face, QWidget* parent)
+                   WindowFace face, const DialogFactory& makeDialogs, QWidget* parent)
     : QMainWindow(parent),
       skin_(skin),
       skinEvents_(skinEvents),
       dataFolder_(std::move(dataFolder)),
-      face_(face) {
+      face_(face),
+      dialogs_(makeDialogs(*this)) {
   setObjectName("fm_main");
   setWindowTitle("fm_main");
   // Set for the whole program, so the dialogs carry it too.
   QApplication::setWindowIcon(ProgramWindowIcon());
   BuildControls();
+  BuildActions();
   BuildMenus();
   FixWindowSize();
   CentreOnScreen();
@@ -89,13 +92,6 @@ Tfm_main::~Tfm_main() = default;
 void Tfm_main::CentreOnScreen() {
   if (const QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
-void Tfm_main::AttachDialogs(Tfm_about* about, Tfm_dir* dir, Tfm_set* set, Tfm_id3* id3) {
-  fm_about = about;
-  fm_dir = dir;
-  fm_set = set;
-  fm_id3 = id3;
 }
 
 bool Tfm_main::running() const { return core_ && core_->running(); }
@@ -167,15 +163,13 @@ void Tfm_main::StartEngine() {
                            "converted:\n%1").arg(error.what());
     ShowErrorWhenShown(engineError_);
   }
-  if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
-  if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());
+  dialogs_.fm_set.SetSettingsFile(settings_file_.get());
+  dialogs_.fm_dir.SetSettingsFile(settings_file_.get());
   if (core_) {
     lv->rows().SetList(&core_->rows());
     UseRunJobs(*core_);
-  }
-  if (fm_id3 && core_) {
     ConverterCore* core = core_.get();
-    fm_id3->Attach(TagEditorSource{
+    dialogs_.fm_id3.Attach(TagEditorSource{
         [core] {
           std::vector<std::string> names;
           for (size_t i = 0; i < core->rows().size(); ++i) names.push_back(core->rows()[i].fileName);
@@ -195,7 +189,7 @@ void Tfm_main::RestoreOutputChoice() {
 void Tfm_main::closeEvent(QCloseEvent* event) {
   FormCloseQuery();
   event->accept();
-  if (fm_about) fm_about->hide();
+  dialogs_.fm_about.hide();
 }
 
 void Tfm_main::FormCloseQuery() {
@@ -212,9 +206,9 @@ void Tfm_main::FormCloseQuery() {
 }
 
 void Tfm_main::ReleaseSettingsFile() {
-  if (fm_set) fm_set->SetSettingsFile(nullptr);
-  if (fm_dir) fm_dir->SetSettingsFile(nullptr);
-  if (fm_id3) fm_id3->Attach({});
+  dialogs_.fm_set.SetSettingsFile(nullptr);
+  dialogs_.fm_dir.SetSettingsFile(nullptr);
+  dialogs_.fm_id3.Attach({});
   lv->rows().SetList(nullptr);
   core_.reset();
   settings_file_.reset();
@@ -263,7 +257,15 @@ void Tfm_main::Stop2Click() { Stop1Click(); }
 
 void Tfm_main::EXit1Click() { close(); }
 
-void Tfm_main::Settings1Click() { ShowModal(fm_set); }
+void Tfm_main::Settings1Click() { ShowModal(dialogs_.fm_set); }
+
+void Tfm_main::SkinSettings1Click() {
+  if (!running()) ShowModal(dialogs_.fm_set);
+}
+
+void Tfm_main::TagEditor1Click() {
+  if (!running()) ShowModal(dialogs_.fm_id3);
+}
 
 void Tfm_main::About1Click() {
   host_->Open(QUrl::fromLocalFile(QString::fromStdString(dataFolder_ + kHelpFile)));
@@ -272,7 +274,7 @@ void Tfm_main::About1Click() {
 void Tfm_main::Visitourweb1Click() { host_->Open(QUrl(kHomePage)); }
 
 void Tfm_main::About2Click() {
-  if (fm_about) fm_about->ShowOver(this);
+  dialogs_.fm_about.ShowOver(this);
 }
 
 void Tfm_main::AddFile1Click() {
@@ -309,29 +311,15 @@ void Tfm_main::Clear1Click() {
 }
 
 void Tfm_main::Button1Click() {
-  ShowModal(fm_dir);
-  if (!chosen_dir.empty()) edt_output->setText(QString::fromStdString(chosen_dir));
+  ShowModal(dialogs_.fm_dir);
+  const std::string& chosen = dialogs_.fm_dir.chosen_dir();
+  if (!chosen.empty()) edt_output->setText(QString::fromStdString(chosen));
 }
 
-void Tfm_main::ShowModal(QWidget* dialog) {
-  if (auto* modal = qobject_cast<QDialog*>(dialog)) modal->exec();
-}
+void Tfm_main::ShowModal(QDialog& dialog) { dialog.exec(); }
 
 void Tfm_main::Skin1Click(ISkinObject* object) {
-  const std::string name = object->Name();
-  if (name == "add") {
-    AddFile1Click();
-  } else if (name == "set") {
-    if (!running()) ShowModal(fm_set);
-  } else if (name == "del") {
-    Clear1Click();
-  } else if (name == "tag") {
-    if (!running()) ShowModal(fm_id3);
-  } else if (name == "convert") {
-    oOGG1Click();
-  } else if (name == "stop") {
-    Stop1Click();
-  } else if (name == "nor") {
-    Normalize1Click();
-  }
+  // Names compare exactly, letter case included.
+  auto command = skinCommands_.find(object->Name());
+  if (command != skinCommands_.end()) command->second->trigger();
 }

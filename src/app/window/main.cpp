@@ -51,14 +51,13 @@ int main(int argc, char** argv) {
   if (filesOnly != args.end()) args.erase(filesOnly);
 
   TSkin Skin1;
-  // The main window comes first so it is the application's main window; the dialogs live
+  // The main window comes first so it is the application's main window; then the dialogs, in
+  // the order about, folder, settings, tags, each with the main window as parent: they live
   // hidden until a command shows them, and go with it.
-  auto* fm_main = new Tfm_main(Skin1, Skin1, ProgramDataFolder(), face);
-  auto* fm_about = new Tfm_about(Skin1, fm_main);
-  auto* fm_dir = new Tfm_dir(Skin1, fm_main);
-  auto* fm_set = new Tfm_set(Skin1, fm_main, face);
-  auto* fm_id3 = new Tfm_id3(Skin1, fm_main);
-  fm_main->AttachDialogs(fm_about, fm_dir, fm_set, fm_id3);
+  auto* fm_main = new Tfm_main(Skin1, Skin1, ProgramDataFolder(), face, [&](Tfm_main& main) {
+    return WindowDialogs{*new Tfm_about(Skin1, &main), *new Tfm_dir(Skin1, &main),
+                         *new Tfm_set(Skin1, &main, face), *new Tfm_id3(Skin1, &main)};
+  });
 
   fm_main->show();
   std::vector<std::string> files;
