@@ -14,6 +14,7 @@
 #include "dialogs/DialogWindow.h"
 #include "dialogs/UiPrompts.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ void Tfm_dir::btn_okClick() {
   chosen_dir_ = SelectedFolder();
   if (!chosen_dir_.empty() && settings_file_) {
     try {
-      settings_file_->WriteString("Format", "Dir", chosen_dir_);
+      Write(*settings_file_, settings_keys::kDir, chosen_dir_);
     } catch (const SettingsError& error) {
       UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
       return;

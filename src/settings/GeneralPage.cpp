@@ -57,9 +57,9 @@ void GeneralPage::Load(const TIniFile* settings) {
 }
 
 void GeneralPage::Store(TIniFile& settings) const {
-  for (const Row& row : rows_) settings.WriteInteger(row.key->section, row.key->key, row.box->value());
+  for (const Row& row : rows_) Write(settings, *row.key, row.box->value());
 }
 
 void GeneralPage::SetDefaults() {
-  for (const Row& row : rows_) row.box->setValue(row.key->dialogDefault);
+  for (const Row& row : rows_) row.box->setValue(row.key->buttonDefault);
 }

@@ -9,7 +9,9 @@
 #include "settings/WindowFace.h"
 
 class GeneralPage;
+class QComboBox;
 class ISkinEngine;
+struct IntegerKey;
 class TAudioFile2;
 class TIniFile;
 
@@ -46,8 +48,10 @@ class Tfm_set : public QDialog {
   void edt_ogg_qualityChange();
   void edt_ogg_qualityExit();
 
-  int ReadInteger(const char* section, const char* key, int defaultValue) const;
-  bool ReadBool(const char* section, const char* key, bool defaultValue) const;
+  // The dialog's reads of a key; its default while no settings file is open.
+  int ReadInteger(const IntegerKey& key) const;
+  void SelectStored(QComboBox* list, const IntegerKey& key) const;
+  bool ReadBool(const IntegerKey& key) const;
   const TAudioFile2& Checker();
 
   ISkinEngine& skin_;

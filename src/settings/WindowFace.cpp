@@ -13,15 +13,13 @@ constexpr const char* kClassic = "classic";
 }  // namespace
 
 WindowFace ReadWindowFace(const TIniFile& settings) {
-  const TextKey& key = settings_keys::kFace;
-  return settings.ReadString(key.section, key.key, key.defaultValue) == kExtended
+  return ReadText(settings, settings_keys::kFace) == kExtended
              ? WindowFace::kExtended
              : WindowFace::kClassic;
 }
 
 void WriteWindowFace(TIniFile& settings, WindowFace face) {
-  settings.WriteString(settings_keys::kFace.section, settings_keys::kFace.key,
-                       face == WindowFace::kExtended ? kExtended : kClassic);
+  Write(settings, settings_keys::kFace, face == WindowFace::kExtended ? kExtended : kClassic);
 }
 
 std::optional<WindowFace> TakeFaceOption(std::vector<std::string>& args) {

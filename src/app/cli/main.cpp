@@ -12,6 +12,7 @@
 #include "app/cli/ConsoleHost.h"
 #include "app/ProcessorCount.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
 
@@ -67,8 +68,8 @@ int RunCommand(const CommandLine& cl) {
     if (cl.normalize) {
       core.NormalizeFiles();
     } else {
-      int format = cl.formatIndex ? *cl.formatIndex : settings.ReadInteger("Format", "Forint", 0);
-      core.ConvertFiles(ValidFormatIndex(format));
+      core.ConvertFiles(cl.formatIndex ? *cl.formatIndex
+                                       : ReadForRun(settings, settings_keys::kForint));
     }
   }
   bool allConverted = ReportUnconverted(core);

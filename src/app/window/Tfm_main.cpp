@@ -181,9 +181,9 @@ void Tfm_main::StartEngine() {
 }
 
 void Tfm_main::RestoreOutputChoice() {
-  std::string folder = settings_file_->ReadString("Format", "Dir", "");
+  std::string folder = ReadText(*settings_file_, settings_keys::kDir);
   edt_output->setText(QString::fromStdString(folder.empty() ? DefaultOutputFolder() : folder));
-  cb_format->setCurrentIndex(ValidFormatIndex(settings_file_->ReadInteger("Format", "Forint", 0)));
+  cb_format->setCurrentIndex(ReadForRun(*settings_file_, settings_keys::kForint));
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event) {
@@ -197,7 +197,7 @@ void Tfm_main::FormCloseQuery() {
   if (core_) core_->Stop();
   closed_ = true;
   try {
-    settings_file_->WriteInteger("Format", "Forint", cb_format->currentIndex());
+    Write(*settings_file_, settings_keys::kForint, cb_format->currentIndex());
   } catch (const SettingsError& error) {
     UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
   }
