@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Engine benchmark: converts a 10-minute 44.1 kHz stereo recording with the engine driver and,
-# side by side in the same run, with lame, oggenc and ffmpeg at the same settings; prints the
+# side by side in the same run, with lame, oggenc, flac, opusenc and ffmpeg at the same
+# settings; prints the
 # CPU-time ratio driver/reference per case and the driver's peak memory. Then compares the
 # driver's peak memory on a 60-minute and a 1-minute source.
 #
@@ -8,15 +9,19 @@
 #
 # DRIVER defaults to build/tools/velmora-engine-driver; each case runs ROUNDS times (3) and
 # the fastest round counts, which keeps other load on the machine out of the figures.
-# Targets: every ratio at most 1.10; 60-minute peak memory within 64 MB of the 1-minute one.
+# BENCH_ONLY=new times only the FLAC, Opus and AAC cases (on a 5-minute source unless
+# BENCH_SECONDS says otherwise) and skips the memory comparison.
+# Targets: every ratio at most 1.10 (FLAC, Opus and AAC: 1.05); 60-minute peak memory within 64 MB of the 1-minute one.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 driver="${1:-$here/../build/tools/velmora-engine-driver}"
 rounds="${2:-3}"
-seconds="${BENCH_SECONDS:-600}"  # length of the timed source; shorter only for a quick try
+only="${BENCH_ONLY:-all}"
+default_seconds=600; [ "$only" = new ] && default_seconds=300
+seconds="${BENCH_SECONDS:-$default_seconds}"  # length of the timed source; shorter only for a quick try
 [ -x "$driver" ] || { echo "no engine driver at $driver (build target velmora-engine-driver)" >&2; exit 2; }
-for tool in ffmpeg lame oggenc /usr/bin/time; do
+for tool in ffmpeg lame oggenc flac opusenc /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "missing $tool (bash scripts/install-deps.sh)" >&2; exit 2; }
 done
 
@@ -62,6 +67,13 @@ add_case "WMA 128k" "$D --wma-profile 10 $work/src.wav $work/d.wma" \
                     "ffmpeg -nostdin -v error -y -i $work/src.wav -c:a wmav2 -b:a 128k $work/r.wma"
 add_case "WAV from MP3" "$D $work/src.mp3 $work/d.wav" \
                         "ffmpeg -nostdin -v error -y -i $work/src.mp3 -c:a pcm_s16le $work/r.wav"
+[ "$only" = new ] && { names=(); drivers=(); refs=(); }
+add_case "FLAC -5" "$D --flac-level 5 $work/src.wav $work/d.flac" \
+                   "flac -s -f -5 -o $work/r.flac $work/src.wav"
+add_case "Opus 128k" "$D --opus-bitrate 128 $work/src.wav $work/d.opus" \
+                     "opusenc --quiet --bitrate 128 $work/src.wav $work/r.opus"
+add_case "AAC 192k" "$D --m4a-bitrate 192 $work/src.wav $work/d.m4a" \
+                    "ffmpeg -nostdin -v error -y -i $work/src.wav -c:a aac -b:a 192k $work/r.m4a"
 
 printf "\n%-14s %10s %10s %7s %12s\n" "case" "driver s" "ref s" "ratio" "driver peak"
 worst=0
@@ -80,6 +92,10 @@ for i in "${!names[@]}"; do
     "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
 done
 rm -f "$work"/d.* "$work"/r.* "$work/src.wav" "$work/src.mp3"
+if [ "$only" = new ]; then
+  awk -v w="$worst" 'BEGIN { printf "\nworst time ratio %.3f (target 1.05)\n", w }'
+  exit 0
+fi
 
 echo
 echo "making 1-minute and 60-minute sources ..."

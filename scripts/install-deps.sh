@@ -7,9 +7,10 @@ PACKAGES=(
   build-essential cmake pkg-config
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev
+  libflac-dev libopusenc-dev libopus-dev
   qt6-base-dev libgtest-dev
   clang libclang-rt-14-dev
-  ffmpeg lame vorbis-tools python3-mutagen mp3val
+  ffmpeg lame vorbis-tools python3-mutagen mp3val flac opus-tools parallel
   xvfb xauth time x11-utils
   dbus at-spi2-core python3-pyatspi x11-apps imagemagick
 )

@@ -11,17 +11,21 @@
 
 #include "app/DisplayFormat.h"
 #include "app/FileProbe.h"
+#include "app/FolderProblems.h"
 #include "app/OutputFormatSetup.h"
 #include "app/OutputNaming.h"
 #include "app/ParallelRun.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
+#include "app/SourceFeed.h"
 #include "settings/IniFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Files of a folder probed together; bounds what adding a large folder holds besides the rows.
+constexpr size_t kAddBatch = 256;
 constexpr const char* kPleaseAddFile = "Please add file!";
 // How long AddFiles waits for the next file's probe before it pumps again.
 constexpr std::chrono::milliseconds kAddingPumpInterval(50);
@@ -59,6 +63,7 @@ void ConverterCore::Deliver(const RunEvent& event) {
     case Kind::kOutputCreated:
       rows_.SetOutput(event.row, event.text);
       return host_.OutputCreated(event.row, event.text);
+    case Kind::kOutputSkipped: return host_.OutputSkipped(event.row, event.text);
     case Kind::kSourceEndsEarly: return host_.SourceEndsEarly(event.row, event.text);
     case Kind::kCodecChange: return host_.SourceChangesCodec(event.row, event.text, event.detail);
     case Kind::kFileStopped: return host_.FileStopped(event.row);
@@ -69,34 +74,66 @@ void ConverterCore::Deliver(const RunEvent& event) {
 }
 
 void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
-  if (running() || paths.empty()) return;
-  ProbeBatch batch(pool_, paths, jobs_);
+  std::vector<SourceFile> files;
+  for (const std::string& path : paths) files.push_back(SourceFile{path, ""});
+  FolderProblems none;
+  AddSourceFiles(files, none);
+}
+
+void ConverterCore::AddPaths(const std::vector<std::string>& paths) {
+  if (running()) return;
+  FolderProblems problems;
+  SourceFeed feed(paths, problems);
+  for (;;) {
+    std::vector<SourceFile> files = feed.Take(kAddBatch);
+    if (files.empty()) break;
+    AddSourceFiles(files, problems);
+  }
+  if (!problems.empty()) host_.ShowInformation(problems.Message());
+}
+
+void ConverterCore::AddSourceFiles(const std::vector<SourceFile>& files,
+                                   FolderProblems& problems) {
+  if (running() || files.empty()) return;
+  std::vector<std::string> paths;
+  for (const SourceFile& file : files) paths.push_back(file.path);
+  ProbeBatch batch(pool_, std::move(paths), jobs_);
   size_t next = 0;
   while (next < batch.size()) {
     Pump();
     if (!batch.WaitFor(next, kAddingPumpInterval)) continue;
     const size_t ready = batch.ReadyFrom(next);
-    AppendProbed(batch, next, ready);
+    AppendProbed(batch, files, next, ready, problems);
     next += ready;
   }
 }
 
-void ConverterCore::AppendProbed(ProbeBatch& batch, size_t first, size_t count) {
+void ConverterCore::ReportNotSupported(const SourceFile& file, const std::string& reason,
+                                       FolderProblems& problems) {
+  if (file.addedFromFolder.empty())
+    host_.FileRefused(file.path, reason);
+  else
+    problems.Unreadable(file.path, reason);
+}
+
+void ConverterCore::AppendProbed(ProbeBatch& batch, const std::vector<SourceFile>& files,
+                                 size_t first, size_t count, FolderProblems& problems) {
   std::vector<FileRow> rows;
   for (size_t i = first; i < first + count; ++i) {
-    const std::string& path = batch.path(i);
+    const SourceFile& source = files[i];
     ProbedFile file = batch.Take(i);
     if (!file.refusal.empty()) {
       AppendRows(rows);
-      host_.FileRefused(path, file.refusal);
+      ReportNotSupported(source, file.refusal, problems);
       continue;
     }
-    FileRow row{FileNameOf(path), path, file.audio.timeText, file.audio.sizeText,
-                kStateUnconverted, file.audio.format, file.tags.value_or(Timerec{}), {}};
+    FileRow row{FileNameOf(source.path), source.path, file.audio.timeText, file.audio.sizeText,
+                kStateUnconverted, file.audio.format, file.tags.value_or(Timerec{}), {},
+                source.addedFromFolder};
     rows.push_back(std::move(row));
     if (!file.tagError.empty()) {
       AppendRows(rows);
-      host_.FileRefused(path, file.tagError);
+      ReportNotSupported(source, file.tagError, problems);
     }
   }
   AppendRows(rows);
@@ -192,7 +229,8 @@ void ConverterCore::ConvertFiles(int formatIndex) {
   RunPlan plan;
   plan.kind = RunKind::kConvert;
   try {
-    plan.format = ReadOutputFormatSettings(formatIndex, settings_file_);
+    plan.format = formatOverride_ ? *formatOverride_ : ReadOutputFormatSettings(formatIndex, settings_file_);
+    plan.format.formatIndex = ValidOutputFormatIndex(formatIndex);
     std::optional<FormatRefusal> refusal =
         SetUpOutputFormat(plan.format, state_.AudioFilewrite, state_.AudioFile2LameEnc);
     if (refusal) {
@@ -225,6 +263,7 @@ void ConverterCore::StartRun(RunPlan plan) {
     if (state_.AudioFilewrite.IsOpen()) state_.AudioFilewrite.Close();
     host_.SetProgress(0);
     plan.folder = RunOutputFolder();
+    plan.library = library_;
     if (!MakeOutputFolder(plan.folder)) return;
     auto pump = [this] { Pump(); };
     auto deliver = [this] { DeliverEvents(); };

@@ -6,19 +6,23 @@
 // only ever called on that thread.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/FileList.h"
+#include "app/LibraryOptions.h"
 #include "app/RunEventQueue.h"
 #include "app/RunHost.h"
 #include "app/RunPlan.h"
 #include "app/RunState.h"
 #include "app/WorkPool.h"
 
+class FolderProblems;
 class TIniFile;
 class ProbeBatch;
 struct ProbedFile;
+struct SourceFile;
 
 class ConverterCore {
  public:
@@ -32,6 +36,13 @@ class ConverterCore {
   // FileRefused with the reason, and the others are still added. A run started from the pump
   // runs to its end before the next rows are added.
   void AddFiles(const std::vector<std::string>& paths);
+  // Files and folders, as dropped or named on a command line: a folder adds every file under
+  // it, remembering the folder. Files under a folder that cannot be read, and folders left
+  // out, are told in one message at the end.
+  void AddPaths(const std::vector<std::string>& paths);
+  // Adds files a SourceFeed found: those added alone are refused as AddFiles does, those from a
+  // folder are gathered in `problems`.
+  void AddSourceFiles(const std::vector<SourceFile>& files, FolderProblems& problems);
   void DeleteSelectedFiles();
   // Removes every row after the user agrees; files on disk are never touched.
   void ClearFiles();
@@ -45,7 +56,8 @@ class ConverterCore {
   void CommitTagRecords(const std::vector<Timerec>& records);
 
   // --- runs ---
-  // Converts every listed file into the format with that index (0 MP3, 1 WAV, 2 WMA, 3 OGG).
+  // Converts every listed file into the format with that index (0 MP3, 1 WAV, 2 WMA, 3 OGG,
+  // 4 FLAC, 5 OPUS, 6 M4A).
   void ConvertFiles(int formatIndex);
   // Level-normalises every listed file into "Normalize_<name>".
   void NormalizeFiles();
@@ -59,10 +71,16 @@ class ConverterCore {
   // The command line's --output: used by the runs in place of the stored "Dir".
   void SetOutputFolderOverride(const std::string& folder) { outputFolderOverride_ = folder; }
   std::string RunOutputFolder() const;  // ends in '/'
+  // The command line's encoder options: conversions use these values in place of the stored
+  // ones (which are neither read nor written).
+  void SetEncoderSettingsOverride(const OutputFormatSettings& format) { formatOverride_ = format; }
   // How many files are probed and converted at once. 1, the default, is the one-file-at-a-time
   // run the window uses, on the driving thread. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
   void SetJobs(size_t jobs);
+  // Folder tree, name pattern and existing-output policy of the next runs.
+  void SetLibraryOptions(const LibraryOptions& options) { library_ = options; }
+  const LibraryOptions& library_options() const { return library_; }
 
  private:
   // Hands what was posted to the host, then lets user commands through.
@@ -70,8 +88,12 @@ class ConverterCore {
   void DeliverEvents();
   void Deliver(const RunEvent& event);
   // Appends the ready results from `first` on, in batches between the refused files.
-  void AppendProbed(ProbeBatch& batch, size_t first, size_t count);
+  void AppendProbed(ProbeBatch& batch, const std::vector<SourceFile>& files, size_t first,
+                    size_t count, FolderProblems& problems);
   void AppendRows(std::vector<FileRow>& rows);
+  // A file added alone goes to the host's FileRefused; one from a folder to `problems`.
+  void ReportNotSupported(const SourceFile& file, const std::string& reason,
+                          FolderProblems& problems);
   // Folder made, loop run; an error that ends the run is shown and clears `running`.
   void StartRun(RunPlan plan);
   // Creates the output folder with its parents; false (and the run ended) when it cannot.
@@ -83,6 +105,8 @@ class ConverterCore {
   RunState state_;
   RunEventQueue events_;
   std::string outputFolderOverride_;
+  std::optional<OutputFormatSettings> formatOverride_;
   size_t jobs_ = 1;
+  LibraryOptions library_;
   WorkPool pool_;  // after everything its tasks use, so it goes first
 };

@@ -23,6 +23,8 @@ struct FileRow {
   AudioFormat format = AudioFormat::kOther;  // the tag reader, the runs and the names use it
   Timerec tags;  // empty when the file's format has no tags or they could not be read
   std::string outputPath;  // what the last run wrote for this row; empty before
+  // The folder the file was found in when a whole folder was added; empty when added alone.
+  std::string addedFromFolder;
 };
 
 // At most one row is selected at a time. Duplicates are allowed.

@@ -8,6 +8,7 @@
 
 #include "engines/AudioFile2.h"
 #include "engines/AudioFile2LameEnc.h"
+#include "engines/EncoderBackend.h"
 #include "engines/WmaProfiles.h"
 
 namespace {
@@ -72,7 +73,44 @@ void SetUpOgg(const SourceAudio& source, TAudioFile2& writer) {
   writer.SetOggFormat(source.sampleRate, LossyChannels(source), kbps, kbps, kbps, choice.quality);
 }
 
+// FLAC is lossless: the source's own rate, channels and depth at the default level.
+void SetUpFlac(const SourceAudio& source, TAudioFile2& writer) {
+  FlacSettings flac;
+  flac.sampleRate = source.sampleRate;
+  flac.channels = source.channels;
+  writer.SetFlacFormat(flac);
+}
+
+void SetUpOpus(const SourceAudio& source, TAudioFile2& writer) {
+  OpusSettings opus;
+  opus.channels = source.channels;
+  opus.bitRate = NearestOpusBitRate(source);
+  writer.SetOpusFormat(opus);
+}
+
+void SetUpM4a(const SourceAudio& source, TAudioFile2& writer) {
+  M4aSettings m4a;
+  m4a.sampleRate = NearestAacSampleRate(source.sampleRate);
+  m4a.channels = source.channels;
+  m4a.bitRate = NearestM4aBitRate(source, writer);
+  writer.SetM4aFormat(m4a);
+}
+
 }  // namespace
+
+int NearestOpusBitRate(const SourceAudio& source) {
+  return std::max(kOpusMinKbps, std::min(WantedKbps(source), kOpusMaxKbps));
+}
+
+int NearestM4aBitRate(const SourceAudio& source, const TAudioFile2& writer) {
+  M4aSettings m4a;
+  m4a.sampleRate = NearestAacSampleRate(source.sampleRate);
+  m4a.channels = source.channels;
+  m4a.bitRate = std::max(kM4aMinKbps, std::min(WantedKbps(source), kM4aMaxKbps));
+  // Low rates hold fewer bits per frame: step down until AAC takes it.
+  while (m4a.bitRate > kM4aMinKbps && !writer.IsM4aFormatSupported(m4a)) --m4a.bitRate;
+  return m4a.bitRate;
+}
 
 int AverageBitRateKbps(uint64_t fileBytes, int64_t durationMs) {
   if (fileBytes == 0 || durationMs <= 0) return 0;
@@ -130,6 +168,15 @@ void SetUpNormalizeOutput(AudioFormat output, const SourceAudio& source, TAudioF
       break;
     case AudioFormat::kWma:
       writer.SetWmaProfile(NearestWmaProfileNumber(source));
+      break;
+    case AudioFormat::kFlac:
+      SetUpFlac(source, writer);
+      break;
+    case AudioFormat::kOpus:
+      SetUpOpus(source, writer);
+      break;
+    case AudioFormat::kM4a:
+      SetUpM4a(source, writer);
       break;
     default:  // WAV, and whatever else is written as WAV
       writer.SetWavFormat(source.sampleRate, source.channels, WavBitsFor(source.precision));

@@ -1,9 +1,10 @@
-// A normalized file keeps its source's kind of audio: the same encoding, sample rate and
-// channel count, and the bit rate the encoder offers nearest to the source's. A WAV keeps all
-// its channels and its depth: 24-bit PCM for integer sources of more than 16 bits (24 bits is
-// as fine as the float blocks between reader and writer carry), 32-bit float for float
-// sources; everything else is written at 16 bits. MP3, OGG and WMA outputs have at most two
-// channels, as their encoders here take.
+// A normalized file keeps its source's kind of audio: the same encoding (MP3, WAV, WMA, OGG,
+// FLAC, Opus or M4A), sample rate and channel count, and the bit rate the encoder offers
+// nearest to the source's. Opus always decodes at 48 kHz, so its outputs have that rate. A WAV
+// keeps all its channels and its depth: 24-bit PCM for integer sources of more than 16 bits
+// (24 bits is as fine as the float blocks between reader and writer carry), 32-bit float for
+// float sources; everything else is written at 16 bits, except FLAC, which keeps 24 bits of a
+// wider source. MP3, OGG and WMA outputs have at most two channels, as their encoders here take.
 #pragma once
 
 #include <cstdint>
@@ -45,3 +46,5 @@ struct OggChoice {
 OggChoice NearestOggFormat(const SourceAudio& source, const TAudioFile2& writer);
 int WavBitsFor(SourcePrecision precision);
 int NearestWmaProfileNumber(const SourceAudio& source);
+int NearestOpusBitRate(const SourceAudio& source);
+int NearestM4aBitRate(const SourceAudio& source, const TAudioFile2& writer);

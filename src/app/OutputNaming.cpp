@@ -13,17 +13,6 @@ std::string WithoutLastExtension(const std::string& fileName) {
   return fileName.substr(0, fileName.size() - ExtensionOf(fileName).size());
 }
 
-std::optional<std::string> FirstFreeName(const std::string& plain, const std::string& numberedHead,
-                                         const std::string& extension,
-                                         const FileExistsFn& exists) {
-  if (!exists(plain)) return plain;
-  for (int k = 1; k <= kMaxNameNumber; ++k) {
-    std::string candidate = numberedHead + "(" + std::to_string(k) + ")" + extension;
-    if (!exists(candidate)) return candidate;
-  }
-  return std::nullopt;
-}
-
 bool NameSaysFormat(const std::string& path, AudioFormat format) {
   std::string extension = ExtensionOf(path);
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -43,12 +32,39 @@ std::string ExtensionOf(const std::string& path) {
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+std::string StemOf(const std::string& path) { return WithoutLastExtension(FileNameOf(path)); }
+
+std::optional<std::string> FirstFreeName(const OutputCandidate& candidate,
+                                         const FileExistsFn& exists) {
+  if (!exists(candidate.plain)) return candidate.plain;
+  for (int k = 1; k <= kMaxNameNumber; ++k) {
+    std::string numbered =
+        candidate.numberedHead + "(" + std::to_string(k) + ")" + candidate.extension;
+    if (!exists(numbered)) return numbered;
+  }
+  return std::nullopt;
+}
+
+OutputCandidate ConvertedCandidate(const std::string& folder, const std::string& source,
+                                   const std::string& extension) {
+  std::string name = FileNameOf(source);
+  return {folder + WithoutLastExtension(name) + extension, folder + StemToFirstDot(name),
+          extension};
+}
+
+OutputCandidate NormalizedCandidate(const std::string& folder, const std::string& source,
+                                    AudioFormat sourceFormat) {
+  std::string name = FileNameOf(source);
+  std::string head = folder + kNormalizePrefix;
+  if (!NameSaysFormat(name, sourceFormat))
+    return ConvertedCandidate(head, name, kWavExtension);
+  return {head + name, head + StemToFirstDot(name), ExtensionOf(name)};
+}
+
 std::optional<std::string> ConvertedOutputName(const std::string& folder, const std::string& source,
                                                const std::string& extension,
                                                const FileExistsFn& exists) {
-  std::string name = FileNameOf(source);
-  return FirstFreeName(folder + WithoutLastExtension(name) + extension,
-                       folder + StemToFirstDot(name), extension, exists);
+  return FirstFreeName(ConvertedCandidate(folder, source, extension), exists);
 }
 
 AudioFormat NormalizedOutputFormat(const std::string& source, AudioFormat sourceFormat) {
@@ -59,9 +75,5 @@ std::optional<std::string> NormalizedOutputName(const std::string& folder,
                                                 const std::string& source,
                                                 AudioFormat sourceFormat,
                                                 const FileExistsFn& exists) {
-  std::string name = FileNameOf(source);
-  std::string head = folder + kNormalizePrefix;
-  if (!NameSaysFormat(name, sourceFormat))
-    return ConvertedOutputName(head, name, kWavExtension, exists);
-  return FirstFreeName(head + name, head + StemToFirstDot(name), ExtensionOf(name), exists);
+  return FirstFreeName(NormalizedCandidate(folder, source, sourceFormat), exists);
 }

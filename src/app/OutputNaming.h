@@ -19,6 +19,27 @@ constexpr int kMaxNameNumber = 100;
 constexpr const char* kNormalizePrefix = "Normalize_";
 constexpr const char* kWavExtension = ".wav";
 
+// An output name and the numbered names tried when it is taken: numberedHead + "(k)" + extension.
+struct OutputCandidate {
+  std::string plain;
+  std::string numberedHead;
+  std::string extension;
+};
+
+// The candidate's plain name when free, else the first free numbered one; nothing when all are
+// taken.
+std::optional<std::string> FirstFreeName(const OutputCandidate& candidate,
+                                         const FileExistsFn& exists);
+// The names the two runs give a source in `folder` (ends in '/').
+OutputCandidate ConvertedCandidate(const std::string& folder, const std::string& source,
+                                   const std::string& extension);
+// A normalized source whose name does not say its format (`sourceFormat`, decided when it was
+// added) is written as WAV.
+OutputCandidate NormalizedCandidate(const std::string& folder, const std::string& source,
+                                    AudioFormat sourceFormat);
+// The source's file name without its last extension.
+std::string StemOf(const std::string& path);
+
 // `folder` ends in '/'. Nothing when the plain name and all numbered names exist. `exists`
 // says whether a name is taken.
 std::optional<std::string> ConvertedOutputName(const std::string& folder, const std::string& source,

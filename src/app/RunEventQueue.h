@@ -16,6 +16,7 @@ struct RunEvent {
     kProgress,         // the current file's bar
     kFileProgress,     // one file of several in flight
     kOutputCreated,    // text: the output's path
+    kOutputSkipped,    // text: why the existing-output policy left the row's source alone
     kSourceEndsEarly,  // text: the source's path
     kCodecChange,      // text: the source's path; detail: "Vorbis to Opus"
     kFileStopped,      // Stop ended the row's file before its end

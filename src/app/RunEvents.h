@@ -24,6 +24,8 @@ class RunEvents {
   virtual void RowStateChanged(size_t row, const FileRow& entry) = 0;
   // The run has created the output of that row (its final name, numbered or not).
   virtual void OutputCreated(size_t /*row*/, const std::string& /*outputPath*/) {}
+  // The existing-output policy leaves the row's source alone, for this reason.
+  virtual void OutputSkipped(size_t /*row*/, const std::string& /*reason*/) {}
   // The row's source holds less audio than its header promised; the run converts what is there.
   virtual void SourceEndsEarly(size_t /*row*/, const std::string& /*sourcePath*/) {}
   // The row's source changes codec midway (`change` reads "Vorbis to Opus"); the run converts

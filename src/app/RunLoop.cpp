@@ -4,13 +4,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <limits>
 #include <system_error>
 
 #include "app/FileList.h"
 #include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
+#include "app/OutputPlacement.h"
 #include "app/RunSettings.h"
 #include "app/RunState.h"
 #include "app/TagTransfer.h"
@@ -101,12 +106,7 @@ bool RunLoop::StartFile(size_t position) {
     ShowNotice(source + " has been removed.");
     return false;
   }
-  std::optional<std::string> output = PickOutputName(position);
-  if (!output) {
-    ReportNoFreeName(source);
-    return false;
-  }
-  state_.output_file_name = *output;
+  if (!AcceptChoice(position, ChooseOutputFor(position))) return false;
   Post(RunEvent::Kind::kRowState, kStateConverting);
   return true;
 }
@@ -126,18 +126,34 @@ void RunLoop::ConvertStartedFile(size_t position) {
     throw;
   }
   if (stopped) Post(RunEvent::Kind::kFileStopped);
-  FinishFile(position);
+  FinishFile(position, !stopped);
 }
 
-std::optional<std::string> RunLoop::PickOutputName(size_t position) const {
+OutputChoice RunLoop::ChooseOutputFor(size_t position) const {
   auto taken = [this](const std::string& path) {
     return NameTaken(path) || (heldNames_ && heldNames_(path));
   };
-  const FileRow& row = rows_[position];
-  if (plan_.kind == RunKind::kNormalize)
-    return NormalizedOutputName(plan_.folder, row.filePath, row.format, taken);
-  return ConvertedOutputName(plan_.folder, row.filePath, OutputExtension(plan_.format.formatIndex),
-                             taken);
+  return ChooseOutput(plan_, rows_[position], rows_[position].tags, taken);
+}
+
+bool RunLoop::AcceptChoice(size_t position, const OutputChoice& choice) {
+  const std::string& source = rows_[position].filePath;
+  switch (choice.action) {
+    case OutputChoice::Action::kWrite:
+      state_.output_file_name = choice.path;
+      replaces_ = choice.replaces;
+      return true;
+    case OutputChoice::Action::kSkip:
+      Post(RunEvent::Kind::kOutputSkipped, choice.reason);
+      return false;
+    case OutputChoice::Action::kRefuse:
+      ShowNotice(source + " was not converted: " + choice.reason);
+      return false;
+    case OutputChoice::Action::kNoFreeName:
+      ReportNoFreeName(source);
+      return false;
+  }
+  return false;
 }
 
 // A conversion writes the chosen format; a normalized file keeps its source's where its name
@@ -158,10 +174,12 @@ bool RunLoop::OpenFiles(size_t position) {
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
-  // A normalized file keeps its source's channels and depth; a conversion needs 16-bit stereo
-  // at most, whatever its output.
+  // A normalized file keeps its source's channels and depth, and so does a conversion to
+  // FLAC, Opus or M4A; the other conversions need 16-bit stereo at most.
   const ReadFlags shape =
-      plan_.kind == RunKind::kNormalize ? ReadFlags::kSourceShape : ReadFlags::kPcm16;
+      plan_.kind == RunKind::kNormalize || KeepsSourceShape(plan_.format.formatIndex)
+          ? ReadFlags::kSourceShape
+          : ReadFlags::kPcm16;
   reader.OpenForRead(source, ReadMode::kWholeSource, shape);
   endsEarlyTold_ = reader.EndsEarly();
   if (endsEarlyTold_) Post(RunEvent::Kind::kSourceEndsEarly, source);
@@ -171,18 +189,16 @@ bool RunLoop::OpenFiles(size_t position) {
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
   // The name was free when picked; look again right before the writer creates the file, so an
   // output that appeared meanwhile is never written over.
-  if (NameTaken(state_.output_file_name)) {
-    std::optional<std::string> name = PickOutputName(position);
-    if (!name) {
-      reader.Close();
-      ReportNoFreeName(source);
-      return false;
-    }
-    state_.output_file_name = *name;
+  if (NameTaken(state_.output_file_name) && !AcceptChoice(position, ChooseOutputFor(position))) {
+    reader.Close();
+    return false;
   }
   if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source, output);
+  std::error_code ignored;  // a folder that cannot be made fails the create below, with its reason
+  std::filesystem::create_directories(
+      std::filesystem::path(state_.output_file_name).parent_path(), ignored);
   writer.OpenForWrite(state_.output_file_name, output, WriteMode::kCreateNew);
-  Post(RunEvent::Kind::kOutputCreated, state_.output_file_name);
+  Post(RunEvent::Kind::kOutputCreated, replaces_.empty() ? state_.output_file_name : replaces_);
   return true;
 }
 
@@ -284,10 +300,28 @@ ByteBlock RunLoop::ReadNormalizeBlock(int size, int initialSize) {
   return block;
 }
 
-void RunLoop::FinishFile(size_t position) {
+void RunLoop::FinishFile(size_t position, bool whole) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) SetProgress(0);
+  if (!replaces_.empty() && !whole) return DropUnfinishedUpdate(position);
   WriteTagsToOutput(state_.output_file_name, OutputFormatOf(position), rows_[position].tags);
   if (plan_.kind == RunKind::kConvert) SetProgress(0);
+  if (!replaces_.empty()) ReplaceOldOutput();
   Post(RunEvent::Kind::kRowState, kStateFinish);
+}
+
+// Stopped half-way: the old output stays as it was.
+void RunLoop::DropUnfinishedUpdate(size_t position) {
+  unlink(state_.output_file_name.c_str());
+  Post(RunEvent::Kind::kRowState, kStateUnconverted);
+}
+
+void RunLoop::ReplaceOldOutput() {
+  const std::string work = state_.output_file_name;
+  if (rename(work.c_str(), replaces_.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    unlink(work.c_str());
+    throw std::runtime_error("cannot replace " + replaces_ + ": " + reason);
+  }
+  state_.output_file_name = replaces_;
 }

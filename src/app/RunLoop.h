@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/ExistingOutputPolicy.h"
 #include "app/OutputNaming.h"
 #include "app/RunEventQueue.h"
 #include "app/RunPlan.h"
@@ -45,12 +46,14 @@ class RunLoop {
   void EndRun();
 
  private:
-  std::optional<std::string> PickOutputName(size_t position) const;
+  OutputChoice ChooseOutputFor(size_t position) const;
+  // Takes the choice as the current output; false (and said why) when nothing is written.
+  bool AcceptChoice(size_t position, const OutputChoice& choice);
   AudioFormat OutputFormatOf(size_t position) const;
   void Post(RunEvent::Kind kind, std::string text = std::string(),
             std::string detail = std::string());
   void SetProgress(int percent);
-  // Opens source and output; false when no free output name is left.
+  // Opens source and output; false when no output is written after all.
   bool OpenFiles(size_t position);
   void SetUpNormalizeWriter(const std::string& source, AudioFormat output);
   void DiscardOutput();
@@ -60,7 +63,10 @@ class RunLoop {
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
-  void FinishFile(size_t position);
+  void FinishFile(size_t position, bool whole);
+  // An update's new output replaces the old one only when it is whole.
+  void DropUnfinishedUpdate(size_t position);
+  void ReplaceOldOutput();
   void ReportNoFreeName(const std::string& source);
   void ShowNotice(const std::string& text);
 
@@ -72,6 +78,7 @@ class RunLoop {
   FileExistsFn heldNames_;
   bool perFile_ = false;
   int lastPercent_ = -1;
+  std::string replaces_;  // the existing output an update's new one replaces
   ByteBlock lookahead_;  // read ahead of the current normalize block
   bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
 };

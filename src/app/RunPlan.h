@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/LibraryOptions.h"
 #include "app/RunSettings.h"
 
 enum class RunKind { kConvert, kNormalize };
@@ -12,4 +13,5 @@ struct RunPlan {
   RunKind kind = RunKind::kConvert;
   std::string folder;            // exists and ends in '/'
   OutputFormatSettings format;   // the conversion's output format; normalize ignores it
+  LibraryOptions library;        // tree, name pattern, existing outputs
 };

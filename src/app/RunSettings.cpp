@@ -6,6 +6,7 @@
 
 #include "app/UserDirs.h"
 
+#include "app/ExtendedFormatSettings.h"
 #include "engines/WmaProfiles.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
@@ -16,7 +17,7 @@ namespace keys = settings_keys;
 namespace {
 
 static_assert(keys::kWmaFormat.high == static_cast<int>(kWmaProfileCount) - 1);
-static_assert(keys::kForint.high == kOutputFormatCount - 1);
+static_assert(keys::kForint.high == kClassicFormatCount - 1);
 static_assert(keys::kMp3Frequency.high == static_cast<int>(kSampleRateCount) - 1);
 static_assert(keys::kMp3Bitrate.high == static_cast<int>(kBitRateCount) - 1);
 static_assert(keys::kWavBit.high == static_cast<int>(kBitsPerSampleCount) - 1);
@@ -37,17 +38,27 @@ int ReadChannels(const TIniFile& settings, const IntegerKey& key) {
 }  // namespace
 
 const char* OutputExtension(int formatIndex) {
-  static const char* const extensions[kOutputFormatCount] = {".mp3", ".wav", ".wma", ".ogg"};
-  return extensions[ValidFormatIndex(formatIndex)];
+  static const char* const extensions[kOutputFormatCount] = {".mp3", ".wav",  ".wma", ".ogg",
+                                                             ".flac", ".opus", ".m4a"};
+  return extensions[ValidOutputFormatIndex(formatIndex)];
 }
 
 AudioFormat OutputAudioFormat(int formatIndex) {
-  static const AudioFormat formats[kOutputFormatCount] = {AudioFormat::kMp3, AudioFormat::kWav,
-                                                          AudioFormat::kWma, AudioFormat::kOgg};
-  return formats[ValidFormatIndex(formatIndex)];
+  static const AudioFormat formats[kOutputFormatCount] = {
+      AudioFormat::kMp3,  AudioFormat::kWav,  AudioFormat::kWma, AudioFormat::kOgg,
+      AudioFormat::kFlac, AudioFormat::kOpus, AudioFormat::kM4a};
+  return formats[ValidOutputFormatIndex(formatIndex)];
 }
 
 int ValidFormatIndex(int formatIndex) {
+  return formatIndex >= 0 && formatIndex < kClassicFormatCount ? formatIndex : kFormatMp3;
+}
+
+bool KeepsSourceShape(int formatIndex) {
+  return formatIndex == kFormatFlac || formatIndex == kFormatOpus || formatIndex == kFormatM4a;
+}
+
+int ValidOutputFormatIndex(int formatIndex) {
   return formatIndex >= 0 && formatIndex < kOutputFormatCount ? formatIndex : kFormatMp3;
 }
 
@@ -90,11 +101,14 @@ OggRunSettings ReadOggRunSettings(const TIniFile& settings) {
 
 OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings) {
   OutputFormatSettings s;
-  s.formatIndex = ValidFormatIndex(formatIndex);
+  s.formatIndex = ValidOutputFormatIndex(formatIndex);
   s.mp3 = ReadMp3RunSettings(settings);
   s.wav = ReadWavRunSettings(settings);
   s.wmaProfileNumber = ReadWmaProfileNumber(settings);
   s.ogg = ReadOggRunSettings(settings);
+  s.flac = ReadFlacRunSettings(settings);
+  s.opus = ReadOpusRunSettings(settings);
+  s.m4a = ReadM4aRunSettings(settings);
   return s;
 }
 

@@ -4,17 +4,29 @@
 
 #include <string>
 
+#include "engines/EncoderBackend.h"
 #include "tags/AudioFormat.h"
 
 class TIniFile;
 
-// The output format index, as the format choice and "Forint" hold it.
-enum OutputFormatIndex { kFormatMp3 = 0, kFormatWav = 1, kFormatWma = 2, kFormatOgg = 3 };
-constexpr int kOutputFormatCount = 4;
-// ".mp3", ".wav", ".wma", ".ogg"; an index outside 0..3 counts as MP3.
+// The output format index, as the format choice and "Forint" hold it. The window's classic
+// list has the first four; the command line has all.
+enum OutputFormatIndex {
+  kFormatMp3 = 0, kFormatWav = 1, kFormatWma = 2, kFormatOgg = 3,
+  kFormatFlac = 4, kFormatOpus = 5, kFormatM4a = 6
+};
+constexpr int kClassicFormatCount = 4;
+constexpr int kOutputFormatCount = 7;
+// ".mp3", ".wav", ".wma", ".ogg", ".flac", ".opus", ".m4a"; an index outside 0..6 counts as MP3.
 const char* OutputExtension(int formatIndex);
+// The format an output of that index is written in; an index outside 0..6 counts as MP3.
 AudioFormat OutputAudioFormat(int formatIndex);
+// The classic list's index: anything outside 0..3 counts as MP3.
 int ValidFormatIndex(int formatIndex);
+// Any output format's index: anything outside 0..6 counts as MP3.
+int ValidOutputFormatIndex(int formatIndex);
+// FLAC, Opus and M4A take all the source's channels and its depth.
+bool KeepsSourceShape(int formatIndex);
 
 struct Mp3RunSettings {
   int sampleRate;  // Hz
@@ -52,11 +64,14 @@ OggRunSettings ReadOggRunSettings(const TIniFile& settings);
 // The chosen output format with the stored settings of every format; only the chosen one's
 // values reach the writer.
 struct OutputFormatSettings {
-  int formatIndex = kFormatMp3;  // always within 0..3
+  int formatIndex = kFormatMp3;  // always within 0..6
   Mp3RunSettings mp3{};
   WavRunSettings wav{};
   int wmaProfileNumber = 0;
   OggRunSettings ogg{};
+  FlacSettings flac{};
+  OpusSettings opus{};
+  M4aSettings m4a{};
 };
 OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings);
 

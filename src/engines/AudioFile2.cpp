@@ -52,6 +52,9 @@ struct TAudioFile2::Impl {
   Mp3Settings mp3;
   OggSettings ogg;
   int wmaProfile = 10;
+  FlacSettings flac;
+  OpusSettings opus;
+  M4aSettings m4a;
   PcmFormat source;
 
   // Without a SetWavFormat the WAV output keeps the source's own rate and channels.
@@ -61,6 +64,23 @@ struct TAudioFile2::Impl {
     own.channels = source.channels;
     own.bitsPerSample = 16;
     return own;
+  }
+
+  // Float blocks come from sources of more than 16 bits (or float ones): their FLAC keeps 24.
+  FlacSettings SourceShaped(FlacSettings s) const {
+    if (s.sampleRate == 0) s.sampleRate = source.sampleRate;
+    if (s.channels == 0) s.channels = source.channels;
+    if (s.bitsPerSample == 0) s.bitsPerSample = source.sampleType == SampleType::kFloat ? 24 : 16;
+    return s;
+  }
+  OpusSettings SourceShaped(OpusSettings s) const {
+    if (s.channels == 0) s.channels = source.channels;
+    return s;
+  }
+  M4aSettings SourceShaped(M4aSettings s) const {
+    if (s.sampleRate == 0) s.sampleRate = NearestAacSampleRate(source.sampleRate);
+    if (s.channels == 0) s.channels = source.channels;
+    return s;
   }
 
   const AudioReader& Reader() const {
@@ -74,11 +94,14 @@ struct TAudioFile2::Impl {
       case AudioFormat::kOgg: return MakeOggEncoder(ogg);
       case AudioFormat::kWma: return MakeWmaEncoder(wmaProfile);
       case AudioFormat::kWav: return MakeWavEncoder(wavFormatSet ? wav : SourceShapedWav());
+      case AudioFormat::kFlac: return MakeFlacEncoder(SourceShaped(flac));
+      case AudioFormat::kOpus: return MakeOpusEncoder(SourceShaped(opus));
+      case AudioFormat::kM4a: return MakeM4aEncoder(SourceShaped(m4a));
       case AudioFormat::kOther: break;
     }
     const std::string extension = std::filesystem::path(path).extension().string();
     throw EngineError("Cannot create " + path + ": unknown output type \"" + extension +
-                      "\" (expected .mp3, .wav, .ogg or .wma)");
+                      "\" (expected .mp3, .wav, .ogg, .wma, .flac, .opus or .m4a)");
   }
 };
 
@@ -164,6 +187,20 @@ void TAudioFile2::SetOggFormat(int sampleRate, int channels, int bitRate, int ma
 }
 
 void TAudioFile2::SetWmaProfile(int number) { impl_->wmaProfile = number; }
+
+void TAudioFile2::SetFlacFormat(const FlacSettings& settings) { impl_->flac = settings; }
+void TAudioFile2::SetOpusFormat(const OpusSettings& settings) { impl_->opus = settings; }
+void TAudioFile2::SetM4aFormat(const M4aSettings& settings) { impl_->m4a = settings; }
+
+bool TAudioFile2::IsFlacFormatSupported(const FlacSettings& settings) const {
+  return FlacFormatSupported(settings);
+}
+bool TAudioFile2::IsOpusFormatSupported(const OpusSettings& settings) const {
+  return OpusFormatSupported(settings);
+}
+bool TAudioFile2::IsM4aFormatSupported(const M4aSettings& settings) const {
+  return M4aFormatSupported(settings);
+}
 
 bool TAudioFile2::IsMp3FormatSupported(int sampleRate, int bitRate, int channels) const {
   return Mp3FormatSupported(sampleRate, bitRate, channels);

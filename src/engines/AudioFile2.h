@@ -85,14 +85,22 @@ class TAudioFile2 {
   void SetOggFormat(int sampleRate, int channels, int bitRate, int maxBitRate, int minBitRate,
                     int16_t quality);
   void SetWmaProfile(int number);
+  // Values of 0 stand for the source's own rate, channels or bit depth.
+  void SetFlacFormat(const FlacSettings& settings);
+  void SetOpusFormat(const OpusSettings& settings);
+  void SetM4aFormat(const M4aSettings& settings);
   bool IsMp3FormatSupported(int sampleRate, int bitRate, int channels) const;
   bool IsOggFormatSupported(int sampleRate, int channels, int bitRate, int maxBitRate,
                             int minBitRate) const;
   // For quality mode (0 best .. 1000 smallest): the nominal kbit/s libvorbis states, 0 when it
   // states none, -1 when it refuses the combination.
   int OggQualityBitRate(int sampleRate, int channels, int quality) const;
+  bool IsFlacFormatSupported(const FlacSettings& settings) const;
+  bool IsOpusFormatSupported(const OpusSettings& settings) const;
+  bool IsM4aFormatSupported(const M4aSettings& settings) const;
   void SetSourceFormat(int sampleRate, int channels, SampleType sampleType = SampleType::kS16);
-  // The extension (".mp3", ".wav", ".ogg", ".wma", in any letter case) picks the encoding.
+  // The extension (".mp3", ".wav", ".ogg", ".wma", ".flac", ".opus", ".m4a", in any letter
+  // case) picks the encoding.
   // ".wav" without any SetWavFormat: the source's own rate and channels at 16 bits.
   void OpenForWrite(const std::string& path, WriteMode mode = WriteMode::kCreateNew);
   // The same with the encoding named by the caller, whatever the path's extension says.

@@ -34,7 +34,9 @@ void AudioWriter::ConfigureConverter() {
   input.layout = DefaultLayout(source_.channels);
   input.sampleFormat = AvSampleFormat(source_.sampleType);
   try {
-    converter_.Configure(input, target_.sampleRate, target_.channels, target_.sampleType);
+    converter_.Configure(input, target_.sampleRate, target_.channels, target_.sampleType,
+                         backend_->WantsBestResampling() ? ResampleQuality::kBest
+                                                         : ResampleQuality::kStandard);
   } catch (const EngineError& e) {
     throw EngineError("Cannot write " + path_ + ": " + e.what());
   }

@@ -38,6 +38,9 @@ class EncoderBackend {
   virtual ~EncoderBackend() = default;
   // The PCM layout Write() expects.
   virtual PcmFormat InputFormat() const = 0;
+  // Encoders whose only rate differs from most sources' (Opus: 48 kHz) ask for the slower,
+  // cleaner resampler.
+  virtual bool WantsBestResampling() const { return false; }
   // Creates the output file. Throws EngineError naming the path on failure.
   virtual void Open(const std::string& path) = 0;
   // Encodes `frames` sample frames, laid out as InputFormat() says, and appends them. Throws
@@ -77,6 +80,35 @@ struct WavSettings {
   int bitsPerSample = 16;   // 8, 16, 24 or kWavFloatBits
 };
 
+// FLAC, Opus and M4A: a rate, channel count or bit depth of 0 stands for the source's own;
+// TAudioFile2 fills these in before it makes the encoder.
+struct FlacSettings {
+  int sampleRate = 0;
+  int channels = 0;
+  int bitsPerSample = 0;  // 8, 16 or 24
+  int compression = 5;    // libFLAC's levels 0 (fastest) .. 8 (smallest)
+};
+
+enum class OpusRateControl { kVbr = 0, kConstrainedVbr = 1, kCbr = 2 };
+struct OpusSettings {
+  int channels = 0;  // Opus always decodes at 48 kHz; other rates are resampled
+  int bitRate = 128;  // kbit/s, 6..510
+  OpusRateControl rateControl = OpusRateControl::kVbr;
+  int complexity = 10;  // 0 (fastest) .. 10 (best)
+};
+
+struct M4aSettings {
+  int sampleRate = 0;
+  int channels = 0;
+  int bitRate = 192;   // kbit/s, 32..320; used when vbrQuality is 0
+  int vbrQuality = 0;  // 1..20: FFmpeg's AAC VBR quality in tenths (0.1 .. 2.0); 0 = bit rate
+};
+
+// Ranges the three encoders take; the settings, the command line and the checks share them.
+constexpr int kFlacMaxCompression = 8;
+constexpr int kOpusMinKbps = 6, kOpusMaxKbps = 510, kOpusMaxComplexity = 10;
+constexpr int kM4aMinKbps = 32, kM4aMaxKbps = 320, kM4aMaxVbrQuality = 20;
+
 std::unique_ptr<EncoderBackend> MakeWavEncoder(const WavSettings& settings);
 std::unique_ptr<EncoderBackend> MakeMp3Encoder(const Mp3Settings& settings);
 std::unique_ptr<EncoderBackend> MakeOggEncoder(const OggSettings& settings);
@@ -90,3 +122,14 @@ bool OggFormatSupported(int sampleRate, int channels, int bitRateKbps, int maxBi
 // The nominal bit rate libvorbis states for that quality (0 best .. 1000 smallest) in kbit/s;
 // 0 when it states none (below 8000 Hz it has no bit-rate tables) and -1 when it refuses.
 int OggQualityNominalKbps(int sampleRate, int channels, int quality);
+// Values of 0 (the source's own) are accepted as such.
+bool FlacFormatSupported(const FlacSettings& settings);
+bool OpusFormatSupported(const OpusSettings& settings);
+bool M4aFormatSupported(const M4aSettings& settings);
+// The rate an M4A output of a source at `sampleRate` gets: its own when AAC has it, else the
+// nearest AAC rate.
+int NearestAacSampleRate(int sampleRate);
+
+std::unique_ptr<EncoderBackend> MakeFlacEncoder(const FlacSettings& settings);
+std::unique_ptr<EncoderBackend> MakeOpusEncoder(const OpusSettings& settings);
+std::unique_ptr<EncoderBackend> MakeM4aEncoder(const M4aSettings& settings);

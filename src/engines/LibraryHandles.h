@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <memory>
 
+#include <FLAC/metadata.h>
+#include <FLAC/stream_encoder.h>
 #include <lame/lame.h>
+#include <opusenc.h>
 #include <vorbis/codec.h>
 
 extern "C" {
@@ -39,6 +42,18 @@ struct SwrFreer {
 struct LameCloser {
   void operator()(lame_global_flags* l) const { lame_close(l); }
 };
+struct FlacEncoderDeleter {
+  void operator()(FLAC__StreamEncoder* e) const { FLAC__stream_encoder_delete(e); }
+};
+struct FlacMetadataDeleter {
+  void operator()(FLAC__StreamMetadata* m) const { FLAC__metadata_object_delete(m); }
+};
+struct OpusEncoderDestroyer {
+  void operator()(OggOpusEnc* e) const { ope_encoder_destroy(e); }
+};
+struct OpusCommentsDestroyer {
+  void operator()(OggOpusComments* c) const { ope_comments_destroy(c); }
+};
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -51,6 +66,10 @@ using AvFrame = std::unique_ptr<AVFrame, AvFrameFreer>;
 using SwrHandle = std::unique_ptr<SwrContext, SwrFreer>;
 using LameHandle = std::unique_ptr<lame_global_flags, LameCloser>;
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+using FlacEncoderHandle = std::unique_ptr<FLAC__StreamEncoder, FlacEncoderDeleter>;
+using FlacMetadataHandle = std::unique_ptr<FLAC__StreamMetadata, FlacMetadataDeleter>;
+using OpusEncoderHandle = std::unique_ptr<OggOpusEnc, OpusEncoderDestroyer>;
+using OpusCommentsHandle = std::unique_ptr<OggOpusComments, OpusCommentsDestroyer>;
 
 // libvorbis and libogg keep their state in structs the caller allocates and initialises in
 // place; these heap-held wrappers pair each init with its clear.

@@ -5,6 +5,7 @@
 
 extern "C" {
 #include <libavutil/error.h>
+#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -17,6 +18,20 @@ AVChannelLayout DefaultLayout(int channels) {
 AVSampleFormat AvSampleFormat(SampleType type) {
   return type == SampleType::kFloat ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_S16;
 }
+
+namespace {
+
+// libswresample's defaults are a 32-tap filter with 1024 phases in the sample format's own
+// precision; this doubles the taps, takes 16384 phases and filters in float.
+int SetBestResampling(SwrContext* swr) {
+  int rc = av_opt_set_int(swr, "filter_size", 64, 0);
+  if (rc >= 0) rc = av_opt_set_int(swr, "phase_shift", 14, 0);
+  if (rc >= 0) rc = av_opt_set_int(swr, "linear_interp", 1, 0);
+  if (rc >= 0) rc = av_opt_set_sample_fmt(swr, "internal_sample_fmt", AV_SAMPLE_FMT_FLTP, 0);
+  return rc;
+}
+
+}  // namespace
 
 PcmConverter::~PcmConverter() { Release(); }
 
@@ -33,7 +48,7 @@ bool PcmConverter::Matches(const PcmInputFormat& input) const {
 }
 
 void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outChannels,
-                             SampleType outType) {
+                             SampleType outType, ResampleQuality quality) {
   Release();
   if (input.sampleRate <= 0 || input.layout.nb_channels <= 0 || outRate <= 0 ||
       outChannels < 1 || outChannels > kMaxChannels)
@@ -67,6 +82,7 @@ void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outCh
     const double toBoth[2] = {1.0, 1.0};
     rc = swr_set_matrix(swr_.get(), toBoth, 1);
   }
+  if (rc >= 0 && quality == ResampleQuality::kBest) rc = SetBestResampling(swr_.get());
   if (rc >= 0) rc = swr_init(swr_.get());
   if (rc < 0) {
     Release();

@@ -29,6 +29,10 @@ struct PcmInputFormat {
   AVSampleFormat sampleFormat = AV_SAMPLE_FMT_S16;
 };
 
+// kBest: a longer filter with finer phase steps, computed in float; for encoders such as Opus
+// whose fixed rate means nearly every source is resampled.
+enum class ResampleQuality { kStandard, kBest };
+
 class PcmConverter {
  public:
   PcmConverter() = default;
@@ -38,7 +42,8 @@ class PcmConverter {
 
   // Throws EngineError (without a file name; callers add theirs) when libswresample refuses.
   void Configure(const PcmInputFormat& input, int outRate, int outChannels,
-                 SampleType outType = SampleType::kS16);
+                 SampleType outType = SampleType::kS16,
+                 ResampleQuality quality = ResampleQuality::kStandard);
   bool IsConfigured() const { return configured_; }
   bool Matches(const PcmInputFormat& input) const;
   int OutChannels() const { return outChannels_; }

@@ -23,6 +23,9 @@ AudioFormat FormatFromPath(const std::string& path) {
   if (ext == ".wav") return AudioFormat::kWav;
   if (ext == ".wma") return AudioFormat::kWma;
   if (ext == ".ogg") return AudioFormat::kOgg;
+  if (ext == ".flac") return AudioFormat::kFlac;
+  if (ext == ".opus") return AudioFormat::kOpus;
+  if (ext == ".m4a") return AudioFormat::kM4a;
   return AudioFormat::kOther;
 }
 
@@ -54,6 +57,9 @@ const char* ExtensionOf(AudioFormat format) {
     case AudioFormat::kWav: return ".wav";
     case AudioFormat::kWma: return ".wma";
     case AudioFormat::kOgg: return ".ogg";
+    case AudioFormat::kFlac: return ".flac";
+    case AudioFormat::kOpus: return ".opus";
+    case AudioFormat::kM4a: return ".m4a";
     case AudioFormat::kOther: break;
   }
   return "";

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "support/TestSupport.h"
@@ -247,7 +248,7 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_NE(version.output.find("velmora-convert 1."), std::string::npos) << version.output;
   EXPECT_EQ(Convert("").exitCode, 2);
-  EXPECT_EQ(Convert("--format flac x.wav").exitCode, 2);
+  EXPECT_EQ(Convert("--format aiff x.wav").exitCode, 2);
   EXPECT_EQ(Convert("--bogus x.wav").exitCode, 2);
   EXPECT_EQ(Convert("--output").exitCode, 2);
 }
@@ -311,6 +312,95 @@ TEST_F(Cli, CutShortWavConvertsWhatIsThereAndSaysSo) {
   const auto info = Probe(out() + "/cut.mp3");
   ASSERT_TRUE(info.ok) << r.output;
   EXPECT_NEAR(info.duration, 1.0, 0.1);
+}
+
+// Each encoder option against the stored defaults: what ffprobe sees of the output changes.
+struct OptionCase {
+  std::string label;
+  std::string options;
+  std::string extension;
+  std::function<bool(const testsupport::ProbeInfo&)> seen;
+};
+
+void PrintTo(const OptionCase& c, std::ostream* out) { *out << c.options; }
+
+class CliEncoderOptions : public Cli, public ::testing::WithParamInterface<OptionCase> {};
+
+TEST_P(CliEncoderOptions, EachOptionShowsInTheOutput) {
+  const OptionCase& c = GetParam();
+  std::string a = Tone("opt.wav", 2.0);
+  auto r = Convert(c.options + " --output " + ShellQuote(out()) + " " + ShellQuote(a));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  auto info = Probe(out() + "/opt" + c.extension);
+  EXPECT_TRUE(c.seen(info)) << c.options << ": " << info.codec << " " << info.sampleRate << " Hz "
+                            << info.channels << " ch " << info.bitsPerSample << " bits "
+                            << info.bitRate << " bit/s";
+  // Nothing the command line set is stored.
+  EXPECT_FALSE(FileExists(config.file("kelvane.ini")));
+}
+
+bool Near(long value, long wanted) { return value > wanted * 0.9 && value < wanted * 1.1; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags, CliEncoderOptions,
+    ::testing::Values(
+        OptionCase{"Mp3Bitrate", "--format mp3 --bitrate 64", ".mp3", [](auto& i) { return Near(i.bitRate, 64000); }},
+        OptionCase{"Mp3Vbr", "--format=mp3 --vbr --quality 9 --bitrate 96", ".mp3", [](auto& i) { return i.bitRate < 90000; }},
+        OptionCase{"Mp3CbrRateChannels", "--format mp3 --cbr --rate 22050 --channels 1", ".mp3",
+                   [](auto& i) { return i.sampleRate == 22050 && i.channels == 1; }},
+        OptionCase{"WavBits", "--format wav --bits 8 --rate 16000", ".wav",
+                   [](auto& i) { return i.bitsPerSample == 8 && i.sampleRate == 16000; }},
+        OptionCase{"WmaProfile", "--format wma --wma-profile 13", ".wma", [](auto& i) { return Near(i.bitRate, 64000); }},
+        OptionCase{"OggQuality", "--format ogg --quality 0", ".ogg", [](auto& i) { return i.bitRate > 200000; }},
+        OptionCase{"OggCbr", "--format ogg --cbr --bitrate 64", ".ogg", [](auto& i) { return Near(i.bitRate, 64000); }},
+        OptionCase{"OggAbr", "--format ogg --abr --bitrate 160", ".ogg", [](auto& i) { return Near(i.bitRate, 160000); }},
+        OptionCase{"FlacBitsRateChannels", "--format flac --bits 24 --rate 32000 --channels 1", ".flac",
+                   [](auto& i) { return i.bitsPerSample == 24 && i.sampleRate == 32000 && i.channels == 1; }},
+        OptionCase{"FlacCompression", "--format flac --compression 0", ".flac", [](auto& i) { return i.bitRate > 150000; }},
+        OptionCase{"FlacDefaultIsTheSources", "--format flac", ".flac",
+                   [](auto& i) { return i.bitsPerSample == 16 && i.sampleRate == 44100 && i.bitRate < 150000; }},
+        OptionCase{"OpusCbr", "--format opus --cbr --bitrate 64", ".opus", [](auto& i) { return Near(i.bitRate, 64000); }},
+        OptionCase{"OpusChannels", "--format opus --channels 1 --quality 0 --abr", ".opus",
+                   [](auto& i) { return i.channels == 1 && i.sampleRate == 48000; }},
+        OptionCase{"M4aBitrate", "--format m4a --bitrate 96 --abr", ".m4a", [](auto& i) { return Near(i.bitRate, 96000); }},
+        OptionCase{"M4aVbr", "--format m4a --vbr --quality 0.3", ".m4a", [](auto& i) { return i.bitRate < 120000; }},
+        OptionCase{"M4aRate", "--format m4a --rate 32000 --channels 1 --cbr", ".m4a",
+                   [](auto& i) { return i.sampleRate == 32000 && i.channels == 1; }},
+        OptionCase{"PresetPhone", "--preset phone --cbr", ".opus", [](auto& i) { return Near(i.bitRate, 96000); }},
+        OptionCase{"PresetArchive", "--preset=archive --format flac", ".flac", [](auto& i) { return i.codec == "flac"; }},
+        OptionCase{"PresetMp3V0", "-j1 --preset mp3-v0", ".mp3", [](auto& i) { return i.codec == "mp3"; }}),
+    [](const ::testing::TestParamInfo<OptionCase>& info) { return info.param.label; });
+
+// Options the chosen format has no use for, values out of range and combinations the encoder
+// refuses: usage errors that name the option, and nothing is converted.
+TEST_F(Cli, RefusedEncoderOptionsAreUsageErrorsNamingTheOption) {
+  std::string a = Tone("r.wav", 0.5);
+  const std::pair<std::string, std::string> cases[] = {
+      {"--format mp3 --bitrate 320 --rate 8000", "--bitrate 320"},
+      {"--format mp3 --abr", "--abr"},
+      {"--format flac --bitrate 128", "--bitrate"},
+      {"--format flac --compression 9", "--compression"},
+      {"--format flac --bits 12", "--bits"},
+      {"--format wav --bits 24", "--bits"},
+      {"--format opus --rate 44100", "--rate"},
+      {"--format opus --bitrate 600", "--bitrate"},
+      {"--format m4a --bitrate 320 --rate 8000 --channels 1", "--bitrate 320"},
+      {"--format m4a --cbr --quality 1", "--quality"},
+      {"--format ogg --vbr --bitrate 128", "--bitrate"},
+      {"--format wma --channels 1", "--channels"},
+      {"--vbr --cbr", "--vbr"},
+      {"--preset phone --format mp3", "--preset phone"},
+      {"--preset nothing", "nothing"},
+      {"--normalize --bitrate 128", "--bitrate"},
+      {"--quality high --format ogg", "--quality"},
+  };
+  for (const auto& [options, named] : cases) {
+    auto r = Convert(options + " --output " + ShellQuote(out()) + " " + ShellQuote(a));
+    EXPECT_EQ(r.exitCode, 2) << options << ": " << r.output;
+    EXPECT_NE(r.output.find(named), std::string::npos) << options << ": " << r.output;
+    EXPECT_FALSE(std::filesystem::exists(out())) << options;
+  }
+  EXPECT_NE(Convert("--help").output.find("--compression 0..8"), std::string::npos);
 }
 
 // A damaged or unusual source first in a batch of three: it converts as far as its audio goes,

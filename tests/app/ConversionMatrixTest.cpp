@@ -1,5 +1,6 @@
 // End to end: every input format to every output format through the core, checked with
-// ffprobe/ffmpeg for the audio and python3-mutagen for the tags.
+// ffprobe/ffmpeg for the audio, python3-mutagen for the tags, and `flac -t` and opusinfo for
+// FLAC and Opus outputs; and a 24-bit 5.1 source into the formats that keep its shape.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -43,6 +44,12 @@ elif kind == "ogg":
     f.update({"title": title, "artist": artist, "date": year, "album": album,
               "comment": comment, "genre": genre, "tracknumber": track})
     f.save()
+elif kind == "flac":
+    from mutagen.flac import FLAC
+    f = FLAC(path)
+    f.update({"title": title, "artist": artist, "date": year, "album": album,
+              "comment": comment, "genre": genre, "tracknumber": track})
+    f.save()
 elif kind == "wma":
     from mutagen.asf import ASF, ASFDWordAttribute
     f = ASF(path)
@@ -66,6 +73,10 @@ struct Source {
 const std::map<std::string, std::vector<std::vector<std::string>>> kTagKeys = {
     {".mp3", {{"TIT2"}, {"TPE1"}, {"TYER", "TDRC"}, {"TALB"}, {"COMM"}, {"TCON"}, {"TRCK"}}},
     {".ogg", {{"title"}, {"artist"}, {"date"}, {"album"}, {"comment"}, {"genre"}, {"tracknumber"}}},
+    {".flac", {{"title"}, {"artist"}, {"date"}, {"album"}, {"comment"}, {"genre"}, {"tracknumber"}}},
+    {".opus", {{"title"}, {"artist"}, {"date"}, {"album"}, {"comment"}, {"genre"}, {"tracknumber"}}},
+    {".m4a",
+     {{"\u00a9nam"}, {"\u00a9ART"}, {"\u00a9day"}, {"\u00a9alb"}, {"\u00a9cmt"}, {"\u00a9gen"}, {"trkn"}}},
     {".wma",
      {{"Title"}, {"Author"}, {"WM/Year"}, {"WM/AlbumTitle"}, {"Description"}, {"WM/Genre"},
       {"WM/TrackNumber"}}},
@@ -97,7 +108,22 @@ struct Expected {
   int channels;
   long bitRate;  // bit/s, 0 = not checked
   int bitsPerSample;
+  double lengthTolerance = 0.1;  // seconds the decoded length may differ from the source's
 };
+
+// The independent checkers of FLAC and Opus files have nothing to say about ours.
+void ExpectCleanStream(const std::string& output, const std::string& extension) {
+  if (extension == ".flac") {
+    auto r = testsupport::Run("flac -t -s " + testsupport::ShellQuote(output));
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.output, "");
+  } else if (extension == ".opus") {
+    auto r = testsupport::Run("opusinfo " + testsupport::ShellQuote(output));
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.output.find("WARNING"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("ERROR"), std::string::npos) << r.output;
+  }
+}
 
 class ConversionMatrix : public CoreFixture, public ::testing::WithParamInterface<int> {
  protected:
@@ -105,7 +131,7 @@ class ConversionMatrix : public CoreFixture, public ::testing::WithParamInterfac
     sourceDir = new testsupport::TempDir;
     auto make = [](const std::string& kind, const std::string& codec, int track) {
       Source s{kind, sourceDir->file("src_" + kind + "." + kind), TagsFor(kind, track)};
-      testsupport::MakeTone(s.path, kSourceSeconds, 44100, 2, codec);
+      testsupport::MakeTone(s.path, kSourceSeconds, kind == "flac" ? 48000 : 44100, 2, codec);
       if (kind != "wav") TagSource(s.path, kind, s.tags);
       s.tags = kind == "wav" ? TagsFor("editor", 11) : s.tags;
       sources.push_back(s);
@@ -114,6 +140,7 @@ class ConversionMatrix : public CoreFixture, public ::testing::WithParamInterfac
     make("wav", "", 0);
     make("wma", kWmaCodec, 5);
     make("ogg", kOggCodec, 9);
+    make("flac", "-c:a flac -sample_fmt s32 -bits_per_raw_sample 24", 12);  // 24-bit
   }
   static void TearDownTestSuite() {
     delete sourceDir;
@@ -140,6 +167,19 @@ class ConversionMatrix : public CoreFixture, public ::testing::WithParamInterfac
         const WmaProfile* profile = FindWmaProfile(13);
         return {"wmav2", profile->sampleRate, profile->channels, profile->bitRateKbps * 1000L, 0};
       }
+      case kFormatFlac:
+        settings->WriteInteger("flac", "compression", 8);
+        settings->WriteInteger("flac", "bit", 2);  // 24-bit
+        // The source's own rate and channels, whatever they are.
+        return {"flac", 0, 2, 0, 24, 1e-4};
+      case kFormatOpus:
+        settings->WriteInteger("opus", "bitrate", 96);
+        settings->WriteInteger("opus", "mode", 2);  // CBR, so the rate is the one set
+        settings->WriteInteger("opus", "complexity", 5);
+        return {"opus", 48000, 2, 96000, 0, 0.02};
+      case kFormatM4a:
+        settings->WriteInteger("m4a", "bitrate", 128);
+        return {"aac", 0, 2, 128000, 0, 1024.0 / 44100};
       default:
         settings->WriteBool("ogg", "enable quality", false);
         settings->WriteInteger("ogg", "frequency", 8);    // 44100
@@ -185,7 +225,7 @@ TEST_P(ConversionMatrix, EverySourceBecomesTheChosenFormatWithItsTags) {
     auto info = Probe(output);
     ASSERT_TRUE(info.ok) << output;
     EXPECT_EQ(info.codec, want.codec);
-    EXPECT_EQ(info.sampleRate, want.sampleRate);
+    EXPECT_EQ(info.sampleRate, want.sampleRate ? want.sampleRate : Probe(s.path).sampleRate);
     EXPECT_EQ(info.channels, want.channels);
     if (want.bitsPerSample) {
       EXPECT_EQ(info.bitsPerSample, want.bitsPerSample);
@@ -193,13 +233,41 @@ TEST_P(ConversionMatrix, EverySourceBecomesTheChosenFormatWithItsTags) {
     if (want.bitRate) {
       EXPECT_NEAR(info.bitRate, want.bitRate, want.bitRate * 0.05);
     }
-    EXPECT_NEAR(DecodedSeconds(output), DecodedSeconds(s.path), 0.1);
+    EXPECT_NEAR(DecodedSeconds(output), DecodedSeconds(s.path), want.lengthTolerance);
     ExpectTags(output, extension, s.tags);
+    ExpectCleanStream(output, extension);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOutputFormats, ConversionMatrix,
-                         ::testing::Values(kFormatMp3, kFormatWav, kFormatWma, kFormatOgg),
+                         ::testing::Values(kFormatMp3, kFormatWav, kFormatWma, kFormatOgg,
+                                           kFormatFlac, kFormatOpus, kFormatM4a),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(OutputExtension(info.param) + 1);
+                         });
+
+// A 24-bit 5.1 source: FLAC keeps its depth and channels, Opus and M4A its channels.
+class WideSourceConversion : public CoreFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WideSourceConversion, KeepsTheSourcesChannelsAndFlacItsDepth) {
+  const int format = GetParam();
+  const std::string source = work.file("wide.flac");
+  ASSERT_TRUE(testsupport::MakeTone(source, 1.5, 48000, 6, "-c:a flac -sample_fmt s32"));
+  core->AddFiles({source});
+  core->ConvertFiles(format);
+  EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
+  const std::string output = Out(std::string("wide") + OutputExtension(format));
+  auto info = Probe(output);
+  EXPECT_EQ(info.channels, 6) << output;
+  if (format == kFormatFlac) {
+    EXPECT_EQ(info.bitsPerSample, 24);
+  }
+  EXPECT_NEAR(DecodedSeconds(output), 1.5, 1024.0 / 48000);
+  ExpectCleanStream(output, OutputExtension(format));
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtendedFormats, WideSourceConversion,
+                         ::testing::Values(kFormatFlac, kFormatOpus, kFormatM4a),
                          [](const ::testing::TestParamInfo<int>& info) {
                            return std::string(OutputExtension(info.param) + 1);
                          });

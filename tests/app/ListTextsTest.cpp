@@ -91,11 +91,14 @@ TEST(OutputNames, NormalizeWritesOtherKindsOfSourceAsWav) {
   TakenNames taken;
   EXPECT_EQ(NormalizedOutputName("/o/", "/s/noext", FormatFromPath("/s/noext"), taken.Fn()), "/o/Normalize_noext.wav");
   EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.b/take", FormatFromPath("/s/a.b/take"), taken.Fn()), "/o/Normalize_take.wav");
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.FLAC", FormatFromPath("/s/live.set.FLAC"), taken.Fn()),
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.AIFF", FormatFromPath("/s/live.set.AIFF"), taken.Fn()),
             "/o/Normalize_live.set.wav");
   taken.names = {"/o/Normalize_live.set.wav"};
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.FLAC", FormatFromPath("/s/live.set.FLAC"), taken.Fn()),
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.AIFF", FormatFromPath("/s/live.set.AIFF"), taken.Fn()),
             "/o/Normalize_live(1).wav");
-  // The four keep their own extension whatever its case.
+  // The formats the program writes keep their own extension whatever its case.
   EXPECT_EQ(NormalizedOutputName("/o/", "/s/Song.Ogg", FormatFromPath("/s/Song.Ogg"), taken.Fn()), "/o/Normalize_Song.Ogg");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.FLAC", FormatFromPath("/s/live.set.FLAC"), taken.Fn()), "/o/Normalize_live.set.FLAC");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.opus", FormatFromPath("/s/a.opus"), taken.Fn()), "/o/Normalize_a.opus");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.m4a", FormatFromPath("/s/a.m4a"), taken.Fn()), "/o/Normalize_a.m4a");
 }

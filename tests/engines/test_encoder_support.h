@@ -39,8 +39,8 @@ inline std::vector<int16_t> Noise(int sampleRate, int channels, double seconds) 
   return pcm;
 }
 
-// Feeds the PCM in blocks of varying size, as a block loop with odd block lengths would.
-inline void Feed(EncoderBackend& encoder, const std::vector<int16_t>& pcm) {
+template <typename Sample>
+void FeedSamples(EncoderBackend& encoder, const std::vector<Sample>& pcm) {
   const int channels = encoder.InputFormat().channels;
   const size_t frames = pcm.size() / channels;
   static const size_t kBlocks[] = {1, 4410, 7, 20000, 1023, 64000};
@@ -50,6 +50,15 @@ inline void Feed(EncoderBackend& encoder, const std::vector<int16_t>& pcm) {
     encoder.Write(pcm.data() + done * channels, n);
     done += n;
   }
+}
+
+// Feeds the PCM in blocks of varying size, as a block loop with odd block lengths would; as
+// float samples to an encoder that takes those.
+inline void Feed(EncoderBackend& encoder, const std::vector<int16_t>& pcm) {
+  if (encoder.InputFormat().sampleType != SampleType::kFloat) return FeedSamples(encoder, pcm);
+  std::vector<float> asFloat(pcm.size());
+  for (size_t i = 0; i < pcm.size(); ++i) asFloat[i] = pcm[i] / 32768.0f;
+  FeedSamples(encoder, asFloat);
 }
 
 // Encodes the PCM into `path` in one go: Open, Feed, Finish.

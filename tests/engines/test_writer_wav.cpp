@@ -126,8 +126,8 @@ TEST(WriteRefusals, UnknownExtensionsAreRefusedWithThePath) {
   TempDir dir;
   TAudioFile2 writer;
   writer.SetSourceFormat(44100, 2);
-  // Only the four output formats; their letter case does not matter (see the encoded tests).
-  for (const char* name : {"out.flac", "out", "out.wav.txt", "out.mp3.part"}) {
+  // Only the output formats; their letter case does not matter (see the encoded tests).
+  for (const char* name : {"out.aiff", "out", "out.wav.txt", "out.mp3.part"}) {
     const std::string path = dir.file(name);
     try {
       writer.OpenForWrite(path, WriteMode::kCreateNew);

@@ -160,9 +160,11 @@ for key, value in items:
     elif isinstance(value, list):
         v = value[0] if value else ""
         text = v.value if hasattr(v, "value") else v
+        if isinstance(text, tuple):  # MP4 trkn/disk: (number, total)
+            text = text[0]
     else:
         text = value
-    if kind == "OggVorbis":
+    if kind in ("OggVorbis", "OggOpus", "FLAC"):
         key = key.lower()
     text = str(text).replace("\r", "\\r").replace("\n", "\\n")
     print(key + "=" + text)

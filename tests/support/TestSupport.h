@@ -64,8 +64,9 @@ ProbeInfo Probe(const std::string& path);
 double DecodedSeconds(const std::string& path);
 
 // Tags as python3-mutagen reads them: key → first value as text. For MP3 the keys are ID3
-// frame ids (TIT2, TPE1, TALB, TYER/TDRC, TRCK, TCON, COMM), for OGG the Vorbis comment keys
-// lower-cased, for WMA the ASF attribute names. `ok` false when mutagen could not read the file.
+// frame ids (TIT2, TPE1, TALB, TYER/TDRC, TRCK, TCON, COMM), for OGG, FLAC and Opus the Vorbis
+// comment keys lower-cased, for WMA the ASF attribute names, for M4A the atom names (©nam,
+// trkn as its number alone). `ok` false when mutagen could not read the file.
 struct MutagenTags {
   bool ok = false;
   std::string error;

@@ -48,6 +48,18 @@ const std::vector<Format>& Formats() {
        {{"title", "Title"}, {"artist", "Author"}, {"album", "WM/AlbumTitle"}, {"year", "WM/Year"},
         {"comment", "Description"}, {"genre", "WM/Genre"}, {"track", "WM/TrackNumber"}},
        "import mutagen.asf\nf = mutagen.asf.ASF(p)\nf[k] = v\nf.save()\n"},
+      {"Flac", ".flac", "-c:a flac",
+       {{"title", "title"}, {"artist", "artist"}, {"album", "album"}, {"year", "date"}, {"comment", "comment"},
+        {"genre", "genre"}, {"track", "tracknumber"}},
+       "import mutagen.flac\nf = mutagen.flac.FLAC(p)\nf[k] = v\nf.save()\n"},
+      {"Opus", ".opus", "-c:a libopus",
+       {{"title", "title"}, {"artist", "artist"}, {"album", "album"}, {"year", "date"}, {"comment", "comment"},
+        {"genre", "genre"}, {"track", "tracknumber"}},
+       "import mutagen.oggopus\nf = mutagen.oggopus.OggOpus(p)\nf[k] = v\nf.save()\n"},
+      {"M4a", ".m4a", "-c:a aac",
+       {{"title", "\u00a9nam"}, {"artist", "\u00a9ART"}, {"album", "\u00a9alb"}, {"year", "\u00a9day"},
+        {"comment", "\u00a9cmt"}, {"genre", "\u00a9gen"}, {"track", "trkn"}},
+       "import mutagen.mp4\nf = mutagen.mp4.MP4(p)\nf[k] = [(int(v), 0)] if k == 'trkn' else v\nf.save()\n"},
   };
   return kFormats;
 }
@@ -347,9 +359,10 @@ TEST_P(SourceTagReaders, EveryFieldIsReadAsAnIndependentReaderSeesIt) {
 }
 
 // Nothing can be written through the generic reader: formats outside the four get no module.
-TEST_P(SourceTagReaders, OnlyOggSourcesHaveAWriter) {
-  const bool ogg = Upper(fs::path(GetParam().fileName).extension().string()) == ".OGG";
-  EXPECT_EQ(TagModuleFor(dir.file(GetParam().fileName)) != nullptr, ogg);
+TEST_P(SourceTagReaders, OnlyTheFormatsTheProgramWritesHaveAWriter) {
+  const std::string extension = Upper(fs::path(GetParam().fileName).extension().string());
+  const bool written = extension == ".OGG" || extension == ".FLAC" || extension == ".OPUS" || extension == ".M4A";
+  EXPECT_EQ(TagModuleFor(dir.file(GetParam().fileName)) != nullptr, written);
 }
 
 TEST_P(SourceTagReaders, TextInAnyScriptAndAGenreNumberAreReadAsForVorbis) {

@@ -304,6 +304,28 @@ TEST_F(WindowFixture, DroppedFilesAreAdded) {
   EXPECT_TRUE(prompts.information.empty());
 }
 
+// A dropped folder adds what is under it; what cannot be read is told in one box at the end,
+// and the outputs keep the folder tree.
+TEST_F(WindowFixture, DroppedFolderAddsEverythingUnderItAndKeepsItsTree) {
+  Start();
+  const std::string lib = work.file("lib");
+  std::filesystem::create_directories(lib + "/B/inner");
+  for (const char* name : {"B/inner/a.wav", "B/b.wav", "c.wav"})
+    testsupport::MakeTone(lib + "/" + name, 0.3);
+  for (const char* name : {"B/cover.jpg", "notes.txt"}) testsupport::WriteFileText(lib + "/" + name, "x");
+  window->lvDragDrop({QString::fromStdString(lib)});
+  QApplication::processEvents();
+  EXPECT_EQ(ListColumn(1), (Names{lib + "/B/b.wav", lib + "/B/inner/a.wav", lib + "/c.wav"}));
+  ASSERT_EQ(prompts.information.size(), 1u);
+  EXPECT_NE(prompts.information[0].find("2 files in the added folders could not be read:\n" +
+                                        lib + "/B/cover.jpg: "),
+            std::string::npos) << prompts.information[0];
+  ClickSkin("convert");
+  const std::string folder = window->findChild<QLineEdit*>("edt_output")->text().toStdString();
+  for (const char* output : {"/B/b", "/B/inner/a", "/c"})
+    EXPECT_TRUE(testsupport::FileExists(folder + output + ".mp3")) << folder << output;
+}
+
 TEST_F(WindowFixture, HelpWebAndAboutOpenWhatTheyShould) {
   Tfm_main& main = Start();
   Trigger("About1");

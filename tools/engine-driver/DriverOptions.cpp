@@ -7,7 +7,7 @@
 const char* const kDriverUsage =
     "usage: velmora-engine-driver [options] SOURCE OUTPUT\n"
     "Converts SOURCE (any audio file FFmpeg decodes) into OUTPUT; OUTPUT's extension (mp3, wav,\n"
-    "wma or ogg, in any letter case) picks the format.\n"
+    "wma, ogg, flac, opus or m4a, in any letter case) picks the format.\n"
     "  --rate HZ, --channels N   output rate and channels (default: the source's)\n"
     "  --mp3-bitrate KBPS        constant bit rate (128)\n"
     "  --mp3-quality Q           LAME quality 0 best .. 9 fastest (5)\n"
@@ -18,6 +18,9 @@ const char* const kDriverUsage =
     "  --ogg-max KBPS, --ogg-min KBPS   bit-rate bounds (128 each)\n"
     "  --ogg-quality Q           quality mode, 0 best .. 1000 smallest\n"
     "  --wma-profile N           WMA profile 1..47 (10)\n"
+    "  --flac-level N, --flac-bits N   FLAC level 0..8 (5), depth 8|16|24 (the source's)\n"
+    "  --opus-bitrate KBPS, --opus-complexity N   Opus VBR rate (128), complexity 0..10 (10)\n"
+    "  --m4a-bitrate KBPS        AAC average bit rate (192)\n"
     "  --wav-bits 8|16           WAV sample size (16; with no WAV option: the source's format)\n"
     "  --normalize               normalise every block to 98 % of full scale\n"
     "  --quiet                   no summary line\n";
@@ -43,7 +46,10 @@ std::optional<DriverOptions> ParseDriverOptions(int argc, char** argv, std::stri
       {"--mp3-vbr-bitrate", &options.mp3VbrBitRate},
       {"--ogg-bitrate", &options.oggBitRate},  {"--ogg-max", &options.oggMaxBitRate},
       {"--ogg-min", &options.oggMinBitRate},   {"--ogg-quality", &options.oggQuality},
-      {"--wma-profile", &options.wmaProfile},  {"--wav-bits", &options.wavBits}};
+      {"--wma-profile", &options.wmaProfile},  {"--wav-bits", &options.wavBits},
+      {"--flac-level", &options.flacLevel},    {"--flac-bits", &options.flacBits},
+      {"--opus-bitrate", &options.opusBitRate}, {"--opus-complexity", &options.opusComplexity},
+      {"--m4a-bitrate", &options.m4aBitRate}};
   const std::map<std::string, bool*> flags = {{"--mp3-vbr", &options.mp3Vbr},
                                               {"--normalize", &options.normalize},
                                               {"--quiet", &options.quiet}};

@@ -25,6 +25,12 @@ struct DriverOptions {
   int oggQuality = kOggBitRateMode;
   // WMA
   int wmaProfile = 10;
+  // FLAC, Opus, M4A (rate and channels from --rate and --channels where they apply)
+  int flacLevel = 5;
+  int flacBits = 0;
+  int opusBitRate = 128;
+  int opusComplexity = 10;
+  int m4aBitRate = 192;
   // WAV: bitsPerSample 0 leaves the writer at the source's own format
   int wavBits = 0;
   bool normalize = false;

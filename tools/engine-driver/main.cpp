@@ -22,6 +22,9 @@ void ConfigureWriter(TAudioFile2& writer, const DriverOptions& o, int rate, int 
   writer.SetOggFormat(rate, channels, o.oggBitRate, o.oggMaxBitRate, o.oggMinBitRate,
                       static_cast<int16_t>(o.oggQuality));
   writer.SetWmaProfile(o.wmaProfile);
+  writer.SetFlacFormat({o.sampleRate, o.channels, o.flacBits, o.flacLevel});
+  writer.SetOpusFormat({o.channels, o.opusBitRate, OpusRateControl::kVbr, o.opusComplexity});
+  writer.SetM4aFormat({o.sampleRate, o.channels, o.m4aBitRate, 0});
   // Without any WAV choice the writer keeps to the source's own format.
   if (o.wavBits || o.sampleRate || o.channels)
     writer.SetWavFormat(rate, channels, o.wavBits ? o.wavBits : 16);

@@ -1,5 +1,7 @@
 #include "app/cli/CommandLine.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -14,24 +16,10 @@ std::optional<int> FormatIndexOf(std::string name) {
   if (name == "wav") return kFormatWav;
   if (name == "wma") return kFormatWma;
   if (name == "ogg") return kFormatOgg;
+  if (name == "flac") return kFormatFlac;
+  if (name == "opus") return kFormatOpus;
+  if (name == "m4a") return kFormatM4a;
   return std::nullopt;
-}
-
-// "--name=value" or "--name value"; false when the option is not `name`.
-bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
-               std::string& value, std::string& error) {
-  const std::string& arg = args[i];
-  if (arg.compare(0, name.size() + 1, name + "=") == 0) {
-    value = arg.substr(name.size() + 1);
-    return true;
-  }
-  if (arg != name) return false;
-  if (i + 1 >= args.size()) {
-    error = name + " needs a value";
-    return true;
-  }
-  value = args[++i];
-  return true;
 }
 
 // A whole decimal number from 1 to kMaxJobs, nothing else.
@@ -44,56 +32,128 @@ std::optional<int> JobCountOf(const std::string& text) {
   return count;
 }
 
+enum MainOptionId {
+  kFormat = 1, kOutput, kNormalize, kList, kTree, kFlat, kName, kExisting, kDryRun,
+  kJobs = 'j', kHelp = 'h', kVersion = 'V'
+};
+
+std::vector<option> LongOptions() {
+  std::vector<option> options = {
+      {"format", required_argument, nullptr, kFormat}, {"output", required_argument, nullptr, kOutput},
+      {"normalize", no_argument, nullptr, kNormalize}, {"list", no_argument, nullptr, kList},
+      {"jobs", required_argument, nullptr, kJobs},     {"help", no_argument, nullptr, kHelp},
+      {"version", no_argument, nullptr, kVersion},
+      {"tree", no_argument, nullptr, kTree},           {"flat", no_argument, nullptr, kFlat},
+      {"name", required_argument, nullptr, kName},     {"existing", required_argument, nullptr, kExisting},
+      {"dry-run", no_argument, nullptr, kDryRun}};
+  options.insert(options.end(), kEncoderLongOptions.begin(), kEncoderLongOptions.end());
+  options.push_back({nullptr, 0, nullptr, 0});
+  return options;
+}
+
+// What getopt_long could not take, as the user should read it.
+std::string GetoptError(int result, const char* arg) {
+  if (result == ':') return std::string(arg) + " needs a value";
+  if (optopt != 0 && optopt < kFirstEncoderOption && std::isalpha(optopt) && arg[1] != '-')
+    return std::string("unknown option -") + static_cast<char>(optopt);
+  return "unknown option " + std::string(arg);
+}
+
+// --tree, --flat, --name, --existing and --dry-run; false when the option is none of them.
+bool TakeLibraryOption(int id, const char* value, CommandLine& cl) {
+  switch (id) {
+    case kTree: cl.library.tree = TreeMode::kKeep; return true;
+    case kFlat: cl.library.tree = TreeMode::kFlat; return true;
+    case kDryRun: cl.dryRun = true; return true;
+    case kName: cl.library.namePattern = value; return true;
+    case kExisting:
+      if (std::optional<ExistingPolicy> policy = ExistingPolicyNamed(value))
+        cl.library.existing = *policy;
+      else
+        cl.error = "--existing needs number, skip or update, not '" + std::string(value) + "'";
+      return true;
+    default: return false;
+  }
+}
+
+void TakeMainOption(int id, const char* value, CommandLine& cl) {
+  if (TakeLibraryOption(id, value, cl)) return;
+  switch (id) {
+    case kHelp: cl.help = true; break;
+    case kVersion: cl.version = true; break;
+    case kNormalize: cl.normalize = true; break;
+    case kList: cl.listOnly = true; break;
+    case kFormat:
+      cl.formatIndex = FormatIndexOf(value);
+      if (!cl.formatIndex)
+        cl.error = "unknown format '" + std::string(value) + "' (use mp3, wav, wma, ogg, flac, opus or m4a)";
+      break;
+    case kJobs: {
+      std::string count = value;
+      if (!count.empty() && count[0] == '=') count.erase(0, 1);  // "-j=4"
+      cl.jobs = JobCountOf(count);
+      if (!cl.jobs)
+        cl.error = "--jobs needs a number from 1 to " + std::to_string(kMaxJobs) + ", not '" + count + "'";
+      break;
+    }
+    case kOutput:
+      if (*value == '\0') cl.error = "--output needs a folder";
+      cl.outputFolder = value;
+      break;
+    default: break;
+  }
+}
+
+// A preset picks the format; --format may only agree with it. --normalize keeps every file's
+// own format and settings, so it takes no encoder options.
+void CheckFormatChoice(CommandLine& cl) {
+  if (!cl.error.empty()) return;
+  if (cl.normalize && cl.formatIndex) {
+    cl.error = "--normalize keeps each file's own format; leave out --format";
+  } else if (cl.normalize && cl.encoder.Any()) {
+    cl.error = "--normalize keeps each file's own format and settings; leave out " + cl.encoder.given.front();
+  } else if (cl.encoder.preset) {
+    const int presetFormat = *PresetFormat(*cl.encoder.preset);
+    if (cl.formatIndex && *cl.formatIndex != presetFormat)
+      cl.error = "--preset " + *cl.encoder.preset + " makes " + OutputExtension(presetFormat) +
+                 " files; leave out --format or choose another preset";
+    cl.formatIndex = presetFormat;
+  }
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
-  bool onlyFiles = false;
-  for (size_t i = 0; i < args.size() && cl.error.empty(); ++i) {
-    const std::string& arg = args[i];
-    std::string value;
-    if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-      cl.files.push_back(arg);
-    } else if (arg == "--") {
-      onlyFiles = true;
-    } else if (arg == "--help" || arg == "-h") {
-      cl.help = true;
-    } else if (arg == "--version" || arg == "-V") {
-      cl.version = true;
-    } else if (arg == "--normalize") {
-      cl.normalize = true;
-    } else if (arg == "--list") {
-      cl.listOnly = true;
-    } else if (TakeValue(args, i, "--format", value, cl.error)) {
-      if (!cl.error.empty()) break;
-      cl.formatIndex = FormatIndexOf(value);
-      if (!cl.formatIndex) cl.error = "unknown format '" + value + "' (use mp3, wav, wma or ogg)";
-    } else if (TakeValue(args, i, "--jobs", value, cl.error) ||
-               TakeValue(args, i, "-j", value, cl.error)) {
-      if (!cl.error.empty()) break;
-      cl.jobs = JobCountOf(value);
-      if (!cl.jobs)
-        cl.error = "--jobs needs a number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
-                   value + "'";
-    } else if (TakeValue(args, i, "--output", value, cl.error)) {
-      if (!cl.error.empty()) break;
-      if (value.empty()) cl.error = "--output needs a folder";
-      cl.outputFolder = value;
-    } else {
-      cl.error = "unknown option " + arg;
-    }
+  std::vector<std::string> storage = args;
+  storage.insert(storage.begin(), "velmora-convert");
+  std::vector<char*> argv;
+  for (std::string& arg : storage) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const std::vector<option> options = LongOptions();
+  optind = 0;  // a fresh scan, also when called more than once
+  opterr = 0;  // the errors are ours to word
+  const int argc = static_cast<int>(argv.size()) - 1;
+  int id;
+  while (cl.error.empty() && (id = getopt_long(argc, argv.data(), ":hVj:", options.data(), nullptr)) != -1) {
+    if (id == '?' || id == ':') cl.error = GetoptError(id, argv[optind - 1]);
+    else if (id >= kFirstEncoderOption) TakeEncoderOption(id, optarg, cl.encoder, cl.error);
+    else TakeMainOption(id, optarg, cl);
   }
+  if (cl.error.empty())
+    for (int i = optind; i < argc; ++i) cl.files.push_back(argv[i]);
   if (cl.error.empty() && !cl.help && !cl.version && cl.files.empty()) cl.error = "no files given";
-  if (cl.error.empty() && cl.normalize && cl.formatIndex)
-    cl.error = "--normalize keeps each file's own format; leave out --format";
+  CheckFormatChoice(cl);
   return cl;
 }
 
 std::string UsageText() {
-  return "Usage: velmora-convert [--format mp3|wav|wma|ogg] [--output DIR] [--normalize]\n"
-         "                       [--jobs N] FILE...\n"
+  return "Usage: velmora-convert [--format mp3|wav|wma|ogg|flac|opus|m4a] [--output DIR]\n"
+         "                       [--normalize] [--jobs N] [ENCODER SETTINGS] [--tree|--flat]\n"
+         "                       [--name PATTERN] [--existing number|skip|update] [--dry-run]\n"
+         "                       FILE|FOLDER...\n"
          "\n"
-         "Converts MP3, WAV, WMA and OGG files into one output format, carrying their tags over.\n"
+         "Converts audio files into one output format, carrying their tags over.\n"
          "\n"
          "  --format F    output format; default: the format last chosen in the window\n"
          "  --output DIR  output folder (created when missing); default: the stored output\n"
@@ -103,13 +163,27 @@ std::string UsageText() {
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
          "  --list        only list the files with playing time and size\n"
+         "\n"
+         "A FOLDER adds every file under it, in name order, hidden files left out; files\n"
+         "that cannot be read are listed once at the end and do not fail the run.\n"
+         "  --tree        outputs of files from a folder go below DIR in the same folders\n"
+         "                (the default, unless --name makes folders of its own)\n"
+         "  --flat        every output straight into DIR\n"
+         "  --name P      name outputs from their tags, e.g. '%artist%/%album%/%track% - %title%';\n"
+         "                fields: title artist album year genre comment track (two digits);\n"
+         "                '/' makes folders; an empty field takes the source's own name\n"
+         "  --existing E  when an output name is taken: number (the default) adds (1), (2)...;\n"
+         "                skip leaves the source alone; update converts only sources newer\n"
+         "                than their output and replaces it once the new one is whole\n"
+         "  --dry-run     print what each source would become, or why not; write nothing\n"
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"
-         "Encoder settings come from kelvane.ini, as the settings dialog stores them.\n"
+         + EncoderOptionsHelp() + "\n"
+         "Settings not given come from kelvane.ini, as the settings dialog stores them.\n"
          "Ctrl-C stops every file being converted, each keeping what it has written; a second\n"
          "Ctrl-C quits at once. An error ends the run: no further file starts, the files\n"
          "already started finish.\n"
-         "Exit status: 0 when every file was converted, 1 when some were not, 2 on a usage\n"
-         "error, 130 when stopped by Ctrl-C.\n";
+         "Exit status: 0 when every file was converted (or skipped by --existing), 1 when\n"
+         "some were not, 2 on a usage error, 130 when stopped by Ctrl-C.\n";
 }

@@ -11,6 +11,8 @@
 
 #include "engines/UnfinishedOutputs.h"
 
+#include "app/cli/FileCount.h"
+
 namespace {
 
 std::atomic<bool> interruptRequested{false};
@@ -68,6 +70,26 @@ void ConsoleHost::Pump() {
   if (stop_) stop_();
 }
 
+void ConsoleHost::RowsCleared() {
+  batch_.Reset();
+  stopped_.clear();
+  skipped_.clear();
+  handled_ = 0;
+}
+
+void ConsoleHost::OutputSkipped(size_t row, const std::string& reason) {
+  if (!list_ || row >= list_->size()) return;
+  skipped_.insert(row);
+  ++handled_;
+  FileSkipped((*list_)[row].filePath, reason);
+}
+
+void ConsoleHost::FileSkipped(const std::string& path, const std::string& reason) {
+  ClearBar();
+  std::printf("skipped\t%s: %s\n", path.c_str(), reason.c_str());
+  std::fflush(stdout);
+}
+
 void ConsoleHost::SourceEndsEarly(size_t /*row*/, const std::string& sourcePath) {
   ClearBar();
   std::fprintf(stderr, "%s: the file ends early; converting the audio that is there\n",
@@ -88,7 +110,7 @@ void ConsoleHost::RowStateChanged(size_t row, const FileRow& entry) {
     if (showBar_) wholeBatch_ ? DrawBatchBar() : DrawBar(0);
     return;
   }
-  batch_.Ended(row, entry.state == kStateFinish);
+  if (batch_.Ended(row, entry.state == kStateFinish) && entry.state == kStateFinish) ++handled_;
   ClearBar();
   currentName_.clear();
   // The row reads "finish" either way; the terminal says which files Ctrl-C cut short.
@@ -111,24 +133,49 @@ void ConsoleHost::FileProgress(size_t row, int percent) {
   if (showBar_ && batch_.inFlight().count(row) != 0) DrawBatchBar();
 }
 
+RunProgress ConsoleHost::Progress(double inFlight) const {
+  RunProgress progress;
+  progress.done = filesBefore_ + handled_;
+  progress.total = filesBefore_ + (list_ ? list_->size() : 0);
+  if (fileCount_) {
+    progress.total = std::max(progress.total, fileCount_->count());
+    progress.totalFinal = fileCount_->finished();
+  }
+  if (progress.total > 0) progress.fraction = (progress.done + inFlight) / progress.total;
+  progress.elapsedSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  return progress;
+}
+
+// "0:42 left, 3/10 done", the time left once there is a pace.
+std::string ConsoleHost::CountsText(double inFlight) const {
+  RunProgress progress = Progress(inFlight);
+  std::string left = TimeLeftText(progress.elapsedSeconds, progress.fraction);
+  return (left.empty() ? "" : left + ", ") + DoneText(progress);
+}
+
 void ConsoleHost::FileStopped(size_t row) { stopped_.insert(row); }
 
 void ConsoleHost::DrawBar(int percent) {
   char head[16];
   std::snprintf(head, sizeof head, " %3d%% ", percent);
-  ShowBar(Bar(percent) + head + currentName_);
+  ShowBar(Bar(percent) + head + CountsText(percent / 100.0) + ": " + currentName_);
 }
 
 void ConsoleHost::DrawBatchBar() {
   if (!list_ || list_->empty()) return;
   const size_t total = list_->size();
+  int flightPercent = 0;
   std::string names;
   for (const auto& [row, percent] : batch_.inFlight()) {
     const std::string& name = row < total ? (*list_)[row].fileName : std::string();
+    flightPercent += percent;
     names += (names.empty() ? ": " : ", ") + name + " " + std::to_string(percent) + "%";
   }
-  ShowBar(Bar(batch_.Percent(total)) + " " + std::to_string(batch_.finished()) + "/" +
-          std::to_string(total) + " done, " + std::to_string(batch_.inFlight().size()) +
+  const double inFlightShare = flightPercent / 100.0;
+  const int overall = std::clamp(static_cast<int>(Progress(inFlightShare).fraction * 100), 0, 100);
+  ShowBar(Bar(overall) + " " + CountsText(inFlightShare) + ", " +
+          std::to_string(batch_.inFlight().size()) +
           " in flight" + names);
 }
 
@@ -153,6 +200,11 @@ void ConsoleHost::ShowInformation(const std::string& text) {
   ++failures_;
 }
 
+void ConsoleHost::ShowNotice(const std::string& text) {
+  ClearBar();
+  std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 void ConsoleHost::FileRefused(const std::string& path, const std::string& reason) {
   // The line names the file already.
   const std::string naming = "Cannot open " + path + ": ";
@@ -168,6 +220,7 @@ void ConsoleHost::FormatRefused(const std::string& text, const std::string& deta
 
 void ConsoleHost::ShowError(const std::string& text) {
   ClearBar();
+  ++errors_;
   std::fprintf(stderr, "error: %s\n", text.c_str());
   ++failures_;
 }

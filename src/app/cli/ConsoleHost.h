@@ -5,6 +5,7 @@
 // are read from the core's own list.
 #pragma once
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <set>
@@ -12,6 +13,9 @@
 
 #include "app/BatchProgress.h"
 #include "app/RunHost.h"
+#include "app/cli/ProgressText.h"
+
+class BackgroundFileCount;
 
 class ConsoleHost : public RunHost {
  public:
@@ -22,6 +26,18 @@ class ConsoleHost : public RunHost {
   void ShowList(const FileList& rows) { list_ = &rows; }
   // The bar shows files done of all and each file in flight instead of the current file.
   void ShowWholeBatch(bool wholeBatch) { wholeBatch_ = wholeBatch; }
+
+  // A run fed in parts (folders): files of the earlier parts, and the count of all files.
+  void SetFilesBefore(size_t files) { filesBefore_ = files; }
+  void SetFileCount(const BackgroundFileCount* count) { fileCount_ = count; }
+  // How the next questions are answered (clearing the list between parts of a run).
+  void AnswerQuestions(bool yes) { answerYes_ = yes; }
+  // A notice that is no failure of the run.
+  void ShowNotice(const std::string& text);
+  // A file skipped before it was listed.
+  void FileSkipped(const std::string& path, const std::string& reason);
+  bool Skipped(size_t row) const { return skipped_.count(row) != 0; }
+  int errors() const { return errors_; }
 
   // From now on the first Ctrl-C asks for Stop at the next Pump, and a second one ends the
   // program at once, each output being written left with a header that matches its data.
@@ -34,8 +50,9 @@ class ConsoleHost : public RunHost {
   void RowAboutToBeRemoved(size_t) override {}
   void RowRemoved(size_t) override {}
   void RowsAboutToBeCleared() override {}
-  void RowsCleared() override {}
+  void RowsCleared() override;
   void RowStateChanged(size_t row, const FileRow& entry) override;
+  void OutputSkipped(size_t row, const std::string& reason) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
   void SourceChangesCodec(size_t row, const std::string& sourcePath,
@@ -46,7 +63,7 @@ class ConsoleHost : public RunHost {
   // "<path>: not supported: <reason>", one line.
   void FileRefused(const std::string& path, const std::string& reason) override;
   void FormatRefused(const std::string& text, const std::string& detail) override;
-  bool AskYesNo(const std::string&) override { return false; }
+  bool AskYesNo(const std::string&) override { return answerYes_; }
   void ShowError(const std::string& text) override;
   void Pump() override;
   void OpenFolder(const std::string&) override {}
@@ -56,6 +73,9 @@ class ConsoleHost : public RunHost {
   void DrawBar(int percent);
   void DrawBatchBar();
   void ShowBar(const std::string& line);
+  // The whole run's counts, with `inFlight` files' worth of the files being converted.
+  RunProgress Progress(double inFlight) const;
+  std::string CountsText(double inFlight) const;
 
   std::function<void()> stop_;
   const FileList* list_ = nullptr;
@@ -63,6 +83,13 @@ class ConsoleHost : public RunHost {
   std::set<size_t> stopped_;        // rows whose file Ctrl-C ended before its end
   bool showBar_;
   bool wholeBatch_ = false;
+  std::set<size_t> skipped_;        // rows the existing-output policy left alone
+  size_t handled_ = 0;  // rows of this part finished or skipped
+  size_t filesBefore_ = 0;
+  const BackgroundFileCount* fileCount_ = nullptr;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  bool answerYes_ = false;
+  int errors_ = 0;
   bool barShown_ = false;
   bool interrupted_ = false;
   int failures_ = 0;

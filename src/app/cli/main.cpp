@@ -1,16 +1,26 @@
 // velmora-convert: the conversion core driven from the command line.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ConverterCore.h"
 #include "app/DisplayFormat.h"
+#include "app/FolderProblems.h"
+#include "app/OutputPlacement.h"
 #include "app/RunSettings.h"
+#include "app/SourceFeed.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
 #include "app/ProcessorCount.h"
+#include "app/cli/DryRun.h"
+#include "app/cli/FileCount.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 
@@ -21,6 +31,10 @@ constexpr int kExitFailures = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
+// Files taken from the folders and added at a time: a run over a large library starts on the
+// first of them while the rest is unwalked, and holds only these rows at once.
+size_t FilesPerPart(int jobs) { return std::max<size_t>(64, 16 * static_cast<size_t>(jobs)); }
+
 void PrintRows(const ConverterCore& core) {
   for (size_t i = 0; i < core.rows().size(); ++i) {
     const FileRow& row = core.rows()[i];
@@ -29,12 +43,13 @@ void PrintRows(const ConverterCore& core) {
   }
 }
 
-// Every row that did not reach "finish" is named; the host names files cut short by Ctrl-C.
-bool ReportUnconverted(const ConverterCore& core) {
+// Every row that did not reach "finish" and was not skipped on purpose is named; the host names
+// files cut short by Ctrl-C.
+bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
   bool all = true;
   for (size_t i = 0; i < core.rows().size(); ++i) {
     const FileRow& row = core.rows()[i];
-    if (row.state != kStateFinish) {
+    if (row.state != kStateFinish && !host.Skipped(i)) {
       std::fprintf(stderr, "not converted: %s\n", row.filePath.c_str());
       all = false;
     }
@@ -42,37 +57,116 @@ bool ReportUnconverted(const ConverterCore& core) {
   return all;
 }
 
+// The format a conversion makes: --format or a preset's, else the stored choice.
+int RunFormat(const CommandLine& cl, const TIniFile& settings) {
+  // The window stores only the classic four; a stored later format still reaches the command line.
+  return ValidOutputFormatIndex(cl.formatIndex ? *cl.formatIndex
+                                               : ReadUncheckedForRun(settings, settings_keys::kForint));
+}
+
+RunPlan PlanOf(const ConverterCore& core, const TIniFile& settings, const CommandLine& cl,
+               int format) {
+  RunPlan plan;
+  plan.kind = cl.normalize ? RunKind::kNormalize : RunKind::kConvert;
+  if (!cl.normalize) plan.format = ReadOutputFormatSettings(format, settings);
+  plan.folder = core.RunOutputFolder();
+  plan.library = cl.library;
+  return plan;
+}
+
+// A run again over a library skips most files: those it can tell from their names alone are
+// skipped before they are opened and listed.
+std::vector<SourceFile> FilesToList(std::vector<SourceFile> files, const RunPlan& plan,
+                                    ConsoleHost& host) {
+  std::vector<SourceFile> kept;
+  for (SourceFile& file : files) {
+    std::string reason = SkipReasonBeforeListing(plan, file.path, file.addedFromFolder);
+    if (reason.empty()) kept.push_back(std::move(file));
+    else host.FileSkipped(file.path, reason);
+  }
+  return kept;
+}
+
+// The listed rows listed, planned or converted; false when some were not converted.
+bool ProcessListedRows(ConverterCore& core, ConsoleHost& host, const CommandLine& cl, int format,
+                       DryRun* dryRun) {
+  if (cl.listOnly) {
+    PrintRows(core);
+    return true;
+  }
+  if (dryRun) return dryRun->PrintRows(core) == 0;
+  host.Pump();  // a Ctrl-C while adding means no run
+  if (core.rows().empty()) return true;  // told once at the end when no part had any
+  if (!host.interrupted()) {
+    if (cl.normalize) core.NormalizeFiles();
+    else core.ConvertFiles(format);
+  }
+  return ReportUnconverted(core, host);
+}
+
 int RunCommand(const CommandLine& cl) {
   ConsoleHost::CatchInterrupt();  // before any thread starts
   TIniFile settings(SettingsFilePath());
+  std::optional<OutputFormatSettings> encoderSettings;
+  if (cl.encoder.Any() && !cl.normalize) {
+    encoderSettings = ReadOutputFormatSettings(RunFormat(cl, settings), settings);
+    if (std::optional<std::string> error = ApplyEncoderOptions(cl.encoder, *encoderSettings)) {
+      std::fprintf(stderr, "velmora-convert: %s\n", error->c_str());
+      return kExitUsage;
+    }
+  }
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
   host.ShowList(core.rows());
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
+  if (encoderSettings) core.SetEncoderSettingsOverride(*encoderSettings);
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
   core.SetJobs(static_cast<size_t>(jobs));
+  core.SetLibraryOptions(cl.library);
   host.ShowWholeBatch(jobs > 1);
-  core.AddFiles(cl.files);
-  if (cl.listOnly) {
-    PrintRows(core);
-    return host.failures() == 0 ? kExitConverted : kExitFailures;
+  const int format = RunFormat(cl, settings);
+
+  // Folders are walked as the run goes, in parts; plain files are all added at once.
+  const bool inParts = SourceFeed::AnyFolder(cl.files);
+  const bool writes = !cl.listOnly && !cl.dryRun;
+  const std::string outputFolder = core.RunOutputFolder();
+  std::error_code ignored;  // made here so no walk enters it; a failure is reported by the run
+  if (inParts && writes) std::filesystem::create_directories(outputFolder, ignored);
+  FolderProblems problems;
+  SourceFeed feed(cl.files, problems);
+  feed.Exclude(outputFolder);
+  std::unique_ptr<BackgroundFileCount> count;
+  if (inParts && writes) count = std::make_unique<BackgroundFileCount>(cl.files, outputFolder);
+  host.SetFileCount(count.get());
+  std::optional<DryRun> dryRun;
+  if (cl.dryRun) dryRun.emplace(PlanOf(core, settings, cl, format));
+
+  const RunPlan plan = PlanOf(core, settings, cl, format);
+  bool allConverted = true;
+  size_t filesBefore = 0;
+  bool anyListed = false;
+  for (bool first = true;; first = false) {
+    std::vector<SourceFile> files = feed.Take(inParts ? FilesPerPart(jobs) : SIZE_MAX);
+    if (files.empty() && !first) break;  // the first part runs even empty, to say so
+    host.SetFilesBefore(filesBefore);
+    const size_t taken = files.size();
+    if (writes) files = FilesToList(std::move(files), plan, host);
+    core.AddSourceFiles(files, problems);
+    anyListed = anyListed || !core.rows().empty() || taken > files.size();
+    allConverted &= ProcessListedRows(core, host, cl, format, dryRun ? &*dryRun : nullptr);
+    filesBefore += taken;
+    host.AnswerQuestions(true);
+    core.ClearFiles();
+    host.AnswerQuestions(false);
+    if (!inParts || host.interrupted() || host.errors() > 0) break;
   }
-  host.Pump();  // a Ctrl-C while adding means no run
-  if (core.rows().empty() && !host.interrupted()) {
+  if (!problems.empty()) host.ShowNotice(problems.Message());
+  if (!anyListed && !cl.listOnly && !host.interrupted()) {
     std::fprintf(stderr, "nothing to convert: none of the files given could be read\n");
     return kExitFailures;
   }
-  if (!host.interrupted()) {
-    if (cl.normalize) {
-      core.NormalizeFiles();
-    } else {
-      core.ConvertFiles(cl.formatIndex ? *cl.formatIndex
-                                       : ReadForRun(settings, settings_keys::kForint));
-    }
-  }
-  bool allConverted = ReportUnconverted(core);
   if (host.interrupted()) return kExitInterrupted;
   return allConverted && host.failures() == 0 ? kExitConverted : kExitFailures;
 }

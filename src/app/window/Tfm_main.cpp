@@ -290,7 +290,8 @@ void Tfm_main::AddFile1Click() {
 
 void Tfm_main::AddFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  WithCore([&paths](ConverterCore& core) { core.AddFiles(paths); });
+  // Folders among them (dropped, or named on the command line) add every file under them.
+  WithCore([&paths](ConverterCore& core) { core.AddPaths(paths); });
 }
 
 void Tfm_main::AddStartFiles(const std::vector<std::string>& paths) { AddFiles(paths); }

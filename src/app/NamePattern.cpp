@@ -1,0 +1,102 @@
+#include "app/NamePattern.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <vector>
+
+#include "app/TagFieldLookup.h"
+
+namespace {
+
+constexpr size_t kTrackDigits = 2;
+
+bool IsFieldNameChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+}
+
+// "3" and "3/12" become "03"; text that does not start with a number stays as it is.
+std::string PaddedTrack(const std::string& track) {
+  size_t digits = 0;
+  while (digits < track.size() && std::isdigit(static_cast<unsigned char>(track[digits])))
+    ++digits;
+  if (digits == 0) return track;
+  std::string number = track.substr(0, digits);
+  if (number.size() < kTrackDigits) number.insert(0, kTrackDigits - number.size(), '0');
+  return number;
+}
+
+// A value must never make a folder of its own or end the name early.
+std::string FlattenedValue(std::string value) {
+  for (char& c : value)
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+  return value;
+}
+
+std::string FieldValue(const std::string& name, const Timerec& tags,
+                       const std::string& sourceStem) {
+  std::string value = TagFieldByName(tags, name);
+  if (strcasecmp(name.c_str(), "track") == 0) value = PaddedTrack(value);
+  return FlattenedValue(value.empty() ? sourceStem : value);
+}
+
+// Cuts to at most `maxBytes` without splitting a UTF-8 sequence.
+std::string CutOnCharacter(const std::string& text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  size_t cut = maxBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut);
+}
+
+void TrimTrailingBlanksAndDots(std::string& text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+}
+
+// The pattern split at its own '/' with every field filled in.
+std::vector<std::string> ExpandedParts(const std::string& pattern, const Timerec& tags,
+                                       const std::string& sourceStem) {
+  std::vector<std::string> parts(1);
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    size_t end = c == '%' ? pattern.find('%', i + 1) : std::string::npos;
+    bool isField = end != std::string::npos && end > i + 1;
+    for (size_t k = i + 1; isField && k < end; ++k) isField = IsFieldNameChar(pattern[k]);
+    if (isField) {
+      parts.back() += FieldValue(pattern.substr(i + 1, end - i - 1), tags, sourceStem);
+      i = end;
+    } else if (c == '/') {
+      parts.emplace_back();
+    } else {
+      parts.back() += FlattenedValue(std::string(1, c));
+    }
+  }
+  return parts;
+}
+
+}  // namespace
+
+std::string SafeNamePart(const std::string& text, size_t maxBytes) {
+  std::string part = FlattenedValue(text);
+  for (char& c : part) {
+    if (c != '.') break;
+    c = '_';
+  }
+  TrimTrailingBlanksAndDots(part);
+  part = CutOnCharacter(part, maxBytes);
+  TrimTrailingBlanksAndDots(part);  // the cut may end on a blank
+  return part.empty() ? "_" : part;
+}
+
+std::string ExpandNamePattern(const std::string& pattern, const Timerec& tags,
+                              const std::string& sourceStem, size_t lastPartBytes) {
+  std::vector<std::string> parts = ExpandedParts(pattern, tags, sourceStem);
+  std::string path;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const bool last = i + 1 == parts.size();
+    if (parts[i].empty() && !last) continue;  // "a//b" and a leading '/' make no empty folder
+    if (!path.empty()) path += '/';
+    path += SafeNamePart(last && parts[i].empty() ? sourceStem : parts[i],
+                         last ? lastPartBytes : kMaxNameBytes);
+  }
+  return path;
+}

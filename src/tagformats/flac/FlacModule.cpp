@@ -1,0 +1,17 @@
+#include "tagformats/flac/FlacModule.h"
+
+#include <taglib/flacfile.h>
+
+#include "tagformats/common/TagLibFileAccess.h"
+#include "tagformats/generic/GenericTagReader.h"
+#include "tagformats/xiph/XiphRecord.h"
+
+Timerec FlacModule::Read(const std::string& path) const { return GenericTagReader().Read(path); }
+
+void FlacModule::Write(const std::string& path, const Timerec& record) const {
+  CheckTagFileReadable(path);
+  TagLib::FLAC::File file(path.c_str(), false);
+  CheckTagFileValid(file, path, "FLAC");
+  ReplaceXiphFields(*file.xiphComment(true), record);
+  SaveTagFile(file, path);
+}

@@ -1,0 +1,11 @@
+// FLAC tags through TagLib: Vorbis comments in the VORBIS_COMMENT block. Reading follows the same rules as for any TagLib source
+// (GenericTagReader); writing replaces the file's fields with the record's.
+#pragma once
+
+#include "tagformats/common/TagModule.h"
+
+class FlacModule : public TagModule {
+ public:
+  Timerec Read(const std::string& path) const override;
+  void Write(const std::string& path, const Timerec& record) const override;
+};

@@ -1,0 +1,12 @@
+// MP4 (.m4a) tags through TagLib: iTunes-style atoms (©nam, ©ART, ©alb, ©day, ©gen, ©cmt,
+// trkn). Reading follows the same rules as for any TagLib source
+// (GenericTagReader); writing replaces the file's fields with the record's.
+#pragma once
+
+#include "tagformats/common/TagModule.h"
+
+class Mp4Module : public TagModule {
+ public:
+  Timerec Read(const std::string& path) const override;
+  void Write(const std::string& path, const Timerec& record) const override;
+};

@@ -1,0 +1,11 @@
+// Opus tags through TagLib: Vorbis comments in the OpusTags packet. Reading follows the same rules as for any TagLib source
+// (GenericTagReader); writing replaces the file's fields with the record's.
+#pragma once
+
+#include "tagformats/common/TagModule.h"
+
+class OpusModule : public TagModule {
+ public:
+  Timerec Read(const std::string& path) const override;
+  void Write(const std::string& path, const Timerec& record) const override;
+};
