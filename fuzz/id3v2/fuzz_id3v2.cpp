@@ -19,11 +19,15 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
+constexpr size_t kCheckedCharacters = 255;
+
 void CheckUtf8(const Timerec& fields) {
   for (const std::string* text : {&fields.title, &fields.artist, &fields.album, &fields.year, &fields.track,
                                   &fields.comment, &fields.genre}) {
     Require(SanitizeUtf8(*text) == *text);
   }
+  for (const auto& [key, value] : fields.extras.fields) Require(SanitizeUtf8(key + value) == key + value && !value.empty());
+  for (const TagPicture& picture : fields.extras.pictures) Require(SanitizeUtf8(picture.description) == picture.description);
 }
 
 // Whatever we read must survive being written and read again.
@@ -31,7 +35,8 @@ void CheckRewrite(const Timerec& fields) {
   const std::vector<uint8_t> tag = BuildID3v2Tag(fields);
   const std::optional<size_t> length = ID3v2TagLength(tag.data(), tag.size());
   Require(length && *length == tag.size());
-  Require(ParseID3v2Tag(tag.data(), tag.size()).has_value());
+  const std::optional<Timerec> again = ParseID3v2Tag(tag.data(), tag.size());
+  Require(again.has_value() && again->extras.pictures.size() == fields.extras.pictures.size());
 }
 
 void CheckConversions(const std::string& text) {
@@ -40,13 +45,13 @@ void CheckConversions(const std::string& text) {
   if (FitsLatin1(text)) Require(Latin1ToUtf8(Utf8ToLatin1(text)) == valid);
   Require(Utf8CutLength(valid, 255) <= 255);
 
-  // The frame keeps the text's first 255 characters, whatever bytes they take.
-  const EncodedID3v2Text encoded = EncodeID3v2Text(text, kID3v2MaxFrameText);
-  Require(encoded.bytes.size() <= 2 + 4 * kID3v2MaxFrameText);
+  // An encoded text keeps the characters asked for, whatever bytes they take.
+  const EncodedID3v2Text encoded = EncodeID3v2Text(text, kCheckedCharacters);
+  Require(encoded.bytes.size() <= 2 + 4 * kCheckedCharacters);
   const std::string back = DecodeID3v2Text(encoded.encoding, encoded.bytes.data(), encoded.bytes.size());
   // A leading U+FEFF reads as a second byte-order mark and is dropped; a zero ends the text.
   const bool decodable = valid.find('\0') == std::string::npos && valid.compare(0, 3, "\xEF\xBB\xBF") != 0;
-  if (decodable) Require(back == Utf8FirstCharacters(valid, kID3v2MaxFrameText));
+  if (decodable) Require(back == Utf8FirstCharacters(valid, kCheckedCharacters));
 }
 
 }  // namespace

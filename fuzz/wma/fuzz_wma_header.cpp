@@ -1,4 +1,5 @@
-// Arbitrary bytes through the ASF header walk and on into the WMA module's record.
+// Arbitrary bytes through the ASF header walk (descriptions, extended attributes, pictures) and
+// on into the WMA module's record.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,5 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string* text : {&r.title, &r.artist, &r.year, &r.album, &r.comment, &r.genre, &tags.copyright}) {
     if (SanitizeUtf8(*text) != *text) std::abort();
   }
+  for (const auto& [key, value] : r.extras.fields)
+    if (SanitizeUtf8(key + value) != key + value || value.empty()) std::abort();
+  for (const TagPicture& picture : r.extras.pictures)
+    if (picture.data.empty() || SanitizeUtf8(picture.mimeType + picture.description) != picture.mimeType + picture.description)
+      std::abort();
   return 0;
 }

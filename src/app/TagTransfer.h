@@ -1,6 +1,6 @@
 // Tags between audio files and the rows' records, through the tag module of the file's format
-// as the row carries it; a format without tags (WAV) has none. Sources in other formats are
-// read through a generic reader; outputs are always in the four.
+// as the row carries it. WAV sources and sources in other formats are read through the generic
+// reader; WAV outputs get no tags.
 #pragma once
 
 #include <optional>

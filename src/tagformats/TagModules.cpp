@@ -33,7 +33,7 @@ const TagModule* TagModuleFor(const std::string& path) { return TagModuleFor(For
 
 const TagReader* TagReaderFor(AudioFormat format) {
   static const GenericTagReader kGeneric;
-  if (format == AudioFormat::kOther) return &kGeneric;
+  if (format == AudioFormat::kOther || format == AudioFormat::kWav) return &kGeneric;
   return TagModuleFor(format);
 }
 

@@ -15,7 +15,8 @@
 const TagModule* TagModuleFor(AudioFormat format);
 const TagModule* TagModuleFor(const std::string& path);
 
-// The reader for a source: its format's module, TagLib's generic reader for a format the
-// program does not write, null for WAV (which has no tags). The readers live for the whole program.
+// The reader for a source: its format's module, TagLib's generic reader for WAV (RIFF INFO
+// and id3 chunk) and for a format the program does not write. The readers live for the whole
+// program.
 const TagReader* TagReaderFor(AudioFormat format);
 const TagReader* TagReaderFor(const std::string& path);

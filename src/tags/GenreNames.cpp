@@ -53,3 +53,38 @@ std::string GenreNameFromReference(const std::string& text) {
   if (n >= 0 && end == text.size() && static_cast<size_t>(n) < kGenreCount) return genre_names[n];
   return text;
 }
+
+namespace {
+
+// The name of one reference's inside ("17", "RX", "CR"); empty when it is none.
+std::string NameOfReference(const std::string& inside) {
+  if (inside == "RX") return "Remix";
+  if (inside == "CR") return "Cover";
+  size_t end = 0;
+  const int n = ParseGenreNumber(inside, 0, &end);
+  if (n >= 0 && end == inside.size() && static_cast<size_t>(n) < kGenreCount) return genre_names[n];
+  return std::string();
+}
+
+}  // namespace
+
+std::vector<std::string> GenreNamesFromReference(const std::string& text) {
+  std::vector<std::string> names;
+  size_t pos = 0;
+  while (pos < text.size() && text[pos] == '(' && (pos + 1 >= text.size() || text[pos + 1] != '(')) {
+    const size_t close = text.find(')', pos);
+    if (close == std::string::npos) break;
+    const std::string name = NameOfReference(text.substr(pos + 1, close - pos - 1));
+    if (name.empty()) break;
+    names.push_back(name);
+    pos = close + 1;
+  }
+  std::string rest = text.substr(pos);
+  if (rest.compare(0, 2, "((") == 0) rest.erase(0, 1);  // an escaped parenthesis
+  if (pos == 0) {
+    const std::string bare = NameOfReference(rest);
+    return {bare.empty() ? rest : bare};
+  }
+  if (!rest.empty()) names.back() = rest;
+  return names;
+}

@@ -2,5 +2,6 @@
 
 bool operator==(const Timerec& a, const Timerec& b) {
   return a.title == b.title && a.artist == b.artist && a.year == b.year && a.album == b.album &&
-         a.comment == b.comment && a.genre == b.genre && a.track == b.track;
+         a.comment == b.comment && a.genre == b.genre && a.track == b.track &&
+         a.extras == b.extras;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tags/TagExtras.h"
+
 struct Timerec {
   std::string title;
   std::string artist;
@@ -14,6 +16,8 @@ struct Timerec {
   // The track number the tag reader found in this row's own file; empty when none. Kept per
   // row so that every output receives its own source's track.
   std::string track;
+  // Every other field and the pictures of the row's source; the tag editor leaves them alone.
+  TagExtras extras{};
 };
 
 bool operator==(const Timerec& a, const Timerec& b);

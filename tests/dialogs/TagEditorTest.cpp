@@ -146,14 +146,21 @@ TEST_F(TagEditorTest, KeyboardSelectionShowsThatRowsFields) {
   EXPECT_EQ(table[0].title, "A");
 }
 
+// The fields beyond the seven (a second artist, a picture) are never touched by the editor.
 TEST_F(TagEditorTest, AllBesideYearSetsOnlyTheYearOfEveryTrack) {
-  AddRow("a.mp3", Record("A", "1980"));
+  Timerec withExtras = Record("A", "1980");
+  withExtras.extras.Add("ARTIST", "Second artist");
+  withExtras.extras.pictures.push_back(TagPicture{3, "image/png", "cover", {0x89, 'P', 'N', 'G'}});
+  AddRow("a.mp3", withExtras);
   AddRow("b.mp3", Record("B"));
   AddRow("c.wav", Record("C"));
   editor.show();
+  Retype(Edit("edt_art"), "Edited artist");
   Retype(Edit("edt_year"), "2004");
   Press("Button4");
   Press("btn_ok");
+  EXPECT_EQ(table[0].artist, "Edited artist");
+  EXPECT_EQ(table[0].extras, withExtras.extras);
   for (size_t row = 0; row < 3; ++row) {
     EXPECT_EQ(table[row].year, "2004") << row;
     EXPECT_EQ(table[row].title, std::string(1, static_cast<char>('A' + row)));

@@ -32,14 +32,19 @@ std::string Mutagen(const std::string& name, const std::string& key) {
 }
 
 TEST(DataFiles, Id3v23InUtf16WithACoverAndAToolsComment) {
-  EXPECT_EQ(ReadTags("id3v23-utf16-cover.mp3"),
-            (Timerec{"Привет", "日本 🎵", "2004", "Album", "User note", "Rock", "3/12"}));
+  Timerec expected{"Привет", "日本 🎵", "2004", "Album", "User note", "Rock", "3"};
+  expected.extras.Add("TRACKTOTAL", "12");
+  std::vector<uint8_t> cover;
+  for (int i = 0; i < 4 * 256; ++i) cover.push_back(static_cast<uint8_t>(i));
+  expected.extras.pictures.push_back(TagPicture{3, "image/png", "cover", cover});
+  EXPECT_EQ(ReadTags("id3v23-utf16-cover.mp3"), expected);
   EXPECT_EQ(Mutagen("id3v23-utf16-cover.mp3", "TIT2"), "Привет");
 }
 
 TEST(DataFiles, Id3v1FillsWhatAReplayGainOnlyId3v2TagLeavesEmpty) {
-  EXPECT_EQ(ReadTags("replaygain-and-id3v1.mp3"),
-            (Timerec{"V1 title", "V1 artist", "1977", "V1 album", "", "Jazz", "6"}));
+  Timerec expected{"V1 title", "V1 artist", "1977", "V1 album", "", "Jazz", "6"};
+  expected.extras.Add("REPLAYGAIN_TRACK_GAIN", "-6.00 dB");
+  EXPECT_EQ(ReadTags("replaygain-and-id3v1.mp3"), expected);
   // TagLib merges the two tags the same way.
   const TagLib::FileRef ref(DataFile("replaygain-and-id3v1.mp3").c_str());
   EXPECT_EQ(ref.tag()->title().to8Bit(true), "V1 title");
@@ -47,7 +52,7 @@ TEST(DataFiles, Id3v1FillsWhatAReplayGainOnlyId3v2TagLeavesEmpty) {
 
 TEST(DataFiles, Id3v24WithAnUnknownIdAndAPlainFrameSize) {
   const Timerec tags = ReadTags("id3v24-faulty-frames.mp3");
-  EXPECT_EQ(tags.title, std::string(249, 'T'));
+  EXPECT_EQ(tags.title, std::string(299, 'T'));
   EXPECT_EQ(tags.artist, "Real artist");
   EXPECT_EQ(tags.album, "Album after");
 }
@@ -59,13 +64,19 @@ TEST(DataFiles, OggencDescriptionYearAndGenreNumber) {
 }
 
 TEST(DataFiles, OggWithAPictureAmongTheComments) {
-  EXPECT_EQ(ReadTags("picture.ogg"), (Timerec{"After the picture", "Before", "2001-02-03", "", "Kept", "", ""}));
+  Timerec expected{"After the picture", "Before", "2001-02-03", "", "Kept", "", ""};
+  std::vector<uint8_t> picture;
+  for (int i = 0; i < 2 * 256; ++i) picture.push_back(static_cast<uint8_t>(i));
+  expected.extras.pictures.push_back(TagPicture{3, "image/png", "", picture});
+  EXPECT_EQ(ReadTags("picture.ogg"), expected);
   EXPECT_EQ(Mutagen("picture.ogg", "title"), "After the picture");
 }
 
 TEST(DataFiles, WmaTaggedByFfmpegAndByMutagen) {
   EXPECT_EQ(ReadTags("ffmpeg-tags.wma"), (Timerec{"FT", "FA", "", "FB", "FC", "FG", "4"}));
-  EXPECT_EQ(ReadTags("mutagen-genre-number.wma"), (Timerec{"Numbers", "", " 2003 ", "", "", "Rock", "11"}));
+  Timerec numbers{"Numbers", "", "2003", "", "", "Rock", "11"};
+  numbers.extras.Add("TRACKTOTAL", "12");
+  EXPECT_EQ(ReadTags("mutagen-genre-number.wma"), numbers);
   EXPECT_EQ(Mutagen("mutagen-genre-number.wma", "WM/Genre"), "17");
 }
 

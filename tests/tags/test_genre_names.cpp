@@ -2,6 +2,8 @@
 
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tags/GenreNames.h"
 
@@ -22,6 +24,17 @@ TEST(GenreNames, ReferencesBecomeNames) {
   EXPECT_EQ(GenreNameFromReference("(147)"), "SynthPop");
   EXPECT_EQ(GenreNameFromReference("(17)(18)"), "Rock");            // several genres: the first
   EXPECT_EQ(GenreNameFromReference("(31)Psy Trance"), "Psy Trance"); // refinement wins
+}
+
+TEST(GenreNames, EveryReferenceGivesItsName) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"(17)(18)", {"Rock", "Techno"}},       {"(RX)(CR)", {"Remix", "Cover"}},
+      {"RX", {"Remix"}},                      {"CR", {"Cover"}},
+      {"(8)(RX)Jazz Remix", {"Jazz", "Jazz Remix"}}, {"(31)Psy Trance", {"Psy Trance"}},
+      {"17", {"Rock"}},                       {"Synthpop", {"Synthpop"}},
+      {"(148)", {"(148)"}},                   {"((17) text", {"(17) text"}},
+  };
+  for (const auto& [text, names] : cases) EXPECT_EQ(GenreNamesFromReference(text), names) << text;
 }
 
 TEST(GenreNames, OtherTextStaysAsItIs) {

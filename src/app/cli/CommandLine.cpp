@@ -33,7 +33,7 @@ std::optional<int> JobCountOf(const std::string& text) {
 }
 
 enum MainOptionId {
-  kFormat = 1, kOutput, kNormalize, kList, kTree, kFlat, kName, kExisting, kDryRun,
+  kFormat = 1, kOutput, kNormalize, kList, kTags, kTree, kFlat, kName, kExisting, kDryRun,
   kJobs = 'j', kHelp = 'h', kVersion = 'V'
 };
 
@@ -41,6 +41,7 @@ std::vector<option> LongOptions() {
   std::vector<option> options = {
       {"format", required_argument, nullptr, kFormat}, {"output", required_argument, nullptr, kOutput},
       {"normalize", no_argument, nullptr, kNormalize}, {"list", no_argument, nullptr, kList},
+      {"tags", no_argument, nullptr, kTags},
       {"jobs", required_argument, nullptr, kJobs},     {"help", no_argument, nullptr, kHelp},
       {"version", no_argument, nullptr, kVersion},
       {"tree", no_argument, nullptr, kTree},           {"flat", no_argument, nullptr, kFlat},
@@ -83,6 +84,7 @@ void TakeMainOption(int id, const char* value, CommandLine& cl) {
     case kVersion: cl.version = true; break;
     case kNormalize: cl.normalize = true; break;
     case kList: cl.listOnly = true; break;
+    case kTags: cl.tagsOnly = true; break;
     case kFormat:
       cl.formatIndex = FormatIndexOf(value);
       if (!cl.formatIndex)
@@ -152,6 +154,7 @@ std::string UsageText() {
          "                       [--normalize] [--jobs N] [ENCODER SETTINGS] [--tree|--flat]\n"
          "                       [--name PATTERN] [--existing number|skip|update] [--dry-run]\n"
          "                       FILE|FOLDER...\n"
+         "       velmora-convert --tags FILE...\n"
          "\n"
          "Converts audio files into one output format, carrying their tags over.\n"
          "\n"
@@ -163,6 +166,7 @@ std::string UsageText() {
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
          "  --list        only list the files with playing time and size\n"
+         "  --tags        only print every tag field of the files, as a conversion carries them\n"
          "\n"
          "A FOLDER adds every file under it, in name order, hidden files left out; files\n"
          "that cannot be read are listed once at the end and do not fail the run.\n"

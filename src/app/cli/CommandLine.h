@@ -14,6 +14,7 @@ struct CommandLine {
   std::optional<std::string> outputFolder;  // --output; else the stored "Dir"
   bool normalize = false;
   bool listOnly = false;  // --list: add the files, print their rows, convert nothing
+  bool tagsOnly = false;  // --tags: print every tag field of the files, convert nothing
   std::optional<int> jobs;  // --jobs: files converted at once; else every usable processor
   bool dryRun = false;  // --dry-run: say what each source would become, write nothing
   LibraryOptions library;  // --tree / --flat, --name, --existing

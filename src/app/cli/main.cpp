@@ -15,12 +15,14 @@
 #include "app/FolderProblems.h"
 #include "app/OutputPlacement.h"
 #include "app/RunSettings.h"
+#include "app/TagTransfer.h"
 #include "app/SourceFeed.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
 #include "app/ProcessorCount.h"
 #include "app/cli/DryRun.h"
 #include "app/cli/FileCount.h"
+#include "app/cli/TagListing.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 
@@ -55,6 +57,21 @@ bool ReportUnconverted(const ConverterCore& core, const ConsoleHost& host) {
     }
   }
   return all;
+}
+
+// Each file's name, then its fields; a file that cannot be read is named on stderr.
+int PrintTags(const std::vector<std::string>& files) {
+  int status = kExitConverted;
+  for (const std::string& file : files) {
+    try {
+      const std::optional<Timerec> tags = ReadSourceTags(file, FormatOfFile(file));
+      std::printf("%s\n%s", file.c_str(), tags ? TagListing(*tags).c_str() : "");
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "error: %s\n", error.what());
+      status = kExitFailures;
+    }
+  }
+  return status;
 }
 
 // The format a conversion makes: --format or a preset's, else the stored choice.
@@ -187,6 +204,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "velmora-convert: %s\n%s", cl.error.c_str(), UsageText().c_str());
     return kExitUsage;
   }
+  if (cl.tagsOnly) return PrintTags(cl.files);
   try {
     return RunCommand(cl);
   } catch (const std::exception& error) {  // e.g. a settings file that cannot be read

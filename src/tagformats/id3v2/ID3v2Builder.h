@@ -1,5 +1,5 @@
 // The ID3v2.3 tag written in front of MP3 output: header, the seven frames of the record in a
-// fixed order, ten bytes of padding.
+// fixed order, then the frames of every other field and the pictures, ten bytes of padding.
 #pragma once
 
 #include <cstddef>
@@ -8,9 +8,6 @@
 #include <vector>
 
 #include "tags/Timerec.h"
-
-// Characters a frame's text keeps, whatever its encoding.
-constexpr size_t kID3v2MaxFrameText = 255;
 
 // What goes into "TYER": the leading four-digit year when the text starts with one ("2001"
 // of "2001-02-03"), else the text; trimmed of spaces either way.

@@ -4,80 +4,95 @@
 #include <cctype>
 #include <map>
 
+#include "tagformats/common/TagFieldNames.h"
 #include "tagformats/common/TextEncoding.h"
 #include "tagformats/id3v2/ID3v2Text.h"
-#include "tags/GenreNames.h"
 
 namespace {
 
-// Characters a field keeps: the record's fields were always read into 250-byte buffers that
-// also held the encoding byte (and, for a comment, the language and the description's end).
-constexpr size_t kMaxTextCharacters = 249;
-constexpr size_t kMaxCommentCharacters = 245;
-
-enum class Field { kTitle, kArtist, kAlbum, kYear, kTrack, kComment, kGenre, kRecordingTime };
-
-const std::map<std::string, Field>& FrameFields() {
-  static const std::map<std::string, Field> kFields = {
-      {"TIT2", Field::kTitle}, {"TT2", Field::kTitle},    {"TPE1", Field::kArtist},
-      {"TP1", Field::kArtist}, {"TALB", Field::kAlbum},   {"TAL", Field::kAlbum},
-      {"TYER", Field::kYear},  {"TYE", Field::kYear},     {"TRCK", Field::kTrack},
-      {"TRK", Field::kTrack},  {"COMM", Field::kComment}, {"COM", Field::kComment},
-      {"TCON", Field::kGenre}, {"TCO", Field::kGenre},    {"TDRC", Field::kRecordingTime},
-  };
-  return kFields;
-}
-
-// Control characters and spaces at either end are noise from fixed-size buffers and padding.
-std::string Trim(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-  return text.substr(begin, end - begin);
-}
-
-std::string FrameText(const uint8_t* content, size_t size) {
-  if (size == 0) return std::string();
-  return Trim(Utf8FirstCharacters(DecodeID3v2Text(content[0], content + 1, size - 1), kMaxTextCharacters));
-}
+constexpr const char* kMusicBrainzOwner = "http://musicbrainz.org";
 
 // Descriptions that tools use for their own data, such as "iTunNORM" and "iTunSMPB".
 bool IsMachineDescription(const std::string& description) { return description.rfind("iTun", 0) == 0; }
 
-// "2019-05-04T10:00" → "2019": the record holds the year alone.
-std::string YearOfTimestamp(const std::string& timestamp) {
-  if (timestamp.size() < 4) return timestamp;
-  for (size_t i = 0; i < 4; ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(timestamp[i]))) return timestamp;
+// A frame's strings: the texts between the terminators of its encoding.
+std::vector<std::string> DecodeStrings(uint8_t encoding, const uint8_t* data, size_t size) {
+  std::vector<std::string> values;
+  while (size > 0) {
+    const size_t span = ID3v2StringSpan(encoding, data, size);
+    values.push_back(DecodeID3v2Text(encoding, data, span));
+    data += span, size -= span;
   }
-  return timestamp.substr(0, 4);
+  return values;
+}
+
+bool AllDigits(const std::string& text, size_t count) {
+  if (text.size() != count) return false;
+  for (char c : text)
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// "2004" with "0605" (day, month) and "1230" → "2004-05-06T12:30"; parts that do not fit are
+// left out.
+std::string WholeDate(const std::string& year, const std::string& dayMonth, const std::string& time) {
+  if (!AllDigits(year, 4) || !AllDigits(dayMonth, 4)) return year;
+  std::string date = year + "-" + dayMonth.substr(2, 2) + "-" + dayMonth.substr(0, 2);
+  if (AllDigits(time, 4)) date += "T" + time.substr(0, 2) + ":" + time.substr(2, 2);
+  return date;
 }
 
 }  // namespace
 
-bool ID3v2FrameCollector::Wants(const std::string& id) const { return FrameFields().count(id) != 0; }
-
-void ID3v2FrameCollector::Take(const std::string& id, const uint8_t* content, size_t size) {
-  const auto found = FrameFields().find(id);
-  if (found == FrameFields().end()) return;
-  switch (found->second) {
-    case Field::kTitle: fields_.title = FrameText(content, size); break;
-    case Field::kArtist: fields_.artist = FrameText(content, size); break;
-    case Field::kAlbum: fields_.album = FrameText(content, size); break;
-    case Field::kTrack: fields_.track = FrameText(content, size); break;
-    case Field::kGenre: fields_.genre = GenreNameFromReference(FrameText(content, size)); break;
-    case Field::kComment: TakeComment(content, size); break;
-    case Field::kYear:
-      fields_.year = FrameText(content, size);
-      hasYearFrame_ = true;
-      break;
-    case Field::kRecordingTime: recordingTime_ = YearOfTimestamp(FrameText(content, size)); break;
-  }
+std::string ID3v2CurrentFrameId(const std::string& id) {
+  static const std::map<std::string, std::string> kVersion22 = {
+      {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"},
+      {"TP4", "TPE4"}, {"TCM", "TCOM"}, {"TXT", "TEXT"}, {"TAL", "TALB"}, {"TYE", "TYER"}, {"TDA", "TDAT"},
+      {"TIM", "TIME"}, {"TRK", "TRCK"}, {"TPA", "TPOS"}, {"TCO", "TCON"}, {"COM", "COMM"}, {"ULT", "USLT"},
+      {"TXX", "TXXX"}, {"UFI", "UFID"}, {"TBP", "TBPM"}, {"TCR", "TCOP"}, {"TPB", "TPUB"}, {"TRC", "TSRC"},
+      {"TCP", "TCMP"}, {"TOR", "TORY"}, {"TEN", "TENC"}, {"TSS", "TSSE"}, {"TOA", "TOPE"}, {"TOL", "TOLY"},
+      {"TOT", "TOAL"}, {"TMT", "TMED"}, {"TLA", "TLAN"}, {"TKE", "TKEY"}, {"TLE", "TLEN"}, {"TS2", "TSO2"},
+      {"TSA", "TSOA"}, {"TSP", "TSOP"}, {"TST", "TSOT"}, {"TSC", "TSOC"}};
+  const auto found = kVersion22.find(id);
+  return found == kVersion22.end() ? id : found->second;
 }
 
-// Encoding byte, three language bytes, a content description, the comment. The description
-// is dropped; a comment without one wins over those with one, and one whose description marks
-// a tool's own data is never the comment.
+bool ID3v2FrameCollector::Wants(const std::string& rawId) const {
+  const std::string id = ID3v2CurrentFrameId(rawId);
+  // A text frame of an id no writer may use (lower case, other bytes) is not a field's name.
+  const bool textFrame = id.size() == 4 && id[0] == 'T' &&
+                         std::all_of(id.begin(), id.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); });
+  return textFrame || id == "COMM" || id == "USLT" || id == "UFID" || id == "APIC" ||
+         rawId == "PIC";
+}
+
+void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> bytes) {
+  const std::string id = ID3v2CurrentFrameId(rawId);
+  const uint8_t* content = bytes.data();
+  const size_t size = bytes.size();
+  if (size == 0 || !Wants(rawId)) return;
+  if (id == "COMM") return TakeComment(content, size);
+  if (id == "TXXX") return TakeUserText(content, size);
+  if (id == "USLT") return TakeLyrics(content, size);
+  if (id == "UFID") return TakeUniqueFileId(content, size);
+  if (id == "APIC" || rawId == "PIC") return TakePicture(rawId, std::move(bytes));
+  if (id.size() == 4 && id[0] == 'T') TakeText(id, DecodeStrings(content[0], content + 1, size - 1));
+}
+
+void ID3v2FrameCollector::TakeText(const std::string& id, const std::vector<std::string>& values) {
+  const std::string first = values.empty() ? std::string() : TrimTagValue(values.front());
+  if (id == "TYER") year_ = first;
+  else if (id == "TDAT") dayMonth_ = first;
+  else if (id == "TIME") time_ = first;
+  else if (id == "TDRC") recordingTime_ = first;
+  else if (id == "TORY") originalYear_ = first;
+  else if (id == "TDOR") originalTime_ = first;
+  else
+    for (const std::string& value : values) builder_.Add(KeyFromId3Frame(id), value);
+}
+
+// Encoding byte, three language bytes, a content description, the comment. A comment whose
+// description marks a tool's own data is dropped.
 void ID3v2FrameCollector::TakeComment(const uint8_t* content, size_t size) {
   if (size < 4) return;
   const uint8_t encoding = content[0];
@@ -85,15 +100,71 @@ void ID3v2FrameCollector::TakeComment(const uint8_t* content, size_t size) {
   const size_t restSize = size - 4;
   const size_t descriptionSpan = ID3v2StringSpan(encoding, rest, restSize);
   const std::string description = DecodeID3v2Text(encoding, rest, descriptionSpan);
-  const bool plain = description.empty();
-  if ((hasPlainComment_ && !plain) || IsMachineDescription(description)) return;
-  hasPlainComment_ = hasPlainComment_ || plain;
+  if (IsMachineDescription(description)) return;
   const std::string text = DecodeID3v2Text(encoding, rest + descriptionSpan, restSize - descriptionSpan);
-  fields_.comment = Trim(Utf8FirstCharacters(text, kMaxCommentCharacters));
+  (description.empty() ? plainComments_ : describedComments_).push_back(text);
 }
 
-Timerec ID3v2FrameCollector::Finish() const {
-  Timerec result = fields_;
-  if (!hasYearFrame_) result.year = recordingTime_;
-  return result;
+// Encoding byte, description, values.
+void ID3v2FrameCollector::TakeUserText(const uint8_t* content, size_t size) {
+  std::vector<std::string> strings = DecodeStrings(content[0], content + 1, size - 1);
+  if (strings.size() < 2 || strings.front().empty()) return;
+  const std::string key = KeyFromId3Frame("TXXX:" + strings.front());
+  for (size_t i = 1; i < strings.size(); ++i) builder_.Add(key, strings[i]);
+}
+
+// Encoding byte, language, description, the lyrics whole.
+void ID3v2FrameCollector::TakeLyrics(const uint8_t* content, size_t size) {
+  if (size < 4) return;
+  const uint8_t encoding = content[0];
+  const size_t descriptionSpan = ID3v2StringSpan(encoding, content + 4, size - 4);
+  builder_.Add("LYRICS", DecodeID3v2Text(encoding, content + 4 + descriptionSpan, size - 4 - descriptionSpan));
+}
+
+// Owner (ISO-8859-1, terminated), then the identifier's bytes.
+void ID3v2FrameCollector::TakeUniqueFileId(const uint8_t* content, size_t size) {
+  const size_t ownerSpan = ID3v2StringSpan(0, content, size);
+  if (DecodeID3v2Text(0, content, ownerSpan) != kMusicBrainzOwner) return;
+  // The identifier is bytes; MusicBrainz writes its recording id as ASCII text.
+  const std::string identifier(reinterpret_cast<const char*>(content + ownerSpan), size - ownerSpan);
+  builder_.Add("MUSICBRAINZ_TRACKID", SanitizeUtf8(identifier.substr(0, identifier.find('\0'))));
+}
+
+// Encoding byte, MIME type (version 2.2: a three-letter image format), picture type,
+// description, the picture's bytes.
+void ID3v2FrameCollector::TakePicture(const std::string& rawId, std::vector<uint8_t> bytes) {
+  const uint8_t* content = bytes.data();
+  const size_t size = bytes.size();
+  const uint8_t encoding = content[0];
+  size_t pos = 1;
+  TagPicture picture;
+  if (rawId == "PIC") {
+    if (size < 5) return;
+    std::string format(reinterpret_cast<const char*>(content + 1), 3);
+    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool named = std::all_of(format.begin(), format.end(), [](unsigned char c) { return std::isalnum(c); });
+    picture.mimeType = format == "jpg" ? "image/jpeg" : named ? "image/" + format : "application/octet-stream";
+    pos = 4;
+  } else {
+    const size_t mimeSpan = ID3v2StringSpan(0, content + 1, size - 1);
+    picture.mimeType = DecodeID3v2Text(0, content + 1, mimeSpan);
+    pos += mimeSpan;
+  }
+  if (pos >= size) return;
+  picture.type = content[pos++];
+  const size_t descriptionSpan = ID3v2StringSpan(encoding, content + pos, size - pos);
+  picture.description = DecodeID3v2Text(encoding, content + pos, descriptionSpan);
+  pos += descriptionSpan;
+  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(pos));
+  picture.data = std::move(bytes);
+  builder_.AddPicture(std::move(picture));
+}
+
+Timerec ID3v2FrameCollector::Finish() {
+  TagRecordBuilder& builder = builder_;
+  builder.Add("DATE", year_.empty() ? recordingTime_ : WholeDate(year_, dayMonth_, time_));
+  builder.Add("ORIGINALDATE", originalTime_.empty() ? originalYear_ : originalTime_);
+  for (const std::string& comment : plainComments_) builder.Add("COMMENT", comment);
+  for (const std::string& comment : describedComments_) builder.Add("COMMENT", comment);
+  return builder.Finish();
 }

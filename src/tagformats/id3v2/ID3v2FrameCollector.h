@@ -1,27 +1,41 @@
-// Gathers the record's fields from the frames of one ID3v2 tag, whatever its version.
+// Gathers a tag record from the frames of one ID3v2 tag, whatever its version: the seven
+// fields, every other text frame (user-defined ones under their description), lyrics, the
+// MusicBrainz recording id and the pictures.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "tagformats/common/TagRecordBuilder.h"
 #include "tags/Timerec.h"
 
 class ID3v2FrameCollector {
  public:
-  // True for the frame ids (four-letter or version 2.2 three-letter) that carry a field.
+  // True for the frame ids (four-letter or version 2.2 three-letter) that carry something the
+  // record keeps.
   bool Wants(const std::string& id) const;
-  // Takes a frame's content (encoding byte first); a text keeps its first 249 characters, a
-  // comment its first 245. Later frames replace earlier ones.
-  void Take(const std::string& id, const uint8_t* content, size_t size);
-  // The fields as UTF-8, trimmed; the year from "TDRC" when no "TYER" was seen.
-  Timerec Finish() const;
+  // Takes a frame's content (encoding byte first), whole. Frames with several values
+  // (version 2.4 separates them by zero characters) give several values.
+  void Take(const std::string& id, std::vector<uint8_t> content);
+  // The record as UTF-8, values trimmed. The date is "TYER" completed by "TDAT" and "TIME"
+  // ("2004-05-06T12:30"), else "TDRC" as it stands; the first comment without a description
+  // is the comment.
+  Timerec Finish();
 
  private:
   void TakeComment(const uint8_t* content, size_t size);
+  void TakeUserText(const uint8_t* content, size_t size);
+  void TakeLyrics(const uint8_t* content, size_t size);
+  void TakeUniqueFileId(const uint8_t* content, size_t size);
+  void TakePicture(const std::string& id, std::vector<uint8_t> content);
+  void TakeText(const std::string& id, const std::vector<std::string>& values);
 
-  Timerec fields_;
-  std::string recordingTime_;
-  bool hasYearFrame_ = false;
-  bool hasPlainComment_ = false;
+  TagRecordBuilder builder_;
+  std::string year_, dayMonth_, time_, recordingTime_, originalYear_, originalTime_;
+  std::vector<std::string> plainComments_, describedComments_;
 };
+
+// The version 2.3 id of a version 2.2 frame id ("TT2" → "TIT2"); the id itself otherwise.
+std::string ID3v2CurrentFrameId(const std::string& id);

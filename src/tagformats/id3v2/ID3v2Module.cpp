@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "tagformats/generic/GenericTagReader.h"
 #include "tagformats/id3v2/ID3v2Builder.h"
 #include "tagformats/id3v2/ID3v2FilePrepend.h"
 #include "tagformats/id3v2/ID3v2Parser.h"
@@ -23,7 +24,9 @@ void FillEmptyFields(Timerec& fields, const Timerec& fallback) {
 Timerec ID3v2Module::Read(const std::string& path) const {
   const std::unique_ptr<FileByteSource> source = FileByteSource::Open(path);
   if (!source) throw TagError("Cannot open file " + path);
-  Timerec fields = ParseID3v2Tag(*source).value_or(Timerec{});
+  std::optional<Timerec> tag = ParseID3v2Tag(*source);
+  if (!tag) tag = ReadMpegApeTag(path);
+  Timerec fields = tag ? std::move(*tag) : Timerec{};
   uint8_t tail[kID3v1TagSize];
   if (source->size() >= kID3v1TagSize && source->readAt(source->size() - kID3v1TagSize, tail, sizeof tail)) {
     if (const std::optional<Timerec> v1 = ParseID3v1Tag(tail, sizeof tail)) FillEmptyFields(fields, *v1);

@@ -1,5 +1,6 @@
-// MP3 tags: an ID3v2.3 tag written in front of the file; read from ID3v2 (2.2 to 2.4), with
-// the fields it leaves empty filled from an ID3v1 tag at the end of the file.
+// MP3 tags: an ID3v2.3 tag written in front of the file; read from ID3v2 (2.2 to 2.4), or from
+// an APEv2 tag when there is no ID3v2 tag, with the fields left empty filled from an ID3v1 tag
+// at the end of the file.
 #pragma once
 
 #include "tagformats/common/TagModule.h"

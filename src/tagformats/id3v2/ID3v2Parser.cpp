@@ -30,12 +30,6 @@ struct FrameHeader {
   uint8_t formatFlags = 0;
 };
 
-// A view of bytes that the walk below never reads beyond.
-struct Bytes {
-  const uint8_t* data = nullptr;
-  size_t size = 0;
-};
-
 uint32_t BigEndian(const uint8_t* p, int count) {
   uint32_t value = 0;
   for (int i = 0; i < count; ++i) value = value << 8 | p[i];
@@ -71,8 +65,6 @@ bool IsFrameIdCharacter(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= '0' 
 size_t FrameHeaderSize(int majorVersion) { return majorVersion == 2 ? 6 : 10; }
 size_t FrameIdLength(int majorVersion) { return majorVersion == 2 ? 3 : 4; }
 
-// Larger frame contents are pictures or other data; a field needs far less than this.
-constexpr size_t kMaxFrameBytesRead = 64 * 1024;
 // A tag escaped as a whole must be read whole before its frames can be found.
 constexpr uint64_t kMaxUnsynchronisedTagBytes = uint64_t{64} << 20;
 
@@ -129,31 +121,30 @@ FrameHeader ParseFrameHeader(const FrameWalk& walk, const uint8_t* p, uint64_t b
   return frame;
 }
 
-// The frame's content without its flag-announced extras; nullopt for content we cannot read
-// (compressed or encrypted).
-std::optional<std::vector<uint8_t>> FrameContent(int majorVersion, bool tagUnsynchronised,
-                                                 const FrameHeader& frame, Bytes body) {
+// Turns a frame's body into its content, in place: the flag-announced extras dropped and any
+// unsynchronisation undone. False for content we cannot read (compressed or encrypted).
+bool ToFrameContent(int majorVersion, bool tagUnsynchronised, const FrameHeader& frame, std::vector<uint8_t>& body) {
   size_t skip = 0;
   bool unsynchronised = false;
   if (majorVersion == 3) {
-    if (frame.formatFlags & (kV23Compressed | kV23Encrypted)) return std::nullopt;
+    if (frame.formatFlags & (kV23Compressed | kV23Encrypted)) return false;
     if (frame.formatFlags & kV23Grouped) skip += 1;
   } else if (majorVersion == 4) {
-    if (frame.formatFlags & (kV24Compressed | kV24Encrypted)) return std::nullopt;
+    if (frame.formatFlags & (kV24Compressed | kV24Encrypted)) return false;
     if (frame.formatFlags & kV24Grouped) skip += 1;
     if (frame.formatFlags & kV24DataLength) skip += 4;
     unsynchronised = tagUnsynchronised || (frame.formatFlags & kV24Unsynchronised);
   }
-  if (skip > body.size) return std::nullopt;
-  if (unsynchronised) return RemoveUnsynchronisation(body.data + skip, body.size - skip);
-  return std::vector<uint8_t>(body.data + skip, body.data + body.size);
+  if (skip > body.size()) return false;
+  body.erase(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(skip));
+  if (unsynchronised) body = RemoveUnsynchronisation(body.data(), body.size());
+  return true;
 }
 
 // Frames are passed over by their sizes, whatever their ids; the walk ends at the padding, at
 // the end of the tag, or at a frame that claims more than the tag holds.
 void WalkFrames(const FrameWalk& walk, uint64_t offset, ID3v2FrameCollector* collector) {
   const size_t headerSize = FrameHeaderSize(walk.majorVersion);
-  std::vector<uint8_t> content;
   while (offset < walk.end && walk.end - offset >= headerSize) {
     uint8_t header[10] = {};
     if (!ReadBytes(walk.source, offset, header, headerSize) || header[0] == 0) return;
@@ -163,10 +154,11 @@ void WalkFrames(const FrameWalk& walk, uint64_t offset, ID3v2FrameCollector* col
     const uint64_t bodyOffset = offset;
     offset += frame.size;
     if (!collector->Wants(frame.id)) continue;
-    content.resize(std::min(frame.size, kMaxFrameBytesRead));
+    // Each frame's bytes are read once and handed on, so a picture is held once.
+    std::vector<uint8_t> content(frame.size);
     if (!ReadBytes(walk.source, bodyOffset, content.data(), content.size())) return;
-    const auto kept = FrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, Bytes{content.data(), content.size()});
-    if (kept) collector->Take(frame.id, kept->data(), kept->size());
+    if (ToFrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, content))
+      collector->Take(frame.id, std::move(content));
   }
 }
 

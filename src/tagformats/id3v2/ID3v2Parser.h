@@ -1,6 +1,5 @@
 // Reads an ID3v2 tag (versions 2.2, 2.3 and 2.4) at the start of a byte source. Frames are
-// walked by their sizes and only the frames that carry a field are read, and only their
-// first bytes, so a tag with large pictures costs little memory. Every size in the input is
+// walked by their sizes and only the frames the record keeps are read, one at a time. Every size in the input is
 // checked against the bytes actually there: hostile data gives partial fields, never a read
 // past the data.
 #pragma once

@@ -6,10 +6,6 @@
 
 namespace {
 
-// Header packets past this size are not a real Vorbis stream; it keeps a hostile file from
-// making us buffer without end.
-constexpr long kMaxHeaderBytes = 16L * 1024 * 1024;
-
 [[noreturn]] void Fail(const char* text) { throw VorbisStreamError(text); }
 
 }  // namespace
@@ -80,7 +76,6 @@ void VorbisCommentEditor::TakeHeader(ogg_packet& packet, int index) {
 
 void VorbisCommentEditor::ReadHeaders() {
   ReadFirstPage();
-  long headerBytes = 0;
   int headers = 0;
   while (headers < 3) {
     ogg_packet packet;
@@ -92,8 +87,6 @@ void VorbisCommentEditor::ReadHeaders() {
     }
     ogg_page page;
     NextOwnPage(page, "Vorbis headers are incomplete (file truncated)");
-    headerBytes += page.header_len + page.body_len;
-    if (headerBytes > kMaxHeaderBytes) Fail("Vorbis headers are too large");
   }
 }
 

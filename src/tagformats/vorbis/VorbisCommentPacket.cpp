@@ -8,8 +8,9 @@
 
 namespace {
 
-// Enough to tell the name of any comment the record uses.
-constexpr size_t kNameProbeBytes = 64;
+// Comments are read in steps of this size, so a length the packet does not hold costs
+// nothing before the packet runs out.
+constexpr size_t kReadStep = 64 * 1024;
 
 [[noreturn]] void Corrupt() { throw VorbisStreamError("Corrupt Vorbis comment header"); }
 
@@ -32,29 +33,14 @@ uint32_t ReadLength(const VorbisPacketReader& read) {
   return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
 }
 
-bool IsRecordKey(std::string name) {
-  for (char& c : name)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  static const char* const kKeys[] = {"album", "title",       "artist",      "comment", "genre",
-                                      "date",  "tracknumber", "description", "year"};
-  return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const char* key) { return name == key; });
-}
-
-// One comment of `length` bytes: kept when its name is a record key, passed over otherwise.
+// One comment of `length` bytes, whole.
 void ReadComment(const VorbisPacketReader& read, uint32_t length, TStrComments& kept) {
-  std::string bytes(std::min<size_t>(length, kNameProbeBytes), '\0');
-  ReadExactly(read, reinterpret_cast<uint8_t*>(&bytes[0]), bytes.size());
-  const size_t equals = bytes.find('=');
-  if (equals == std::string::npos || !IsRecordKey(bytes.substr(0, equals))) {
-    SkipExactly(read, length - bytes.size());
-    return;
+  std::string bytes;
+  while (bytes.size() < length) {
+    const size_t have = bytes.size();
+    bytes.resize(have + std::min<size_t>(length - have, kReadStep));
+    ReadExactly(read, reinterpret_cast<uint8_t*>(&bytes[have]), bytes.size() - have);
   }
-  const size_t keptLength = std::min<size_t>(length, kMaxKeptCommentBytes);
-  const size_t probed = bytes.size();
-  bytes.resize(keptLength);
-  ReadExactly(read, reinterpret_cast<uint8_t*>(&bytes[probed]), keptLength - probed);
-  SkipExactly(read, length - keptLength);
-  if (keptLength < length) bytes.resize(Utf8CompleteLength(bytes));
   kept.push_back(ParseComment(bytes));
 }
 

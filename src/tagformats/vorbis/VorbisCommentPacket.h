@@ -1,5 +1,4 @@
-// Parses a Vorbis comment header packet as it streams past: only the comments whose names
-// the record uses are kept, each up to a bound, so a huge comment (a picture) costs nothing.
+// Parses a Vorbis comment header packet as it streams past, every comment whole.
 #pragma once
 
 #include <cstddef>
@@ -13,9 +12,6 @@
 // Copies up to `size` bytes of the packet; fewer once the packet ends.
 using VorbisPacketReader = std::function<size_t(uint8_t* out, size_t size)>;
 
-// Bytes of one comment that are kept; longer comments keep their start, cut at a character.
-constexpr size_t kMaxKeptCommentBytes = 1024 * 1024;
-
 // How a codec wraps the comment block in its packet: Vorbis puts "\x03vorbis" before it and a
 // framing bit after it; Opus puts "OpusTags" before it; Speex and FLAC (after its block
 // header) give the bare block.
@@ -25,7 +21,7 @@ struct CommentPacketLayout {
 };
 extern const CommentPacketLayout kVorbisCommentPacket;
 
-// The record's comments, in file order. Throws VorbisStreamError("Corrupt Vorbis comment
+// The comments, in file order. Throws VorbisStreamError("Corrupt Vorbis comment
 // header") when the packet is not a well-formed comment header.
 TStrComments ReadCommentPacket(const VorbisPacketReader& read,
                                const CommentPacketLayout& layout = kVorbisCommentPacket);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "tagformats/common/Base64.h"
+#include "tagformats/common/TagRecordBuilder.h"
+#include "tagformats/vorbis/FlacPictureBlock.h"
 #include "tagformats/vorbis/VorbisUtf8.h"
-#include "tags/GenreNames.h"
 
 namespace {
 
@@ -15,32 +17,12 @@ std::string AsciiLower(std::string text) {
   return text;
 }
 
-std::string TrimControlAndSpace(const std::string& text) {
-  auto keep = [](char c) { return static_cast<unsigned char>(c) > 32; };
-  auto first = std::find_if(text.begin(), text.end(), keep);
-  auto last = std::find_if(text.rbegin(), text.rend(), keep).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
-// Where a lower-cased comment name goes. DESCRIPTION and YEAR fill fields of their own that
-// count only when COMMENT or DATE is missing.
-struct Collected {
-  Timerec record;
-  std::string description;
-  std::string year;
-};
-
-std::string* FieldFor(Collected& c, const std::string& lowerName) {
-  if (lowerName == "album") return &c.record.album;
-  if (lowerName == "title") return &c.record.title;
-  if (lowerName == "artist") return &c.record.artist;
-  if (lowerName == "comment") return &c.record.comment;
-  if (lowerName == "genre") return &c.record.genre;
-  if (lowerName == "date") return &c.record.year;
-  if (lowerName == "tracknumber") return &c.record.track;
-  if (lowerName == "description") return &c.description;
-  if (lowerName == "year") return &c.year;
-  return nullptr;
+// A picture comment's value: a FLAC picture block in base64.
+void AddPictureComment(TagRecordBuilder& builder, const std::string& value) {
+  const std::optional<std::vector<uint8_t>> block = DecodeBase64(value);
+  if (!block) return;
+  if (std::optional<TagPicture> picture = ParseFlacPictureBlock(block->data(), block->size()))
+    builder.AddPicture(std::move(*picture));
 }
 
 }  // namespace
@@ -75,28 +57,48 @@ TStrComments ParseCommentBlock(const vorbis_comment& block) {
 }
 
 Timerec RecordFromComments(const TStrComments& comments) {
-  Collected c;
+  TagRecordBuilder builder;
   for (const auto& comment : comments) {
-    if (std::string* field = FieldFor(c, AsciiLower(comment.name))) *field = comment.value;
+    if (comment.name.empty()) continue;
+    if (AsciiLower(comment.name) == "metadata_block_picture") AddPictureComment(builder, comment.value);
+    else builder.Add(KeyFromVorbisName(comment.name), comment.value);
   }
-  Timerec& r = c.record;
-  for (std::string* field : {&r.album, &r.title, &r.artist, &r.comment, &r.genre, &r.year, &r.track,
-                             &c.description, &c.year})
-    *field = TrimControlAndSpace(*field);
-  if (r.comment.empty()) r.comment = c.description;
-  if (r.year.empty()) r.year = c.year;
-  r.genre = GenreNameFromReference(r.genre);
-  return r;
+  return builder.Finish();
 }
 
+namespace {
+
+void AddComment(vorbis_comment& block, const std::string& name, const std::string& value) {
+  const std::string text = name + "=" + RepairUtf8(value);
+  vorbis_comment_add(&block, text.c_str());
+}
+
+bool WrittenWithTheSeven(const std::string& key) {
+  return SevenFieldMember(key) != nullptr || key == "TRACKTOTAL";
+}
+
+}  // namespace
+
 void AddRecordComments(vorbis_comment& block, const Timerec& record) {
-  const std::pair<const char*, const std::string*> fields[] = {
-      {"Title=", &record.title}, {"Artist=", &record.artist},       {"Album=", &record.album},
-      {"TrackNumber=", &record.track}, {"Date=", &record.year}, {"Genre=", &record.genre},
-      {"Comment=", &record.comment}};
-  for (const auto& [key, value] : fields) {
-    if (value->empty()) continue;
-    std::string text = key + RepairUtf8(*value);
-    vorbis_comment_add(&block, text.c_str());
+  const NumberAndTotal track = TrackOf(record);
+  const std::pair<const char*, std::vector<std::string>> seven[] = {
+      {"Title", RecordValues(record, "TITLE")},
+      {"Artist", RecordValues(record, "ARTIST")},
+      {"Album", RecordValues(record, "ALBUM")},
+      {"TrackNumber", {track.number}},
+      {"Date", RecordValues(record, "DATE")},
+      {"Genre", RecordValues(record, "GENRE")},
+      {"Comment", RecordValues(record, "COMMENT")}};
+  for (const auto& [name, values] : seven)
+    for (const std::string& value : values)
+      if (!value.empty()) AddComment(block, name, value);
+  if (!track.total.empty()) AddComment(block, "TRACKTOTAL", track.total);
+  for (const TagFieldName& row : TagFieldNames()) {
+    if (WrittenWithTheSeven(row.key) || *row.vorbis == '\0') continue;
+    for (const std::string& value : record.extras.Values(row.key)) AddComment(block, row.vorbis, value);
   }
+  for (const std::string& key : UnmappedKeys(record.extras))
+    for (const std::string& value : record.extras.Values(key)) AddComment(block, key, value);
+  for (const TagPicture& picture : record.extras.pictures)
+    AddComment(block, "METADATA_BLOCK_PICTURE", EncodeBase64(BuildFlacPictureBlock(picture)));
 }

@@ -23,12 +23,13 @@ TStrComment ParseComment(const std::string& bytes);
 
 TStrComments ParseCommentBlock(const vorbis_comment& block);
 
-// Fills a record from parsed comments: names compared in lower case, the last of a key wins,
-// values trimmed of bytes 32 and below at both ends. DESCRIPTION stands in for a missing
-// COMMENT and YEAR for a missing DATE; a genre given as a number of the genre list becomes
-// its name.
+// Fills a record from parsed comments (see TagRecordBuilder): names compared without regard
+// to case, several values of a name kept in order, pictures taken from METADATA_BLOCK_PICTURE.
+// DESCRIPTION stands in for a missing COMMENT and YEAR for a missing DATE; a genre given as a
+// number of the genre list becomes its name.
 Timerec RecordFromComments(const TStrComments& comments);
 
 // Adds the record's non-empty fields in the order title, artist, album, track number, date,
-// genre, comment, each as "Key=value" in UTF-8.
+// genre, comment, each as "Key=value" in UTF-8 (a field's several values one after another),
+// then the track total, every other field under its Vorbis name and the pictures.
 void AddRecordComments(vorbis_comment& block, const Timerec& record);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tagformats/common/TextEncoding.h"
 #include "tagformats/wma/WmaText.h"
 
 namespace {
@@ -28,10 +29,9 @@ constexpr Guid kEarlyDescriptionGuid = MakeGuid(0xD6E229D5, 0x35DA, 0x11D1, 0x90
 constexpr uint64_t kPrefixSize = 24;           // GUID + 64-bit size
 constexpr uint64_t kStandardHeaderExtra = 6;   // object count + two reserved bytes
 constexpr int kMaxObjects = 4096;              // far beyond any real header
-constexpr size_t kMaxTextBytes = 1022;         // 511 UTF-16 units: more than any field holds
 
 // Ext. content value types.
-constexpr uint16_t kValueText = 0, kValueBool = 2, kValueDword = 3, kValueQword = 4,
+constexpr uint16_t kValueText = 0, kValueBytes = 1, kValueBool = 2, kValueDword = 3, kValueQword = 4,
                    kValueWord = 5;
 
 // Reads forward within [pos, end) of a source; every read past `end` fails and leaves the
@@ -59,12 +59,17 @@ class Cursor {
   uint64_t u64() { return little(8); }
   uint8_t u8() { uint8_t b = 0; bytes(&b, 1); return b; }
 
-  // A UTF-16LE text of `byteCount` bytes; only its start is kept when it is longer than any
-  // field could hold, the rest is skipped.
+  // A UTF-16LE text of `byteCount` bytes, whole.
   std::string text(uint64_t byteCount) {
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(byteCount, kMaxTextBytes)));
-    if (!bytes(buffer.data(), buffer.size()) || !skip(byteCount - buffer.size())) return {};
+    const std::vector<uint8_t> buffer = block(byteCount);
     return Utf16LeToUtf8(buffer.data(), buffer.size());
+  }
+  // `count` bytes; none when they are not all there.
+  std::vector<uint8_t> block(uint64_t count) {
+    if (!ok_ || count > remaining()) return fail(), std::vector<uint8_t>();
+    std::vector<uint8_t> buffer(static_cast<size_t>(count));
+    bytes(buffer.data(), buffer.size());
+    return buffer;
   }
 
  private:
@@ -107,16 +112,24 @@ class TagCollector {
     else if (EqualsIgnoringAsciiCase(name, "Author")) artist(value);
     else if (EqualsIgnoringAsciiCase(name, "Copyright")) copyright(value);
     else if (EqualsIgnoringAsciiCase(name, "Description")) comment(value);
+    else tags_.otherAttributes.emplace_back(name, value);
+    if (EqualsIgnoringAsciiCase(name, "WM/TrackNumber") || EqualsIgnoringAsciiCase(name, "WM/Track")) {
+      const size_t slash = value.find('/');
+      if (slash != std::string::npos && LeadingDecimal(value) != 0) trackTotal_ = value.substr(slash + 1);
+    }
   }
   void namedNumber(const std::string& name, uint64_t value) {
     const uint32_t number = static_cast<uint32_t>(std::min<uint64_t>(value, UINT32_MAX));
     if (EqualsIgnoringAsciiCase(name, "WM/TrackNumber")) trackNumber(number);
     else if (EqualsIgnoringAsciiCase(name, "WM/Track")) trackFallback(number);
+    else tags_.otherAttributes.emplace_back(name, std::to_string(value));
   }
+  void picture(TagPicture picture) { tags_.pictures.push_back(std::move(picture)); }
 
   AsfHeaderTags finish(bool found) {
     tags_.found = found;
     tags_.track = trackNumber_ != 0 ? trackNumber_ : trackFallback_;
+    if (tags_.track != 0) tags_.trackTotal = trackTotal_;
     return tags_;
   }
 
@@ -130,7 +143,30 @@ class TagCollector {
   AsfHeaderTags tags_;
   uint32_t trackNumber_ = 0;
   uint32_t trackFallback_ = 0;
+  std::string trackTotal_;
 };
+
+// Up to the first zero UTF-16 unit, which the cursor passes.
+std::string TerminatedText(Cursor& in) {
+  std::u16string text;
+  while (in.ok()) {
+    const uint64_t unit = in.u16();
+    if (unit == 0 || !in.ok()) break;
+    text.push_back(static_cast<char16_t>(unit));
+  }
+  return Utf16ToUtf8(text);
+}
+
+// A "WM/Picture" value: type, image length, MIME type, description, the image.
+void ReadPicture(Cursor& value, TagCollector& tags) {
+  TagPicture picture;
+  picture.type = value.u8();
+  const uint64_t length = value.u32();
+  picture.mimeType = TerminatedText(value);
+  picture.description = TerminatedText(value);
+  picture.data = value.block(length);
+  if (value.ok() && !picture.data.empty()) tags.picture(std::move(picture));
+}
 
 void ReadContentDescription(Cursor& in, TagCollector& tags) {
   uint64_t lengths[5];
@@ -153,6 +189,11 @@ void ReadExtendedContent(Cursor& in, TagCollector& tags) {
       tags.named(name, in.text(length));
     } else if ((type == kValueDword || type == kValueBool) && length == 4) {
       tags.namedNumber(name, in.u32());
+    } else if (type == kValueBytes && EqualsIgnoringAsciiCase(name, "WM/Picture")) {
+      const std::vector<uint8_t> bytes = in.block(length);
+      BufferByteSource value(bytes.data(), bytes.size());
+      Cursor cursor(value, 0, bytes.size());
+      ReadPicture(cursor, tags);
     } else if (type == kValueQword && length == 8) {
       tags.namedNumber(name, in.u64());
     } else if (type == kValueWord && length == 2) {

@@ -14,19 +14,28 @@
 // Every object is bounded by its parent and every parent by the bytes really present, so lying
 // sizes and counts end the walk (keeping what was read) instead of reading past the data.
 // Attributes kept in the header extension's metadata objects are not looked at: writers put
-// the descriptive texts into the two description objects.
+// the descriptive texts into the two description objects. A "WM/Picture" value holds the
+// picture type, the image's length, MIME type and description (zero-terminated UTF-16LE) and
+// the image.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tagformats/common/ByteSource.h"
+#include "tags/TagExtras.h"
 
 struct AsfHeaderTags {
   bool found = false;  // the data starts with a header object
   std::string title, artist, copyright, comment, album, year, genre;  // UTF-8
   uint32_t track = 0;  // "WM/TrackNumber", else "WM/Track"
+  std::string trackTotal;  // from a track text such as "6/15"
+  // Every other extended attribute as (name, text), numbers as decimal texts, in file order.
+  std::vector<std::pair<std::string, std::string>> otherAttributes;
+  std::vector<TagPicture> pictures;  // "WM/Picture"
 };
 
 AsfHeaderTags WalkAsfHeader(ByteSource& source);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <taglib/asfattribute.h>
+#include <taglib/asfpicture.h>
 #include <taglib/asffile.h>
 #include <taglib/asfproperties.h>
 #include <taglib/asftag.h>
@@ -65,6 +66,38 @@ std::optional<uint64_t> NumberOf(const Attribute& a) {
   }
 }
 
+// Writers put the first of a name's several values into the extended content description and
+// the others into the metadata library inside the header extension, while TagLib lists the
+// values in the order of those objects in the file. True when the header extension comes
+// first, so that a name's first value stands last in TagLib's list.
+bool HeaderExtensionComesFirst(TagLib::FileStream& stream) {
+  static const TagLib::ByteVector kHeaderExtension("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65", 16);
+  static const TagLib::ByteVector kExtendedContent("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
+  constexpr long kHeaderPrefix = 30;  // GUID, size, object count, two reserved bytes
+  long pos = kHeaderPrefix;
+  for (int objects = 0; objects < 4096; ++objects) {
+    stream.seek(pos);
+    const TagLib::ByteVector prefix = stream.readBlock(24);
+    if (prefix.size() < 24) return false;
+    if (prefix.startsWith(kHeaderExtension)) return true;
+    if (prefix.startsWith(kExtendedContent)) return false;
+    const long long size = prefix.toLongLong(16, false);
+    if (size < 24 || size > (1LL << 40)) return false;
+    pos += static_cast<long>(size);
+  }
+  return false;
+}
+
+// A name's values in the order their writer gave them.
+TagLib::ASF::AttributeList InWrittenOrder(TagLib::ASF::AttributeList values, bool firstStandsLast) {
+  if (firstStandsLast && values.size() > 1) {
+    const Attribute first = values.back();
+    values.erase(--values.end());
+    values.prepend(first);
+  }
+  return values;
+}
+
 }  // namespace
 
 const std::array<std::string, kWmaAttributeCount>& WmaAttributeNames() {
@@ -89,7 +122,10 @@ std::unique_ptr<WmaAudioInfo> WmaAudioInfo::Open(const std::string& fileName, Mo
   auto file = std::make_unique<TagLib::ASF::File>(stream.get(), true,
                                                   TagLib::AudioProperties::Average);
   if (!file->isValid() || file->tag() == nullptr) return nullptr;
-  return std::unique_ptr<WmaAudioInfo>(new WmaAudioInfo(std::move(stream), std::move(file)));
+  const bool firstStandsLast = HeaderExtensionComesFirst(*stream);
+  auto opened = std::unique_ptr<WmaAudioInfo>(new WmaAudioInfo(std::move(stream), std::move(file)));
+  opened->firstValueStandsLast_ = firstStandsLast;
+  return opened;
 }
 
 WmaAudioInfo::WmaAudioInfo(std::unique_ptr<TagLib::FileStream> stream,
@@ -137,6 +173,53 @@ bool WmaAudioInfo::SetText(WmaAttribute attribute, const std::string& utf8) {
   }
   modified_ = true;
   return true;
+}
+
+std::vector<std::pair<std::string, std::string>> WmaAudioInfo::AllTexts() const {
+  const TagLib::ASF::Tag& tag = *file_->tag();
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (WmaAttribute a : {WmaAttribute::Title, WmaAttribute::Author, WmaAttribute::Copyright, WmaAttribute::Description,
+                         WmaAttribute::Rating}) {
+    const std::string text = Utf8Of(ContentDescriptionText(tag, a));
+    if (!text.empty()) texts.emplace_back(WmaAttributeName(a), text);
+  }
+  for (const auto& [name, values] : tag.attributeListMap()) {
+    for (const Attribute& value : InWrittenOrder(values, firstValueStandsLast_)) {
+      if (value.type() == Attribute::UnicodeType) texts.emplace_back(Utf8Of(name), Utf8Of(value.toString()));
+      else if (const std::optional<uint64_t> number = NumberOf(value))
+        texts.emplace_back(Utf8Of(name), std::to_string(*number));
+    }
+  }
+  return texts;
+}
+
+std::vector<TagPicture> WmaAudioInfo::Pictures() const {
+  std::vector<TagPicture> pictures;
+  const TagLib::ASF::AttributeList values = file_->tag()->attribute("WM/Picture");
+  for (const Attribute& value : InWrittenOrder(values, firstValueStandsLast_)) {
+    const TagLib::ASF::Picture picture = value.toPicture();
+    if (!picture.isValid()) continue;
+    const TagLib::ByteVector data = picture.picture();
+    pictures.push_back(TagPicture{static_cast<uint8_t>(picture.type()), Utf8Of(picture.mimeType()),
+                                  Utf8Of(picture.description()), std::vector<uint8_t>(data.begin(), data.end())});
+  }
+  return pictures;
+}
+
+void WmaAudioInfo::AddText(const std::string& name, const std::string& utf8) {
+  file_->tag()->addAttribute(TagLib::String(name, TagLib::String::UTF8), Attribute(TagLib::String(utf8, TagLib::String::UTF8)));
+  modified_ = true;
+}
+
+void WmaAudioInfo::AddPicture(const TagPicture& picture) {
+  TagLib::ASF::Picture value;
+  value.setType(static_cast<TagLib::ASF::Picture::Type>(picture.type));
+  value.setMimeType(TagLib::String(picture.mimeType, TagLib::String::UTF8));
+  value.setDescription(TagLib::String(picture.description, TagLib::String::UTF8));
+  value.setPicture(TagLib::ByteVector(reinterpret_cast<const char*>(picture.data.data()),
+                                      static_cast<unsigned int>(picture.data.size())));
+  file_->tag()->addAttribute("WM/Picture", Attribute(value));
+  modified_ = true;
 }
 
 bool WmaAudioInfo::SetNumber(WmaAttribute attribute, uint32_t value) {

@@ -8,6 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "tags/TagExtras.h"
 
 namespace TagLib {
 class FileStream;
@@ -46,10 +50,21 @@ class WmaAudioInfo {
   // (Duration in 100-nanosecond units, Bitrate in bit/s, Is_Protected); nullopt otherwise.
   std::optional<uint64_t> Number(WmaAttribute attribute) const;
 
+  // Every descriptive attribute as (name, text) in file order: the content description's
+  // texts first, then the extended attributes, numbers and booleans as decimal texts; several
+  // attributes of one name stay several. Stream properties, byte arrays and pictures are left
+  // out.
+  std::vector<std::pair<std::string, std::string>> AllTexts() const;
+  // The "WM/Picture" attributes.
+  std::vector<TagPicture> Pictures() const;
+
   // Kept until Close. False for stream properties, which cannot be set.
   bool SetText(WmaAttribute attribute, const std::string& utf8);
   bool SetNumber(WmaAttribute attribute, uint32_t value);
   void Remove(WmaAttribute attribute);
+  // One more text attribute of any name, beside those of that name already set.
+  void AddText(const std::string& name, const std::string& utf8);
+  void AddPicture(const TagPicture& picture);
 
   // Stores the changes made since opening; nothing to store is success.
   bool Close();
@@ -60,4 +75,5 @@ class WmaAudioInfo {
   std::unique_ptr<TagLib::FileStream> stream_;
   std::unique_ptr<TagLib::ASF::File> file_;
   bool modified_ = false;
+  bool firstValueStandsLast_ = false;  // see HeaderExtensionComesFirst
 };

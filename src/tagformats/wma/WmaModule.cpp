@@ -2,22 +2,14 @@
 
 #include <cstdlib>
 
+#include "tagformats/common/TagFieldNames.h"
+#include "tagformats/common/TagRecordBuilder.h"
 #include "tagformats/common/TemporaryPermission.h"
 #include "tagformats/common/TextEncoding.h"
 #include "tagformats/wma/AsfHeaderWalk.h"
 #include "tagformats/wma/WmaText.h"
-#include "tags/GenreNames.h"
 
 namespace {
-
-// The record's fields cut to what each keeps, the genre as a name.
-Timerec Fitted(Timerec r) {
-  for (std::string* field : {&r.title, &r.artist, &r.album, &r.year})
-    *field = Utf8FirstCharacters(*field, kWmaTextCharacters);
-  r.comment = Utf8FirstCharacters(r.comment, kWmaCommentCharacters);
-  r.genre = Utf8FirstCharacters(GenreNameFromReference(r.genre), kWmaGenreCharacters);
-  return r;
-}
 
 std::string TrackText(uint64_t track) {
   return track != 0 ? std::to_string(static_cast<uint16_t>(track)) : std::string();
@@ -31,16 +23,54 @@ uint32_t TrackNumberOf(const std::string& track) {
   return static_cast<uint32_t>(value);
 }
 
-// Other tools often store the track number as a decimal text, so such a text counts as well.
-uint64_t ReadTrack(const WmaAudioInfo& info, WmaAttribute name) {
-  if (const std::optional<uint64_t> number = info.Number(name)) return *number & 0xFFFF;
-  if (const std::optional<std::string> text = info.Text(name)) return LeadingDecimal(*text) & 0xFFFF;
-  return 0;
+// Other tools often store the track number as a decimal text ("6/15" with its total), so such
+// a text counts as well; a number keeps its low 16 bits.
+std::string ReadTrack(const WmaAudioInfo& info, WmaAttribute name) {
+  if (const std::optional<uint64_t> number = info.Number(name)) return TrackText(*number & 0xFFFF);
+  if (const std::optional<std::string> text = info.Text(name)) {
+    const uint32_t number = LeadingDecimal(*text) & 0xFFFF;
+    const NumberAndTotal parts = SplitNumberAndTotal(*text);
+    if (number == 0) return std::string();
+    return parts.total.empty() ? TrackText(number) : TrackText(number) + "/" + parts.total;
+  }
+  return std::string();
 }
 
 // A field that is not valid UTF-8 is left unset rather than written as garbage.
+bool IsWritable(const std::string& text) { return SanitizeUtf8(text) == text; }
+
 void SetText(WmaAudioInfo& info, WmaAttribute name, const std::string& text) {
-  if (SanitizeUtf8(text) == text) info.SetText(name, text);
+  if (IsWritable(text)) info.SetText(name, text);
+}
+
+// The first value goes where the attribute always stood, further ones beside it.
+void SetValues(WmaAudioInfo& info, WmaAttribute name, const std::vector<std::string>& values) {
+  SetText(info, name, values.empty() ? std::string() : values.front());
+  for (size_t i = 1; i < values.size(); ++i)
+    if (IsWritable(values[i])) info.AddText(WmaAttributeName(name), values[i]);
+}
+
+void AddValues(WmaAudioInfo& info, const std::string& name, const std::vector<std::string>& values) {
+  for (const std::string& value : values)
+    if (IsWritable(value)) info.AddText(name, value);
+}
+
+bool IsTrackAttribute(const std::string& key) { return key == "TRACKNUMBER"; }
+
+// Every field beyond the seven: the disc as "1/2", the mapped fields under their attribute
+// names, other fields under their own names, then the pictures.
+void SetExtras(WmaAudioInfo& info, const Timerec& record) {
+  const NumberAndTotal disc = DiscOf(record);
+  if (!disc.number.empty())
+    AddValues(info, "WM/PartOfSet", {disc.total.empty() ? disc.number : disc.number + "/" + disc.total});
+  for (const TagFieldName& row : TagFieldNames()) {
+    const std::string key = row.key;
+    if (SevenFieldMember(key) || key == "TRACKTOTAL" || key == "DISCNUMBER" || key == "DISCTOTAL" || *row.asf == '\0')
+      continue;
+    AddValues(info, row.asf, record.extras.Values(key));
+  }
+  for (const std::string& key : UnmappedKeys(record.extras)) AddValues(info, key, record.extras.Values(key));
+  for (const TagPicture& picture : record.extras.pictures) info.AddPicture(picture);
 }
 
 }  // namespace
@@ -50,17 +80,16 @@ bool WmaModule::ReadThroughAttributeLayer(const std::string& path, WmaTags& out)
   const std::unique_ptr<WmaAudioInfo> info = opener_(path, WmaAudioInfo::Mode::Read);
   if (!info) return false;
   out.found = true;
-  Timerec& r = out.record;
-  r.title = info->Text(WmaAttribute::Title).value_or("");
-  r.artist = info->Text(WmaAttribute::Author).value_or("");
-  r.album = info->Text(WmaAttribute::AlbumTitle).value_or("");
-  r.year = info->Text(WmaAttribute::Year).value_or("");
-  uint64_t track = ReadTrack(*info, WmaAttribute::TrackNumber);
-  if (track == 0) track = ReadTrack(*info, WmaAttribute::Track);
-  r.track = TrackText(track);
-  r.comment = info->Text(WmaAttribute::Description).value_or("");
-  r.genre = info->Text(WmaAttribute::Genre).value_or("");
-  r = Fitted(r);
+  TagRecordBuilder builder;
+  std::string track = ReadTrack(*info, WmaAttribute::TrackNumber);
+  if (track.empty()) track = ReadTrack(*info, WmaAttribute::Track);
+  builder.Add("TRACKNUMBER", track);
+  for (const auto& [name, text] : info->AllTexts()) {
+    const std::string key = KeyFromAsfName(name);
+    if (!IsTrackAttribute(key)) builder.Add(key, text);
+  }
+  for (TagPicture& picture : info->Pictures()) builder.AddPicture(std::move(picture));
+  out.record = builder.Finish();
   return true;
 }
 
@@ -69,9 +98,17 @@ WmaTags WmaModule::ReadTagsFromHeader(ByteSource& source) {
   const AsfHeaderTags tags = WalkAsfHeader(source);
   if (!tags.found) return out;
   out.found = true;
-  out.record = Fitted(Timerec{tags.title, tags.artist, tags.year, tags.album, tags.comment, tags.genre,
-                              TrackText(tags.track)});
-  out.copyright = Utf8FirstCharacters(tags.copyright, kWmaTextCharacters);
+  TagRecordBuilder builder;
+  builder.Add("TRACKNUMBER", TrackText(tags.track) + (tags.trackTotal.empty() ? "" : "/" + tags.trackTotal));
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"TITLE", &tags.title}, {"ARTIST", &tags.artist}, {"ALBUM", &tags.album},
+      {"DATE", &tags.year},   {"COMMENT", &tags.comment}, {"GENRE", &tags.genre}};
+  for (const auto& [key, value] : fields) builder.Add(key, *value);
+  builder.Add("COPYRIGHT", tags.copyright);
+  for (const auto& [name, text] : tags.otherAttributes) builder.Add(KeyFromAsfName(name), text);
+  for (const TagPicture& picture : tags.pictures) builder.AddPicture(picture);
+  out.record = builder.Finish();
+  out.copyright = tags.copyright;
   return out;
 }
 
@@ -90,15 +127,19 @@ void WmaModule::Write(const std::string& path, const Timerec& record) const {
   if (opener_ == nullptr) throw TagError("Cannot write the tags of " + path + ": no attribute layer");
   const std::unique_ptr<WmaAudioInfo> info = opener_(path, WmaAudioInfo::Mode::ReadWrite);
   if (!info) throw TagError("Cannot write the tags of " + path + ": not a WMA file that can be written");
-  const Timerec r = Fitted(record);
-  SetText(*info, WmaAttribute::Author, r.artist);
-  SetText(*info, WmaAttribute::Title, r.title);
-  SetText(*info, WmaAttribute::AlbumTitle, r.album);
-  SetText(*info, WmaAttribute::Year, r.year);
-  SetText(*info, WmaAttribute::Description, r.comment);
-  SetText(*info, WmaAttribute::Genre, r.genre);
-  // Players show a stored 0 as track "0": without a track number there is no attribute.
-  if (const uint32_t track = TrackNumberOf(r.track)) info->SetNumber(WmaAttribute::TrackNumber, track);
+  SetValues(*info, WmaAttribute::Author, RecordValues(record, "ARTIST"));
+  SetValues(*info, WmaAttribute::Title, RecordValues(record, "TITLE"));
+  SetValues(*info, WmaAttribute::AlbumTitle, RecordValues(record, "ALBUM"));
+  SetValues(*info, WmaAttribute::Year, RecordValues(record, "DATE"));
+  SetValues(*info, WmaAttribute::Description, RecordValues(record, "COMMENT"));
+  SetValues(*info, WmaAttribute::Genre, RecordValues(record, "GENRE"));
+  // Players show a stored 0 as track "0": without a track number there is no attribute. A
+  // total goes with the number as text ("3/12"), as readers of the attribute expect it.
+  const NumberAndTotal track = TrackOf(record);
+  const uint32_t trackNumber = TrackNumberOf(track.number);
+  if (trackNumber != 0 && !track.total.empty()) SetText(*info, WmaAttribute::TrackNumber, track.number + "/" + track.total);
+  else if (trackNumber != 0) info->SetNumber(WmaAttribute::TrackNumber, trackNumber);
   else info->Remove(WmaAttribute::TrackNumber);
+  SetExtras(*info, record);
   if (!info->Close()) throw TagError("Cannot write the tags of " + path);
 }

@@ -11,12 +11,6 @@
 
 class ByteSource;
 
-// Characters a field keeps, read or written: title, artist, album, year and copyright;
-// comment; genre.
-constexpr size_t kWmaTextCharacters = 127;
-constexpr size_t kWmaCommentCharacters = 254;
-constexpr size_t kWmaGenreCharacters = 31;
-
 // What a reading found: whether the file had a tag source at all, the record, and the
 // copyright text that only the header walk yields.
 struct WmaTags {

@@ -87,14 +87,46 @@ TEST(ID3v2Writer, TextFrameSizeAndTagSizeFields) {
   EXPECT_EQ(TagSizeField(tag), tag.size() - 10);
 }
 
-TEST(ID3v2Writer, LongerTextIsCutTo255Characters) {
+TEST(ID3v2Writer, LongTextIsWrittenWhole) {
   Timerec record;
   record.comment = std::string(300, 'c');
   const std::vector<uint8_t> tag = BuildID3v2Tag(record);
-  // COMM is last: header, encoding, "eng", terminator, 255 bytes of text, padding.
-  const size_t comm = tag.size() - 10 - (10 + 5 + 255);
-  EXPECT_EQ(Slice(tag, comm, 8), Concat({Bytes("COMM"), {0, 0, 1, 4}}));
+  // COMM is last: header, encoding, "eng", terminator, 300 bytes of text, padding.
+  const size_t comm = tag.size() - 10 - (10 + 5 + 300);
+  EXPECT_EQ(Slice(tag, comm, 8), Concat({Bytes("COMM"), {0, 0, 1, 0x31}}));
   EXPECT_EQ(TagSizeField(tag), tag.size() - 10);
+}
+
+// The ISO-8859-1 text of the first frame with the id; "<none>" when the tag has no such frame.
+std::string FrameText(const std::vector<uint8_t>& tag, const std::string& id) {
+  for (size_t pos = 10; pos + 10 <= tag.size() && tag[pos] != 0;) {
+    const size_t size = size_t{tag[pos + 4]} << 24 | tag[pos + 5] << 16 | tag[pos + 6] << 8 | tag[pos + 7];
+    if (std::string(tag.begin() + pos, tag.begin() + pos + 4) == id)
+      return std::string(tag.begin() + pos + 11, tag.begin() + pos + 10 + size);
+    pos += 10 + size;
+  }
+  return "<none>";
+}
+
+// Several values, totals and whole dates in the frames ID3v2.3 has for them.
+TEST(ID3v2Writer, SeveralValuesTotalsAndDates) {
+  Timerec record{"T", "A", "2004-05-06T12:30", "", "", "Jazz", "3"};
+  record.extras.Add("ARTIST", "B");
+  record.extras.Add("GENRE", "Remix");
+  record.extras.Add("TRACKTOTAL", "12");
+  record.extras.Add("DISCNUMBER", "1");
+  record.extras.Add("DISCTOTAL", "2");
+  record.extras.Add("COMPOSER", "C1");
+  record.extras.Add("COMPOSER", "C2");
+  record.extras.Add("LABEL", "L1");
+  record.extras.Add("LABEL", "L2");
+  const std::vector<uint8_t> tag = BuildID3v2Tag(record);
+  const std::pair<const char*, const char*> frames[] = {
+      {"TPE1", "A/B"}, {"TCON", "Jazz; Remix"}, {"TRCK", "3/12"}, {"TPOS", "1/2"}, {"TYER", "2004"},
+      {"TDAT", "0605"}, {"TIME", "1230"}, {"TCOM", "C1/C2"}, {"TPUB", "L1; L2"}, {"TPE2", "<none>"}};
+  for (const auto& [id, text] : frames) EXPECT_EQ(FrameText(tag, id), text) << id;
+  record.year = "2004";
+  EXPECT_EQ(FrameText(BuildID3v2Tag(record), "TDAT"), "<none>");
 }
 
 TEST(ID3v2Writer, Latin1TextIsConvertedFromUtf8) {

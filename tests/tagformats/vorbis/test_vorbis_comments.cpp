@@ -48,10 +48,12 @@ TEST(VorbisComments, NameWithForbiddenByteBecomesAValue) {
   EXPECT_EQ(tag.title, "");
 }
 
-TEST(VorbisComments, LastCommentOfAKeyWinsWhateverItsCase) {
+TEST(VorbisComments, SeveralCommentsOfAKeyStaySeveralWhateverTheirCase) {
   Timerec tag = RecordFromComments(Parse({"ARTIST=X", "artist=Y", "DATE=2001", "Album=A", "GENRE=Rock",
                                          "comment=C", "TrackNumber=7", "TITLE=T", "OTHER=o"}));
-  EXPECT_EQ(tag.artist, "Y");
+  EXPECT_EQ(tag.artist, "X");
+  EXPECT_EQ(tag.extras.Values("ARTIST"), std::vector<std::string>{"Y"});
+  EXPECT_EQ(tag.extras.Values("OTHER"), std::vector<std::string>{"o"});
   EXPECT_EQ(tag.year, "2001");
   EXPECT_EQ(tag.album, "A");
   EXPECT_EQ(tag.genre, "Rock");

@@ -168,7 +168,7 @@ TEST(AsfHeaderWalk, NonAsfInputGivesAnEmptyRecord) {
   }
 }
 
-TEST(AsfHeaderWalk, RecordTakesFoundAndFieldsCutToTheirWidthsInCharacters) {
+TEST(AsfHeaderWalk, RecordTakesFoundAndWholeFields) {
   const Bytes bytes = StandardHeader(
       ContentDescription(std::u16string(300, u'\u00E9'), u"", u"", u"") +
       ExtendedContent({TextEntry(u"WM/Genre", std::u16string(40, u'g')),
@@ -177,9 +177,9 @@ TEST(AsfHeaderWalk, RecordTakesFoundAndFieldsCutToTheirWidthsInCharacters) {
   const WmaTags tags = WmaModule::ReadTagsFromHeader(source);
   EXPECT_TRUE(tags.found);
   std::string title;
-  for (int i = 0; i < 127; ++i) title += "\xC3\xA9";
+  for (int i = 0; i < 300; ++i) title += "\xC3\xA9";
   EXPECT_EQ(tags.record.title, title);
-  EXPECT_EQ(tags.record.genre, std::string(31, 'g'));
+  EXPECT_EQ(tags.record.genre, std::string(40, 'g'));
   EXPECT_EQ(tags.record.track, std::to_string(0x2345));  // low 16 bits
 }
 
@@ -251,14 +251,14 @@ TEST(AsfHeaderWalk, CountsAndLengthsBeyondTheObjectKeepWhatWasComplete) {
   EXPECT_EQ(tags.artist, "");
 }
 
-TEST(AsfHeaderWalk, LongTextIsCutAndTheRestSkipped) {
+TEST(AsfHeaderWalk, LongTextIsReadWholeAndWhatFollowsToo) {
   const std::u16string longTitle(2000, u'a');
   const AsfHeaderTags tags = Walk(StandardHeader(
       ContentDescription(longTitle, u"Who", u"", u"") +
       ExtendedContent({TextEntry(u"WM/AlbumTitle", longTitle), TextEntry(u"WM/Year", u"2020")})));
-  EXPECT_EQ(tags.title, std::string(511, 'a'));
+  EXPECT_EQ(tags.title, std::string(2000, 'a'));
   EXPECT_EQ(tags.artist, "Who");
-  EXPECT_EQ(tags.album, std::string(511, 'a'));
+  EXPECT_EQ(tags.album, std::string(2000, 'a'));
   EXPECT_EQ(tags.year, "2020");
 }
 

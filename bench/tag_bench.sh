@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# What carrying every tag and the pictures costs: 200 two-second MP3 files tagged by mutagen
+# with every field and two pictures (a 200 kB JPEG cover and a PNG), converted to MP3, OGG
+# and WMA, against the same 200 files without any tag, side by side in one run (time ratio
+# tagged/untagged, best of REPEATS runs each; target at most 1.03).
+# Usage: bench/tag_bench.sh [BUILD_DIR]   (default: build; REPEATS=3, FILES=200, JOBS=1)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${1:-build}
+CONVERT=$PWD/$BUILD/src/app/cli/velmora-convert
+REPEATS=${REPEATS:-3}
+FILES=${FILES:-200}
+JOBS=${JOBS:-1}
+PY=/usr/bin/python3   # Debian's interpreter, which has mutagen
+[ -x "$CONVERT" ] || { echo "build velmora-convert first ($CONVERT)" >&2; exit 1; }
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmora-tag-bench.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+trap 'exit 130' INT TERM
+export VELMORA_CONFIG_DIR=$WORK/config
+mkdir -p "$VELMORA_CONFIG_DIR" "$WORK/plain" "$WORK/tagged"
+
+echo "Making $FILES plain and $FILES tagged files in $WORK ..."
+ffmpeg -nostdin -v error -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=2" -ac 2 \
+  -c:a libmp3lame -b:a 128k -id3v2_version 0 -write_xing 0 "$WORK/plain.mp3"
+$PY tests/support/tag_roundtrip.py make id3v24 "$WORK/plain.mp3" "$WORK/tagged.mp3"
+$PY - "$WORK/tagged.mp3" <<'PY'
+import os, sys
+from mutagen.id3 import ID3, APIC
+tags = ID3(sys.argv[1])
+tags.add(APIC(encoding=3, mime="image/jpeg", type=3, desc="large cover", data=b"\xff\xd8\xff\xe0" + os.urandom(200 * 1024)))
+tags.save(v2_version=4)
+PY
+for i in $(seq -w 1 "$FILES"); do
+  cp "$WORK/plain.mp3" "$WORK/plain/f$i.mp3"
+  cp "$WORK/tagged.mp3" "$WORK/tagged/f$i.mp3"
+done
+
+now() { date +%s.%N; }
+run() {  # FORMAT SET: converts one set, prints the seconds it took
+  local start
+  rm -rf "$WORK/out"
+  start=$(now)
+  "$CONVERT" --jobs "$JOBS" --format "$1" --output "$WORK/out" "$WORK/$2"/*.mp3 >/dev/null
+  awk "BEGIN{printf \"%.3f\", $(now) - $start}"
+}
+best() { printf '%s\n' "$@" | sort -g | head -1; }
+
+printf '%-6s %10s %10s %7s\n' format untagged tagged ratio
+worst=0
+for fmt in mp3 ogg wma; do
+  plain=() tagged=()
+  for _ in $(seq "$REPEATS"); do  # alternated, so load changes hit both alike
+    plain+=("$(run "$fmt" plain)")
+    tagged+=("$(run "$fmt" tagged)")
+  done
+  p=$(best "${plain[@]}") t=$(best "${tagged[@]}")
+  ratio=$(awk "BEGIN{printf \"%.3f\", $t / $p}")
+  printf '%-6s %9ss %9ss %7s\n' "$fmt" "$p" "$t" "$ratio"
+  worst=$(awk "BEGIN{print ($ratio > $worst) ? $ratio : $worst}")
+done
+echo "worst ratio $worst (target at most 1.03)"
