@@ -1,6 +1,8 @@
 #include "app/ConverterCore.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,11 +16,9 @@
 #include "app/OutputNaming.h"
 #include "app/ParallelRun.h"
 #include "app/ReplayGainBook.h"
-#include "app/RowStateRecorder.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
 #include "app/SourceFeed.h"
-#include "app/TagTransfer.h"
 #include "settings/IniFile.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +28,8 @@ namespace {
 // Files of a folder probed together; bounds what adding a large folder holds besides the rows.
 constexpr size_t kAddBatch = 256;
 constexpr const char* kPleaseAddFile = "Please add file!";
+// How long AddFiles waits for the next file's probe before it pumps again.
+constexpr std::chrono::milliseconds kAddingPumpInterval(50);
 constexpr const char* kClearQuestion =
     "Are you sure to remove all the files from filelist?\rNot delete from your computer.";
 
@@ -35,6 +37,42 @@ constexpr const char* kClearQuestion =
 
 ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
     : settings_file_(settings), host_(runHost) {}
+
+void ConverterCore::SetJobs(size_t jobs) {
+  jobs_ = std::max<size_t>(1, jobs);
+  pool_.SetWorkers(jobs_);
+}
+
+void ConverterCore::Pump() {
+  DeliverEvents();
+  host_.Pump();
+}
+
+void ConverterCore::DeliverEvents() {
+  for (const RunEvent& event : events_.TakeAll()) Deliver(event);
+}
+
+void ConverterCore::Deliver(const RunEvent& event) {
+  using Kind = RunEvent::Kind;
+  switch (event.kind) {
+    case Kind::kRowState:
+      rows_.SetState(event.row, event.text);
+      if (event.row < rows_.size()) host_.RowStateChanged(event.row, rows_[event.row]);
+      return;
+    case Kind::kProgress: return host_.SetProgress(event.percent);
+    case Kind::kFileProgress: return host_.FileProgress(event.row, event.percent);
+    case Kind::kOutputCreated:
+      rows_.SetOutput(event.row, event.text);
+      return host_.OutputCreated(event.row, event.text);
+    case Kind::kOutputSkipped: return host_.OutputSkipped(event.row, event.text);
+    case Kind::kSourceEndsEarly: return host_.SourceEndsEarly(event.row, event.text);
+    case Kind::kCodecChange: return host_.SourceChangesCodec(event.row, event.text, event.detail);
+    case Kind::kFileStopped: return host_.FileStopped(event.row);
+    case Kind::kNotice: return host_.ShowInformation(event.text);
+    case Kind::kError: return host_.ShowError(event.text);
+    case Kind::kOpenFolder: return host_.OpenFolder(event.text);
+  }
+}
 
 void ConverterCore::AddFiles(const std::vector<std::string>& paths) {
   std::vector<SourceFile> files;
@@ -57,14 +95,17 @@ void ConverterCore::AddPaths(const std::vector<std::string>& paths) {
 
 void ConverterCore::AddSourceFiles(const std::vector<SourceFile>& files,
                                    FolderProblems& problems) {
-  if (running()) return;
-  if (jobs_ > 1 && files.size() > 1) return AddProbedFiles(files, problems);
-  for (const SourceFile& file : files) {
-    try {
-      AddOneFile(file);
-    } catch (const std::exception& error) {
-      ReportNotSupported(file, error.what(), problems);
-    }
+  if (running() || files.empty()) return;
+  std::vector<std::string> paths;
+  for (const SourceFile& file : files) paths.push_back(file.path);
+  ProbeBatch batch(pool_, std::move(paths), jobs_);
+  size_t next = 0;
+  while (next < batch.size()) {
+    Pump();
+    if (!batch.WaitFor(next, kAddingPumpInterval)) continue;
+    const size_t ready = batch.ReadyFrom(next);
+    AppendProbed(batch, files, next, ready, problems);
+    next += ready;
   }
 }
 
@@ -76,61 +117,48 @@ void ConverterCore::ReportNotSupported(const SourceFile& file, const std::string
     problems.Unreadable(file.path, reason);
 }
 
-void ConverterCore::AddOneFile(const SourceFile& file) {
-  host_.Pump();
-  size_t row = AppendRow(file, ProbeAudio(file.path, state_.AudioFileRead));
-  ReadRowTags(row, file.path);
-}
-
-// The same rows, records and messages, in the same order, as adding the files one by one;
-// only the probing of the files runs on several jobs.
-void ConverterCore::AddProbedFiles(const std::vector<SourceFile>& files,
-                                   FolderProblems& problems) {
-  std::vector<std::string> paths;
-  for (const SourceFile& file : files) paths.push_back(file.path);
-  std::vector<ProbedFile> probed = ProbeFiles(paths, jobs_);
-  for (size_t i = 0; i < files.size(); ++i) {
-    host_.Pump();
-    const ProbedFile& file = probed[i];
+void ConverterCore::AppendProbed(ProbeBatch& batch, const std::vector<SourceFile>& files,
+                                 size_t first, size_t count, FolderProblems& problems) {
+  std::vector<FileRow> rows;
+  for (size_t i = first; i < first + count; ++i) {
+    const SourceFile& source = files[i];
+    ProbedFile file = batch.Take(i);
     if (!file.refusal.empty()) {
-      ReportNotSupported(files[i], file.refusal, problems);
+      AppendRows(rows);
+      ReportNotSupported(source, file.refusal, problems);
       continue;
     }
-    size_t row = AppendRow(files[i], file.audio);
+    FileRow row{FileNameOf(source.path), source.path, file.audio.timeText, file.audio.sizeText,
+                kStateUnconverted, file.audio.format, file.tags.value_or(Timerec{}), {},
+                source.addedFromFolder};
+    rows.push_back(std::move(row));
     if (!file.tagError.empty()) {
-      ReportNotSupported(files[i], file.tagError, problems);
-    } else if (file.tags) {
-      tag_table_.StoreRowTags(row, *file.tags);
+      AppendRows(rows);
+      ReportNotSupported(source, file.tagError, problems);
     }
   }
+  AppendRows(rows);
 }
 
-size_t ConverterCore::AppendRow(const SourceFile& file, const ProbedAudio& audio) {
-  size_t row = rows_.Append(FileRow{FileNameOf(file.path), file.path, audio.timeText,
-                                    audio.sizeText, kStateUnconverted, file.addedFromFolder});
-  tag_table_.AppendRow();
-  host_.RowAdded(row, rows_[row]);
-  return row;
-}
-
-void ConverterCore::ReadRowTags(size_t row, const std::string& path) {
-  std::optional<Timerec> tags = ReadSourceTags(path);
-  if (tags) tag_table_.StoreRowTags(row, *tags);
+void ConverterCore::AppendRows(std::vector<FileRow>& rows) {
+  if (rows.empty()) return;
+  const size_t count = rows.size();
+  host_.RowsAboutToBeAdded(rows_.size(), count);
+  const size_t first = rows_.Append(std::move(rows));
+  rows.clear();
+  host_.RowsAdded(rows_, first, count);
 }
 
 void ConverterCore::DeleteSelectedFiles() {
   if (running()) return;
-  const size_t count = rows_.size();
-  size_t i = 0;
-  for (size_t turn = 0; turn < count; ++turn) {
-    if (!rows_.IsSelected(i)) {
-      ++i;
-      continue;
-    }
-    host_.RowAboutToBeRemoved(i);
-    tag_table_.RemoveRowRecord(i);
-    rows_.Remove(i);
-    host_.RowRemoved(i);
+  // One row is selected at a time, so one row goes. The view selects a neighbour as the row
+  // leaves it; that row stays.
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    if (!rows_.IsSelected(row)) continue;
+    host_.RowAboutToBeRemoved(row);
+    rows_.Remove(row);
+    host_.RowRemoved(row);
+    return;
   }
 }
 
@@ -139,12 +167,11 @@ void ConverterCore::ClearFiles() {
   if (!host_.AskYesNo(kClearQuestion)) return;
   host_.RowsAboutToBeCleared();
   rows_.Clear();
-  tag_table_.Clear();
   host_.RowsCleared();
 }
 
-void ConverterCore::WriteOutputTags() {
-  WriteTagsToOutput(state_.output_file_name, tag_table_.ReadRowRecord(state_.current_index));
+void ConverterCore::CommitTagRecords(const std::vector<Timerec>& records) {
+  if (!running()) rows_.ReplaceTagRecords(records);
 }
 
 std::string ConverterCore::RunOutputFolder() const {
@@ -241,14 +268,16 @@ void ConverterCore::StartRun(RunPlan plan) {
     plan.folder = RunOutputFolder();
     plan.library = library_;
     if (!MakeOutputFolder(plan.folder)) return;
-    RowStateRecorder recorder(rows_, host_);
-    std::unique_ptr<ReplayGainBook> replayGain =
-        MakeReplayGainBook(plan.loudness.replayGain, rows_, tag_table_);
+    std::unique_ptr<ReplayGainBook> replayGain = MakeReplayGainBook(plan.loudness.replayGain, rows_);
     plan.replayGain = replayGain.get();
-    if (jobs_ > 1) ParallelRun(state_, rows_, tag_table_, recorder, plan, jobs_).Run();
-    else RunLoop(state_, rows_, tag_table_, recorder, plan).Run();
+    auto pump = [this] { Pump(); };
+    auto deliver = [this] { DeliverEvents(); };
+    if (jobs_ > 1) ParallelRun(state_, rows_, events_, pool_, plan, jobs_, deliver, pump).Run();
+    else RunLoop(state_, rows_, events_, plan, pump).Run();
     if (replayGain) replayGain->WriteUnfinishedAlbums();
+    DeliverEvents();
   } catch (const std::exception& error) {
+    DeliverEvents();  // what the run reported before the error, in its order
     host_.ShowError(error.what());
     state_.running = false;
   }

@@ -1,8 +1,12 @@
 #include "app/FileList.h"
 
-size_t FileList::Append(FileRow row) {
-  rows_.push_back(std::move(row));
-  return rows_.size() - 1;
+#include <iterator>
+
+size_t FileList::Append(std::vector<FileRow> rows) {
+  const size_t first = rows_.size();
+  rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+               std::make_move_iterator(rows.end()));
+  return first;
 }
 
 void FileList::Remove(size_t row) {
@@ -19,6 +23,26 @@ void FileList::Clear() {
 
 void FileList::SetState(size_t row, const std::string& state) {
   if (row < rows_.size()) rows_[row].state = state;
+}
+
+void FileList::SetOutput(size_t row, const std::string& outputPath) {
+  if (row < rows_.size()) rows_[row].outputPath = outputPath;
+}
+
+void FileList::SetTags(size_t row, const Timerec& tags) {
+  if (row < rows_.size()) rows_[row].tags = tags;
+}
+
+std::vector<Timerec> FileList::TagRecords() const {
+  std::vector<Timerec> records;
+  records.reserve(rows_.size());
+  for (const FileRow& row : rows_) records.push_back(row.tags);
+  return records;
+}
+
+void FileList::ReplaceTagRecords(const std::vector<Timerec>& records) {
+  if (records.size() != rows_.size()) return;
+  for (size_t i = 0; i < rows_.size(); ++i) rows_[i].tags = records[i];
 }
 
 void FileList::Select(size_t row) {

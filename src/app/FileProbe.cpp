@@ -1,6 +1,6 @@
 #include "app/FileProbe.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -8,7 +8,6 @@
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 
 #include "app/DisplayFormat.h"
 #include "app/TagTransfer.h"
@@ -40,7 +39,7 @@ ProbedFile ProbeOne(const std::string& path, TAudioFile2& reader) {
     return probed;
   }
   try {
-    probed.tags = ReadSourceTags(path);
+    probed.tags = ReadSourceTags(path, probed.audio.format);
   } catch (const std::exception& error) {
     probed.tagError = error.what();
   }
@@ -52,6 +51,7 @@ ProbedFile ProbeOne(const std::string& path, TAudioFile2& reader) {
 ProbedAudio ProbeAudio(const std::string& path, TAudioFile2& reader) {
   ProbedAudio audio;
   audio.sizeText = SizeText(ReadableFileSize(path));
+  audio.format = FormatOfFile(path);
   if (reader.IsOpen()) reader.Close();
   reader.OpenForRead(path, ReadMode::kWholeSource, ReadFlags::kPcm16);
   audio.timeText = TimeText(reader.DurationMs());
@@ -59,18 +59,53 @@ ProbedAudio ProbeAudio(const std::string& path, TAudioFile2& reader) {
   return audio;
 }
 
-std::vector<ProbedFile> ProbeFiles(const std::vector<std::string>& paths, size_t jobs) {
-  std::vector<ProbedFile> results(paths.size());
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    TAudioFile2 reader;
-    reader.SetOption(EngineOption::kDefaults);
-    for (size_t i = next++; i < paths.size(); i = next++) results[i] = ProbeOne(paths[i], reader);
-  };
-  std::vector<std::thread> threads;
-  const size_t count = std::min(std::max<size_t>(jobs, 1), paths.size());
-  for (size_t t = 1; t < count; ++t) threads.emplace_back(work);
-  work();  // the calling thread is one of the jobs
-  for (std::thread& thread : threads) thread.join();
-  return results;
+ProbeBatch::ProbeBatch(WorkPool& pool, std::vector<std::string> paths, size_t jobs)
+    : paths_(std::move(paths)),
+      results_(paths_.size()),
+      ready_(paths_.size(), 0),
+      tasks_(pool) {
+  const size_t workers = std::min(std::max<size_t>(jobs, 1), paths_.size());
+  for (size_t t = 0; t < workers; ++t) tasks_.Submit([this] { Work(); });
+}
+
+ProbeBatch::~ProbeBatch() {
+  cancelled_ = true;
+  tasks_.CancelPending();
+  tasks_.Wait();
+}
+
+void ProbeBatch::Work() {
+  TAudioFile2 reader;
+  reader.SetOption(EngineOption::kDefaults);
+  for (size_t i = next_++; i < paths_.size() && !cancelled_; i = next_++) {
+    ProbedFile probed;
+    try {
+      probed = ProbeOne(paths_[i], reader);
+    } catch (const std::exception& error) {  // e.g. out of memory
+      probed.refusal = error.what();
+    }
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      results_[i] = std::move(probed);
+      ready_[i] = 1;
+    }
+    probed_.notify_all();
+  }
+}
+
+bool ProbeBatch::WaitFor(size_t i, std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> guard(lock_);
+  return probed_.wait_for(guard, timeout, [&] { return ready_[i] != 0; });
+}
+
+size_t ProbeBatch::ReadyFrom(size_t first) {
+  std::lock_guard<std::mutex> guard(lock_);
+  size_t last = first;
+  while (last < ready_.size() && ready_[last]) ++last;
+  return last - first;
+}
+
+ProbedFile ProbeBatch::Take(size_t i) {
+  std::lock_guard<std::mutex> guard(lock_);
+  return std::move(results_[i]);
 }

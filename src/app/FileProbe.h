@@ -1,17 +1,24 @@
-// What adding a file needs to know of it before its row exists: its size, playing time and
-// tags. Probing several files at once lets a command line with hundreds of files start its
-// conversions sooner; the rows are still added one by one, in order, by the core.
+// What adding a file needs to know of it before its row exists: its format, size, playing time
+// and tags. Files are probed on the core's work pool while the driving thread goes on pumping;
+// the core adds the rows in the order the files were chosen.
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "tags/TagTable.h"
+#include "app/WorkPool.h"
+#include "tags/AudioFormat.h"
+#include "tags/Timerec.h"
 
 class TAudioFile2;
 
 struct ProbedAudio {
+  AudioFormat format = AudioFormat::kOther;
   std::string sizeText;
   std::string timeText;
 };
@@ -27,6 +34,31 @@ struct ProbedFile {
   std::string tagError;  // not empty: the row exists, but its tags could not be read
 };
 
-// Probes every file, up to `jobs` at once, each job with its own reader. The results are in
-// the order of `paths`.
-std::vector<ProbedFile> ProbeFiles(const std::vector<std::string>& paths, size_t jobs);
+// The files of one AddFiles, probed up to `jobs` at once on the pool. Going away cancels the
+// files not yet started and waits for those being probed.
+class ProbeBatch {
+ public:
+  ProbeBatch(WorkPool& pool, std::vector<std::string> paths, size_t jobs);
+  ~ProbeBatch();
+
+  size_t size() const { return paths_.size(); }
+  const std::string& path(size_t i) const { return paths_[i]; }
+  // Waits at most `timeout` for file i; true when its result is there.
+  bool WaitFor(size_t i, std::chrono::milliseconds timeout);
+  // How many results from `first` on are there, without a gap.
+  size_t ReadyFrom(size_t first);
+  // File i's result; only after WaitFor or ReadyFrom said it is there, and once.
+  ProbedFile Take(size_t i);
+
+ private:
+  void Work();
+
+  std::vector<std::string> paths_;
+  std::vector<ProbedFile> results_;
+  std::vector<char> ready_;  // guarded by lock_
+  std::mutex lock_;
+  std::condition_variable probed_;
+  std::atomic<size_t> next_{0};
+  std::atomic<bool> cancelled_{false};
+  TaskGroup tasks_;  // last: goes first, while the results still exist
+};

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 
 #include "app/LoudnessOptions.h"
 
@@ -29,37 +27,3 @@ int R128GainQ78(double lufs) {
   return static_cast<int>(std::clamp(steps, -32768.0, 32767.0));
 }
 
-namespace {
-
-std::string Printed(const char* format, double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
-bool IsOpus(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".opus";
-}
-
-void AddValues(GainFields& fields, const std::string& path, const char* scope,
-               const GainValues& values) {
-  const std::string prefix = IsOpus(path) ? "R128_" : "REPLAYGAIN_";
-  if (IsOpus(path)) {
-    fields.emplace_back(prefix + scope + "_GAIN", std::to_string(R128GainQ78(values.lufs)));
-    return;
-  }
-  fields.emplace_back(prefix + scope + "_GAIN", Printed("%.2f dB", ReplayGainDb(values.lufs)));
-  fields.emplace_back(prefix + scope + "_PEAK", Printed("%.6f", values.truePeak));
-}
-
-}  // namespace
-
-GainFields ReplayGainFields(const std::string& outputPath, const GainValues& track,
-                            const GainValues* album) {
-  GainFields fields;
-  AddValues(fields, outputPath, "TRACK", track);
-  if (album) AddValues(fields, outputPath, "ALBUM", *album);
-  return fields;
-}

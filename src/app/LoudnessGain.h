@@ -5,7 +5,6 @@
 #include <string>
 
 #include "engines/LoudnessMeter.h"
-#include "tagformats/replaygain/GainTagWriter.h"
 
 // A loudness normalize keeps the true peak at or below this.
 constexpr double kTruePeakCeilingDb = -1.0;
@@ -23,11 +22,8 @@ double ReplayGainDb(double lufs);
 // Opus R128_*_GAIN: the gain to −23 LUFS in Q7.8 (1/256 dB steps), held within 16 bits.
 int R128GainQ78(double lufs);
 
-// The tags of one output: REPLAYGAIN_TRACK_GAIN ("-4.52 dB") and _PEAK (true peak, linear),
-// or for Opus (by the output's extension) R128_TRACK_GAIN. With `album`, the ALBUM ones too.
+// The loudness and true peak (linear) of a track or an album.
 struct GainValues {
   double lufs = 0;
   double truePeak = 0;
 };
-GainFields ReplayGainFields(const std::string& outputPath, const GainValues& track,
-                            const GainValues* album);

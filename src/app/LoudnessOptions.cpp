@@ -5,11 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
-
-constexpr const char* kSection = "loudness";
 
 std::string TargetText(double lufs) {
   std::ostringstream text;
@@ -31,20 +29,15 @@ bool ParseTargetLufs(const char* text, double& lufs) {
 
 LoudnessOptions ReadLoudnessOptions(const TIniFile& settings) {
   LoudnessOptions options;
-  const int kind = settings.ReadInteger(kSection, "normalize", 0);
-  if (kind == static_cast<int>(NormalizeKind::kLoudness))
-    options.normalize = NormalizeKind::kLoudness;
-  const std::string target = settings.ReadString(kSection, "target", TargetText(kReferenceLufs));
+  options.normalize = static_cast<NormalizeKind>(ReadForRun(settings, settings_keys::kNormalizeKind));
+  const std::string target = ReadText(settings, settings_keys::kLoudnessTarget);
   ParseTargetLufs(target.c_str(), options.targetLufs);
-  const int replayGain = settings.ReadInteger(kSection, "replaygain", 0);
-  if (replayGain == static_cast<int>(ReplayGainMode::kTrack) ||
-      replayGain == static_cast<int>(ReplayGainMode::kAlbum))
-    options.replayGain = static_cast<ReplayGainMode>(replayGain);
+  options.replayGain = static_cast<ReplayGainMode>(ReadForRun(settings, settings_keys::kReplayGain));
   return options;
 }
 
 void StoreLoudnessOptions(TIniFile& settings, const LoudnessOptions& options) {
-  settings.WriteInteger(kSection, "normalize", static_cast<int>(options.normalize));
-  settings.WriteString(kSection, "target", TargetText(options.targetLufs));
-  settings.WriteInteger(kSection, "replaygain", static_cast<int>(options.replayGain));
+  Write(settings, settings_keys::kNormalizeKind, static_cast<int>(options.normalize));
+  Write(settings, settings_keys::kLoudnessTarget, TargetText(options.targetLufs));
+  Write(settings, settings_keys::kReplayGain, static_cast<int>(options.replayGain));
 }

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 // The longest name most Linux file systems accept, in bytes.
 constexpr size_t kMaxNameBytes = 255;

@@ -1,6 +1,6 @@
 #include "app/OutputNaming.h"
 
-#include "tags/AudioFormat.h"
+#include <cctype>
 
 namespace {
 
@@ -11,6 +11,12 @@ std::string StemToFirstDot(const std::string& fileName) {
 
 std::string WithoutLastExtension(const std::string& fileName) {
   return fileName.substr(0, fileName.size() - ExtensionOf(fileName).size());
+}
+
+bool NameSaysFormat(const std::string& path, AudioFormat format) {
+  std::string extension = ExtensionOf(path);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return format != AudioFormat::kOther && extension == ExtensionOf(format);
 }
 
 }  // namespace
@@ -46,10 +52,11 @@ OutputCandidate ConvertedCandidate(const std::string& folder, const std::string&
           extension};
 }
 
-OutputCandidate NormalizedCandidate(const std::string& folder, const std::string& source) {
+OutputCandidate NormalizedCandidate(const std::string& folder, const std::string& source,
+                                    AudioFormat sourceFormat) {
   std::string name = FileNameOf(source);
   std::string head = folder + kNormalizePrefix;
-  if (FormatFromPath(name) == AudioFormat::kOther)
+  if (!NameSaysFormat(name, sourceFormat))
     return ConvertedCandidate(head, name, kWavExtension);
   return {head + name, head + StemToFirstDot(name), ExtensionOf(name)};
 }
@@ -60,8 +67,13 @@ std::optional<std::string> ConvertedOutputName(const std::string& folder, const 
   return FirstFreeName(ConvertedCandidate(folder, source, extension), exists);
 }
 
+AudioFormat NormalizedOutputFormat(const std::string& source, AudioFormat sourceFormat) {
+  return NameSaysFormat(source, sourceFormat) ? sourceFormat : AudioFormat::kWav;
+}
+
 std::optional<std::string> NormalizedOutputName(const std::string& folder,
                                                 const std::string& source,
+                                                AudioFormat sourceFormat,
                                                 const FileExistsFn& exists) {
-  return FirstFreeName(NormalizedCandidate(folder, source), exists);
+  return FirstFreeName(NormalizedCandidate(folder, source, sourceFormat), exists);
 }

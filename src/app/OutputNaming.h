@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "tags/AudioFormat.h"
+
 using FileExistsFn = std::function<bool(const std::string& path)>;
 
 // The part after the last '/', or the whole path.
@@ -31,7 +33,10 @@ std::optional<std::string> FirstFreeName(const OutputCandidate& candidate,
 // The names the two runs give a source in `folder` (ends in '/').
 OutputCandidate ConvertedCandidate(const std::string& folder, const std::string& source,
                                    const std::string& extension);
-OutputCandidate NormalizedCandidate(const std::string& folder, const std::string& source);
+// A normalized source whose name does not say its format (`sourceFormat`, decided when it was
+// added) is written as WAV.
+OutputCandidate NormalizedCandidate(const std::string& folder, const std::string& source,
+                                    AudioFormat sourceFormat);
 // The source's file name without its last extension.
 std::string StemOf(const std::string& path);
 
@@ -40,8 +45,12 @@ std::string StemOf(const std::string& path);
 std::optional<std::string> ConvertedOutputName(const std::string& folder, const std::string& source,
                                                const std::string& extension,
                                                const FileExistsFn& exists);
-// A source of none of the four formats is written as WAV: its name with the last extension
-// replaced by ".wav", or ".wav" added when it has none.
+// What a normalized source is written as: its own format when its name's extension (any
+// letter case) says that format, else WAV.
+AudioFormat NormalizedOutputFormat(const std::string& source, AudioFormat sourceFormat);
+// The source's name behind the prefix; a source written as WAV although its name says
+// otherwise gets its last extension replaced by ".wav", or ".wav" added when it has none.
 std::optional<std::string> NormalizedOutputName(const std::string& folder,
                                                 const std::string& source,
+                                                AudioFormat sourceFormat,
                                                 const FileExistsFn& exists);

@@ -5,7 +5,7 @@
 #include "app/FileList.h"
 #include "app/NamePattern.h"
 #include "app/RunSettings.h"
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string RelativeFolderOf(const FileRow& row) {
 
 OutputCandidate OutputCandidateFor(const RunPlan& plan, const FileRow& row, const Timerec& tags) {
   const std::string folder = plan.folder + (KeepsTree(plan, row) ? RelativeFolderOf(row) : "");
-  if (plan.kind == RunKind::kNormalize) return NormalizedCandidate(folder, row.filePath);
+  if (plan.kind == RunKind::kNormalize) return NormalizedCandidate(folder, row.filePath, row.format);
   const std::string extension = OutputExtension(plan.format.formatIndex);
   if (plan.library.namePattern.empty())
     return ConvertedCandidate(folder, row.filePath, extension);
@@ -57,6 +57,7 @@ std::string SkipReasonBeforeListing(const RunPlan& plan, const std::string& path
     return {};
   FileRow row;
   row.filePath = path;
+  row.format = FormatFromPath(path);
   row.addedFromFolder = addedFromFolder;
   auto onDisk = [](const std::string& name) {
     struct stat info;

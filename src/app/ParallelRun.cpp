@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include "app/FileList.h"
-#include "app/JobHost.h"
 #include "app/OutputFormatSetup.h"
-#include "app/RunHost.h"
+#include "app/RunEventQueue.h"
 #include "app/RunLoop.h"
 #include "app/RunState.h"
+#include "app/WorkPool.h"
 
 namespace {
 
-// How often the run's own thread lets the host hear Ctrl-C or Stop.
+// How often the driving thread lets the host hear Ctrl-C or Stop; what the jobs post is
+// handed on as it comes.
 constexpr std::chrono::milliseconds kPumpInterval(50);
 
 // Engine texts usually name the source already; tag texts name the output.
@@ -26,69 +26,56 @@ std::string NamingFile(const std::string& source, const std::string& reason) {
 }  // namespace
 
 struct ParallelRun::Job {
-  Job(RunHost& runHost, std::mutex& reportLock, const FileList& rows, const TagTable& tags,
-      const RunPlan& plan)
-      : host(runHost, reportLock, state), loop(state, rows, tags, host, plan) {}
+  Job(const FileList& rows, RunEventQueue& events, const RunPlan& plan)
+      : loop(state, rows, events, plan, [] {}) {
+    loop.ReportPerFile();
+  }
 
   RunState state;
-  JobHost host;
   RunLoop loop;
-  std::thread thread;
 };
 
-ParallelRun::ParallelRun(RunState& control, const FileList& rows, const TagTable& tags,
-                         RunHost& host, const RunPlan& plan, size_t jobs)
+ParallelRun::ParallelRun(RunState& control, const FileList& rows, RunEventQueue& events,
+                         WorkPool& pool, const RunPlan& plan, size_t jobs,
+                         std::function<void()> deliver, std::function<void()> pump)
     : control_(control),
       rows_(rows),
-      tags_(tags),
-      host_(host),
+      events_(events),
       plan_(plan),
-      jobCount_(std::max<size_t>(1, std::min(jobs, rows.size()))) {}
+      jobCount_(std::max<size_t>(1, std::min(jobs, rows.size()))),
+      deliver_(std::move(deliver)),
+      pump_(std::move(pump)),
+      tasks_(std::make_unique<TaskGroup>(pool)) {}
 
 ParallelRun::~ParallelRun() {
   StopJobs();
-  JoinThreads();
+  tasks_.reset();  // cancels the jobs not started, waits for the others
 }
 
 void ParallelRun::Run() {
   control_.running = true;
   for (size_t i = 0; i < jobCount_; ++i) jobs_.push_back(MakeJob());
-  StartThreads();
+  activeJobs_ = jobs_.size();
+  for (auto& job : jobs_) {
+    Job* running = job.get();
+    tasks_->Submit([this, running] { Work(*running); });
+  }
   PumpUntilJobsEnd();
-  JoinThreads();
-  host_.SetProgress(0);
+  events_.Post(RunEvent{RunEvent::Kind::kProgress, 0, 0, {}});
   control_.running = false;
-  if (!failed_) host_.OpenFolder(plan_.folder);
+  if (!failed_) events_.Post(RunEvent{RunEvent::Kind::kOpenFolder, 0, 0, plan_.folder});
 }
 
 std::unique_ptr<ParallelRun::Job> ParallelRun::MakeJob() {
-  auto job = std::make_unique<Job>(host_, reportLock_, rows_, tags_, plan_);
+  auto job = std::make_unique<Job>(rows_, events_, plan_);
   job->state.running = true;
   if (plan_.kind == RunKind::kConvert) {
     std::optional<FormatRefusal> refusal =
         SetUpOutputFormat(plan_.format, job->state.AudioFilewrite, job->state.AudioFile2LameEnc);
     if (refusal) throw std::runtime_error(refusal->text);
   }
-  job->loop.SetHeldNames([this](const std::string& path) {
-    std::lock_guard<std::recursive_mutex> guard(dispatchLock_);
-    return names_.IsHeld(path);
-  });
+  job->loop.SetHeldNames([this](const std::string& path) { return names_.IsHeld(path); });
   return job;
-}
-
-void ParallelRun::StartThreads() {
-  for (auto& job : jobs_) {
-    {
-      std::lock_guard<std::mutex> guard(reportLock_);
-      ++activeJobs_;
-    }
-    try {
-      job->thread = std::thread(&ParallelRun::Work, this, std::ref(*job));
-    } catch (...) {
-      JobEnded();
-      throw;  // the destructor stops and joins the jobs already running
-    }
-  }
 }
 
 void ParallelRun::Work(Job& job) {
@@ -101,14 +88,13 @@ void ParallelRun::Work(Job& job) {
     } catch (...) {
       FileFailed(*position, "unexpected error");
     }
-    std::lock_guard<std::recursive_mutex> guard(dispatchLock_);
     names_.Release(held);
   }
   JobEnded();
 }
 
 std::optional<size_t> ParallelRun::StartNextFile(Job& job) {
-  std::lock_guard<std::recursive_mutex> guard(dispatchLock_);
+  std::lock_guard<std::mutex> guard(dispatchLock_);
   while (next_ < rows_.size() && !failed_ && job.state.running) {
     size_t position = next_++;
     if (job.loop.StartFile(position)) {
@@ -120,34 +106,31 @@ std::optional<size_t> ParallelRun::StartNextFile(Job& job) {
 }
 
 void ParallelRun::FileFailed(size_t position, const std::string& reason) {
-  {
-    std::lock_guard<std::recursive_mutex> guard(dispatchLock_);
-    failed_ = true;
-  }
-  std::lock_guard<std::mutex> guard(reportLock_);
-  host_.ShowError(NamingFile(rows_[position].filePath, reason));
+  failed_ = true;
+  events_.Post(RunEvent{RunEvent::Kind::kError, position, 0,
+                        NamingFile(rows_[position].filePath, reason)});
 }
 
 void ParallelRun::JobEnded() {
-  std::lock_guard<std::mutex> guard(reportLock_);
   --activeJobs_;
-  jobsEnded_.notify_all();
+  events_.Wake();
 }
 
 void ParallelRun::PumpUntilJobsEnd() {
-  std::unique_lock<std::mutex> lock(reportLock_);
+  auto lastPump = std::chrono::steady_clock::now();
   while (activeJobs_ > 0) {
-    jobsEnded_.wait_for(lock, kPumpInterval);
-    host_.Pump();
+    events_.WaitForPost(kPumpInterval);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPump >= kPumpInterval) {
+      lastPump = now;
+      pump_();
+    } else {
+      deliver_();
+    }
     if (!control_.running) StopJobs();
   }
 }
 
 void ParallelRun::StopJobs() {
   for (auto& job : jobs_) job->state.running = false;
-}
-
-void ParallelRun::JoinThreads() {
-  for (auto& job : jobs_)
-    if (job->thread.joinable()) job->thread.join();
 }

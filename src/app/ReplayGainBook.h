@@ -1,8 +1,8 @@
-// The ReplayGain tags of one run. Track mode tags each output as it is finished. Album mode
-// keeps each output's measurement until every row of its album (the rows of the run that
-// share album and album artist) is done, then tags all of them with track and album values;
-// the album's loudness takes every gating block of all its tracks, its peak is the largest.
-// Jobs converting side by side report to the one book.
+// The ReplayGain tags of one run. Each output is tagged with its own track values as it is
+// finished. Album mode keeps each output's measurement until every row of its album (the rows
+// of the run that share album and album artist) is done, then tags all of them again with the
+// album values added; the album's loudness takes every gating block of all its tracks, its
+// peak is the largest. Jobs converting side by side report to the one book.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "app/LoudnessGain.h"
 #include "app/LoudnessOptions.h"
 #include "engines/LoudnessMeter.h"
-#include "tags/TagTable.h"
+#include "tags/AudioFormat.h"
+#include "tags/Timerec.h"
 
 class FileList;
 
@@ -22,23 +24,34 @@ class FileList;
 // is an album of its own.
 std::string AlbumKeyOf(const std::string& album, const std::string& albumArtist, size_t row);
 
+// A finished output and the tag record it was given.
+struct TaggedOutput {
+  std::string path;
+  AudioFormat format = AudioFormat::kOther;
+  Timerec record;
+};
+
 class ReplayGainBook {
  public:
   // One album key per listed row.
   ReplayGainBook(ReplayGainMode mode, std::vector<std::string> albumKeys);
 
-  // The row's output is finished (tags written) and was measured while written; a null meter
-  // (the output was not measured) counts the row as done without tags. Tag errors pass.
-  void TrackDone(size_t row, const std::string& outputPath, std::unique_ptr<LoudnessMeter> meter);
+  // The record an output receives: the track values of `meter` in place of any gain fields it
+  // carried from its source. Without a meter (the output was not measured) the carried gain
+  // fields are only dropped.
+  static void SetTrackValues(Timerec& record, AudioFormat format, const LoudnessMeter* meter);
+  // The row's output is finished with SetTrackValues' record in its tags; a null meter counts
+  // the row as done without a part in its album. A tag module's TagError passes.
+  void TrackDone(size_t row, TaggedOutput output, std::unique_ptr<LoudnessMeter> meter);
   // At the run's end: albums that lost rows on the way (missing sources, Stop, errors) are
   // tagged over the outputs they have.
   void WriteUnfinishedAlbums();
 
  private:
   struct Track {
-    std::string outputPath;
+    TaggedOutput output;
     std::unique_ptr<LoudnessMeter> meter;
-    LoudnessResult result;
+    GainValues values;
   };
   struct Album {
     size_t rowsLeft = 0;
@@ -54,7 +67,6 @@ class ReplayGainBook {
   std::mutex lock_;
 };
 
-// The book of a run over the listed rows, their albums (album and album artist) taken from
-// the tag table; null when ReplayGain is off.
-std::unique_ptr<ReplayGainBook> MakeReplayGainBook(ReplayGainMode mode, const FileList& rows,
-                                                   const TagTable& tags);
+// The book of a run over the listed rows and their albums (album and album artist of each
+// row's record); null when ReplayGain is off.
+std::unique_ptr<ReplayGainBook> MakeReplayGainBook(ReplayGainMode mode, const FileList& rows);

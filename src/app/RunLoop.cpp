@@ -13,16 +13,15 @@
 #include <system_error>
 
 #include "app/FileList.h"
+#include "app/GainTags.h"
 #include "app/LoudnessNormalizePass.h"
 #include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
 #include "app/OutputPlacement.h"
 #include "app/ReplayGainBook.h"
-#include "app/RunHost.h"
+#include "app/RunSettings.h"
 #include "app/RunState.h"
 #include "app/TagTransfer.h"
-#include "tags/AudioFormat.h"
-#include "tags/TagTable.h"
 
 namespace {
 
@@ -59,24 +58,42 @@ int ProgressPercent(int64_t framesDone, int64_t length) {
   return static_cast<int>(std::clamp<int64_t>(percent, 0, 100));
 }
 
-RunLoop::RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
-                 const RunPlan& plan)
-    : state_(state), rows_(rows), tags_(tags), host_(host), plan_(plan) {}
+RunLoop::RunLoop(RunState& state, const FileList& rows, RunEventQueue& events, const RunPlan& plan,
+                 std::function<void()> pump)
+    : state_(state), rows_(rows), events_(events), plan_(plan), pump_(std::move(pump)) {}
 
 void RunLoop::Run() {
   const size_t count = rows_.size();
   for (size_t position = 0; position < count && state_.running; ++position) {
-    host_.Pump();
+    pump_();
     ProcessPosition(position);
   }
   EndRun();
 }
 
 void RunLoop::EndRun() {
-  host_.SetProgress(0);
+  SetProgress(0);
   state_.running = false;
-  host_.OpenFolder(plan_.folder);
+  Post(RunEvent::Kind::kOpenFolder, plan_.folder);
 }
+
+void RunLoop::Post(RunEvent::Kind kind, std::string text, std::string detail) {
+  RunEvent event{kind, state_.current_index, 0, std::move(text), std::move(detail)};
+  events_.Post(std::move(event));
+}
+
+void RunLoop::SetProgress(int percent) {
+  if (!perFile_) {
+    events_.Post(RunEvent{RunEvent::Kind::kProgress, state_.current_index, percent, {}});
+    return;
+  }
+  // A block moves the bar by a fraction of a percent at most; only changes are worth posting.
+  if (percent == lastPercent_) return;
+  lastPercent_ = percent;
+  events_.Post(RunEvent{RunEvent::Kind::kFileProgress, state_.current_index, percent, {}});
+}
+
+void RunLoop::ShowNotice(const std::string& text) { Post(RunEvent::Kind::kNotice, text); }
 
 void RunLoop::ProcessPosition(size_t position) {
   if (StartFile(position)) ConvertStartedFile(position);
@@ -85,14 +102,15 @@ void RunLoop::ProcessPosition(size_t position) {
 bool RunLoop::StartFile(size_t position) {
   if (position >= rows_.size()) return false;
   state_.current_index = position;
-  host_.SetProgress(0);
+  lastPercent_ = -1;
+  SetProgress(0);
   const std::string source = rows_[position].filePath;
   if (!SourceExists(source)) {
-    host_.ShowInformation(source + " has been removed.");
+    ShowNotice(source + " has been removed.");
     return false;
   }
   if (!AcceptChoice(position, ChooseOutputFor(position))) return false;
-  host_.RowStateChanged(position, kStateConverting);
+  Post(RunEvent::Kind::kRowState, kStateConverting);
   return true;
 }
 
@@ -103,14 +121,14 @@ void RunLoop::ConvertStartedFile(size_t position) {
     stopped = !CopyBlocks();
     // A read error on the way ended the source early; the run converted what was before it.
     if (!endsEarlyTold_ && state_.AudioFileRead.EndsEarly())
-      host_.SourceEndsEarly(position, rows_[position].filePath);
+      Post(RunEvent::Kind::kSourceEndsEarly, rows_[position].filePath);
     state_.AudioFileRead.Close();
     state_.AudioFilewrite.Close();
   } catch (...) {
     DiscardOutput();
     throw;
   }
-  if (stopped) host_.FileStopped(position);
+  if (stopped) Post(RunEvent::Kind::kFileStopped);
   FinishFile(position, !stopped);
 }
 
@@ -118,7 +136,7 @@ OutputChoice RunLoop::ChooseOutputFor(size_t position) const {
   auto taken = [this](const std::string& path) {
     return NameTaken(path) || (heldNames_ && heldNames_(path));
   };
-  return ChooseOutput(plan_, rows_[position], tags_.ReadRowRecord(position), taken);
+  return ChooseOutput(plan_, rows_[position], rows_[position].tags, taken);
 }
 
 bool RunLoop::AcceptChoice(size_t position, const OutputChoice& choice) {
@@ -129,10 +147,10 @@ bool RunLoop::AcceptChoice(size_t position, const OutputChoice& choice) {
       replaces_ = choice.replaces;
       return true;
     case OutputChoice::Action::kSkip:
-      host_.OutputSkipped(position, choice.reason);
+      Post(RunEvent::Kind::kOutputSkipped, choice.reason);
       return false;
     case OutputChoice::Action::kRefuse:
-      host_.ShowInformation(source + " was not converted: " + choice.reason);
+      ShowNotice(source + " was not converted: " + choice.reason);
       return false;
     case OutputChoice::Action::kNoFreeName:
       ReportNoFreeName(source);
@@ -141,13 +159,21 @@ bool RunLoop::AcceptChoice(size_t position, const OutputChoice& choice) {
   return false;
 }
 
+// A conversion writes the chosen format; a normalized file keeps its source's where its name
+// says that format, and is WAV otherwise.
+AudioFormat RunLoop::OutputFormatOf(size_t position) const {
+  if (plan_.kind == RunKind::kConvert) return OutputAudioFormat(plan_.format.formatIndex);
+  return NormalizedOutputFormat(rows_[position].filePath, rows_[position].format);
+}
+
 void RunLoop::ReportNoFreeName(const std::string& source) {
-  host_.ShowInformation(source + " was skipped: its output name and the numbered names (1) to (" +
+  ShowNotice(source + " was skipped: its output name and the numbered names (1) to (" +
                         std::to_string(kMaxNameNumber) + ") are all taken in " + plan_.folder);
 }
 
 bool RunLoop::OpenFiles(size_t position) {
   const std::string& source = rows_[position].filePath;
+  const AudioFormat output = OutputFormatOf(position);
   TAudioFile2& reader = state_.AudioFileRead;
   TAudioFile2& writer = state_.AudioFilewrite;
   if (reader.IsOpen()) reader.Close();
@@ -159,9 +185,9 @@ bool RunLoop::OpenFiles(size_t position) {
           : ReadFlags::kPcm16;
   reader.OpenForRead(source, ReadMode::kWholeSource, shape);
   endsEarlyTold_ = reader.EndsEarly();
-  if (endsEarlyTold_) host_.SourceEndsEarly(state_.current_index, source);
+  if (endsEarlyTold_) Post(RunEvent::Kind::kSourceEndsEarly, source);
   if (!reader.CodecChange().empty())
-    host_.SourceChangesCodec(state_.current_index, source, reader.CodecChange());
+    Post(RunEvent::Kind::kCodecChange, source, reader.CodecChange());
   if (LoudnessNormalize()) MeasureLoudnessGain(source, shape);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
@@ -171,25 +197,23 @@ bool RunLoop::OpenFiles(size_t position) {
     reader.Close();
     return false;
   }
-  if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source);
+  if (plan_.kind == RunKind::kNormalize) SetUpNormalizeWriter(source, output);
   std::error_code ignored;  // a folder that cannot be made fails the create below, with its reason
   std::filesystem::create_directories(
       std::filesystem::path(state_.output_file_name).parent_path(), ignored);
   writer.MeasureOutputLoudness(plan_.replayGain != nullptr);
-  writer.OpenForWrite(state_.output_file_name, WriteMode::kCreateNew);
-  host_.OutputCreated(state_.current_index,
-                      replaces_.empty() ? state_.output_file_name : replaces_);
+  writer.OpenForWrite(state_.output_file_name, output, WriteMode::kCreateNew);
+  Post(RunEvent::Kind::kOutputCreated, replaces_.empty() ? state_.output_file_name : replaces_);
   return true;
 }
 
-void RunLoop::SetUpNormalizeWriter(const std::string& source) {
+void RunLoop::SetUpNormalizeWriter(const std::string& source, AudioFormat output) {
   const TAudioFile2& reader = state_.AudioFileRead;
   SourceAudio audio{reader.SampleRate(), reader.Channels(),
                     AverageBitRateKbps(FileBytes(source), reader.DurationMs()), reader.Precision()};
   // A copy, so the conversion run's MP3 values stay as the user set them.
   TAudioFile2LameEnc encoder = state_.AudioFile2LameEnc;
-  SetUpNormalizeOutput(FormatFromPath(state_.output_file_name), audio, state_.AudioFilewrite,
-                       encoder);
+  SetUpNormalizeOutput(output, audio, state_.AudioFilewrite, encoder);
 }
 
 bool RunLoop::BlockPeakNormalize() const {
@@ -206,9 +230,9 @@ void RunLoop::MeasureLoudnessGain(const std::string& source, ReadFlags shape) {
   const int64_t length = reader.Length();
   loudnessGain_ = MeasureNormalizeGain(
       reader, source, shape, plan_.loudness.targetLufs, [this, length](int64_t done) {
-        host_.Pump();
-        host_.Pump();
-        host_.SetProgress(MeasuringPercent(ProgressPercent(done, length)));
+        pump_();
+        pump_();
+        SetProgress(MeasuringPercent(ProgressPercent(done, length)));
         return state_.running.load();
       });
 }
@@ -246,8 +270,8 @@ bool RunLoop::CopyBlocks() {
   int64_t done = 0;
   int64_t bound = 0;
   do {
-    host_.Pump();
-    host_.Pump();
+    pump_();
+    pump_();
     if (!state_.running) {
       lookahead_.clear();
       return false;
@@ -257,7 +281,7 @@ bool RunLoop::CopyBlocks() {
                           : reader.ReadBlock(initialSize);
     bound = static_cast<int64_t>(block.size()) - 1;
     if (bound < 0) {
-      host_.SetProgress(100);
+      SetProgress(100);
       break;
     }
     writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
@@ -269,7 +293,7 @@ bool RunLoop::CopyBlocks() {
     writer.WriteBlock(block);
     done += bound / frameSize;
     const int percent = ProgressPercent(done, reader.Length());
-    host_.SetProgress(LoudnessNormalize() ? WritingPercent(percent) : percent);
+    SetProgress(LoudnessNormalize() ? WritingPercent(percent) : percent);
   } while (bound > 0);
   lookahead_.clear();
   return true;
@@ -307,21 +331,30 @@ ByteBlock RunLoop::ReadNormalizeBlock(int size, int initialSize) {
 
 void RunLoop::FinishFile(size_t position, bool whole) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
-  if (plan_.kind == RunKind::kNormalize) host_.SetProgress(0);
+  if (plan_.kind == RunKind::kNormalize) SetProgress(0);
   if (!replaces_.empty() && !whole) return DropUnfinishedUpdate(position);
-  WriteTagsToOutput(state_.output_file_name, tags_.ReadRowRecord(state_.current_index));
-  if (plan_.replayGain)
-    plan_.replayGain->TrackDone(position, state_.output_file_name,
-                                state_.AudioFilewrite.TakeOutputLoudness());
-  if (plan_.kind == RunKind::kConvert) host_.SetProgress(0);
+  TaggedOutput output{state_.output_file_name, OutputFormatOf(position), OutputRecord(position)};
+  std::unique_ptr<LoudnessMeter> meter = state_.AudioFilewrite.TakeOutputLoudness();
+  if (plan_.replayGain) ReplayGainBook::SetTrackValues(output.record, output.format, meter.get());
+  WriteTagsToOutput(output.path, output.format, output.record);
+  if (plan_.kind == RunKind::kConvert) SetProgress(0);
   if (!replaces_.empty()) ReplaceOldOutput();
-  host_.RowStateChanged(position, kStateFinish);
+  output.path = state_.output_file_name;
+  if (plan_.replayGain) plan_.replayGain->TrackDone(position, std::move(output), std::move(meter));
+  Post(RunEvent::Kind::kRowState, kStateFinish);
+}
+
+// The row's record; a loudness-normalized output is not described by its source's gain fields.
+Timerec RunLoop::OutputRecord(size_t position) const {
+  Timerec record = rows_[position].tags;
+  if (LoudnessNormalize()) DropGainFields(record.extras);
+  return record;
 }
 
 // Stopped half-way: the old output stays as it was.
 void RunLoop::DropUnfinishedUpdate(size_t position) {
   unlink(state_.output_file_name.c_str());
-  host_.RowStateChanged(position, kStateUnconverted);
+  Post(RunEvent::Kind::kRowState, kStateUnconverted);
 }
 
 void RunLoop::ReplaceOldOutput() {

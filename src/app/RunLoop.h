@@ -3,25 +3,29 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "app/ExistingOutputPolicy.h"
 #include "app/OutputNaming.h"
+#include "app/RunEventQueue.h"
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
+#include "tags/AudioFormat.h"
+#include "tags/Timerec.h"
 
 class FileList;
-class RunHost;
-class TagTable;
+class RunEventQueue;
 struct RunState;
 
 class RunLoop {
  public:
-  // The list and the tag table are only read; row states go to the host. The writer of a
-  // conversion is already set up for the plan's format.
-  RunLoop(RunState& state, const FileList& rows, const TagTable& tags, RunHost& host,
-          const RunPlan& plan);
+  // The list is only read; what happens is posted to `events`, and `pump` is called where the
+  // run lets user commands through (twice per block). The writer of a conversion is already
+  // set up for the plan's format.
+  RunLoop(RunState& state, const FileList& rows, RunEventQueue& events, const RunPlan& plan,
+          std::function<void()> pump);
   // Processes the files while `running` holds, then ends the run. Engine and tag errors pass
   // to the caller.
   void Run();
@@ -36,6 +40,9 @@ class RunLoop {
   // Names taken besides those on disk: outputs that runs beside this one have picked but may
   // not have created yet.
   void SetHeldNames(FileExistsFn held) { heldNames_ = std::move(held); }
+  // Each file's progress goes out as that row's, and only when it changes, instead of as the
+  // run's one bar.
+  void ReportPerFile() { perFile_ = true; }
   // Progress 0, `running` cleared, the folder opened.
   void EndRun();
 
@@ -43,9 +50,13 @@ class RunLoop {
   OutputChoice ChooseOutputFor(size_t position) const;
   // Takes the choice as the current output; false (and said why) when nothing is written.
   bool AcceptChoice(size_t position, const OutputChoice& choice);
+  AudioFormat OutputFormatOf(size_t position) const;
+  void Post(RunEvent::Kind kind, std::string text = std::string(),
+            std::string detail = std::string());
+  void SetProgress(int percent);
   // Opens source and output; false when no output is written after all.
   bool OpenFiles(size_t position);
-  void SetUpNormalizeWriter(const std::string& source);
+  void SetUpNormalizeWriter(const std::string& source, AudioFormat output);
   void DiscardOutput();
   // False when Stop ended the copy before the source's end.
   bool CopyBlocks();
@@ -57,17 +68,21 @@ class RunLoop {
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
   void FinishFile(size_t position, bool whole);
+  Timerec OutputRecord(size_t position) const;
   // An update's new output replaces the old one only when it is whole.
   void DropUnfinishedUpdate(size_t position);
   void ReplaceOldOutput();
   void ReportNoFreeName(const std::string& source);
+  void ShowNotice(const std::string& text);
 
   RunState& state_;
   const FileList& rows_;
-  const TagTable& tags_;
-  RunHost& host_;
+  RunEventQueue& events_;
   const RunPlan& plan_;
+  std::function<void()> pump_;
   FileExistsFn heldNames_;
+  bool perFile_ = false;
+  int lastPercent_ = -1;
   std::string replaces_;  // the existing output an update's new one replaces
   ByteBlock lookahead_;  // read ahead of the current normalize block
   bool endsEarlyTold_ = false;  // the host has heard that the current source ends early

@@ -10,30 +10,29 @@
 #include "engines/WmaProfiles.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
+#include "settings/SettingsKeys.h"
+
+namespace keys = settings_keys;
 
 namespace {
 
-int ReadInRange(const TIniFile& settings, const char* section, const char* key, int defaultValue,
-                int low, int high) {
-  int value = settings.ReadInteger(section, key, defaultValue);
-  return value >= low && value <= high ? value : defaultValue;
+static_assert(keys::kWmaFormat.high == static_cast<int>(kWmaProfileCount) - 1);
+static_assert(keys::kForint.high == kClassicFormatCount - 1);
+static_assert(keys::kMp3Frequency.high == static_cast<int>(kSampleRateCount) - 1);
+static_assert(keys::kMp3Bitrate.high == static_cast<int>(kBitRateCount) - 1);
+static_assert(keys::kWavBit.high == static_cast<int>(kBitsPerSampleCount) - 1);
+
+int ReadSampleRate(const TIniFile& settings, const IntegerKey& key) {
+  return kSampleRates[ReadForRun(settings, key)];
 }
 
-int ReadSampleRate(const TIniFile& settings, const char* section, const char* key) {
-  int hz = 0;
-  if (LookupSampleRate(settings.ReadInteger(section, key, kDefaultSampleRateIndex), &hz)) return hz;
-  return kSampleRates[kDefaultSampleRateIndex];
-}
-
-int ReadBitRate(const TIniFile& settings, const char* section, const char* key) {
-  int kbps = 0;
-  if (LookupBitRate(settings.ReadInteger(section, key, kDefaultBitRateIndex), &kbps)) return kbps;
-  return kBitRates[kDefaultBitRateIndex];
+int ReadBitRate(const TIniFile& settings, const IntegerKey& key) {
+  return kBitRates[ReadForRun(settings, key)];
 }
 
 // Channel keys hold 0 for mono and 1 for stereo; the engine wants the count.
-int ReadChannels(const TIniFile& settings, const char* section) {
-  return ReadInRange(settings, section, "channel", 1, 0, 1) + 1;
+int ReadChannels(const TIniFile& settings, const IntegerKey& key) {
+  return ReadForRun(settings, key) + 1;
 }
 
 }  // namespace
@@ -42,6 +41,13 @@ const char* OutputExtension(int formatIndex) {
   static const char* const extensions[kOutputFormatCount] = {".mp3", ".wav",  ".wma", ".ogg",
                                                              ".flac", ".opus", ".m4a"};
   return extensions[ValidOutputFormatIndex(formatIndex)];
+}
+
+AudioFormat OutputAudioFormat(int formatIndex) {
+  static const AudioFormat formats[kOutputFormatCount] = {
+      AudioFormat::kMp3,  AudioFormat::kWav,  AudioFormat::kWma, AudioFormat::kOgg,
+      AudioFormat::kFlac, AudioFormat::kOpus, AudioFormat::kM4a};
+  return formats[ValidOutputFormatIndex(formatIndex)];
 }
 
 int ValidFormatIndex(int formatIndex) {
@@ -58,39 +64,38 @@ int ValidOutputFormatIndex(int formatIndex) {
 
 Mp3RunSettings ReadMp3RunSettings(const TIniFile& settings) {
   Mp3RunSettings s{};
-  s.sampleRate = ReadSampleRate(settings, "mp3", "frequency");
-  s.bitRate = ReadBitRate(settings, "mp3", "bitrate");
-  s.channels = ReadChannels(settings, "mp3");
-  s.quality = ReadInRange(settings, "mp3", "quality", 9, 0, 9);
-  s.enableVbr = settings.ReadInteger("mp3", "enable vbr", 0);
-  s.vbrBitRate = ReadBitRate(settings, "mp3", "vbr bitrate");
-  s.vbrQuality = ReadInRange(settings, "mp3", "vbr quality", 5, 0, 9);
+  s.sampleRate = ReadSampleRate(settings, keys::kMp3Frequency);
+  s.bitRate = ReadBitRate(settings, keys::kMp3Bitrate);
+  s.channels = ReadChannels(settings, keys::kMp3Channel);
+  s.quality = ReadForRun(settings, keys::kMp3Quality);
+  s.enableVbr = ReadUncheckedForRun(settings, keys::kMp3EnableVbr);
+  s.vbrBitRate = ReadBitRate(settings, keys::kMp3VbrBitrate);
+  s.vbrQuality = ReadForRun(settings, keys::kMp3VbrQuality);
   return s;
 }
 
 WavRunSettings ReadWavRunSettings(const TIniFile& settings) {
   WavRunSettings s{};
-  s.mode = settings.ReadInteger("wav", "mode", kWavCdQuality);
-  s.sampleRate = ReadSampleRate(settings, "wav", "frequency");
-  s.channels = ReadChannels(settings, "wav");
-  int bits = 16;
-  s.bitsPerSample = LookupBitsPerSample(settings.ReadInteger("wav", "bit", 1), &bits) ? bits : 16;
+  s.mode = ReadUncheckedForRun(settings, keys::kWavMode);
+  s.sampleRate = ReadSampleRate(settings, keys::kWavFrequency);
+  s.channels = ReadChannels(settings, keys::kWavChannel);
+  s.bitsPerSample = kBitsPerSample[ReadForRun(settings, keys::kWavBit)];
   return s;
 }
 
 int ReadWmaProfileNumber(const TIniFile& settings) {
-  return ReadInRange(settings, "wma", "format", 9, 0, static_cast<int>(kWmaProfileCount) - 1) + 1;
+  return ReadForRun(settings, keys::kWmaFormat) + 1;
 }
 
 OggRunSettings ReadOggRunSettings(const TIniFile& settings) {
   OggRunSettings s{};
-  s.qualityMode = settings.ReadBool("ogg", "enable quality", false);
-  s.sampleRate = ReadSampleRate(settings, "ogg", "frequency");
-  s.channels = ReadChannels(settings, "ogg");
-  s.bitRate = ReadBitRate(settings, "ogg", "bitrate");
-  s.maxBitRate = ReadBitRate(settings, "ogg", "max bitrate");
-  s.minBitRate = ReadBitRate(settings, "ogg", "min bitrate");
-  s.quality = ReadInRange(settings, "ogg", "quality", 300, 0, 1000);
+  s.qualityMode = ReadBoolForRun(settings, keys::kOggEnableQuality);
+  s.sampleRate = ReadSampleRate(settings, keys::kOggFrequency);
+  s.channels = ReadChannels(settings, keys::kOggChannel);
+  s.bitRate = ReadBitRate(settings, keys::kOggBitrate);
+  s.maxBitRate = ReadBitRate(settings, keys::kOggMaxBitrate);
+  s.minBitRate = ReadBitRate(settings, keys::kOggMinBitrate);
+  s.quality = ReadForRun(settings, keys::kOggQuality);
   return s;
 }
 
@@ -120,7 +125,7 @@ std::string DefaultOutputFolder() {
 }
 
 std::string ReadOutputFolder(const TIniFile& settings) {
-  std::string folder = settings.ReadString("Format", "Dir", "");
+  std::string folder = ReadText(settings, keys::kDir);
   // Anything but an absolute path (an older file's "C:\My Music", say) would become a folder of
   // that literal name wherever the program happens to run.
   bool usable = !folder.empty() && folder.front() == '/';

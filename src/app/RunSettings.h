@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engines/EncoderBackend.h"
+#include "tags/AudioFormat.h"
 
 class TIniFile;
 
@@ -18,6 +19,8 @@ constexpr int kClassicFormatCount = 4;
 constexpr int kOutputFormatCount = 7;
 // ".mp3", ".wav", ".wma", ".ogg", ".flac", ".opus", ".m4a"; an index outside 0..6 counts as MP3.
 const char* OutputExtension(int formatIndex);
+// The format an output of that index is written in; an index outside 0..6 counts as MP3.
+AudioFormat OutputAudioFormat(int formatIndex);
 // The classic list's index: anything outside 0..3 counts as MP3.
 int ValidFormatIndex(int formatIndex);
 // Any output format's index: anything outside 0..6 counts as MP3.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 // The field's text; empty when the record has no such field or it is empty. Names are
 // compared without regard to letter case.

@@ -14,8 +14,7 @@
 #include "dialogs/DialogWindow.h"
 #include "dialogs/UiPrompts.h"
 #include "settings/IniFile.h"
-
-std::string chosen_dir;
+#include "settings/SettingsKeys.h"
 
 namespace {
 
@@ -115,10 +114,10 @@ std::string Tfm_dir::SelectedFolder() const {
 }
 
 void Tfm_dir::btn_okClick() {
-  chosen_dir = SelectedFolder();
-  if (!chosen_dir.empty() && settings_file_) {
+  chosen_dir_ = SelectedFolder();
+  if (!chosen_dir_.empty() && settings_file_) {
     try {
-      settings_file_->WriteString("Format", "Dir", chosen_dir);
+      Write(*settings_file_, settings_keys::kDir, chosen_dir_);
     } catch (const SettingsError& error) {
       UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
       return;
@@ -128,6 +127,6 @@ void Tfm_dir::btn_okClick() {
 }
 
 void Tfm_dir::btn_cancelClick() {
-  chosen_dir.clear();
+  chosen_dir_.clear();
   reject();
 }

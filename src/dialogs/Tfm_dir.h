@@ -1,5 +1,5 @@
 // The output folder dialog: a tree of folders; "Ok" hands the chosen folder back through
-// `chosen_dir` and stores it as "Dir" at once.
+// chosen_dir() and stores it as "Dir" at once.
 #pragma once
 
 #include <QDialog>
@@ -11,15 +11,14 @@ class QPushButton;
 class QTreeView;
 class TIniFile;
 
-// The folder confirmed at the last "Ok"; emptied by "Cancel". The opener reads it after the
-// modal call returns.
-extern std::string chosen_dir;
-
 class Tfm_dir : public QDialog {
   Q_OBJECT
  public:
   explicit Tfm_dir(ISkinEngine& skin, QWidget* parent = nullptr);
   void SetSettingsFile(TIniFile* settings) { settings_file_ = settings; }
+  // The folder confirmed at the last "Ok"; emptied by "Cancel", kept by the title bar's close.
+  // The opener reads it after the modal call returns.
+  const std::string& chosen_dir() const { return chosen_dir_; }
 
   void btn_okClick();
   void btn_cancelClick();
@@ -39,4 +38,5 @@ class Tfm_dir : public QDialog {
   QPushButton* btn_ok = nullptr;
   QPushButton* btn_cancel = nullptr;
   bool shownBefore_ = false;
+  std::string chosen_dir_;
 };

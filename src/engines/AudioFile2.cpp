@@ -90,8 +90,8 @@ struct TAudioFile2::Impl {
     return *reader;
   }
 
-  std::unique_ptr<EncoderBackend> MakeBackend(const std::string& path) const {
-    switch (FormatFromPath(path)) {
+  std::unique_ptr<EncoderBackend> MakeBackend(const std::string& path, AudioFormat format) const {
+    switch (format) {
       case AudioFormat::kMp3: return MakeMp3Encoder(mp3);
       case AudioFormat::kOgg: return MakeOggEncoder(ogg);
       case AudioFormat::kWma: return MakeWmaEncoder(wmaProfile);
@@ -226,11 +226,15 @@ void TAudioFile2::SetSourceFormat(int sampleRate, int channels, SampleType sampl
 }
 
 void TAudioFile2::OpenForWrite(const std::string& path, WriteMode mode) {
+  OpenForWrite(path, FormatFromPath(path), mode);
+}
+
+void TAudioFile2::OpenForWrite(const std::string& path, AudioFormat format, WriteMode mode) {
   if (mode != WriteMode::kCreateNew && mode != WriteMode::kReplace)
     throw EngineError("Cannot create " + path + ": unsupported write mode " +
                       std::to_string(static_cast<int>(mode)));
   Close();
-  std::unique_ptr<EncoderBackend> backend = impl_->MakeBackend(path);
+  std::unique_ptr<EncoderBackend> backend = impl_->MakeBackend(path, format);
   CheckOutputFolder(path);
   impl_->lastOutputMeter.reset();
   if (mode == WriteMode::kReplace) {

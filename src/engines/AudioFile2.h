@@ -11,6 +11,7 @@
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
 #include "engines/LoudnessMeter.h"
+#include "tags/AudioFormat.h"
 
 using ByteBlock = std::vector<uint8_t>;
 
@@ -103,6 +104,9 @@ class TAudioFile2 {
   // case) picks the encoding.
   // ".wav" without any SetWavFormat: the source's own rate and channels at 16 bits.
   void OpenForWrite(const std::string& path, WriteMode mode = WriteMode::kCreateNew);
+  // The same with the encoding named by the caller, whatever the path's extension says.
+  void OpenForWrite(const std::string& path, AudioFormat format,
+                    WriteMode mode = WriteMode::kCreateNew);
   void WriteBlock(const ByteBlock& block);
   // While on (it stays on until switched off), each output opened afterwards is measured as
   // it is encoded. After Close, TakeOutputLoudness hands out that output's meter (null when

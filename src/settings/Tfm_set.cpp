@@ -12,9 +12,13 @@
 #include "dialogs/UiPrompts.h"
 #include "engines/AudioFile2.h"
 #include "settings/DigitEdit.h"
+#include "settings/GeneralPage.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
+#include "settings/SettingsKeys.h"
 #include "settings/UpDown.h"
+
+namespace keys = settings_keys;
 
 namespace {
 
@@ -28,12 +32,6 @@ const char* const kOggRefused =
 const char* const kMp3Refused =
     "This MP3 format is not supported. \rYou have set too high frequency and too low bitrate or "
     "otherwise. \rPlease adjust the frequency or bitrate.";
-
-// A stored index outside the list (a hand-edited file) falls back to the dialog's default for
-// that key, so the checks and OK always work with a valid entry.
-void SelectStored(QComboBox* list, int stored, int dialogDefault) {
-  list->setCurrentIndex(stored >= 0 && stored < list->count() ? stored : dialogDefault);
-}
 
 int SampleRateAt(const QComboBox* list) { return kSampleRates[list->currentIndex()]; }
 int BitRateAt(const QComboBox* list) { return kBitRates[list->currentIndex()]; }
@@ -49,11 +47,13 @@ bool ParseWholeNumber(const QString& text, int* value) {
 
 }  // namespace
 
-Tfm_set::Tfm_set(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin_(skin) {
+Tfm_set::Tfm_set(ISkinEngine& skin, QWidget* parent, WindowFace face)
+    : QDialog(parent), skin_(skin), face_(face) {
   setObjectName("fm_set");
   setWindowTitle("Settings");
   UseCloseBoxOnly(this);
   c_ = BuildSettingsPages(this);
+  if (face_ == WindowFace::kExtended) general_ = std::make_unique<GeneralPage>(c_.pc);
   resize(kOuterWidth, kOuterHeight);
 
   connect(c_.btn_ok, &QPushButton::clicked, this, &Tfm_set::btn_okClick);
@@ -78,8 +78,9 @@ void Tfm_set::showEvent(QShowEvent* event) {
 void Tfm_set::FormShow() {
   LoadWav();
   LoadMp3();
-  SelectStored(c_.cb_wma, ReadInteger("wma", "format", 9), 9);
+  SelectStored(c_.cb_wma, keys::kWmaFormat);
   LoadOgg();
+  if (general_) general_->Load(settings_file_);
   // Visit every tab once so each is laid out, then open on "WAV".
   for (int tab = 0; tab < c_.pc->count(); ++tab) c_.pc->setCurrentIndex(tab);
   c_.pc->setCurrentIndex(0);
@@ -89,37 +90,37 @@ void Tfm_set::FormShow() {
 }
 
 void Tfm_set::LoadWav() {
-  switch (ReadInteger("wav", "mode", 0)) {
+  switch (ReadInteger(keys::kWavMode)) {
     case 0: c_.rb_cdquality->setChecked(true); break;
     case 1: c_.rb_bestsuited->setChecked(true); break;
     case 2: c_.rb_custom->setChecked(true); break;
     default: break;  // an unknown mode keeps whatever was selected
   }
-  SelectStored(c_.cb_wav_bit, ReadInteger("wav", "bit", 1), 1);
-  SelectStored(c_.cb_wav_channel, ReadInteger("wav", "channel", 1), 1);
-  SelectStored(c_.cb_wav_frequency, ReadInteger("wav", "frequency", 8), 8);
+  SelectStored(c_.cb_wav_bit, keys::kWavBit);
+  SelectStored(c_.cb_wav_channel, keys::kWavChannel);
+  SelectStored(c_.cb_wav_frequency, keys::kWavFrequency);
   WavModeClick();
 }
 
 void Tfm_set::LoadMp3() {
-  SelectStored(c_.cb_mp3_bitrate, ReadInteger("mp3", "bitrate", 11), 11);
-  SelectStored(c_.cb_mp3_channel, ReadInteger("mp3", "channel", 1), 1);
-  SelectStored(c_.cb_mp3_frequency, ReadInteger("mp3", "frequency", 8), 8);
-  c_.ud_mp3_quality->SetPosition(ReadInteger("mp3", "quality", 7));
-  c_.cb_vbr->setChecked(ReadBool("mp3", "enable vbr", false));
-  SelectStored(c_.cb_mp3_vbr, ReadInteger("mp3", "vbr bitrate", 11), 11);
-  c_.ud_mp3_vbr->SetPosition(ReadInteger("mp3", "vbr quality", 4));
+  SelectStored(c_.cb_mp3_bitrate, keys::kMp3Bitrate);
+  SelectStored(c_.cb_mp3_channel, keys::kMp3Channel);
+  SelectStored(c_.cb_mp3_frequency, keys::kMp3Frequency);
+  c_.ud_mp3_quality->SetPosition(ReadInteger(keys::kMp3Quality));
+  c_.cb_vbr->setChecked(ReadBool(keys::kMp3EnableVbr));
+  SelectStored(c_.cb_mp3_vbr, keys::kMp3VbrBitrate);
+  c_.ud_mp3_vbr->SetPosition(ReadInteger(keys::kMp3VbrQuality));
   cb_vbrClick();
 }
 
 void Tfm_set::LoadOgg() {
-  SelectStored(c_.cb_ogg_channel, ReadInteger("ogg", "channel", 1), 1);
-  SelectStored(c_.cb_ogg_fre, ReadInteger("ogg", "frequency", 8), 8);
-  SelectStored(c_.cb_ogg_bitrate, ReadInteger("ogg", "bitrate", 11), 11);
-  SelectStored(c_.cb_ogg_maxbit, ReadInteger("ogg", "max bitrate", 11), 11);
-  SelectStored(c_.cb_ogg_minbit, ReadInteger("ogg", "min bitrate", 11), 11);
-  c_.cb_ogg_quality->setChecked(ReadBool("ogg", "enable quality", true));
-  c_.ud_ogg_quality->SetPosition(ReadInteger("ogg", "quality", 300));
+  SelectStored(c_.cb_ogg_channel, keys::kOggChannel);
+  SelectStored(c_.cb_ogg_fre, keys::kOggFrequency);
+  SelectStored(c_.cb_ogg_bitrate, keys::kOggBitrate);
+  SelectStored(c_.cb_ogg_maxbit, keys::kOggMaxBitrate);
+  SelectStored(c_.cb_ogg_minbit, keys::kOggMinBitrate);
+  c_.cb_ogg_quality->setChecked(ReadBool(keys::kOggEnableQuality));
+  c_.ud_ogg_quality->SetPosition(ReadInteger(keys::kOggQuality));
   cb_ogg_qualityClick();
 }
 
@@ -157,59 +158,61 @@ bool Tfm_set::FormatsSupported() {
 void Tfm_set::StoreAll() {
   if (!settings_file_) return;
   TIniFile& ini = *settings_file_;
-  if (c_.rb_cdquality->isChecked()) ini.WriteInteger("wav", "mode", 0);
-  else if (c_.rb_bestsuited->isChecked()) ini.WriteInteger("wav", "mode", 1);
-  else if (c_.rb_custom->isChecked()) ini.WriteInteger("wav", "mode", 2);
-  ini.WriteInteger("wav", "bit", c_.cb_wav_bit->currentIndex());
-  ini.WriteInteger("wav", "channel", c_.cb_wav_channel->currentIndex());
-  ini.WriteInteger("wav", "frequency", c_.cb_wav_frequency->currentIndex());
+  if (c_.rb_cdquality->isChecked()) Write(ini, keys::kWavMode, 0);
+  else if (c_.rb_bestsuited->isChecked()) Write(ini, keys::kWavMode, 1);
+  else if (c_.rb_custom->isChecked()) Write(ini, keys::kWavMode, 2);
+  Write(ini, keys::kWavBit, c_.cb_wav_bit->currentIndex());
+  Write(ini, keys::kWavChannel, c_.cb_wav_channel->currentIndex());
+  Write(ini, keys::kWavFrequency, c_.cb_wav_frequency->currentIndex());
 
-  ini.WriteInteger("mp3", "bitrate", c_.cb_mp3_bitrate->currentIndex());
-  ini.WriteInteger("mp3", "channel", c_.cb_mp3_channel->currentIndex());
-  ini.WriteInteger("mp3", "frequency", c_.cb_mp3_frequency->currentIndex());
-  ini.WriteInteger("mp3", "quality", c_.ud_mp3_quality->Position());
-  ini.WriteBool("mp3", "enable vbr", c_.cb_vbr->isChecked());
-  ini.WriteInteger("mp3", "vbr bitrate", c_.cb_mp3_vbr->currentIndex());
-  ini.WriteInteger("mp3", "vbr quality", c_.ud_mp3_vbr->Position());
+  Write(ini, keys::kMp3Bitrate, c_.cb_mp3_bitrate->currentIndex());
+  Write(ini, keys::kMp3Channel, c_.cb_mp3_channel->currentIndex());
+  Write(ini, keys::kMp3Frequency, c_.cb_mp3_frequency->currentIndex());
+  Write(ini, keys::kMp3Quality, c_.ud_mp3_quality->Position());
+  WriteBool(ini, keys::kMp3EnableVbr, c_.cb_vbr->isChecked());
+  Write(ini, keys::kMp3VbrBitrate, c_.cb_mp3_vbr->currentIndex());
+  Write(ini, keys::kMp3VbrQuality, c_.ud_mp3_vbr->Position());
 
-  ini.WriteInteger("wma", "format", c_.cb_wma->currentIndex());
+  Write(ini, keys::kWmaFormat, c_.cb_wma->currentIndex());
 
-  ini.WriteInteger("ogg", "channel", c_.cb_ogg_channel->currentIndex());
-  ini.WriteInteger("ogg", "frequency", c_.cb_ogg_fre->currentIndex());
-  ini.WriteInteger("ogg", "bitrate", c_.cb_ogg_bitrate->currentIndex());
-  ini.WriteInteger("ogg", "max bitrate", c_.cb_ogg_maxbit->currentIndex());
-  ini.WriteInteger("ogg", "min bitrate", c_.cb_ogg_minbit->currentIndex());
-  ini.WriteBool("ogg", "enable quality", c_.cb_ogg_quality->isChecked());
-  ini.WriteInteger("ogg", "quality", c_.ud_ogg_quality->Position());
+  Write(ini, keys::kOggChannel, c_.cb_ogg_channel->currentIndex());
+  Write(ini, keys::kOggFrequency, c_.cb_ogg_fre->currentIndex());
+  Write(ini, keys::kOggBitrate, c_.cb_ogg_bitrate->currentIndex());
+  Write(ini, keys::kOggMaxBitrate, c_.cb_ogg_maxbit->currentIndex());
+  Write(ini, keys::kOggMinBitrate, c_.cb_ogg_minbit->currentIndex());
+  WriteBool(ini, keys::kOggEnableQuality, c_.cb_ogg_quality->isChecked());
+  Write(ini, keys::kOggQuality, c_.ud_ogg_quality->Position());
+  if (general_) general_->Store(ini);
 }
 
 void Tfm_set::btn_defaultClick() {
   c_.rb_cdquality->setChecked(true);
-  c_.cb_wav_bit->setCurrentIndex(1);
-  c_.cb_wav_channel->setCurrentIndex(1);
-  c_.cb_wav_frequency->setCurrentIndex(8);
+  c_.cb_wav_bit->setCurrentIndex(keys::kWavBit.buttonDefault);
+  c_.cb_wav_channel->setCurrentIndex(keys::kWavChannel.buttonDefault);
+  c_.cb_wav_frequency->setCurrentIndex(keys::kWavFrequency.buttonDefault);
   WavModeClick();
 
-  c_.cb_mp3_bitrate->setCurrentIndex(11);
-  c_.cb_mp3_channel->setCurrentIndex(1);
-  c_.cb_mp3_frequency->setCurrentIndex(8);
-  c_.ud_mp3_quality->SetPosition(9);
-  c_.cb_vbr->setChecked(false);
-  c_.cb_mp3_vbr->setCurrentIndex(11);
-  c_.ud_mp3_vbr->SetPosition(0);
+  c_.cb_mp3_bitrate->setCurrentIndex(keys::kMp3Bitrate.buttonDefault);
+  c_.cb_mp3_channel->setCurrentIndex(keys::kMp3Channel.buttonDefault);
+  c_.cb_mp3_frequency->setCurrentIndex(keys::kMp3Frequency.buttonDefault);
+  c_.ud_mp3_quality->SetPosition(keys::kMp3Quality.buttonDefault);
+  c_.cb_vbr->setChecked(keys::kMp3EnableVbr.buttonDefault != 0);
+  c_.cb_mp3_vbr->setCurrentIndex(keys::kMp3VbrBitrate.buttonDefault);
+  c_.ud_mp3_vbr->SetPosition(keys::kMp3VbrQuality.buttonDefault);
   cb_vbrClick();
 
-  c_.cb_wma->setCurrentIndex(9);
+  c_.cb_wma->setCurrentIndex(keys::kWmaFormat.buttonDefault);
 
-  c_.cb_ogg_channel->setCurrentIndex(1);
-  c_.cb_ogg_fre->setCurrentIndex(8);
-  c_.cb_ogg_bitrate->setCurrentIndex(11);
-  c_.cb_ogg_maxbit->setCurrentIndex(11);
-  c_.cb_ogg_minbit->setCurrentIndex(11);
-  c_.cb_ogg_quality->setChecked(true);
-  c_.ud_ogg_quality->SetPosition(300);
+  c_.cb_ogg_channel->setCurrentIndex(keys::kOggChannel.buttonDefault);
+  c_.cb_ogg_fre->setCurrentIndex(keys::kOggFrequency.buttonDefault);
+  c_.cb_ogg_bitrate->setCurrentIndex(keys::kOggBitrate.buttonDefault);
+  c_.cb_ogg_maxbit->setCurrentIndex(keys::kOggMaxBitrate.buttonDefault);
+  c_.cb_ogg_minbit->setCurrentIndex(keys::kOggMinBitrate.buttonDefault);
+  c_.cb_ogg_quality->setChecked(keys::kOggEnableQuality.buttonDefault != 0);
+  c_.ud_ogg_quality->SetPosition(keys::kOggQuality.buttonDefault);
   cb_ogg_qualityClick();
-  c_.edt_ogg_quality->setText(QStringLiteral("300"));
+  c_.edt_ogg_quality->setText(QString::number(keys::kOggQuality.buttonDefault));
+  if (general_) general_->SetDefaults();
 }
 
 void Tfm_set::btn_cancelClick() { reject(); }
@@ -253,16 +256,22 @@ void Tfm_set::edt_ogg_qualityExit() {
   if (c_.edt_ogg_quality->text().isEmpty()) c_.edt_ogg_quality->setText(QStringLiteral("0"));
 }
 
-int Tfm_set::ReadInteger(const char* section, const char* key, int defaultValue) const {
-  return settings_file_ ? settings_file_->ReadInteger(section, key, defaultValue) : defaultValue;
+// A stored index outside the list (a hand-edited file) falls back to the dialog's default for
+// that key, so the checks and OK always work with a valid entry.
+void Tfm_set::SelectStored(QComboBox* list, const IntegerKey& key) const {
+  const int stored = ReadInteger(key);
+  list->setCurrentIndex(stored >= 0 && stored < list->count() ? stored : key.dialogDefault);
 }
 
-bool Tfm_set::ReadBool(const char* section, const char* key, bool defaultValue) const {
-  return settings_file_ ? settings_file_->ReadBool(section, key, defaultValue) : defaultValue;
+int Tfm_set::ReadInteger(const IntegerKey& key) const {
+  return settings_file_ ? ReadForDialog(*settings_file_, key) : key.dialogDefault;
+}
+
+bool Tfm_set::ReadBool(const IntegerKey& key) const {
+  return settings_file_ ? ReadBoolForDialog(*settings_file_, key) : key.dialogDefault != 0;
 }
 
 const TAudioFile2& Tfm_set::Checker() {
-  if (checker_) return *checker_;
-  if (!ownChecker_) ownChecker_ = std::make_unique<TAudioFile2>();
-  return *ownChecker_;
+  if (!checker_) checker_ = std::make_unique<TAudioFile2>();
+  return *checker_;
 }

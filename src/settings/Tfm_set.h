@@ -6,22 +6,26 @@
 #include <memory>
 
 #include "settings/SettingsPages.h"
+#include "settings/WindowFace.h"
 
+class GeneralPage;
+class QComboBox;
 class ISkinEngine;
+struct IntegerKey;
 class TAudioFile2;
 class TIniFile;
 
 class Tfm_set : public QDialog {
   Q_OBJECT
  public:
-  explicit Tfm_set(ISkinEngine& skin, QWidget* parent = nullptr);
+  // The extended face adds the "General" tab after the four format tabs.
+  explicit Tfm_set(ISkinEngine& skin, QWidget* parent = nullptr,
+                   WindowFace face = WindowFace::kClassic);
   ~Tfm_set() override;
+  WindowFace face() const { return face_; }
   // The main window's settings object, once it is open (nullptr before and after: the
   // dialog then shows its defaults and OK stores nothing).
   void SetSettingsFile(TIniFile* settings) { settings_file_ = settings; }
-  // The engine object OK asks whether the chosen MP3 and OGG formats can be encoded; the
-  // dialog uses one of its own until the main window attaches its reader.
-  void SetFormatChecker(const TAudioFile2* engine) { checker_ = engine; }
 
   void btn_okClick();
   void btn_defaultClick();
@@ -44,13 +48,16 @@ class Tfm_set : public QDialog {
   void edt_ogg_qualityChange();
   void edt_ogg_qualityExit();
 
-  int ReadInteger(const char* section, const char* key, int defaultValue) const;
-  bool ReadBool(const char* section, const char* key, bool defaultValue) const;
+  // The dialog's reads of a key; its default while no settings file is open.
+  int ReadInteger(const IntegerKey& key) const;
+  void SelectStored(QComboBox* list, const IntegerKey& key) const;
+  bool ReadBool(const IntegerKey& key) const;
   const TAudioFile2& Checker();
 
   ISkinEngine& skin_;
+  WindowFace face_;
   TIniFile* settings_file_ = nullptr;
-  const TAudioFile2* checker_ = nullptr;
-  std::unique_ptr<TAudioFile2> ownChecker_;
+  std::unique_ptr<TAudioFile2> checker_;  // asked by OK whether MP3 and OGG formats encode
   SettingsControls c_;
+  std::unique_ptr<GeneralPage> general_;  // the extended face only
 };

@@ -9,14 +9,14 @@
 #include "tagformats/wma/WmaModule.h"
 #include "tags/AudioFormat.h"
 
-const TagModule* TagModuleFor(const std::string& path) {
+const TagModule* TagModuleFor(AudioFormat format) {
   static const ID3v2Module kId3v2;
   static const VorbisModule kVorbis;
   static const WmaModule kWma;
   static const FlacModule kFlac;
   static const OpusModule kOpus;
   static const Mp4Module kMp4;
-  switch (FormatFromPath(path)) {
+  switch (format) {
     case AudioFormat::kMp3: return &kId3v2;
     case AudioFormat::kOgg: return &kVorbis;
     case AudioFormat::kWma: return &kWma;
@@ -29,9 +29,12 @@ const TagModule* TagModuleFor(const std::string& path) {
   return nullptr;
 }
 
-const TagReader* TagReaderFor(const std::string& path) {
+const TagModule* TagModuleFor(const std::string& path) { return TagModuleFor(FormatFromPath(path)); }
+
+const TagReader* TagReaderFor(AudioFormat format) {
   static const GenericTagReader kGeneric;
-  const AudioFormat format = FormatFromPath(path);
   if (format == AudioFormat::kOther || format == AudioFormat::kWav) return &kGeneric;
-  return TagModuleFor(path);
+  return TagModuleFor(format);
 }
+
+const TagReader* TagReaderFor(const std::string& path) { return TagReaderFor(FormatFromPath(path)); }

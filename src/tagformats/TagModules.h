@@ -8,12 +8,15 @@
 
 #include "tagformats/common/TagModule.h"
 #include "tagformats/common/TagReader.h"
+#include "tags/AudioFormat.h"
 
 // The module for the file's format; null for WAV and any format the program does not write.
 // The modules live for the whole program.
+const TagModule* TagModuleFor(AudioFormat format);
 const TagModule* TagModuleFor(const std::string& path);
 
 // The reader for a source: its format's module, TagLib's generic reader for WAV (RIFF INFO
 // and id3 chunk) and for a format the program does not write. The readers live for the whole
 // program.
+const TagReader* TagReaderFor(AudioFormat format);
 const TagReader* TagReaderFor(const std::string& path);

@@ -17,7 +17,6 @@
 #include "dialogs/DialogWindow.h"
 #include "tags/CommentLines.h"
 #include "tags/GenreNames.h"
-#include "tags/TagTable.h"
 #include "tags/TrackListView.h"
 
 namespace {
@@ -35,13 +34,6 @@ Tfm_id3::Tfm_id3(ISkinEngine& skin, QWidget* parent) : QDialog(parent), skin_(sk
   UseCloseBoxOnly(this);
   BuildControls();
   resize(kOuterWidth, kOuterHeight);
-}
-
-void Tfm_id3::AttachTables(TagTable* tagTable, TagTable* tagWork,
-                           std::function<std::vector<std::string>()> trackNames) {
-  tag_table_ = tagTable;
-  tag_work_ = tagWork;
-  trackNames_ = std::move(trackNames);
 }
 
 void Tfm_id3::BuildControls() {
@@ -166,10 +158,9 @@ void Tfm_id3::FormShow() {
   FillGenreChoices();
   SkinDialog(skin_, this);
   FillTrackList();
-  if (tag_table_ && tag_work_) *tag_work_ = *tag_table_;
-  // The working copy holds one record for every row, whatever the committed table had.
-  while (tag_work_ && tag_work_->size() < static_cast<size_t>(lv_id3->rowCount()))
-    tag_work_->AppendRow();
+  tag_work_ = source_.records ? source_.records() : std::vector<Timerec>();
+  // The working copy holds one record for every row, whatever the source had.
+  tag_work_.resize(static_cast<size_t>(lv_id3->rowCount()));
   SetOuterSize(this, kOuterWidth, kOuterHeight);
   CentreOverOwner(this);
   if (lv_id3->rowCount() > 0) lv_id3->SelectRow(0);
@@ -187,7 +178,7 @@ void Tfm_id3::FillGenreChoices() {
 }
 
 void Tfm_id3::FillTrackList() {
-  lv_id3->SetTracks(trackNames_ ? trackNames_() : std::vector<std::string>());
+  lv_id3->SetTracks(source_.trackNames ? source_.trackNames() : std::vector<std::string>());
 }
 
 bool Tfm_id3::eventFilter(QObject* watched, QEvent* event) {
@@ -209,14 +200,20 @@ void Tfm_id3::lv_id3Click(const QPoint& at) {
 
 int Tfm_id3::SelectedRow() const { return lv_id3->SelectedRow(); }
 
-void Tfm_id3::ShowSelectedRecord() {
+Timerec* Tfm_id3::SelectedRecord() {
   const int row = SelectedRow();
-  if (row < 0 || !tag_work_ || static_cast<size_t>(row) >= tag_work_->size()) {
+  if (row < 0 || static_cast<size_t>(row) >= tag_work_.size()) return nullptr;
+  return &tag_work_[static_cast<size_t>(row)];
+}
+
+void Tfm_id3::ShowSelectedRecord() {
+  const Timerec* selected = SelectedRecord();
+  if (!selected) {
     ClearFields();
     return;
   }
   // Showing a record must not write it back: the controls would normalise its text.
-  const Timerec record = tag_work_->ReadRowRecord(static_cast<size_t>(row));
+  const Timerec record = *selected;
   const QSignalBlocker a(edt_tatal), b(edt_art), c(edt_alb), d(edt_year), e(edt_genre), f(edt_com);
   for (const Field& field : fields_) field.show(FromRecord(record.*field.member));
 }
@@ -227,26 +224,16 @@ void Tfm_id3::ClearFields() {
 }
 
 void Tfm_id3::StoreField(const Field& field) {
-  const int row = SelectedRow();
-  if (row < 0 || !tag_work_ || static_cast<size_t>(row) >= tag_work_->size()) return;
-  Timerec record = tag_work_->ReadRowRecord(static_cast<size_t>(row));
-  record.*field.member = field.text().toStdString();
-  tag_work_->StoreRowTags(static_cast<size_t>(row), record);
+  if (Timerec* record = SelectedRecord()) record->*field.member = field.text().toStdString();
 }
 
 void Tfm_id3::AllClick(const Field& field) {
-  if (!tag_work_) return;
   const std::string value = field.text().toStdString();
-  const size_t rows = static_cast<size_t>(lv_id3->rowCount());
-  for (size_t row = 0; row < rows && row < tag_work_->size(); ++row) {
-    Timerec record = tag_work_->ReadRowRecord(row);
-    record.*field.member = value;
-    tag_work_->StoreRowTags(row, record);
-  }
+  for (Timerec& record : tag_work_) record.*field.member = value;
 }
 
 void Tfm_id3::btn_okClick() {
-  if (tag_table_ && tag_work_) *tag_table_ = *tag_work_;
+  if (source_.commit) source_.commit(tag_work_);
   accept();
 }
 

@@ -1,5 +1,5 @@
-// The tag editor: edits a working copy of the tag table and commits it on "Ok". Opened
-// modally by the main window's skin command "tag".
+// The tag editor: edits a working copy of the list's tag records and commits it on "Ok".
+// Opened modally by the main window's skin command "tag".
 #pragma once
 
 #include <QDialog>
@@ -7,24 +7,30 @@
 #include <string>
 #include <vector>
 
+#include "tags/Timerec.h"
+
 class ISkinEngine;
 class QComboBox;
 class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TagTable;
 class TrackListView;
-struct Timerec;
+
+// What the editor works on: the list's file names (one per row, in list order) that the track
+// list shows, the rows' records, and where "Ok" hands the edited records back.
+struct TagEditorSource {
+  std::function<std::vector<std::string>()> trackNames;
+  std::function<std::vector<Timerec>()> records;
+  std::function<void(const std::vector<Timerec>&)> commit;
+};
 
 class Tfm_id3 : public QDialog {
   Q_OBJECT
  public:
   explicit Tfm_id3(ISkinEngine& skin, QWidget* parent = nullptr);
-  // The committed table, the editor's working copy, and the list's file names (one per row,
-  // in list order) that the track list shows.
-  void AttachTables(TagTable* tagTable, TagTable* tagWork,
-                    std::function<std::vector<std::string>()> trackNames);
+  // An empty source detaches the editor: it then shows no tracks and commits nothing.
+  void Attach(TagEditorSource source) { source_ = std::move(source); }
 
   void btn_okClick();
   void btn_cancelClick();
@@ -57,13 +63,14 @@ class Tfm_id3 : public QDialog {
   void ShowSelectedRecord();
   void ClearFields();
   int SelectedRow() const;
+  // The working record of the selected row; null when no row is selected.
+  Timerec* SelectedRecord();
   void StoreField(const Field& field);
   void AllClick(const Field& field);
 
   ISkinEngine& skin_;
-  TagTable* tag_table_ = nullptr;
-  TagTable* tag_work_ = nullptr;
-  std::function<std::vector<std::string>()> trackNames_;
+  TagEditorSource source_;
+  std::vector<Timerec> tag_work_;  // the working copy, one record per listed track
 
   TrackListView* lv_id3 = nullptr;
   QLineEdit* edt_tatal = nullptr;

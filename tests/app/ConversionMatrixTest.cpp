@@ -208,7 +208,7 @@ TEST_P(ConversionMatrix, EverySourceBecomesTheChosenFormatWithItsTags) {
   for (const Source& s : sources) paths.push_back(s.path);
   core->AddFiles(paths);
   ASSERT_EQ(core->rows().size(), sources.size()) << ::testing::PrintToString(host.information);
-  core->tag_table().StoreRowTags(1, sources[1].tags);  // the WAV row, as the tag editor would
+  core->SetRowTags(1, sources[1].tags);  // the WAV row, as the tag editor would
 
   core->ConvertFiles(format);
 

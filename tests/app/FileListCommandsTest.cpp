@@ -69,11 +69,11 @@ TEST_P(AddingWithJobs, FailedFileIsNamedAndTheNextTakesTheNextRowWithItsOwnTags)
     EXPECT_GT(text.size(), head.size()) << "no reason given: " << text;
     EXPECT_EQ(text.find('\n', head.size()), std::string::npos) << text;
   }
-  ASSERT_EQ(core->tag_table().size(), 2u);
-  EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "First");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Third");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(1).artist, "Artist");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(1).track, "4");
+  ASSERT_EQ(core->rows().size(), 2u);
+  EXPECT_EQ(core->rows()[0].tags.title, "First");
+  EXPECT_EQ(core->rows()[1].tags.title, "Third");
+  EXPECT_EQ(core->rows()[1].tags.artist, "Artist");
+  EXPECT_EQ(core->rows()[1].tags.track, "4");
   EXPECT_EQ(host.events, (std::vector<std::string>{"added 0 first.mp3 unconverted",
                                                    "added 1 third.mp3 unconverted"}));
 }
@@ -86,8 +86,8 @@ TEST_F(FileListCommands, SameFileTwiceGivesTwoRowsWithTwoRecords) {
   SetId3Title(path, "Twice");
   core->AddFiles({path, path});
   ASSERT_EQ(core->rows().size(), 2u);
-  EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "Twice");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Twice");
+  EXPECT_EQ(core->rows()[0].tags.title, "Twice");
+  EXPECT_EQ(core->rows()[1].tags.title, "Twice");
 }
 
 TEST_F(FileListCommands, TagsAreReadWhateverTheExtensionsCaseButWavHasNone) {
@@ -98,16 +98,16 @@ TEST_F(FileListCommands, TagsAreReadWhateverTheExtensionsCaseButWavHasNone) {
   std::string wav = Tone("plain.wav");
   core->AddFiles({upper, lower, wav});
   ASSERT_EQ(core->rows().size(), 3u);
-  EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "Hidden");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "Hidden");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(2), Timerec{});
+  EXPECT_EQ(core->rows()[0].tags.title, "Hidden");
+  EXPECT_EQ(core->rows()[1].tags.title, "Hidden");
+  EXPECT_EQ(core->rows()[2].tags, Timerec{});
 }
 
 TEST_F(FileListCommands, DeletingTheSelectedRowKeepsRecordsAligned) {
   std::string wav = Tone("row.wav", 0.5);
   core->AddFiles({wav, wav, wav, wav});
   for (size_t i = 0; i < 4; ++i)
-    core->tag_table().StoreRowTags(i, Timerec{"r" + std::to_string(i), "", "", "", "", "", ""});
+    core->SetRowTags(i, Timerec{"r" + std::to_string(i), "", "", "", "", "", ""});
 
   core->DeleteSelectedFiles();  // nothing selected
   EXPECT_EQ(core->rows().size(), 4u);
@@ -115,15 +115,15 @@ TEST_F(FileListCommands, DeletingTheSelectedRowKeepsRecordsAligned) {
   core->SelectRow(1);
   core->DeleteSelectedFiles();
   ASSERT_EQ(core->rows().size(), 3u);
-  EXPECT_EQ(core->tag_table().ReadRowRecord(0).title, "r0");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(1).title, "r2");
-  EXPECT_EQ(core->tag_table().ReadRowRecord(2).title, "r3");
+  EXPECT_EQ(core->rows()[0].tags.title, "r0");
+  EXPECT_EQ(core->rows()[1].tags.title, "r2");
+  EXPECT_EQ(core->rows()[2].tags.title, "r3");
   EXPECT_EQ(std::vector<std::string>(host.events.end() - 2, host.events.end()),
             (std::vector<std::string>{"removing 1", "removed 1"}));
 
   // A later row gets an empty record, never the moved-out one.
   core->AddFiles({wav});
-  EXPECT_EQ(core->tag_table().ReadRowRecord(3), Timerec{});
+  EXPECT_EQ(core->rows()[3].tags, Timerec{});
 }
 
 TEST_F(FileListCommands, ClearAsksFirstAndLeavesFilesOnDisk) {
@@ -141,7 +141,7 @@ TEST_F(FileListCommands, ClearAsksFirstAndLeavesFilesOnDisk) {
   core->ClearFiles();
   EXPECT_EQ(host.events, (std::vector<std::string>{"clearing", "cleared"}));
   EXPECT_TRUE(core->rows().empty());
-  EXPECT_EQ(core->tag_table().size(), 0u);
+  EXPECT_EQ(core->rows().size(), 0u);
   EXPECT_TRUE(testsupport::FileExists(wav));
 
   core->ClearFiles();  // an empty list asks nothing
@@ -169,4 +169,33 @@ TEST_F(FileListCommands, ListCommandsDoNothingDuringARun) {
   EXPECT_TRUE(host.information.empty());
   EXPECT_EQ(host.openedFolders.size(), 1u);  // the run's own end
   EXPECT_FALSE(FileExists(Out("Normalize_busy.wav")));
+}
+
+// Probing runs on the pool while the driving thread pumps; a run started from such a pump
+// converts the rows added so far, to its end, before the next rows are added.
+TEST_F(FileListCommands, RunStartedWhileAddingEndsBeforeTheNextRows) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 6; ++i) paths.push_back(Tone("t" + std::to_string(i) + ".wav", 0.5));
+  core->AddFiles({paths[0]});
+  size_t rowsWhenRunStarted = 0;
+  std::vector<std::string> eventsWhenRunEnded;
+  host.pumps = 0;
+  host.AtPump(1, [&] {
+    rowsWhenRunStarted = core->rows().size();
+    core->ConvertFiles(kFormatWav);
+    EXPECT_FALSE(core->running());
+    eventsWhenRunEnded = host.events;
+  });
+  host.events.clear();
+  core->AddFiles(std::vector<std::string>(paths.begin() + 1, paths.end()));
+
+  ASSERT_EQ(core->rows().size(), 6u);
+  ASSERT_EQ(rowsWhenRunStarted, 1u);
+  EXPECT_EQ(eventsWhenRunEnded, (std::vector<std::string>{"state 0 Converting", "output 0",
+                                                          "state 0 finish"}));
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "unconverted", "unconverted",
+                                                "unconverted", "unconverted", "unconverted"}));
+  for (size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(core->rows()[i].filePath, paths[i]);
+  EXPECT_TRUE(FileExists(Out("t0.wav")));
+  EXPECT_FALSE(FileExists(Out("t1.wav")));
 }

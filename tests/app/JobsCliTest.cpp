@@ -38,29 +38,6 @@ std::set<std::string> FileNamesIn(const std::string& folder) {
   return names;
 }
 
-// Each Ogg stream gets a random serial number, and every page's checksum covers it; zeroing
-// both leaves everything the encoders and the tag writer decided. Empty when not Ogg pages.
-std::vector<uint8_t> WithoutOggSerials(std::vector<uint8_t> bytes) {
-  size_t at = 0;
-  while (at + 27 <= bytes.size()) {
-    if (bytes[at] != 'O' || bytes[at + 1] != 'g' || bytes[at + 2] != 'g' || bytes[at + 3] != 'S')
-      return {};
-    size_t segments = bytes[at + 26];
-    if (at + 27 + segments > bytes.size()) return {};
-    size_t body = 0;
-    for (size_t i = 0; i < segments; ++i) body += bytes[at + 27 + i];
-    std::fill(bytes.begin() + static_cast<long>(at + 14), bytes.begin() + static_cast<long>(at + 18), 0);
-    std::fill(bytes.begin() + static_cast<long>(at + 22), bytes.begin() + static_cast<long>(at + 26), 0);
-    at += 27 + segments + body;
-  }
-  return at == bytes.size() ? bytes : std::vector<uint8_t>{};
-}
-
-std::vector<uint8_t> ComparableBytes(const std::string& path) {
-  std::vector<uint8_t> bytes = ReadFileBytes(path);
-  return fs::path(path).extension() == ".ogg" ? WithoutOggSerials(std::move(bytes)) : bytes;
-}
-
 struct Spawned {
   pid_t pid = 0;
   std::string log;
@@ -193,9 +170,9 @@ TEST_P(JobsSameOutput, SameNamesAndBytesAsOneFileAtATime) {
     EXPECT_EQ(ReadFileBytes(folder + "/" + taken), std::vector<uint8_t>({'a', 'l', 'r', 'e', 'a', 'd', 'y', ' ', 'h', 'e', 'r', 'e'}));
   names.erase(taken);
   for (const std::string& name : names) {
-    std::vector<uint8_t> first = ComparableBytes(one + "/" + name);
+    std::vector<uint8_t> first = testsupport::ComparableAudioBytes(one + "/" + name);
     EXPECT_FALSE(first.empty()) << name;
-    EXPECT_TRUE(first == ComparableBytes(three + "/" + name)) << name << " differs";
+    EXPECT_TRUE(first == testsupport::ComparableAudioBytes(three + "/" + name)) << name << " differs";
   }
   if (GetParam() == "normalize") return;
   // Each output carries its own source's record, read back by an independent reader.

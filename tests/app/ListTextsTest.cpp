@@ -5,6 +5,7 @@
 
 #include "app/DisplayFormat.h"
 #include "app/OutputNaming.h"
+#include "tags/AudioFormat.h"
 
 TEST(SizeText, MegabytesWithTwoDecimals) {
   EXPECT_EQ(SizeText(3620000), "3.45MB");
@@ -74,30 +75,30 @@ TEST(OutputNames, NothingWhenAllHundredNumbersAreTaken) {
   EXPECT_EQ(ConvertedOutputName("/o/", "/s/a.wav", ".mp3", taken.Fn()), "/o/a(100).mp3");
   taken.names.insert("/o/a(100).mp3");
   EXPECT_FALSE(ConvertedOutputName("/o/", "/s/a.wav", ".mp3", taken.Fn()).has_value());
-  EXPECT_FALSE(NormalizedOutputName("/o/", "/s/a.mp3", [](const std::string&) { return true; }));
+  EXPECT_FALSE(NormalizedOutputName("/o/", "/s/a.mp3", FormatFromPath("/s/a.mp3"), [](const std::string&) { return true; }));
 }
 
 TEST(OutputNames, NormalizeKeepsTheSourceExtensionInItsCase) {
   TakenNames taken;
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/song.mp3", taken.Fn()), "/o/Normalize_song.mp3");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/song.mp3", FormatFromPath("/s/song.mp3"), taken.Fn()), "/o/Normalize_song.mp3");
   taken.names = {"/o/Normalize_song.mp3"};
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/song.mp3", taken.Fn()), "/o/Normalize_song(1).mp3");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/song.mp3", FormatFromPath("/s/song.mp3"), taken.Fn()), "/o/Normalize_song(1).mp3");
   taken.names = {"/o/Normalize_my.song.MP3"};
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/my.song.MP3", taken.Fn()), "/o/Normalize_my(1).MP3");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/my.song.MP3", FormatFromPath("/s/my.song.MP3"), taken.Fn()), "/o/Normalize_my(1).MP3");
 }
 
 TEST(OutputNames, NormalizeWritesOtherKindsOfSourceAsWav) {
   TakenNames taken;
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/noext", taken.Fn()), "/o/Normalize_noext.wav");
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.b/take", taken.Fn()), "/o/Normalize_take.wav");
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.AIFF", taken.Fn()),
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/noext", FormatFromPath("/s/noext"), taken.Fn()), "/o/Normalize_noext.wav");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.b/take", FormatFromPath("/s/a.b/take"), taken.Fn()), "/o/Normalize_take.wav");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.AIFF", FormatFromPath("/s/live.set.AIFF"), taken.Fn()),
             "/o/Normalize_live.set.wav");
   taken.names = {"/o/Normalize_live.set.wav"};
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.AIFF", taken.Fn()),
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.AIFF", FormatFromPath("/s/live.set.AIFF"), taken.Fn()),
             "/o/Normalize_live(1).wav");
   // The formats the program writes keep their own extension whatever its case.
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/Song.Ogg", taken.Fn()), "/o/Normalize_Song.Ogg");
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.FLAC", taken.Fn()), "/o/Normalize_live.set.FLAC");
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.opus", taken.Fn()), "/o/Normalize_a.opus");
-  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.m4a", taken.Fn()), "/o/Normalize_a.m4a");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/Song.Ogg", FormatFromPath("/s/Song.Ogg"), taken.Fn()), "/o/Normalize_Song.Ogg");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/live.set.FLAC", FormatFromPath("/s/live.set.FLAC"), taken.Fn()), "/o/Normalize_live.set.FLAC");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.opus", FormatFromPath("/s/a.opus"), taken.Fn()), "/o/Normalize_a.opus");
+  EXPECT_EQ(NormalizedOutputName("/o/", "/s/a.m4a", FormatFromPath("/s/a.m4a"), taken.Fn()), "/o/Normalize_a.m4a");
 }

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/LoudnessGain.h"
+#include "app/GainTags.h"
+#include "app/TagTransfer.h"
 #include "support/TestSupport.h"
 
 using testsupport::MeasureWithFfmpeg;
@@ -228,18 +229,50 @@ TEST_F(LoudnessCli, TrackModeWritesNoAlbumValuesAndOffWritesNone) {
   EXPECT_TRUE(testsupport::ReadGainTags(out() + "/a(1).ogg").empty());
 }
 
-// Opus files carry R128 gains in Q7.8 relative to −23 LUFS instead (RFC 7845); the writer
-// step puts them into the comment packet of an Opus file made by ffmpeg.
+// A source's carried gain fields go: replaced by the measured ones under ReplayGain (its album
+// values dropped in track mode), dropped from a loudness-normalized output, kept otherwise.
+TEST_F(LoudnessCli, CarriedGainFieldsAreReplacedOrDropped) {
+  const std::string a =
+      Sine("a.mp3", -23.0, 6,
+           "-b:a 192k -metadata REPLAYGAIN_TRACK_GAIN='+9.99 dB' -metadata "
+           "REPLAYGAIN_ALBUM_GAIN='+7.00 dB' -metadata REPLAYGAIN_ALBUM_PEAK=0.5");
+  struct {
+    const char* args;
+    const char* output;
+    const char* trackGain;  // "" for none
+  } const kRuns[] = {{"--format ogg", "a.ogg", "+9.99 dB"},
+                     {"--replaygain track --format ogg", "a(1).ogg", "measured"},
+                     {"--normalize=loudness", "Normalize_a.mp3", ""},
+                     {"--normalize=peak", "Normalize_a(1).mp3", "+9.99 dB"}};
+  for (const auto& run : kRuns) {
+    ASSERT_EQ(Convert(std::string(run.args) + " --output " + ShellQuote(out()) + " " +
+                      ShellQuote(a)).exitCode, 0) << run.args;
+    const auto tags = testsupport::ReadGainTags(out() + "/" + run.output);
+    const std::string trackGain = tags.count("REPLAYGAIN_TRACK_GAIN") ? tags.at("REPLAYGAIN_TRACK_GAIN") : "";
+    if (std::string(run.trackGain) == "measured")
+      EXPECT_NEAR(std::stod(trackGain), 5.0, 0.6) << run.args;
+    else
+      EXPECT_EQ(trackGain, run.trackGain) << run.args;
+    const bool carried = std::string(run.trackGain) == "+9.99 dB";
+    EXPECT_EQ(tags.count("REPLAYGAIN_ALBUM_GAIN"), carried ? 1u : 0u) << run.args;
+  }
+}
+
+// Opus files carry R128 gains in Q7.8 relative to −23 LUFS instead (RFC 7845), written by the
+// Opus tag module from the record's extras in place of the source's gain fields.
 TEST(LoudnessTags, OpusTakesR128Gains) {
   if (!testsupport::FfmpegCanEncode("libopus")) GTEST_SKIP() << "ffmpeg has no libopus";
   testsupport::TempDir work;
   const std::string path = work.file("a.opus");
-  ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i sine=d=2 -c:a libopus " +
+  ASSERT_EQ(testsupport::Run("ffmpeg -nostdin -loglevel error -f lavfi -i sine=d=2 -c:a libopus "
+                             "-metadata R128_TRACK_GAIN=77 -metadata REPLAYGAIN_TRACK_GAIN=1 " +
                              ShellQuote(path))
                 .exitCode,
             0);
-  const GainValues track{-18.0, 0.5}, album{-30.5, 0.9};
-  WriteGainFields(path, ReplayGainFields(path, track, &album));
+  Timerec record = ReadSourceTags(path, AudioFormat::kOpus).value();
+  SetTrackGain(record.extras, AudioFormat::kOpus, {-18.0, 0.5});
+  SetAlbumGain(record.extras, AudioFormat::kOpus, {-30.5, 0.9});
+  WriteTagsToOutput(path, AudioFormat::kOpus, record);
   const auto tags = testsupport::ReadGainTags(path);
   EXPECT_EQ(tags.at("R128_TRACK_GAIN"), "-1280");  // −5 dB × 256
   EXPECT_EQ(tags.at("R128_ALBUM_GAIN"), "1920");   // +7.5 dB × 256

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include "CoreFixture.h"
 #include "app/RunSettings.h"
@@ -15,8 +16,41 @@ namespace {
 
 class JobsHost : public RecordingHost {
  public:
-  void FileProgress(size_t row, int percent) override { fileProgress[row].push_back(percent); }
+  void FileProgress(size_t row, int percent) override {
+    Heard();
+    fileProgress[row].push_back(percent);
+  }
+  void RowStateChanged(size_t row, const FileRow& entry) override {
+    Heard();
+    RecordingHost::RowStateChanged(row, entry);
+  }
+  void OutputCreated(size_t row, const std::string& path) override {
+    Heard();
+    RecordingHost::OutputCreated(row, path);
+  }
+  void SetProgress(int percent) override {
+    Heard();
+    RecordingHost::SetProgress(percent);
+  }
+  void ShowError(const std::string& text) override {
+    Heard();
+    RecordingHost::ShowError(text);
+  }
+  void Pump() override {
+    Heard();
+    RecordingHost::Pump();
+  }
+  void OpenFolder(const std::string& path) override {
+    Heard();
+    RecordingHost::OpenFolder(path);
+  }
+  // Like a window's widgets, the host may only be touched from the thread that drives the core.
+  void Heard() {
+    if (std::this_thread::get_id() != drivingThread) ++callsFromOtherThreads;
+  }
   std::map<size_t, std::vector<int>> fileProgress;
+  std::thread::id drivingThread = std::this_thread::get_id();
+  int callsFromOtherThreads = 0;
 };
 
 class ParallelRunTest : public CoreFixture {
@@ -55,6 +89,7 @@ TEST_F(ParallelRunTest, ErrorLetsTheFileInFlightFinishAndStartsNoOther) {
   EXPECT_FALSE(FileExists(Out("after2.mp3")));
   EXPECT_FALSE(core->running());
   EXPECT_TRUE(jobsHost.openedFolders.empty());
+  EXPECT_EQ(jobsHost.callsFromOtherThreads, 0);
 }
 
 TEST_F(ParallelRunTest, StopEndsEveryFileInFlightWithItsTags) {
@@ -113,6 +148,7 @@ TEST_F(ParallelRunTest, HostHearsEachFileStartProgressAndFinish) {
   EXPECT_EQ(starts, (std::vector<std::string>{"state 0 Converting", "state 1 Converting",
                                               "state 2 Converting"}));
   EXPECT_EQ(jobsHost.openedFolders, (std::vector<std::string>{outDir + "/"}));
+  EXPECT_EQ(jobsHost.callsFromOtherThreads, 0);
 }
 
 // Album ReplayGain over files converted side by side: the jobs report to one book, and the

@@ -9,8 +9,10 @@
 
 class RecordingHost : public RunHost {
  public:
-  void RowAdded(size_t row, const FileRow& entry) override {
-    events.push_back("added " + std::to_string(row) + " " + entry.fileName + " " + entry.state);
+  void RowsAdded(const FileList& rows, size_t first, size_t count) override {
+    for (size_t row = first; row < first + count; ++row)
+      events.push_back("added " + std::to_string(row) + " " + rows[row].fileName + " " +
+                       rows[row].state);
   }
   void RowAboutToBeRemoved(size_t row) override {
     events.push_back("removing " + std::to_string(row));
@@ -18,8 +20,8 @@ class RecordingHost : public RunHost {
   void RowRemoved(size_t row) override { events.push_back("removed " + std::to_string(row)); }
   void RowsAboutToBeCleared() override { events.push_back("clearing"); }
   void RowsCleared() override { events.push_back("cleared"); }
-  void RowStateChanged(size_t row, const std::string& state) override {
-    events.push_back("state " + std::to_string(row) + " " + state);
+  void RowStateChanged(size_t row, const FileRow& entry) override {
+    events.push_back("state " + std::to_string(row) + " " + entry.state);
   }
   void OutputCreated(size_t row, const std::string& path) override {
     events.push_back("output " + std::to_string(row));

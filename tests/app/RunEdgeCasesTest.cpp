@@ -99,7 +99,7 @@ TEST_F(RunEdgeCases, StopDuringAFileFinishesItWithItsTagsAndStillOpensTheFolder)
   std::string longer = Tone("long.wav", 10.0);
   std::string next = Tone("next.wav");
   core->AddFiles({longer, next});
-  core->tag_table().StoreRowTags(0, Tagged("Stopped"));
+  core->SetRowTags(0, Tagged("Stopped"));
   host.pumps = 0;
   // One pump per file, two per block (half a second of 16-bit stereo): Stop after two blocks.
   host.AtPump(7, [&] { core->Stop(); });
@@ -128,8 +128,8 @@ TEST_F(RunEdgeCases, VanishedSecondOfThreeIsReportedOnceAndTheOthersConvert) {
 TEST_F(RunEdgeCases, UpperCaseSourceGetsItsRowTagsInTheLowerCaseOutput) {
   std::string upper = Tone("SHOUT.MP3", 1.0, "-f mp3 " + std::string(kMp3Codec));
   core->AddFiles({upper});
-  EXPECT_EQ(core->tag_table().ReadRowRecord(0), Timerec{});
-  core->tag_table().StoreRowTags(0, Tagged("Typed"));
+  EXPECT_EQ(core->rows()[0].tags, Timerec{});
+  core->SetRowTags(0, Tagged("Typed"));
   core->ConvertFiles(kFormatMp3);
   auto tags = ReadWithMutagen(Out("SHOUT.mp3"));
   ASSERT_TRUE(tags.ok) << tags.error;
@@ -141,8 +141,8 @@ TEST_F(RunEdgeCases, NormalizeNamesLevelsAndTags) {
   std::string song = Tone("song.mp3", 2.0, kMp3Codec);
   std::string quiet = Tone("quiet.wav", 2.0);
   core->AddFiles({song, quiet});
-  core->tag_table().StoreRowTags(0, Tagged("Louder"));
-  core->tag_table().StoreRowTags(1, Tagged("Ignored"));
+  core->SetRowTags(0, Tagged("Louder"));
+  core->SetRowTags(1, Tagged("Ignored"));
   core->NormalizeFiles();
   core->NormalizeFiles();
   EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);

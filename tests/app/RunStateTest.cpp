@@ -1,58 +1,36 @@
 // Several runs at once over one list: each RunState drives its own engine objects, the list
-// and the tag table are only read, and every run names its own outputs.
+// is only read, and every run names its own outputs.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <mutex>
 #include <set>
 #include <thread>
 
 #include "app/FileList.h"
 #include "app/OutputFormatSetup.h"
-#include "app/RunHost.h"
+#include "app/RunEventQueue.h"
 #include "app/RunLoop.h"
 #include "app/RunState.h"
 #include "support/TestSupport.h"
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 using testsupport::Probe;
 
 namespace {
 
-// Collects what the runs report, from whichever thread reports it.
-class SharedHost : public RunHost {
- public:
-  void RowAdded(size_t, const FileRow&) override {}
-  void RowAboutToBeRemoved(size_t) override {}
-  void RowRemoved(size_t) override {}
-  void RowsAboutToBeCleared() override {}
-  void RowsCleared() override {}
-  void RowStateChanged(size_t row, const std::string& state) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (state == kStateFinish) finished.insert(row);
+// What the runs posted to their shared queue, from whichever thread posted it.
+struct Reported {
+  explicit Reported(RunEventQueue& queue) {
+    for (const RunEvent& event : queue.TakeAll()) {
+      if (event.kind == RunEvent::Kind::kRowState && event.text == kStateFinish)
+        finished.insert(event.row);
+      if (event.kind == RunEvent::Kind::kNotice || event.kind == RunEvent::Kind::kError)
+        notices.push_back(event.text);
+    }
   }
-  void OutputCreated(size_t, const std::string& path) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    outputs.insert(path);
-  }
-  void SetProgress(int) override {}
-  void ShowInformation(const std::string& text) override { Note(text); }
-  bool AskYesNo(const std::string&) override { return false; }
-  void ShowError(const std::string& text) override { Note(text); }
-  void Pump() override {}
-  void OpenFolder(const std::string&) override {}
-
   std::set<size_t> finished;
-  std::set<std::string> outputs;
   std::vector<std::string> notices;
-
- private:
-  void Note(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    notices.push_back(text);
-  }
-  std::mutex mutex_;
 };
 
 }  // namespace
@@ -60,12 +38,10 @@ class SharedHost : public RunHost {
 TEST(RunStates, TwoRunsOverOneListEachWithItsOwnFormat) {
   testsupport::TempDir work;
   FileList rows;
-  TagTable tags;
   for (const char* name : {"one.wav", "two.wav"}) {
     std::string path = work.file(name);
     testsupport::MakeTone(path, 3.0);
-    rows.Append(FileRow{name, path, "", "", kStateUnconverted});
-    tags.AppendRow();
+    rows.Append({FileRow{name, path, "", "", kStateUnconverted, AudioFormat::kWav}});
   }
   RunPlan narrow;
   narrow.folder = work.file("narrow") + "/";
@@ -77,13 +53,13 @@ TEST(RunStates, TwoRunsOverOneListEachWithItsOwnFormat) {
   ASSERT_EQ(mkdir(narrow.folder.c_str(), 0755), 0);
   ASSERT_EQ(mkdir(wide.folder.c_str(), 0755), 0);
 
-  SharedHost host;
+  RunEventQueue events;
   RunState first;
   RunState second;
   auto work_on = [&](RunState& state, const RunPlan& plan, size_t position) {
     ASSERT_FALSE(SetUpOutputFormat(plan.format, state.AudioFilewrite, state.AudioFile2LameEnc));
     state.running = true;
-    RunLoop loop(state, rows, tags, host, plan);
+    RunLoop loop(state, rows, events, plan, [] {});
     loop.ProcessPosition(position);
     state.running = false;
   };
@@ -92,6 +68,7 @@ TEST(RunStates, TwoRunsOverOneListEachWithItsOwnFormat) {
   a.join();
   b.join();
 
+  Reported host(events);
   EXPECT_TRUE(host.notices.empty()) << ::testing::PrintToString(host.notices);
   EXPECT_EQ(host.finished, (std::set<size_t>{0, 1}));
   EXPECT_EQ(first.output_file_name, narrow.folder + "one.wav");

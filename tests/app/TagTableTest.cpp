@@ -1,7 +1,7 @@
-// The tag table: records follow their rows and nothing reads beyond the table.
+// The rows' tag records: each record travels with its row, and nothing reads beyond the list.
 #include <gtest/gtest.h>
 
-#include "tags/TagTable.h"
+#include "app/FileList.h"
 
 namespace {
 
@@ -9,48 +9,51 @@ Timerec Record(const std::string& title) {
   return Timerec{title, "artist " + title, "2001", "album", "line1\r\nline2", "Rock", "3"};
 }
 
-TagTable TableOf(std::initializer_list<const char*> titles) {
-  TagTable table;
-  size_t row = 0;
+FileList ListOf(std::initializer_list<const char*> titles) {
+  FileList list;
   for (const char* title : titles) {
-    table.AppendRow();
-    table.StoreRowTags(row++, Record(title));
+    FileRow row{std::string(title) + ".mp3", "/m/" + std::string(title) + ".mp3", "", "",
+                kStateUnconverted, AudioFormat::kMp3, Record(title)};
+    list.Append({row});
   }
-  return table;
+  return list;
 }
 
 }  // namespace
 
-TEST(TagTable, NewRowsStartEmpty) {
-  TagTable table = TableOf({"a"});
-  table.AppendRow();
-  EXPECT_EQ(table.ReadRowRecord(1), Timerec{});
-  EXPECT_EQ(table.ReadRowRecord(0), Record("a"));
+TEST(RowRecords, NewRowsWithoutTagsHoldAnEmptyRecord) {
+  FileList list = ListOf({"a"});
+  list.Append({FileRow{"b.wav", "/m/b.wav"}});
+  EXPECT_EQ(list[1].tags, Timerec{});
+  EXPECT_EQ(list[0].tags, Record("a"));
 }
 
-TEST(TagTable, RemovingARowMovesTheLaterRecordsUp) {
-  TagTable table = TableOf({"r0", "r1", "r2", "r3"});
-  table.RemoveRowRecord(1);
-  ASSERT_EQ(table.size(), 3u);
-  EXPECT_EQ(table.ReadRowRecord(0).title, "r0");
-  EXPECT_EQ(table.ReadRowRecord(1).title, "r2");
-  EXPECT_EQ(table.ReadRowRecord(2).title, "r3");
-  EXPECT_EQ(table.ReadRowRecord(2), Record("r3"));  // every field moved, track included
+TEST(RowRecords, RemovingARowMovesTheLaterRecordsUp) {
+  FileList list = ListOf({"r0", "r1", "r2", "r3"});
+  list.Remove(1);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].tags.title, "r0");
+  EXPECT_EQ(list[1].tags.title, "r2");
+  EXPECT_EQ(list[2].tags.title, "r3");
+  EXPECT_EQ(list[2].tags, Record("r3"));  // every field moved, track included
 }
 
-TEST(TagTable, BeyondTheTableNothingIsReadOrWritten) {
-  TagTable table = TableOf({"a"});
-  table.StoreRowTags(5, Record("x"));
-  table.RemoveRowRecord(7);
-  EXPECT_EQ(table.size(), 1u);
-  EXPECT_EQ(table.ReadRowRecord(5), Timerec{});
+TEST(RowRecords, BeyondTheListNothingIsReadOrWritten) {
+  FileList list = ListOf({"a"});
+  list.SetTags(5, Record("x"));
+  list.Remove(7);
+  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(list.TagRecords().size(), 1u);
+  list.ReplaceTagRecords({Record("x"), Record("y")});  // not one per row: refused
+  EXPECT_EQ(list[0].tags, Record("a"));
 }
 
-TEST(TagTable, GrowsPastTheOldFixedSize) {
-  TagTable table;
-  for (size_t row = 0; row < 500; ++row) {
-    table.AppendRow();
-    table.StoreRowTags(row, Record(std::to_string(row)));
-  }
-  EXPECT_EQ(table.ReadRowRecord(450).title, "450");
+TEST(RowRecords, GrowWithTheListAndAreReplacedTogether) {
+  FileList list;
+  for (size_t row = 0; row < 500; ++row) list.Append({FileRow{std::to_string(row)}});
+  std::vector<Timerec> records = list.TagRecords();
+  records[450] = Record("450");
+  list.ReplaceTagRecords(records);
+  EXPECT_EQ(list[450].tags.title, "450");
+  EXPECT_EQ(list[449].tags, Timerec{});
 }

@@ -13,7 +13,7 @@
 #include "dialogs/Tfm_dir.h"
 #include "engines/skin/TSkin.h"
 #include "settings/Tfm_set.h"
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 #include "tags/Tfm_id3.h"
 
 namespace {
@@ -47,19 +47,20 @@ int main(int argc, char** argv) {
   }
   settings.hide();
 
-  TagTable table, work;
+  std::vector<Timerec> table;
   for (const char* title : {"Morning", "Заголовок", "Evening"}) {
-    table.AppendRow();
     Timerec record;
     record.title = title;
     record.artist = "Some Artist";
     record.year = "2004";
     record.genre = "Contemporary C";
     record.comment = "first line\r\nsecond line";
-    table.StoreRowTags(table.size() - 1, record);
+    table.push_back(record);
   }
   Tfm_id3 editor(skin, &mainWindow);
-  editor.AttachTables(&table, &work, [] { return std::vector<std::string>{"morning.mp3", "zagolovok.ogg", "evening.wma"}; });
+  editor.Attach(TagEditorSource{
+      [] { return std::vector<std::string>{"morning.mp3", "zagolovok.ogg", "evening.wma"}; },
+      [&table] { return table; }, {}});
   editor.show();
   Save(&editor, folder, "tag-editor");
   editor.hide();

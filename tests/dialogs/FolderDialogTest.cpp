@@ -18,7 +18,6 @@ class FolderDialogTest : public ::testing::Test {
     mkdir(home.file("Music/Albums").c_str(), 0700);
     testsupport::WriteFileText(home.file("notes.txt"), "not a folder");
     setenv("HOME", home.path().c_str(), 1);
-    chosen_dir = "earlier";
     dialog = std::make_unique<Tfm_dir>(skin);
     dialog->SetSettingsFile(settings.ini.get());
   }
@@ -71,7 +70,7 @@ TEST_F(FolderDialogTest, OkWithNothingSelectedChangesNothing) {
   dialog->show();
   Tree()->clearSelection();
   Press("btn_ok");
-  EXPECT_EQ(chosen_dir, "");
+  EXPECT_EQ(dialog->chosen_dir(), "");
   EXPECT_EQ(settings.ini->ReadString("Format", "Dir", ""), "/kept/folder");
 }
 
@@ -80,23 +79,31 @@ TEST_F(FolderDialogTest, OkStoresTheFolderAtOnceAndCancelLaterKeepsIt) {
   Select(home.file("Music/Albums"));
   Press("btn_ok");
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(chosen_dir, home.file("Music/Albums"));
+  EXPECT_EQ(dialog->chosen_dir(), home.file("Music/Albums"));
   TIniFile reader(settings.Path());
   EXPECT_EQ(reader.ReadString("Format", "Dir", ""), home.file("Music/Albums"));
 
   dialog->show();
   Select(home.file("Music"));
   Press("btn_cancel");
-  EXPECT_EQ(chosen_dir, "");
+  EXPECT_EQ(dialog->chosen_dir(), "");
   EXPECT_EQ(reader.ReadString("Format", "Dir", ""), home.file("Music/Albums"));
 }
 
 TEST_F(FolderDialogTest, TitleBarCloseLeavesTheResultAsItWas) {
   dialog->show();
+  dialog->close();
+  EXPECT_EQ(dialog->chosen_dir(), "");
+  EXPECT_FALSE(testsupport::FileExists(settings.Path()));
+
+  dialog->show();
+  Select(home.file("Music/Albums"));
+  Press("btn_ok");
+  dialog->show();
   Select(home.file("Music"));
   dialog->close();
-  EXPECT_EQ(chosen_dir, "earlier");
-  EXPECT_FALSE(testsupport::FileExists(settings.Path()));
+  EXPECT_EQ(dialog->chosen_dir(), home.file("Music/Albums"));
+  EXPECT_EQ(TIniFile(settings.Path()).ReadString("Format", "Dir", ""), home.file("Music/Albums"));
 }
 
 TEST_F(FolderDialogTest, TreeKeepsItsExpansionAndSelectionBetweenOpenings) {
@@ -129,7 +136,7 @@ TEST_F(FolderDialogTest, KeyboardAlonePicksAFolderAndConfirms) {
   QTest::keyClick(Tree(), Qt::Key_Down);  // into the expanded home folder: "Music"
   QTest::keyClick(Tree(), Qt::Key_Return);  // "Ok" is the default button
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(chosen_dir, home.file("Music"));
+  EXPECT_EQ(dialog->chosen_dir(), home.file("Music"));
 }
 
 TEST_F(FolderDialogTest, EveryControlHasAnAccessibleName) {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 
@@ -426,3 +427,25 @@ TEST_F(SettingsDialogTest, KeyboardAloneChangesAListOnTheOggTabAndConfirms) {
 }
 
 }  // namespace
+
+// The extended face's "General" tab: after the four format tabs, loaded and stored like them,
+// its keys written after the classic ones in a section of the program's own.
+TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsTheJobs) {
+  ScratchSettingsFile settings;
+  FakeSkin skin;
+  RecordingPrompts prompts;
+  Tfm_set dialog(skin, nullptr, WindowFace::kExtended);
+  dialog.SetSettingsFile(settings.ini.get());
+  settings.SetContent("[Velmora]\njobs=4\n");
+  dialog.show();
+  auto* jobs = Child<QSpinBox>(&dialog, "ud_jobs");
+  EXPECT_EQ(jobs->value(), 4);
+  EXPECT_EQ(jobs->accessibleName().toStdString(), "Jobs:");
+  EXPECT_EQ(Child<QTabWidget>(&dialog, "pc")->currentIndex(), 0) << "still opens on WAV";
+  jobs->setValue(2);
+  Child<QPushButton>(&dialog, "btn_ok")->click();
+  EXPECT_EQ(settings.Content().substr(0, 20), "[Velmora]\njobs=2\n[wa");
+  dialog.show();
+  Child<QPushButton>(&dialog, "btn_default")->click();
+  EXPECT_EQ(jobs->value(), 0) << "0: every processor";
+}

@@ -11,7 +11,7 @@
 #include "app/ConverterCore.h"
 #include "app/RecordingHost.h"
 #include "tags/GenreNames.h"
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 #include "tags/Tfm_id3.h"
 
 namespace {
@@ -30,13 +30,13 @@ Timerec Record(const std::string& title, const std::string& year = "", const std
 class TagEditorTest : public ::testing::Test {
  protected:
   TagEditorTest() : editor(skin) {
-    editor.AttachTables(&table, &work, [this] { return names; });
+    editor.Attach(TagEditorSource{[this] { return names; }, [this] { return table; },
+                                  [this](const std::vector<Timerec>& records) { table = records; }});
   }
 
   void AddRow(const std::string& name, const Timerec& record) {
     names.push_back(name);
-    table.AppendRow();
-    table.StoreRowTags(table.size() - 1, record);
+    table.push_back(record);
   }
   QTableWidget* Tracks() { return Child<QTableWidget>(&editor, "lv_id3"); }
   QLineEdit* Edit(const char* name) { return Child<QLineEdit>(&editor, name); }
@@ -55,8 +55,7 @@ class TagEditorTest : public ::testing::Test {
 
   FakeSkin skin;
   RecordingPrompts prompts;
-  TagTable table;
-  TagTable work;
+  std::vector<Timerec> table;  // the list's records, as the core keeps them
   std::vector<std::string> names;
   Tfm_id3 editor;
 };
@@ -94,7 +93,7 @@ TEST_F(TagEditorTest, GenreListHoldsEachNameOnceAfterTwoOpenings) {
 
 TEST_F(TagEditorTest, CancelAndCloseBoxDiscardEditsAndEmptyTheTrackList) {
   AddRow("a.mp3", Record("A", "2001"));
-  const TagTable before = table;
+  const std::vector<Timerec> before = table;
   for (int way = 0; way < 2; ++way) {
     editor.show();
     Retype(Edit("edt_tatal"), "Changed");
@@ -103,7 +102,7 @@ TEST_F(TagEditorTest, CancelAndCloseBoxDiscardEditsAndEmptyTheTrackList) {
     else editor.close();
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(Tracks()->rowCount(), 0);
-    EXPECT_EQ(table.ReadRowRecord(0), before.ReadRowRecord(0));
+    EXPECT_EQ(table[0], before[0]);
   }
   editor.show();
   EXPECT_EQ(Edit("edt_tatal")->text(), "A");
@@ -118,11 +117,11 @@ TEST_F(TagEditorTest, EditsLiveInTheWorkingCopyUntilOk) {
   EXPECT_EQ(Edit("edt_art")->text(), "Artist of B");
   ClickRow(0);
   EXPECT_EQ(Edit("edt_art")->text(), "New Artist");
-  EXPECT_EQ(table.ReadRowRecord(0).artist, "Artist of A");
+  EXPECT_EQ(table[0].artist, "Artist of A");
   Press("btn_ok");
-  EXPECT_EQ(table.ReadRowRecord(0).artist, "New Artist");
-  EXPECT_EQ(table.ReadRowRecord(1).artist, "Artist of B");
-  EXPECT_EQ(table.ReadRowRecord(0).title, "A");
+  EXPECT_EQ(table[0].artist, "New Artist");
+  EXPECT_EQ(table[1].artist, "Artist of B");
+  EXPECT_EQ(table[0].title, "A");
 }
 
 TEST_F(TagEditorTest, ClickBelowTheLastRowSelectsTheLastRow) {
@@ -143,8 +142,8 @@ TEST_F(TagEditorTest, KeyboardSelectionShowsThatRowsFields) {
   EXPECT_EQ(Edit("edt_tatal")->text(), "B");
   Retype(Edit("edt_tatal"), "B2");
   Press("btn_ok");
-  EXPECT_EQ(table.ReadRowRecord(1).title, "B2");
-  EXPECT_EQ(table.ReadRowRecord(0).title, "A");
+  EXPECT_EQ(table[1].title, "B2");
+  EXPECT_EQ(table[0].title, "A");
 }
 
 // The fields beyond the seven (a second artist, a picture) are never touched by the editor.
@@ -160,12 +159,12 @@ TEST_F(TagEditorTest, AllBesideYearSetsOnlyTheYearOfEveryTrack) {
   Retype(Edit("edt_year"), "2004");
   Press("Button4");
   Press("btn_ok");
-  EXPECT_EQ(table.ReadRowRecord(0).artist, "Edited artist");
-  EXPECT_EQ(table.ReadRowRecord(0).extras, withExtras.extras);
+  EXPECT_EQ(table[0].artist, "Edited artist");
+  EXPECT_EQ(table[0].extras, withExtras.extras);
   for (size_t row = 0; row < 3; ++row) {
-    EXPECT_EQ(table.ReadRowRecord(row).year, "2004") << row;
-    EXPECT_EQ(table.ReadRowRecord(row).title, std::string(1, static_cast<char>('A' + row)));
-    EXPECT_EQ(table.ReadRowRecord(row).genre, "Rock");
+    EXPECT_EQ(table[row].year, "2004") << row;
+    EXPECT_EQ(table[row].title, std::string(1, static_cast<char>('A' + row)));
+    EXPECT_EQ(table[row].genre, "Rock");
   }
 }
 
@@ -179,8 +178,8 @@ TEST_F(TagEditorTest, GenreIsStoredAsTypedOrAsPicked) {
   ClickRow(1);
   Genre()->setCurrentIndex(140);
   Press("btn_ok");
-  EXPECT_EQ(table.ReadRowRecord(0).genre, "Chiptune Ünï");
-  EXPECT_EQ(table.ReadRowRecord(1).genre, "Contemporary C");
+  EXPECT_EQ(table[0].genre, "Chiptune Ünï");
+  EXPECT_EQ(table[1].genre, "Contemporary C");
 }
 
 TEST_F(TagEditorTest, TwoLineCommentKeepsItsLineBreak) {
@@ -195,8 +194,8 @@ TEST_F(TagEditorTest, TwoLineCommentKeepsItsLineBreak) {
   QTest::keyClick(Comment(), Qt::Key_Return);
   QTest::keyClicks(Comment(), "second");
   Press("btn_ok");
-  EXPECT_EQ(table.ReadRowRecord(0).comment, "line one\r\nline two");
-  EXPECT_EQ(table.ReadRowRecord(1).comment, "first\r\nsecond");
+  EXPECT_EQ(table[0].comment, "line one\r\nline two");
+  EXPECT_EQ(table[1].comment, "first\r\nsecond");
 }
 
 TEST_F(TagEditorTest, EmptyListGivesEmptyFieldsAndChangesNothing) {
@@ -215,14 +214,14 @@ TEST_F(TagEditorTest, FailingSkinStillShowsTheCurrentListSoOkCommitsNothingStale
   editor.show();
   Retype(Edit("edt_tatal"), "Left in the working copy");
   Press("btn_cancel");
-  table.StoreRowTags(0, Record("Changed meanwhile"));
+  table[0] = Record("Changed meanwhile");
   skin.failApply = true;
   editor.show();
   EXPECT_EQ(prompts.errors, std::vector<std::string>{"The window cannot be skinned"});
   EXPECT_EQ(Tracks()->rowCount(), 1);
   EXPECT_EQ(Edit("edt_tatal")->text(), "Changed meanwhile");
   Press("btn_ok");
-  EXPECT_EQ(table.ReadRowRecord(0).title, "Changed meanwhile");
+  EXPECT_EQ(table[0].title, "Changed meanwhile");
 }
 
 TEST_F(TagEditorTest, EveryControlHasAnAccessibleNameAndFieldsChainWithTheirAllButtons) {
@@ -250,11 +249,14 @@ TEST_P(EditedTagsReachOutputs, NonLatinLongAndTwoLineTexts) {
 
   FakeSkin skin;
   Tfm_id3 editor(skin);
-  editor.AttachTables(&core.tag_table(), &core.tag_work(), [&core] {
-    std::vector<std::string> rowNames;
-    for (size_t i = 0; i < core.rows().size(); ++i) rowNames.push_back(core.rows()[i].fileName);
-    return rowNames;
-  });
+  editor.Attach(TagEditorSource{
+      [&core] {
+        std::vector<std::string> rowNames;
+        for (size_t i = 0; i < core.rows().size(); ++i) rowNames.push_back(core.rows()[i].fileName);
+        return rowNames;
+      },
+      [&core] { return core.rows().TagRecords(); },
+      [&core](const std::vector<Timerec>& records) { core.CommitTagRecords(records); }});
   editor.show();
   auto* title = editor.findChild<QLineEdit*>("edt_tatal");
   title->setFocus();
@@ -306,7 +308,7 @@ TEST_F(TagEditorTest, KeyboardAloneEditsAFieldAppliesItToAllAndConfirms) {
   QTest::keyClick(Edit("edt_art"), Qt::Key_Tab);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);  // "All" beside Artist
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-  EXPECT_EQ(table.ReadRowRecord(1).artist, "Artist of B") << "Escape cancels";
+  EXPECT_EQ(table[1].artist, "Artist of B") << "Escape cancels";
   editor.show();
   editor.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
@@ -315,8 +317,8 @@ TEST_F(TagEditorTest, KeyboardAloneEditsAFieldAppliesItToAllAndConfirms) {
   QTest::keyClicks(Edit("edt_art"), "Band");
   QTest::keyClick(Edit("edt_art"), Qt::Key_Return);  // "Ok" is the default button
   EXPECT_FALSE(editor.isVisible());
-  EXPECT_EQ(table.ReadRowRecord(0).artist, "Band");
-  EXPECT_EQ(table.ReadRowRecord(1).artist, "Artist of B");
+  EXPECT_EQ(table[0].artist, "Band");
+  EXPECT_EQ(table[1].artist, "Artist of B");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -248,6 +249,34 @@ void WriteDsdSecond(const std::string& path, bool dff) {
         for (uint64_t i = b * kBlock; i < (b + 1) * kBlock; ++i) f.push_back(square(i));
   }
   WriteFileBytes(path, f);
+}
+
+namespace {
+
+// Each Ogg stream gets a random serial number, and every page's checksum covers it; zeroing
+// both leaves everything the encoders and the tag writer decided.
+std::vector<uint8_t> WithoutOggSerials(std::vector<uint8_t> bytes) {
+  size_t at = 0;
+  while (at + 27 <= bytes.size()) {
+    if (bytes[at] != 'O' || bytes[at + 1] != 'g' || bytes[at + 2] != 'g' || bytes[at + 3] != 'S')
+      return {};
+    size_t segments = bytes[at + 26];
+    if (at + 27 + segments > bytes.size()) return {};
+    size_t body = 0;
+    for (size_t i = 0; i < segments; ++i) body += bytes[at + 27 + i];
+    std::fill(bytes.begin() + static_cast<long>(at + 14), bytes.begin() + static_cast<long>(at + 18), 0);
+    std::fill(bytes.begin() + static_cast<long>(at + 22), bytes.begin() + static_cast<long>(at + 26), 0);
+    at += 27 + segments + body;
+  }
+  return at == bytes.size() ? bytes : std::vector<uint8_t>{};
+}
+
+}  // namespace
+
+std::vector<uint8_t> ComparableAudioBytes(const std::string& path) {
+  std::vector<uint8_t> bytes = ReadFileBytes(path);
+  const bool ogg = path.size() >= 4 && path.compare(path.size() - 4, 4, ".ogg") == 0;
+  return ogg ? WithoutOggSerials(std::move(bytes)) : bytes;
 }
 
 }  // namespace testsupport

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 inline void PrintTo(const Timerec& r, std::ostream* out) {
   *out << "{title \"" << r.title << "\", artist \"" << r.artist << "\", year \"" << r.year << "\", album \""

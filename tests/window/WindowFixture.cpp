@@ -23,10 +23,11 @@ Tfm_main& WindowFixture::Start(SkinChoice choice) {
   }
   if (choice == SkinChoice::kBroken)
     testsupport::WriteFileText(skinFile, "[form From]\nstrip = add\ncolour = pink\n");
-  window = std::make_unique<Tfm_main>(*skin, *skin, data.path() + "/");
+  window = std::make_unique<Tfm_main>(*skin, *skin, data.path() + "/", face, [this](Tfm_main& main) {
+    return WindowDialogs{*new Tfm_about(*skin, &main), *new Tfm_dir(*skin, &main),
+                         *new Tfm_set(*skin, &main, face), *new Tfm_id3(*skin, &main)};
+  });
   Tfm_main* main = window.get();
-  main->AttachDialogs(new Tfm_about(*skin, main), new Tfm_dir(*skin, main),
-                      new Tfm_set(*skin, main), new Tfm_id3(*skin, main));
   main->SetUrlOpener([this](const QUrl& url) { opened.push_back(url); });
   if (coreFactory) main->SetCoreFactory(coreFactory);
   main->show();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +83,7 @@ class WindowFixture : public ::testing::Test {
   // A tone in the work folder; `args` as for ffmpeg, tags included.
   std::string Tone(const std::string& name, const std::string& args = "", double seconds = 1.0) {
     std::string path = work.file(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     testsupport::MakeTone(path, seconds, 44100, 2, args);
     return path;
   }
@@ -98,6 +100,7 @@ class WindowFixture : public ::testing::Test {
   std::unique_ptr<Tfm_main> window;
   std::vector<QUrl> opened;
   CoreFactory coreFactory;  // when set, how the next Start makes the core
+  WindowFace face = WindowFace::kClassic;  // the face the next Start shows
 
  private:
   UiPrompts* previous_ = nullptr;

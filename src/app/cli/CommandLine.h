@@ -8,6 +8,7 @@
 #include "app/LibraryOptions.h"
 #include "app/cli/EncoderOptions.h"
 #include "app/cli/LoudnessArguments.h"
+#include "settings/SettingsKeys.h"
 
 struct CommandLine {
   std::optional<int> formatIndex;  // --format; else the stored "Forint"
@@ -26,7 +27,7 @@ struct CommandLine {
   std::string error;  // set when the arguments cannot be used
 };
 
-constexpr int kMaxJobs = 256;
+constexpr int kMaxJobs = settings_keys::kJobs.high;
 
 // Options as getopt_long takes them: "--jobs=4", "--jobs 4", "-j4", "-j 4", options and files
 // in any order, "--" before files that start with "-".

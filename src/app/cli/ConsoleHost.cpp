@@ -70,29 +70,18 @@ void ConsoleHost::Pump() {
   if (stop_) stop_();
 }
 
-void ConsoleHost::RowAdded(size_t row, const FileRow& entry) {
-  if (row <= rows_.size()) rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row),
-                                        ShownRow{entry.fileName, entry.filePath, ""});
-}
-
-void ConsoleHost::RowRemoved(size_t row) {
-  if (row < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
-}
-
 void ConsoleHost::RowsCleared() {
-  rows_.clear();
+  batch_.Reset();
+  stopped_.clear();
+  skipped_.clear();
   handled_ = 0;
 }
 
-void ConsoleHost::OutputCreated(size_t row, const std::string& outputPath) {
-  if (row < rows_.size()) rows_[row].outputPath = outputPath;
-}
-
 void ConsoleHost::OutputSkipped(size_t row, const std::string& reason) {
-  if (row >= rows_.size()) return;
-  rows_[row].skipped = true;
+  if (!list_ || row >= list_->size()) return;
+  skipped_.insert(row);
   ++handled_;
-  FileSkipped(rows_[row].filePath, reason);
+  FileSkipped((*list_)[row].filePath, reason);
 }
 
 void ConsoleHost::FileSkipped(const std::string& path, const std::string& reason) {
@@ -114,30 +103,25 @@ void ConsoleHost::SourceChangesCodec(size_t /*row*/, const std::string& sourcePa
                sourcePath.c_str(), change.c_str());
 }
 
-void ConsoleHost::RowStateChanged(size_t row, const std::string& state) {
-  if (row >= rows_.size()) return;
-  ShownRow& entry = rows_[row];
-  if (state == kStateConverting) {
-    entry.inFlight = true;
-    entry.percent = 0;
+void ConsoleHost::RowStateChanged(size_t row, const FileRow& entry) {
+  if (entry.state == kStateConverting) {
+    batch_.Started(row);
     currentName_ = entry.fileName;
     if (showBar_) wholeBatch_ ? DrawBatchBar() : DrawBar(0);
     return;
   }
-  if (entry.inFlight && state == kStateFinish) ++handled_;
-  entry.inFlight = false;
+  if (batch_.Ended(row, entry.state == kStateFinish) && entry.state == kStateFinish) ++handled_;
   ClearBar();
   currentName_.clear();
   // The row reads "finish" either way; the terminal says which files Ctrl-C cut short.
-  const std::string shown = entry.stopped && state == kStateFinish ? "stopped" : state;
+  const bool stopped = stopped_.erase(row) != 0;
+  const std::string shown = stopped && entry.state == kStateFinish ? "stopped" : entry.state;
   std::printf("%s\t%s -> %s\n", shown.c_str(), entry.filePath.c_str(), entry.outputPath.c_str());
   std::fflush(stdout);
-  if (entry.stopped)
+  if (stopped)
     std::fprintf(stderr, "stopped before its end: %s -> %s\n", entry.filePath.c_str(),
                  entry.outputPath.c_str());
-  bool anyInFlight =
-      std::any_of(rows_.begin(), rows_.end(), [](const ShownRow& r) { return r.inFlight; });
-  if (showBar_ && wholeBatch_ && anyInFlight) DrawBatchBar();
+  if (showBar_ && wholeBatch_ && !batch_.inFlight().empty()) DrawBatchBar();
 }
 
 void ConsoleHost::SetProgress(int percent) {
@@ -145,17 +129,14 @@ void ConsoleHost::SetProgress(int percent) {
 }
 
 void ConsoleHost::FileProgress(size_t row, int percent) {
-  // The run returns a file's bar to 0 before it reports the file finished; the batch bar
-  // shows that file as done instead.
-  if (row >= rows_.size() || !rows_[row].inFlight || percent < rows_[row].percent) return;
-  rows_[row].percent = percent;
-  if (showBar_) DrawBatchBar();
+  batch_.Progress(row, percent);
+  if (showBar_ && batch_.inFlight().count(row) != 0) DrawBatchBar();
 }
 
 RunProgress ConsoleHost::Progress(double inFlight) const {
   RunProgress progress;
   progress.done = filesBefore_ + handled_;
-  progress.total = filesBefore_ + rows_.size();
+  progress.total = filesBefore_ + (list_ ? list_->size() : 0);
   if (fileCount_) {
     progress.total = std::max(progress.total, fileCount_->count());
     progress.totalFinal = fileCount_->finished();
@@ -173,9 +154,7 @@ std::string ConsoleHost::CountsText(double inFlight) const {
   return (left.empty() ? "" : left + ", ") + DoneText(progress);
 }
 
-void ConsoleHost::FileStopped(size_t row) {
-  if (row < rows_.size()) rows_[row].stopped = true;
-}
+void ConsoleHost::FileStopped(size_t row) { stopped_.insert(row); }
 
 void ConsoleHost::DrawBar(int percent) {
   char head[16];
@@ -184,19 +163,19 @@ void ConsoleHost::DrawBar(int percent) {
 }
 
 void ConsoleHost::DrawBatchBar() {
-  if (rows_.empty()) return;
-  int inFlight = 0;
+  if (!list_ || list_->empty()) return;
+  const size_t total = list_->size();
   int flightPercent = 0;
   std::string names;
-  for (const ShownRow& row : rows_) {
-    if (!row.inFlight) continue;
-    ++inFlight;
-    flightPercent += row.percent;
-    names += (names.empty() ? ": " : ", ") + row.fileName + " " + std::to_string(row.percent) + "%";
+  for (const auto& [row, percent] : batch_.inFlight()) {
+    const std::string& name = row < total ? (*list_)[row].fileName : std::string();
+    flightPercent += percent;
+    names += (names.empty() ? ": " : ", ") + name + " " + std::to_string(percent) + "%";
   }
   const double inFlightShare = flightPercent / 100.0;
   const int overall = std::clamp(static_cast<int>(Progress(inFlightShare).fraction * 100), 0, 100);
-  ShowBar(Bar(overall) + " " + CountsText(inFlightShare) + ", " + std::to_string(inFlight) +
+  ShowBar(Bar(overall) + " " + CountsText(inFlightShare) + ", " +
+          std::to_string(batch_.inFlight().size()) +
           " in flight" + names);
 }
 

@@ -1,15 +1,17 @@
 // The terminal side of velmora-convert: one line per finished or stopped file on stdout,
-// notices and errors on stderr, a progress bar when stderr is a terminal (the current file's, or the whole
-// batch's when several files are converted at once), and Ctrl-C turned into Stop. A run calls
-// it from one thread at a time, so lines never interleave.
+// notices and errors on stderr, a progress bar when stderr is a terminal (the current file's,
+// or the whole batch's when several files are converted at once), and Ctrl-C turned into Stop.
+// The core calls it from the main thread only, so lines never interleave; the rows it names
+// are read from the core's own list.
 #pragma once
 
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <set>
 #include <string>
-#include <vector>
 
+#include "app/BatchProgress.h"
 #include "app/RunHost.h"
 #include "app/cli/ProgressText.h"
 
@@ -20,6 +22,8 @@ class ConsoleHost : public RunHost {
   explicit ConsoleHost(bool showProgressBar);
   // What a Ctrl-C asks for: the core's Stop.
   void SetStopCommand(std::function<void()> stop) { stop_ = std::move(stop); }
+  // The core's list, which the batch bar counts and names files from.
+  void ShowList(const FileList& rows) { list_ = &rows; }
   // The bar shows files done of all and each file in flight instead of the current file.
   void ShowWholeBatch(bool wholeBatch) { wholeBatch_ = wholeBatch; }
 
@@ -32,7 +36,7 @@ class ConsoleHost : public RunHost {
   void ShowNotice(const std::string& text);
   // A file skipped before it was listed.
   void FileSkipped(const std::string& path, const std::string& reason);
-  bool Skipped(size_t row) const { return row < rows_.size() && rows_[row].skipped; }
+  bool Skipped(size_t row) const { return skipped_.count(row) != 0; }
   int errors() const { return errors_; }
 
   // From now on the first Ctrl-C asks for Stop at the next Pump, and a second one ends the
@@ -42,13 +46,12 @@ class ConsoleHost : public RunHost {
   bool interrupted() const { return interrupted_; }
   int failures() const { return failures_; }
 
-  void RowAdded(size_t row, const FileRow& entry) override;
+  void RowsAdded(const FileList&, size_t, size_t) override {}
   void RowAboutToBeRemoved(size_t) override {}
-  void RowRemoved(size_t row) override;
+  void RowRemoved(size_t) override {}
   void RowsAboutToBeCleared() override {}
   void RowsCleared() override;
-  void RowStateChanged(size_t row, const std::string& state) override;
-  void OutputCreated(size_t row, const std::string& outputPath) override;
+  void RowStateChanged(size_t row, const FileRow& entry) override;
   void OutputSkipped(size_t row, const std::string& reason) override;
   void SetProgress(int percent) override;
   void SourceEndsEarly(size_t row, const std::string& sourcePath) override;
@@ -74,20 +77,13 @@ class ConsoleHost : public RunHost {
   RunProgress Progress(double inFlight) const;
   std::string CountsText(double inFlight) const;
 
-  struct ShownRow {
-    std::string fileName;
-    std::string filePath;
-    std::string outputPath;
-    bool inFlight = false;
-    bool skipped = false;
-    bool stopped = false;  // ended by Ctrl-C before its end
-    int percent = 0;
-  };
-
   std::function<void()> stop_;
-  std::vector<ShownRow> rows_;
+  const FileList* list_ = nullptr;
+  BatchProgress batch_;
+  std::set<size_t> stopped_;        // rows whose file Ctrl-C ended before its end
   bool showBar_;
   bool wholeBatch_ = false;
+  std::set<size_t> skipped_;        // rows the existing-output policy left alone
   size_t handled_ = 0;  // rows of this part finished or skipped
   size_t filesBefore_ = 0;
   const BackgroundFileCount* fileCount_ = nullptr;

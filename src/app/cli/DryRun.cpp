@@ -22,7 +22,7 @@ int DryRun::PrintRows(const ConverterCore& core) {
   for (size_t row = 0; row < core.rows().size(); ++row) {
     const std::string& source = core.rows()[row].filePath;
     OutputChoice choice =
-        ChooseOutput(plan_, core.rows()[row], core.tag_table().ReadRowRecord(row), taken);
+        ChooseOutput(plan_, core.rows()[row], core.rows()[row].tags, taken);
     switch (choice.action) {
       case OutputChoice::Action::kWrite:
         planned_.insert(choice.path);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 // The lines for one record: "  KEY: "value", "value"" per field (the seven fields first, under
 // their neutral names), one "  PICTURE: …" line per picture. Values are quoted, with line

@@ -19,12 +19,13 @@
 #include "app/SourceFeed.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
+#include "app/ProcessorCount.h"
 #include "app/cli/DryRun.h"
 #include "app/cli/FileCount.h"
 #include "app/cli/LoudnessListing.h"
-#include "app/cli/ProcessorCount.h"
 #include "app/cli/TagListing.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int PrintTags(const std::vector<std::string>& files) {
   int status = kExitConverted;
   for (const std::string& file : files) {
     try {
-      const std::optional<Timerec> tags = ReadSourceTags(file);
+      const std::optional<Timerec> tags = ReadSourceTags(file, FormatOfFile(file));
       std::printf("%s\n%s", file.c_str(), tags ? TagListing(*tags).c_str() : "");
     } catch (const std::exception& error) {
       std::fprintf(stderr, "error: %s\n", error.what());
@@ -82,14 +83,16 @@ int PrintTags(const std::vector<std::string>& files) {
 
 // The format a conversion makes: --format or a preset's, else the stored choice.
 int RunFormat(const CommandLine& cl, const TIniFile& settings) {
+  // The window stores only the classic four; a stored later format still reaches the command line.
   return ValidOutputFormatIndex(cl.formatIndex ? *cl.formatIndex
-                                               : settings.ReadInteger("Format", "Forint", 0));
+                                               : ReadUncheckedForRun(settings, settings_keys::kForint));
 }
 
-RunPlan PlanOf(ConverterCore& core, const CommandLine& cl, int format) {
+RunPlan PlanOf(const ConverterCore& core, const TIniFile& settings, const CommandLine& cl,
+               int format) {
   RunPlan plan;
   plan.kind = cl.normalize ? RunKind::kNormalize : RunKind::kConvert;
-  if (!cl.normalize) plan.format = ReadOutputFormatSettings(format, core.settings_file());
+  if (!cl.normalize) plan.format = ReadOutputFormatSettings(format, settings);
   plan.folder = core.RunOutputFolder();
   plan.library = cl.library;
   return plan;
@@ -140,6 +143,7 @@ int RunCommand(const CommandLine& cl) {
   ConsoleHost host(isatty(STDERR_FILENO) != 0);
   ConverterCore core(settings, host);
   host.SetStopCommand([&core] { core.Stop(); });
+  host.ShowList(core.rows());
 
   if (cl.outputFolder) core.SetOutputFolderOverride(*cl.outputFolder);
   if (encoderSettings) core.SetEncoderSettingsOverride(*encoderSettings);
@@ -163,9 +167,9 @@ int RunCommand(const CommandLine& cl) {
   if (inParts && writes) count = std::make_unique<BackgroundFileCount>(cl.files, outputFolder);
   host.SetFileCount(count.get());
   std::optional<DryRun> dryRun;
-  if (cl.dryRun) dryRun.emplace(PlanOf(core, cl, format));
+  if (cl.dryRun) dryRun.emplace(PlanOf(core, settings, cl, format));
 
-  const RunPlan plan = PlanOf(core, cl, format);
+  const RunPlan plan = PlanOf(core, settings, cl, format);
   bool allConverted = true;
   size_t filesBefore = 0;
   bool anyListed = false;

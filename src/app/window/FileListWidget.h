@@ -1,20 +1,21 @@
-// The file list on screen (`lv`): five columns, grid lines, one whole row selected at a time,
-// no sorting. Files dropped on it are handed on by filesDropped. Tab leaves the list.
+// The file list on screen (`lv`): the core's list through FileListModel, five columns, grid
+// lines, one whole row selected at a time, no sorting. Files dropped on it are handed on by
+// filesDropped. Tab leaves the list; a row whose state changes is scrolled into view.
 #pragma once
 
 #include <QStringList>
-#include <QTableWidget>
-#include <string>
+#include <QTableView>
 
-#include "app/FileList.h"
+#include "app/window/FileListModel.h"
 
-class FileListWidget : public QTableWidget {
+class FileListWidget : public QTableView {
   Q_OBJECT
  public:
   explicit FileListWidget(QWidget* parent = nullptr);
 
-  void InsertRow(size_t row, const FileRow& entry);
-  void SetState(size_t row, const std::string& state);
+  FileListModel& rows() { return model_; }
+  int rowCount() const { return model_.rowCount(); }
+  int columnCount() const { return model_.columnCount(); }
   // The selected row, or -1.
   int SelectedRow() const;
   QString Text(int row, int column) const;
@@ -30,4 +31,6 @@ class FileListWidget : public QTableWidget {
 
  private:
   void FitLastColumn();
+
+  FileListModel model_;
 };

@@ -1,9 +1,11 @@
 #include "app/window/Tfm_main.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -12,6 +14,7 @@
 #include <QTimer>
 
 #include "app/ConverterCore.h"
+#include "app/ProcessorCount.h"
 #include "app/RunSettings.h"
 #include "app/window/FileListWidget.h"
 #include "app/window/ProgramFolders.h"
@@ -23,6 +26,7 @@
 #include "engines/skin/SkinObject.h"
 #include "engines/skin/SkinStrip.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 #include "settings/Tfm_set.h"
 #include "tags/Tfm_id3.h"
 
@@ -60,19 +64,25 @@ void OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
 }  // namespace
 
 Tfm_main::Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFolder,
-                   QWidget* parent)
-    : QMainWindow(parent), skin_(skin), skinEvents_(skinEvents), dataFolder_(std::move(dataFolder)) {
+                   WindowFace face, const DialogFactory& makeDialogs, QWidget* parent)
+    : QMainWindow(parent),
+      skin_(skin),
+      skinEvents_(skinEvents),
+      dataFolder_(std::move(dataFolder)),
+      face_(face),
+      dialogs_(makeDialogs(*this)) {
   setObjectName("fm_main");
   setWindowTitle("fm_main");
   // Set for the whole program, so the dialogs carry it too.
   QApplication::setWindowIcon(ProgramWindowIcon());
   BuildControls();
+  BuildActions();
   BuildMenus();
   FixWindowSize();
   CentreOnScreen();
   host_ = std::make_unique<WindowHost>(this, lv, pb, OpenWithDesktop);
   connect(&skinEvents_, &SkinEvents::OnClick, this, &Tfm_main::Skin1Click);
-  connect(lv, &QTableWidget::itemSelectionChanged, this, [this] {
+  connect(lv->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     if (core_) core_->SelectRow(static_cast<size_t>(lv->SelectedRow()));
   });
 }
@@ -82,13 +92,6 @@ Tfm_main::~Tfm_main() = default;
 void Tfm_main::CentreOnScreen() {
   if (const QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
-void Tfm_main::AttachDialogs(Tfm_about* about, Tfm_dir* dir, Tfm_set* set, Tfm_id3* id3) {
-  fm_about = about;
-  fm_dir = dir;
-  fm_set = set;
-  fm_id3 = id3;
 }
 
 bool Tfm_main::running() const { return core_ && core_->running(); }
@@ -160,28 +163,33 @@ void Tfm_main::StartEngine() {
                            "converted:\n%1").arg(error.what());
     ShowErrorWhenShown(engineError_);
   }
-  if (fm_set) fm_set->SetSettingsFile(settings_file_.get());
-  if (fm_dir) fm_dir->SetSettingsFile(settings_file_.get());
-  if (fm_id3 && core_) {
+  dialogs_.fm_set.SetSettingsFile(settings_file_.get());
+  dialogs_.fm_dir.SetSettingsFile(settings_file_.get());
+  if (core_) {
+    lv->rows().SetList(&core_->rows());
+    UseRunJobs(*core_);
     ConverterCore* core = core_.get();
-    fm_id3->AttachTables(&core->tag_table(), &core->tag_work(), [core] {
-      std::vector<std::string> names;
-      for (size_t i = 0; i < core->rows().size(); ++i) names.push_back(core->rows()[i].fileName);
-      return names;
-    });
+    dialogs_.fm_id3.Attach(TagEditorSource{
+        [core] {
+          std::vector<std::string> names;
+          for (size_t i = 0; i < core->rows().size(); ++i) names.push_back(core->rows()[i].fileName);
+          return names;
+        },
+        [core] { return core->rows().TagRecords(); },
+        [core](const std::vector<Timerec>& records) { core->CommitTagRecords(records); }});
   }
 }
 
 void Tfm_main::RestoreOutputChoice() {
-  std::string folder = settings_file_->ReadString("Format", "Dir", "");
+  std::string folder = ReadText(*settings_file_, settings_keys::kDir);
   edt_output->setText(QString::fromStdString(folder.empty() ? DefaultOutputFolder() : folder));
-  cb_format->setCurrentIndex(ValidFormatIndex(settings_file_->ReadInteger("Format", "Forint", 0)));
+  cb_format->setCurrentIndex(ReadForRun(*settings_file_, settings_keys::kForint));
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event) {
   FormCloseQuery();
   event->accept();
-  if (fm_about) fm_about->hide();
+  dialogs_.fm_about.hide();
 }
 
 void Tfm_main::FormCloseQuery() {
@@ -189,7 +197,7 @@ void Tfm_main::FormCloseQuery() {
   if (core_) core_->Stop();
   closed_ = true;
   try {
-    settings_file_->WriteInteger("Format", "Forint", cb_format->currentIndex());
+    Write(*settings_file_, settings_keys::kForint, cb_format->currentIndex());
   } catch (const SettingsError& error) {
     UiPrompts::Current().Error(this, QString::fromStdString(error.what()));
   }
@@ -198,25 +206,47 @@ void Tfm_main::FormCloseQuery() {
 }
 
 void Tfm_main::ReleaseSettingsFile() {
-  if (fm_set) fm_set->SetSettingsFile(nullptr);
-  if (fm_dir) fm_dir->SetSettingsFile(nullptr);
-  if (fm_id3) fm_id3->AttachTables(nullptr, nullptr, {});
+  dialogs_.fm_set.SetSettingsFile(nullptr);
+  dialogs_.fm_dir.SetSettingsFile(nullptr);
+  dialogs_.fm_id3.Attach({});
+  lv->rows().SetList(nullptr);
   core_.reset();
   settings_file_.reset();
+}
+
+size_t Tfm_main::RunJobs() const {
+  if (face_ == WindowFace::kClassic) return 1;
+  const int stored = ReadForRun(*settings_file_, settings_keys::kJobs);
+  return static_cast<size_t>(stored == 0 ? UsableProcessorCount() : stored);
+}
+
+// Read at each run's start like the encoder settings, so the "General" tab's OK applies to the
+// next run.
+void Tfm_main::UseRunJobs(ConverterCore& core) {
+  if (core.running()) return;
+  const size_t jobs = RunJobs();
+  core.SetJobs(jobs);
+  host_->ShowWholeRun(jobs > 1);
 }
 
 // --- commands ---
 
 void Tfm_main::oOGG1Click() {
   if (ExplainMissingEngine()) return;
-  WithCore([this](ConverterCore& core) { core.ConvertFiles(cb_format->currentIndex()); });
+  WithCore([this](ConverterCore& core) {
+    UseRunJobs(core);
+    core.ConvertFiles(cb_format->currentIndex());
+  });
 }
 
 void Tfm_main::Converter1Click() { oOGG1Click(); }
 
 void Tfm_main::Normalize1Click() {
   if (running() || ExplainMissingEngine()) return;
-  WithCore([](ConverterCore& core) { core.NormalizeFiles(); });
+  WithCore([this](ConverterCore& core) {
+    UseRunJobs(core);
+    core.NormalizeFiles();
+  });
 }
 
 void Tfm_main::Stop1Click() {
@@ -227,7 +257,15 @@ void Tfm_main::Stop2Click() { Stop1Click(); }
 
 void Tfm_main::EXit1Click() { close(); }
 
-void Tfm_main::Settings1Click() { ShowModal(fm_set); }
+void Tfm_main::Settings1Click() { ShowModal(dialogs_.fm_set); }
+
+void Tfm_main::SkinSettings1Click() {
+  if (!running()) ShowModal(dialogs_.fm_set);
+}
+
+void Tfm_main::TagEditor1Click() {
+  if (!running()) ShowModal(dialogs_.fm_id3);
+}
 
 void Tfm_main::About1Click() {
   host_->Open(QUrl::fromLocalFile(QString::fromStdString(dataFolder_ + kHelpFile)));
@@ -236,7 +274,7 @@ void Tfm_main::About1Click() {
 void Tfm_main::Visitourweb1Click() { host_->Open(QUrl(kHomePage)); }
 
 void Tfm_main::About2Click() {
-  if (fm_about) fm_about->ShowOver(this);
+  dialogs_.fm_about.ShowOver(this);
 }
 
 void Tfm_main::AddFile1Click() {
@@ -274,29 +312,15 @@ void Tfm_main::Clear1Click() {
 }
 
 void Tfm_main::Button1Click() {
-  ShowModal(fm_dir);
-  if (!chosen_dir.empty()) edt_output->setText(QString::fromStdString(chosen_dir));
+  ShowModal(dialogs_.fm_dir);
+  const std::string& chosen = dialogs_.fm_dir.chosen_dir();
+  if (!chosen.empty()) edt_output->setText(QString::fromStdString(chosen));
 }
 
-void Tfm_main::ShowModal(QWidget* dialog) {
-  if (auto* modal = qobject_cast<QDialog*>(dialog)) modal->exec();
-}
+void Tfm_main::ShowModal(QDialog& dialog) { dialog.exec(); }
 
 void Tfm_main::Skin1Click(ISkinObject* object) {
-  const std::string name = object->Name();
-  if (name == "add") {
-    AddFile1Click();
-  } else if (name == "set") {
-    if (!running()) ShowModal(fm_set);
-  } else if (name == "del") {
-    Clear1Click();
-  } else if (name == "tag") {
-    if (!running()) ShowModal(fm_id3);
-  } else if (name == "convert") {
-    oOGG1Click();
-  } else if (name == "stop") {
-    Stop1Click();
-  } else if (name == "nor") {
-    Normalize1Click();
-  }
+  // Names compare exactly, letter case included.
+  auto command = skinCommands_.find(object->Name());
+  if (command != skinCommands_.end()) command->second->trigger();
 }

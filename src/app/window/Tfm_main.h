@@ -8,18 +8,22 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/window/WindowHost.h"
+#include "settings/WindowFace.h"
 
 class ConverterCore;
 class FileListWidget;
 class ISkinEngine;
 class ISkinObject;
 class QComboBox;
+class QDialog;
 class QLabel;
+class QAction;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -38,15 +42,27 @@ extern const char* const kHomePage;
 // Makes the core, which starts the audio engine; it throws when the engine cannot start.
 using CoreFactory = std::function<std::unique_ptr<ConverterCore>(TIniFile&, RunHost&)>;
 
+class Tfm_main;
+// The four dialogs, created by the program entry after the main window and with it as their
+// parent, so they live as long as it does.
+struct WindowDialogs {
+  Tfm_about& fm_about;
+  Tfm_dir& fm_dir;
+  Tfm_set& fm_set;
+  Tfm_id3& fm_id3;
+};
+// Called once, by the main window's constructor, once the window exists to be their parent.
+using DialogFactory = std::function<WindowDialogs(Tfm_main& parent)>;
+
 class Tfm_main : public QMainWindow {
   Q_OBJECT
  public:
-  // `dataFolder` holds the skin file and the help, with a trailing '/'.
-  Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFolder,
-           QWidget* parent = nullptr);
+  // `dataFolder` holds the skin file and the help, with a trailing '/'. The classic face is
+  // the window as it has always been; the extended face adds (WindowFace.h).
+  Tfm_main(ISkinEngine& skin, SkinEvents& skinEvents, std::string dataFolder, WindowFace face,
+           const DialogFactory& makeDialogs, QWidget* parent = nullptr);
   ~Tfm_main() override;
-
-  void AttachDialogs(Tfm_about* about, Tfm_dir* dir, Tfm_set* set, Tfm_id3* id3);
+  WindowFace face() const { return face_; }
   // Files named on the command line, added once the window is up.
   void AddStartFiles(const std::vector<std::string>& paths);
   void SetUrlOpener(UrlOpener opener) { host_->SetOpener(std::move(opener)); }
@@ -72,6 +88,10 @@ class Tfm_main : public QMainWindow {
   void Converter1Click();
   void Stop2Click();
   void Button1Click();
+  // The strip's commands that no menu has: "set" (refused during a run) and "tag".
+  void SkinSettings1Click();
+  void TagEditor1Click();
+  // Triggers the action of the skin command the object names; other names do nothing.
   void Skin1Click(ISkinObject* object);
   void lvDragDrop(const QStringList& paths);
 
@@ -81,6 +101,7 @@ class Tfm_main : public QMainWindow {
 
  private:
   void BuildControls();
+  void BuildActions();
   void BuildMenus();
   void FixWindowSize();
   void CentreOnScreen();
@@ -97,13 +118,19 @@ class Tfm_main : public QMainWindow {
   // the outermost command has returned.
   template <typename Command>
   void WithCore(Command command);
-  void ShowModal(QWidget* dialog);
+  void ShowModal(QDialog& dialog);
+  QAction* Action(const char* name) const { return actions_.at(name); }
   // Commands that need the engine say again why they cannot run; false when they can.
   bool ExplainMissingEngine();
+  // Files converted at once by the next run: 1 in the classic face, the stored jobs in the
+  // extended one.
+  size_t RunJobs() const;
+  void UseRunJobs(ConverterCore& core);
 
   ISkinEngine& skin_;
   SkinEvents& skinEvents_;
   std::string dataFolder_;
+  WindowFace face_;
 
   QLabel* SkinLabel1 = nullptr;
   QLineEdit* edt_output = nullptr;
@@ -115,10 +142,12 @@ class Tfm_main : public QMainWindow {
   QWidget* Skin1 = nullptr;
   QMenu* PopupMenu1 = nullptr;
 
-  Tfm_about* fm_about = nullptr;
-  Tfm_dir* fm_dir = nullptr;
-  Tfm_set* fm_set = nullptr;
-  Tfm_id3* fm_id3 = nullptr;
+  WindowDialogs dialogs_;
+  // Every command, by its action's object name; the menus, the pop-up, the keys and the
+  // strip use these.
+  std::map<std::string, QAction*> actions_;
+  // The skin's command names and the actions they trigger.
+  std::map<std::string, QAction*> skinCommands_;
 
   std::unique_ptr<WindowHost> host_;
   std::unique_ptr<TIniFile> settings_file_;

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <utility>
 
 #include "app/window/FileListWidget.h"
 #include "app/window/MenuBarKeys.h"
@@ -95,47 +96,75 @@ void Tfm_main::BuildControls() {
   setTabOrder(cb_format, lv);
 }
 
-void Tfm_main::BuildMenus() {
-  auto add = [this](QMenu* menu, const char* name, const char* text, void (Tfm_main::*handler)(),
-                    const QKeySequence& keys = QKeySequence()) {
-    QAction* action = menu->addAction(text);
-    action->setObjectName(name);
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, handler);
-    addAction(action);  // shortcuts of pop-up entries work while the pop-up is closed
-    return action;
-  };
+namespace {
 
+struct Command {
+  const char* name;  // the action's object name
+  const char* caption;
+  void (Tfm_main::*handler)();
+  QKeySequence keys;
+};
+
+// Every command of the window, each one action. The strip-only two have no menu entry.
+const Command kCommands[] = {
+    {"oOGG1", "Converter", &Tfm_main::oOGG1Click, QKeySequence(Qt::Key_F5)},
+    {"Normalize1", "Normalize", &Tfm_main::Normalize1Click, QKeySequence(Qt::Key_F6)},
+    {"Stop1", "Stop", &Tfm_main::Stop1Click, QKeySequence(Qt::Key_Escape)},
+    {"EXit1", "EXit", &Tfm_main::EXit1Click, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    {"Settings1", "Settings", &Tfm_main::Settings1Click, QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+    {"About1", "Content", &Tfm_main::About1Click, QKeySequence(Qt::Key_F1)},
+    {"Visitourweb1", "Visit our web", &Tfm_main::Visitourweb1Click, QKeySequence()},
+    {"About2", "About", &Tfm_main::About2Click, QKeySequence()},
+    {"AddFile1", "Add File", &Tfm_main::AddFile1Click, QKeySequence(Qt::Key_Insert)},
+    {"DelFile1", "Del File", &Tfm_main::DelFile1Click, QKeySequence(Qt::Key_Delete)},
+    {"Clear1", "Clear", &Tfm_main::Clear1Click, QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+    {"Converter1", "Converter", &Tfm_main::Converter1Click, QKeySequence()},
+    {"Stop2", "Stop", &Tfm_main::Stop2Click, QKeySequence()},
+    {"SkinSettings1", "Settings", &Tfm_main::SkinSettings1Click, QKeySequence()},
+    {"TagEditor1", "Tags", &Tfm_main::TagEditor1Click, QKeySequence()},
+};
+
+// The skin's clickable objects by name, and the actions they trigger.
+const std::pair<const char*, const char*> kSkinCommands[] = {
+    {"add", "AddFile1"}, {"set", "SkinSettings1"}, {"del", "Clear1"}, {"tag", "TagEditor1"},
+    {"convert", "oOGG1"}, {"stop", "Stop1"},       {"nor", "Normalize1"},
+};
+
+}  // namespace
+
+void Tfm_main::BuildActions() {
+  for (const Command& command : kCommands) {
+    auto* action = new QAction(command.caption, this);
+    action->setObjectName(command.name);
+    action->setShortcut(command.keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, command.handler);
+    addAction(action);  // keys work while the menu holding the action is closed
+    actions_[command.name] = action;
+  }
+  for (const auto& [skinName, actionName] : kSkinCommands) skinCommands_[skinName] = Action(actionName);
+}
+
+void Tfm_main::BuildMenus() {
   QMenu* file = menuBar()->addMenu("File");
   file->setObjectName("File1");
-  add(file, "oOGG1", "Converter", &Tfm_main::oOGG1Click, QKeySequence(Qt::Key_F5));
-  add(file, "Normalize1", "Normalize", &Tfm_main::Normalize1Click, QKeySequence(Qt::Key_F6));
+  file->addActions({Action("oOGG1"), Action("Normalize1")});
   file->addSeparator();
-  add(file, "Stop1", "Stop", &Tfm_main::Stop1Click, QKeySequence(Qt::Key_Escape));
-  add(file, "EXit1", "EXit", &Tfm_main::EXit1Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
+  file->addActions({Action("Stop1"), Action("EXit1")});
 
-  QAction* settings = menuBar()->addAction("Settings");
-  settings->setObjectName("Settings1");
-  settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-  addAction(settings);
-  connect(settings, &QAction::triggered, this, &Tfm_main::Settings1Click);
+  menuBar()->addAction(Action("Settings1"));
 
   QMenu* help = menuBar()->addMenu("Help ");
   help->setObjectName("Help1");
-  add(help, "About1", "Content", &Tfm_main::About1Click, QKeySequence(Qt::Key_F1));
-  add(help, "Visitourweb1", "Visit our web", &Tfm_main::Visitourweb1Click);
+  help->addActions({Action("About1"), Action("Visitourweb1")});
   help->addSeparator();
-  add(help, "About2", "About", &Tfm_main::About2Click);
+  help->addAction(Action("About2"));
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  add(PopupMenu1, "AddFile1", "Add File", &Tfm_main::AddFile1Click, QKeySequence(Qt::Key_Insert));
-  add(PopupMenu1, "DelFile1", "Del File", &Tfm_main::DelFile1Click, QKeySequence(Qt::Key_Delete));
-  add(PopupMenu1, "Clear1", "Clear", &Tfm_main::Clear1Click, QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+  PopupMenu1->addActions({Action("AddFile1"), Action("DelFile1"), Action("Clear1")});
   PopupMenu1->addSeparator();
-  add(PopupMenu1, "Converter1", "Converter", &Tfm_main::Converter1Click);
-  add(PopupMenu1, "Stop2", "Stop", &Tfm_main::Stop2Click);
+  PopupMenu1->addActions({Action("Converter1"), Action("Stop2")});
   connect(lv, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu1->popup(lv->viewport()->mapToGlobal(at)); });
 

@@ -21,15 +21,41 @@ QString Displayed(const std::string& text) {
 WindowHost::WindowHost(QWidget* window, FileListWidget* lv, QProgressBar* pb, UrlOpener opener)
     : window_(window), lv_(lv), pb_(pb), opener_(std::move(opener)) {}
 
-void WindowHost::RowAdded(size_t row, const FileRow& entry) { lv_->InsertRow(row, entry); }
+void WindowHost::RowsAboutToBeAdded(size_t first, size_t count) {
+  lv_->rows().BeginAdd(first, count);
+}
 
-void WindowHost::RowRemoved(size_t row) { lv_->removeRow(static_cast<int>(row)); }
+void WindowHost::RowsAdded(const FileList&, size_t, size_t) { lv_->rows().EndAdd(); }
 
-void WindowHost::RowsCleared() { lv_->setRowCount(0); }
+void WindowHost::RowAboutToBeRemoved(size_t row) { lv_->rows().BeginRemove(row); }
 
-void WindowHost::RowStateChanged(size_t row, const std::string& state) { lv_->SetState(row, state); }
+void WindowHost::RowRemoved(size_t) { lv_->rows().EndRemove(); }
 
-void WindowHost::SetProgress(int percent) { pb_->setValue(percent); }
+void WindowHost::RowsAboutToBeCleared() { lv_->rows().BeginClear(); }
+
+void WindowHost::RowsCleared() { lv_->rows().EndClear(); }
+
+void WindowHost::RowStateChanged(size_t row, const FileRow& entry) {
+  lv_->rows().StateChanged(row);
+  if (!wholeRun_) return;
+  if (entry.state == kStateConverting) batch_.Started(row);
+  else if (batch_.Ended(row, entry.state == kStateFinish)) ShowWholeRunProgress();
+}
+
+// A run with several jobs sets the bar only to 0, at its start and its end.
+void WindowHost::SetProgress(int percent) {
+  if (wholeRun_) batch_.Reset();
+  pb_->setValue(percent);
+}
+
+void WindowHost::FileProgress(size_t row, int percent) {
+  batch_.Progress(row, percent);
+  ShowWholeRunProgress();
+}
+
+void WindowHost::ShowWholeRunProgress() {
+  pb_->setValue(batch_.Percent(static_cast<size_t>(lv_->rows().rowCount())));
+}
 
 void WindowHost::ShowInformation(const std::string& text) {
   UiPrompts::Current().Information(window_, kInformationTitle, Displayed(text));

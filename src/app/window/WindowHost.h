@@ -1,10 +1,13 @@
-// The main window as the core's host: rows and states in the file list, the progress bar,
-// boxes through UiPrompts, pumping through Qt's event loop, folders opened on the desktop.
+// The main window as the core's host: the core's list changes passed to the file list's model,
+// the progress bar (the current file's, or the whole run's when several files are in flight),
+// boxes through UiPrompts, pumping through Qt's event loop, folders opened on
+// the desktop. Called on the GUI thread only.
 #pragma once
 
 #include <QUrl>
 #include <functional>
 
+#include "app/BatchProgress.h"
 #include "app/RunHost.h"
 
 class FileListWidget;
@@ -18,13 +21,15 @@ class WindowHost : public RunHost {
  public:
   WindowHost(QWidget* window, FileListWidget* lv, QProgressBar* pb, UrlOpener opener);
 
-  void RowAdded(size_t row, const FileRow& entry) override;
-  void RowAboutToBeRemoved(size_t) override {}
+  void RowsAboutToBeAdded(size_t first, size_t count) override;
+  void RowsAdded(const FileList& rows, size_t first, size_t count) override;
+  void RowAboutToBeRemoved(size_t row) override;
   void RowRemoved(size_t row) override;
-  void RowsAboutToBeCleared() override {}
+  void RowsAboutToBeCleared() override;
   void RowsCleared() override;
-  void RowStateChanged(size_t row, const std::string& state) override;
+  void RowStateChanged(size_t row, const FileRow& entry) override;
   void SetProgress(int percent) override;
+  void FileProgress(size_t row, int percent) override;
 
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
@@ -33,12 +38,18 @@ class WindowHost : public RunHost {
   void Pump() override;
   void OpenFolder(const std::string& path) override;
 
+  // The bar follows the whole run instead of the current file: for runs with several jobs.
+  void ShowWholeRun(bool wholeRun) { wholeRun_ = wholeRun; }
   void SetOpener(UrlOpener opener) { opener_ = std::move(opener); }
   void Open(const QUrl& url) const { opener_(url); }
 
  private:
+  void ShowWholeRunProgress();
+
   QWidget* window_;
   FileListWidget* lv_;
   QProgressBar* pb_;
   UrlOpener opener_;
+  bool wholeRun_ = false;
+  BatchProgress batch_;
 };

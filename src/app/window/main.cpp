@@ -1,7 +1,10 @@
 // velmora: the window program.
 #include <QApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <clocale>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +13,27 @@
 #include "dialogs/Tfm_about.h"
 #include "dialogs/Tfm_dir.h"
 #include "engines/skin/TSkin.h"
+#include "settings/IniFile.h"
 #include "settings/Tfm_set.h"
 #include "tags/Tfm_id3.h"
+
+namespace {
+
+// --extended and --classic choose the face and store it for the next starts; without either,
+// the stored face.
+WindowFace ChosenFace(std::vector<std::string>& args) {
+  TIniFile settings(SettingsFilePath());
+  std::optional<WindowFace> asked = TakeFaceOption(args);
+  if (!asked) return ReadWindowFace(settings);
+  try {
+    WriteWindowFace(settings, *asked);
+  } catch (const SettingsError& error) {  // this start still uses the face asked for
+    std::fprintf(stderr, "velmora: %s\n", error.what());
+  }
+  return *asked;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -22,21 +44,25 @@ int main(int argc, char** argv) {
   // No display name: Qt would append it to every title bar, and the captions are the windows' own.
   QApplication::setDesktopFileName("velmora");
 
+  std::vector<std::string> args;
+  for (const QString& argument : QApplication::arguments().mid(1)) args.push_back(argument.toStdString());
+  const WindowFace face = ChosenFace(args);
+  auto filesOnly = std::find(args.begin(), args.end(), "--");
+  if (filesOnly != args.end()) args.erase(filesOnly);
+
   TSkin Skin1;
-  // The main window comes first so it is the application's main window; the dialogs live
+  // The main window comes first so it is the application's main window; then the dialogs, in
+  // the order about, folder, settings, tags, each with the main window as parent: they live
   // hidden until a command shows them, and go with it.
-  auto* fm_main = new Tfm_main(Skin1, Skin1, ProgramDataFolder());
-  auto* fm_about = new Tfm_about(Skin1, fm_main);
-  auto* fm_dir = new Tfm_dir(Skin1, fm_main);
-  auto* fm_set = new Tfm_set(Skin1, fm_main);
-  auto* fm_id3 = new Tfm_id3(Skin1, fm_main);
-  fm_main->AttachDialogs(fm_about, fm_dir, fm_set, fm_id3);
+  auto* fm_main = new Tfm_main(Skin1, Skin1, ProgramDataFolder(), face, [&](Tfm_main& main) {
+    return WindowDialogs{*new Tfm_about(Skin1, &main), *new Tfm_dir(Skin1, &main),
+                         *new Tfm_set(Skin1, &main, face), *new Tfm_id3(Skin1, &main)};
+  });
 
   fm_main->show();
-  const QStringList arguments = QApplication::arguments().mid(1);
   std::vector<std::string> files;
-  for (const QString& argument : arguments)
-    files.push_back(QFileInfo(argument).absoluteFilePath().toStdString());
+  for (const std::string& argument : args)
+    files.push_back(QFileInfo(QString::fromStdString(argument)).absoluteFilePath().toStdString());
   fm_main->AddStartFiles(files);
 
   int status = app.exec();

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tagformats/common/TagError.h"
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 class TagReader {
  public:

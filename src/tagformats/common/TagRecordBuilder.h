@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tagformats/common/TagFieldNames.h"
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 class TagRecordBuilder {
  public:

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 // What goes into "TYER": the leading four-digit year when the text starts with one ("2001"
 // of "2001-02-03"), else the text; trimmed of spaces either way.

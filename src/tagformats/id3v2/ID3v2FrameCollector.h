@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tagformats/common/TagRecordBuilder.h"
+#include "tags/Timerec.h"
 
 class ID3v2FrameCollector {
  public:

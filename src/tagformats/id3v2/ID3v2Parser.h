@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "tagformats/common/ByteSource.h"
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 constexpr size_t kID3v2HeaderSize = 10;
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 constexpr size_t kID3v1TagSize = 128;
 

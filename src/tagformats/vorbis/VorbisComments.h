@@ -6,7 +6,7 @@
 
 #include <vorbis/codec.h>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 // One comment as read: the name before the first "=", the value after it, and the whole text
 // (name "=" value, or the value alone when there is no name).

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tags/TagTable.h"
+#include "tags/Timerec.h"
 
 namespace TagLib {
 namespace Ogg {

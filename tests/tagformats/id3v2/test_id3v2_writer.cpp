@@ -11,7 +11,7 @@
 
 #include "support/TestSupport.h"
 #include "tagformats/id3v2/ID3v2Builder.h"
-#include "tagformats/id3v2/ID3v2Tag.h"
+#include "tagformats/id3v2/ID3v2Module.h"
 
 namespace fs = std::filesystem;
 using namespace testsupport;
@@ -43,8 +43,8 @@ uint32_t TagSizeField(const std::vector<uint8_t>& tag) {
   return uint32_t{tag[6]} << 21 | tag[7] << 14 | tag[8] << 7 | tag[9];
 }
 
-ID3StructV2 FullRecord() {
-  ID3StructV2 r;
+Timerec FullRecord() {
+  Timerec r;
   r.title = "Morning Song";
   r.artist = "The Testers";
   r.album = "Sine Waves";
@@ -53,10 +53,6 @@ ID3StructV2 FullRecord() {
   r.comment = "made for a test";
   r.genre = "Ambient";
   return r;
-}
-
-Timerec AsTimerec(const ID3StructV2& r) {
-  return Timerec{r.title, r.artist, r.year, r.album, r.comment, r.genre, r.track};
 }
 
 bool MakeMp3(const std::string& path, double seconds, bool withEncoderTag = false) {
@@ -172,7 +168,7 @@ TEST(ID3v2Writer, TagGoesInFrontOfTheUnchangedContent) {
   const std::string path = dir.file("out.mp3");
   const std::vector<uint8_t> content = {0xFF, 0xFB, 0x90, 0x00, 'I', 'D', '3', 0, 1, 2};
   WriteFileBytes(path, content);
-  WriteID3Tag(path, ID3StructV2{});
+  ID3v2Module().Write(path, Timerec{});
   EXPECT_EQ(ReadFileBytes(path), Concat({EmptyTag(), content}));
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"out.mp3"});
 }
@@ -182,18 +178,18 @@ TEST(ID3v2Writer, ReadOnlyOutputIsMadeWritableAndKeepsItsOtherBits) {
   const std::string path = dir.file("ro.mp3");
   WriteFileText(path, "audio");
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-  WriteID3Tag(path, FullRecord());
+  ID3v2Module().Write(path, FullRecord());
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0644u);
-  EXPECT_EQ(ReadFileBytes(path).size(), BuildID3v2Tag(AsTimerec(FullRecord())).size() + 5);
+  EXPECT_EQ(ReadFileBytes(path).size(), BuildID3v2Tag(FullRecord()).size() + 5);
 }
 
 TEST(ID3v2Writer, LinkedOutputTagsTheTargetAndKeepsTheLink) {
   TempDir dir;
   WriteFileText(dir.file("real.mp3"), "audio");
   fs::create_symlink("real.mp3", dir.file("link.mp3"));
-  WriteID3Tag(dir.file("link.mp3"), ID3StructV2{});
+  ID3v2Module().Write(dir.file("link.mp3"), Timerec{});
   EXPECT_TRUE(fs::is_symlink(dir.file("link.mp3")));
   EXPECT_EQ(ReadFileBytes(dir.file("real.mp3")).size(), 101u + 5);
 }
@@ -202,12 +198,12 @@ TEST(ID3v2Writer, UnopenableOutputRaisesCannotOpenFile) {
   TempDir dir;
   const std::string gone = dir.file("vanished") + "/out.mp3";
   try {
-    WriteID3Tag(gone, FullRecord());
+    ID3v2Module().Write(gone, FullRecord());
     FAIL() << "no error";
   } catch (const TagError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot open file " + gone);
   }
-  EXPECT_THROW(WriteID3Tag(dir.path(), FullRecord()), TagError);  // a folder, not a file
+  EXPECT_THROW(ID3v2Module().Write(dir.path(), FullRecord()), TagError);  // a folder, not a file
 }
 
 // A file size limit makes the temporary file's writes fail as a full disk would.
@@ -225,7 +221,7 @@ TEST(ID3v2Writer, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
   bool threw = false;
   try {
-    WriteID3Tag(path, FullRecord());
+    ID3v2Module().Write(path, FullRecord());
   } catch (const TagError& e) {
     threw = true;
     EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
@@ -242,12 +238,12 @@ TEST(ID3v2Writer, NonLatinTextRoundTripsThroughMutagenFfprobeAndOurReader) {
   TempDir dir;
   const std::string path = dir.file("unicode.mp3");
   ASSERT_TRUE(MakeMp3(path, 1.0));
-  ID3StructV2 record = FullRecord();
+  Timerec record = FullRecord();
   record.title = "Привет";
   record.artist = "日本 🎵";
   record.comment = "Ünïcödé and 日本";
   record.album = "Café";
-  WriteID3Tag(path, record);
+  ID3v2Module().Write(path, record);
 
   const MutagenTags tags = ReadWithMutagen(path);
   ASSERT_TRUE(tags.ok) << tags.error;
@@ -257,11 +253,11 @@ TEST(ID3v2Writer, NonLatinTextRoundTripsThroughMutagenFfprobeAndOurReader) {
   EXPECT_EQ(tags.values.at("COMM"), "Ünïcödé and 日本");
   EXPECT_EQ(Probe(path).tags.at("title"), "Привет");
 
-  ReadID3Tag(path);
-  EXPECT_EQ(current_id3_tag.title, record.title);
-  EXPECT_EQ(current_id3_tag.artist, record.artist);
-  EXPECT_EQ(current_id3_tag.album, record.album);
-  EXPECT_EQ(current_id3_tag.comment, record.comment);
+  const Timerec read = ID3v2Module().Read(path);
+  EXPECT_EQ(read.title, record.title);
+  EXPECT_EQ(read.artist, record.artist);
+  EXPECT_EQ(read.album, record.album);
+  EXPECT_EQ(read.comment, record.comment);
 }
 
 TEST(ID3v2Writer, TagInFrontOfAnEncoderTagWinsAndTheAudioStaysWhole) {
@@ -269,7 +265,7 @@ TEST(ID3v2Writer, TagInFrontOfAnEncoderTagWinsAndTheAudioStaysWhole) {
   const std::string path = dir.file("encoded.mp3");
   ASSERT_TRUE(MakeMp3(path, 1.5, true));
   const double before = DecodedSeconds(path);
-  WriteID3Tag(path, FullRecord());
+  ID3v2Module().Write(path, FullRecord());
   EXPECT_EQ(ReadWithMutagen(path).values.at("TIT2"), "Morning Song");
   EXPECT_DOUBLE_EQ(DecodedSeconds(path), before);
   EXPECT_NEAR(Probe(path).duration, before, 0.1);

@@ -1,4 +1,4 @@
-// WriteOGGTag and ReadOGGTag on real files, checked against vorbiscomment, mutagen, ffprobe,
+// The Vorbis comment module on real files, checked against vorbiscomment, mutagen, ffprobe,
 // ogginfo and decodes of the audio.
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 #include "support/TestSupport.h"
-#include "tagformats/vorbis/OggTag.h"
 #include "tagformats/vorbis/VorbisCommentEditor.h"
 #include "test_ogg_support.h"
 #include "../PeakMemory.h"
@@ -20,29 +19,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
-OGGTag FullRecord() {
-  OGGTag tag;
+Timerec FullRecord() {
+  Timerec tag;
   tag.title = "Grüße – 日本語";
   tag.artist = "Artist";
   tag.album = "Album";
-  tag.tracknumber = "4";
-  tag.date = "2001";
+  tag.track = "4";
+  tag.year = "2001";
   tag.genre = "Jazz";
   tag.comment = "Line one\nline two";
   return tag;
 }
 
-OGGTag OnlyTitle(const std::string& title) {
-  OGGTag tag;
+Timerec OnlyTitle(const std::string& title) {
+  Timerec tag;
   tag.title = title;
   return tag;
 }
 
-OGGTag Read(const std::string& path) {
-  OGGTag tag;
-  ReadOGGTag(path, tag);
-  return tag;
-}
+Timerec Read(const std::string& path) { return VorbisModule().Read(path); }
 
 std::vector<std::string> FolderEntries(const TempDir& dir) {
   std::vector<std::string> names;
@@ -97,9 +92,9 @@ TEST(OggTag, WritesTheRecordsCommentsInOrderAndKeepsTheAudio) {
   TempDir dir;
   std::string song = MakeVorbis(dir.file("song.ogg"), 2.5);
   std::string audioBefore = DecodedMd5(song);
-  const OGGTag tag = FullRecord();
+  const Timerec tag = FullRecord();
 
-  ASSERT_TRUE(WriteOGGTag(song, tag));
+  ASSERT_NO_THROW(VorbisModule().Write(song, tag));
 
   EXPECT_EQ(ListComments(song),
             (std::vector<std::string>{"Title=" + tag.title, "Artist=Artist", "Album=Album", "TrackNumber=4",
@@ -115,10 +110,10 @@ TEST(OggTag, OnlyTheRecordsFieldsRemain) {
   std::string song = MakeVorbis(dir.file("song.ogg"), 1);
   ASSERT_EQ(ListComments(song).size(), 1u);  // the encoder's own
 
-  ASSERT_TRUE(WriteOGGTag(song, OnlyTitle("Only")));
+  ASSERT_NO_THROW(VorbisModule().Write(song, OnlyTitle("Only")));
   EXPECT_EQ(ListComments(song), std::vector<std::string>{"Title=Only"});
 
-  ASSERT_TRUE(WriteOGGTag(song, OGGTag{}));
+  ASSERT_NO_THROW(VorbisModule().Write(song, Timerec{}));
   EXPECT_TRUE(ListComments(song).empty());
   MutagenTags mutagen = ReadWithMutagen(song);
   ASSERT_TRUE(mutagen.ok) << mutagen.error;
@@ -133,10 +128,10 @@ TEST(OggTag, ReadsCommentsWrittenByOtherTools) {
   CommandResult r = testsupport::Run("vorbiscomment -w -t 'ARTIST=X' -t 'artist=Y' -t 'DATE=2001' -t 'ti~tle=Wrong' "
                         "-t 'Album=  padded  ' -t 'GENRE=Électro' " + ShellQuote(song));
   ASSERT_EQ(r.exitCode, 0) << r.output;
-  OGGTag tag = Read(song);
+  Timerec tag = Read(song);
   EXPECT_EQ(tag.artist, "X");  // Y is kept beside it
-  EXPECT_EQ(VorbisModule().Read(song).extras.Values("ARTIST"), std::vector<std::string>{"Y"});
-  EXPECT_EQ(tag.date, "2001");
+  EXPECT_EQ(Read(song).extras.Values("ARTIST"), std::vector<std::string>{"Y"});
+  EXPECT_EQ(tag.year, "2001");
   EXPECT_EQ(tag.title, "");
   EXPECT_EQ(tag.album, "padded");
   EXPECT_EQ(tag.genre, "Électro");
@@ -150,7 +145,7 @@ TEST(OggTag, ReadsCommentsWrittenByOtherTools) {
   tag = Read(song);
   EXPECT_EQ(tag.title, "Ça va");
   EXPECT_EQ(tag.comment, std::string(70000, 'x'));
-  EXPECT_EQ(tag.tracknumber, "12");
+  EXPECT_EQ(tag.track, "12");
   EXPECT_EQ(tag.artist, "");
 
   WriteRawComments(song, {"TITLE=bad \xFF\xFE byte", "noequals", "=Lead"});
@@ -208,7 +203,7 @@ TEST(OggTag, ExistingTempFileIsNeverTouched) {
   WriteFileText(dir.file("song.temp"), "someone else's file");
   WriteFileText(dir.file("song.1.temp"), "and another");
 
-  ASSERT_TRUE(WriteOGGTag(song, OnlyTitle("T")));
+  ASSERT_NO_THROW(VorbisModule().Write(song, OnlyTitle("T")));
   EXPECT_EQ(Read(song).title, "T");
   EXPECT_EQ(ReadFileBytes(dir.file("song.temp")), ReadFileBytes(dir.file("song.temp")));
   auto text = [&](const std::string& name) {
@@ -248,13 +243,13 @@ TEST(OggTag, FailureLeavesTheFileAsItWas) {
     std::string path = dir.file(c.name);
     WriteFileBytes(path, c.bytes);
     chmod(path.c_str(), 0640);
-    ExpectTagError([&] { WriteOGGTag(path, FullRecord()); }, c.error);
+    ExpectTagError([&] { VorbisModule().Write(path, FullRecord()); }, c.error);
     EXPECT_EQ(ReadFileBytes(path), c.bytes);
     EXPECT_EQ(PermissionBits(path), 0640u);
     EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{c.name});
     fs::remove(path);
   }
-  ExpectTagError([&] { WriteOGGTag(dir.file("missing.ogg"), FullRecord()); },
+  ExpectTagError([&] { VorbisModule().Write(dir.file("missing.ogg"), FullRecord()); },
                  "Cannot open file " + dir.file("missing.ogg"));
   EXPECT_TRUE(FolderEntries(dir).empty());
 }
@@ -265,12 +260,6 @@ TEST(OggTag, ReaderErrorsNameTheFile) {
   WriteFileText(dir.file("text.ogg"), "not audio at all");
   ExpectTagError([&] { Read(dir.file("text.ogg")); },
                  "Cannot open " + dir.file("text.ogg") + ": Input is not an Ogg bitstream");
-  OGGTag out = FullRecord();
-  try {
-    ReadOGGTag(dir.file("text.ogg"), out);
-  } catch (const TagError&) {
-  }
-  EXPECT_EQ(out.title, "");  // cleared before the failure
 }
 
 TEST(OggTag, PermissionBitsAreKept) {
@@ -279,7 +268,7 @@ TEST(OggTag, PermissionBitsAreKept) {
     SCOPED_TRACE(mode);
     std::string song = MakeVorbis(dir.file("song.ogg"), 0.5);
     chmod(song.c_str(), mode);
-    ASSERT_TRUE(WriteOGGTag(song, OnlyTitle("Mode")));
+    ASSERT_NO_THROW(VorbisModule().Write(song, OnlyTitle("Mode")));
     EXPECT_EQ(PermissionBits(song), mode);
     chmod(song.c_str(), 0644);
     EXPECT_EQ(Read(song).title, "Mode");
@@ -290,6 +279,11 @@ TEST(OggTag, PermissionBitsAreKept) {
 // A 17 MB picture makes a comment packet that spans hundreds of pages; a file that holds one
 // is rewritten again, and independent readers see the picture whole.
 TEST(OggTag, PictureLargerThanSixteenMegabytesIsWrittenAndRewritten) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The packet is moved page by page; AddressSanitizer checks every one of those large copies,
+  // which turns 2 s into more than 10 minutes. The normal build runs it.
+  GTEST_SKIP() << "too slow under AddressSanitizer";
+#endif
   TempDir dir;
   const std::string song = MakeVorbis(dir.file("large.ogg"), 1);
   Timerec record{"Large cover", "", "", "", "", "", "", {}};

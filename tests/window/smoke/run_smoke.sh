@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end smoke test: the real velmora under a virtual X server, with its own D-Bus session
-# and accessibility bus, driven through AT-SPI. Two files are named on its command line; the
-# test converts them from the File menu, checks the outputs with mutagen and that "EXit"
-# stores "Forint". Between the two, a settings dialog choice and a title typed in the tag
-# editor must reach a second conversion (drive_dialogs.py).  run_smoke.sh VELMORA_BINARY
+# and accessibility bus, driven through AT-SPI. Two files are named on its command line with
+# --extended and two jobs stored, so the test converts them from the File menu side by side,
+# checks the outputs with mutagen and that "EXit" stores "Forint" and keeps the face. Between
+# the two, a settings dialog choice and a title typed in the tag editor must reach a second
+# conversion (drive_dialogs.py).  run_smoke.sh VELMORA_BINARY
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 SKIP=77
@@ -22,7 +23,7 @@ mkdir -p "$work/config" "$work/out"
 ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=440:duration=2" -ac 2 \
   -c:a libmp3lame -b:a 128k -metadata title="Smoke Title" -metadata artist="Smoke Band" "$work/tagged.mp3"
 ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=660:duration=1" -ac 1 "$work/plain.wav"
-printf '[Format]\r\nDir=%s\r\n' "$work/out" > "$work/config/kelvane.ini"
+printf '[Format]\r\nDir=%s\r\n[Velmora]\r\njobs=2\r\n' "$work/out" > "$work/config/kelvane.ini"
 
 cat > "$work/session.sh" <<INNER
 set -eu
@@ -35,7 +36,7 @@ export ASAN_OPTIONS="\${ASAN_OPTIONS:-}:detect_leaks=0"
 for _ in \$(seq 100); do xwd -root -silent >/dev/null 2>&1 && break; sleep 0.1; done
 $launcher --launch-immediately &
 launcher_pid=\$!
-"$velmora" "$work/tagged.mp3" "$work/plain.wav" > "$work/velmora.log" 2>&1 &
+"$velmora" --extended "$work/tagged.mp3" "$work/plain.wav" > "$work/velmora.log" 2>&1 &
 velmora_pid=\$!
 status=0
 /usr/bin/python3 "$here/drive_window.py" check "$work/out" "$work/tagged.mp3" "$work/plain.wav" || status=\$?
@@ -68,6 +69,7 @@ plain = mutagen.File(f"{work}/out/plain.mp3")
 assert plain is not None and plain.info.length > 0.5, "plain.mp3 is not audio"
 ini = open(f"{work}/config/kelvane.ini", encoding="latin-1").read()
 assert "Forint=3" in ini, ini  # the dialogs part ends on OGG
-print("outputs tagged, Forint stored")
+assert "face=extended" in ini, ini  # kept for the next start
+print("outputs tagged, Forint and the face stored")
 CHECK
 echo "PASSED"

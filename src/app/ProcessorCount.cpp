@@ -1,4 +1,4 @@
-#include "app/cli/ProcessorCount.h"
+#include "app/ProcessorCount.h"
 
 #include <sched.h>
 

@@ -1,6 +1,0 @@
-#include "app/RowStateRecorder.h"
-
-void RowStateRecorder::RowStateChanged(size_t row, const std::string& state) {
-  rows_.SetState(row, state);
-  host_.RowStateChanged(row, state);
-}

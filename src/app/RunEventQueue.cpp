@@ -1,0 +1,30 @@
+#include "app/RunEventQueue.h"
+
+void RunEventQueue::Post(RunEvent event) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    events_.push_back(std::move(event));
+  }
+  posted_.notify_all();
+}
+
+void RunEventQueue::Wake() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    woken_ = true;
+  }
+  posted_.notify_all();
+}
+
+void RunEventQueue::WaitForPost(std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> guard(lock_);
+  posted_.wait_for(guard, timeout, [this] { return woken_ || !events_.empty(); });
+  woken_ = false;
+}
+
+std::vector<RunEvent> RunEventQueue::TakeAll() {
+  std::vector<RunEvent> taken;
+  std::lock_guard<std::mutex> guard(lock_);
+  taken.swap(events_);
+  return taken;
+}

@@ -1,0 +1,89 @@
+// Every key of kelvane.ini that the program reads or writes: its section, the default the
+// settings dialog shows when the key is absent, the default a run works with, the value the
+// dialog's Default button puts into the control, and the values it may hold. The settings
+// dialog, the runs, the window and the command line name keys from here.
+#pragma once
+
+#include <string>
+
+class TIniFile;
+
+struct IntegerKey {
+  const char* section;
+  const char* key;
+  int dialogDefault;
+  int runDefault;
+  int buttonDefault;  // what Default puts into the dialog's control
+  int low;            // a run treats a stored value outside low..high as absent
+  int high;
+};
+
+struct TextKey {
+  const char* section;
+  const char* key;
+  const char* defaultValue;
+};
+
+namespace settings_keys {
+
+// section, key, dialog default, run default, Default button, low, high
+inline constexpr IntegerKey kForint{"Format", "Forint", 0, 0, 0, 0, 3};
+inline constexpr TextKey kDir{"Format", "Dir", ""};  // empty: the user's music folder
+
+inline constexpr IntegerKey kWavMode{"wav", "mode", 0, 0, 0, 0, 2};
+inline constexpr IntegerKey kWavBit{"wav", "bit", 1, 1, 1, 0, 1};
+inline constexpr IntegerKey kWavChannel{"wav", "channel", 1, 1, 1, 0, 1};
+inline constexpr IntegerKey kWavFrequency{"wav", "frequency", 8, 8, 8, 0, 9};
+
+inline constexpr IntegerKey kMp3Bitrate{"mp3", "bitrate", 11, 11, 11, 0, 16};
+inline constexpr IntegerKey kMp3Channel{"mp3", "channel", 1, 1, 1, 0, 1};
+inline constexpr IntegerKey kMp3Frequency{"mp3", "frequency", 8, 8, 8, 0, 9};
+inline constexpr IntegerKey kMp3Quality{"mp3", "quality", 7, 9, 9, 0, 9};
+inline constexpr IntegerKey kMp3EnableVbr{"mp3", "enable vbr", 0, 0, 0, 0, 1};
+inline constexpr IntegerKey kMp3VbrBitrate{"mp3", "vbr bitrate", 11, 11, 11, 0, 16};
+inline constexpr IntegerKey kMp3VbrQuality{"mp3", "vbr quality", 4, 5, 0, 0, 9};
+
+inline constexpr IntegerKey kWmaFormat{"wma", "format", 9, 9, 9, 0, 46};
+
+inline constexpr IntegerKey kOggChannel{"ogg", "channel", 1, 1, 1, 0, 1};
+inline constexpr IntegerKey kOggFrequency{"ogg", "frequency", 8, 8, 8, 0, 9};
+inline constexpr IntegerKey kOggBitrate{"ogg", "bitrate", 11, 11, 11, 0, 16};
+inline constexpr IntegerKey kOggMaxBitrate{"ogg", "max bitrate", 11, 11, 11, 0, 16};
+inline constexpr IntegerKey kOggMinBitrate{"ogg", "min bitrate", 11, 11, 11, 0, 16};
+inline constexpr IntegerKey kOggEnableQuality{"ogg", "enable quality", 1, 0, 1, 0, 1};
+inline constexpr IntegerKey kOggQuality{"ogg", "quality", 300, 300, 300, 0, 1000};
+
+// The program's own section: options the classic sections have no place for.
+inline constexpr const char* kOwnSection = "Velmora";
+// "classic" or "extended": the face the window starts in.
+inline constexpr TextKey kFace{kOwnSection, "face", "classic"};
+// Files converted at once by the extended window; 0: as many as the processors it may use.
+inline constexpr IntegerKey kJobs{kOwnSection, "jobs", 0, 0, 0, 0, 256};
+
+
+// The loudness options of the extended window and the command line, in a section of their own.
+inline constexpr const char* kLoudnessSection = "loudness";
+// 0 each block to its peak, 1 the whole file to a loudness target.
+inline constexpr IntegerKey kNormalizeKind{kLoudnessSection, "normalize", 0, 0, 0, 0, 1};
+// The loudness target in LUFS, as text ("-18", "-23.5").
+inline constexpr TextKey kLoudnessTarget{kLoudnessSection, "target", "-18"};
+// 0 no ReplayGain tags, 1 track values, 2 track and album values.
+inline constexpr IntegerKey kReplayGain{kLoudnessSection, "replaygain", 0, 0, 0, 0, 2};
+
+}  // namespace settings_keys
+
+// The dialog's reads: the stored value as it is (the controls keep their own limits), the
+// dialog's default when absent or unreadable.
+int ReadForDialog(const TIniFile& settings, const IntegerKey& key);
+bool ReadBoolForDialog(const TIniFile& settings, const IntegerKey& key);
+// A run's reads: the stored value within the key's range, else the run's default.
+int ReadForRun(const TIniFile& settings, const IntegerKey& key);
+bool ReadBoolForRun(const TIniFile& settings, const IntegerKey& key);
+// The stored value unchecked, the run's default when absent: for keys whose values outside the
+// range have a meaning of their own ("mode" and "enable vbr" then set nothing).
+int ReadUncheckedForRun(const TIniFile& settings, const IntegerKey& key);
+std::string ReadText(const TIniFile& settings, const TextKey& key);
+
+void Write(TIniFile& settings, const IntegerKey& key, int value);
+void WriteBool(TIniFile& settings, const IntegerKey& key, bool value);
+void Write(TIniFile& settings, const TextKey& key, const std::string& value);
