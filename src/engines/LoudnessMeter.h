@@ -1,6 +1,7 @@
-// Loudness by EBU R128 (ITU-R BS.1770) over interleaved PCM, through libebur128: integrated
-// loudness, loudness range, true peak and sample peak. The writer can feed one with the PCM
-// it encodes, so a conversion is measured without decoding its output again.
+// Loudness by EBU R128 (ITU-R BS.1770) over interleaved PCM: integrated loudness and loudness
+// range through libebur128, true peak and sample peak through TruePeakMeter. The writer can
+// feed one with the PCM it encodes, so a conversion is measured without decoding its output
+// again.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "engines/EncoderBackend.h"
+#include "engines/TruePeakMeter.h"
 
 // What one measurement found. Loudness without enough audio to gate (under 0.4 s, or silence)
 // is -infinity; peaks are linear, full scale 1.0.
@@ -40,5 +42,5 @@ class LoudnessMeter {
  private:
   struct State;  // owns libebur128's state
   std::unique_ptr<State> state_;
-  int channels_;
+  TruePeakMeter peaks_;
 };

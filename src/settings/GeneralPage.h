@@ -1,14 +1,20 @@
 // The settings dialog's "General" tab, shown in the window's extended face only: one row per
-// option of the program's own, each a number kept in a key of the key table. A new option is
-// one more entry in kGeneralRows (GeneralPage.cpp).
+// option of the program's own, each kept in a key of the key table: a number, a choice among
+// texts (its index stored) or a loudness in LUFS. A new option is one more entry in
+// kGeneralRows (GeneralPage.cpp).
 #pragma once
 
 #include <vector>
 
+class QComboBox;
+class QDoubleSpinBox;
 class QSpinBox;
 class QTabWidget;
 class TIniFile;
 struct IntegerKey;
+struct TextKey;
+struct GeneralRow;
+class QWidget;
 
 class GeneralPage {
  public:
@@ -23,8 +29,16 @@ class GeneralPage {
 
  private:
   struct Row {
-    const IntegerKey* key;
-    QSpinBox* box;
+    const IntegerKey* key = nullptr;
+    const TextKey* textKey = nullptr;
+    QSpinBox* number = nullptr;
+    QComboBox* choice = nullptr;
+    QDoubleSpinBox* lufs = nullptr;
   };
+  // The row's control, kept in `made`.
+  static QWidget* MakeControl(const GeneralRow& row, QWidget* page, Row& made);
+  void LoadRow(const Row& row, const TIniFile* settings);
+  void StoreRow(const Row& row, TIniFile& settings) const;
+
   std::vector<Row> rows_;
 };

@@ -1,6 +1,7 @@
 // The settings dialog against a scratch kelvane.ini and the real engine's format checks.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -448,4 +449,36 @@ TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsTheJobs) {
   dialog.show();
   Child<QPushButton>(&dialog, "btn_default")->click();
   EXPECT_EQ(jobs->value(), 0) << "0: every processor";
+}
+
+// The loudness rows of the "General" tab: the kind of normalize and the ReplayGain tags as
+// lists, the target in LUFS, all in the section "loudness".
+TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsTheLoudnessOptions) {
+  ScratchSettingsFile settings;
+  FakeSkin skin;
+  RecordingPrompts prompts;
+  Tfm_set dialog(skin, nullptr, WindowFace::kExtended);
+  dialog.SetSettingsFile(settings.ini.get());
+  settings.SetContent("[loudness]\nnormalize=1\ntarget=-23.5\nreplaygain=7\n");
+  dialog.show();
+  auto* kind = Child<QComboBox>(&dialog, "cb_normalize");
+  auto* target = Child<QDoubleSpinBox>(&dialog, "ud_target");
+  auto* replayGain = Child<QComboBox>(&dialog, "cb_replaygain");
+  EXPECT_EQ(kind->currentText().toStdString(), "loudness");
+  EXPECT_EQ(kind->accessibleName().toStdString(), "Normalize to:");
+  EXPECT_DOUBLE_EQ(target->value(), -23.5);
+  EXPECT_EQ(replayGain->currentText().toStdString(), "off") << "7 is no choice";
+  replayGain->setCurrentIndex(2);
+  target->setValue(-16);
+  Child<QPushButton>(&dialog, "btn_ok")->click();
+  const std::string stored = settings.Content();
+  EXPECT_NE(stored.find("[loudness]\nnormalize=1\ntarget=-16\nreplaygain=2\n"), std::string::npos)
+      << stored;
+  dialog.show();
+  Child<QPushButton>(&dialog, "btn_default")->click();
+  EXPECT_EQ(kind->currentText().toStdString(), "block peak");
+  EXPECT_DOUBLE_EQ(target->value(), -18.0);
+  EXPECT_EQ(replayGain->currentText().toStdString(), "off");
+  Tfm_set classic(skin, nullptr, WindowFace::kClassic);
+  EXPECT_EQ(classic.findChild<QComboBox*>("cb_normalize"), nullptr);
 }

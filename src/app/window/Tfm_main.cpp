@@ -167,7 +167,7 @@ void Tfm_main::StartEngine() {
   dialogs_.fm_dir.SetSettingsFile(settings_file_.get());
   if (core_) {
     lv->rows().SetList(&core_->rows());
-    UseRunJobs(*core_);
+    UseRunOptions(*core_);
     ConverterCore* core = core_.get();
     dialogs_.fm_id3.Attach(TagEditorSource{
         [core] {
@@ -220,13 +220,20 @@ size_t Tfm_main::RunJobs() const {
   return static_cast<size_t>(stored == 0 ? UsableProcessorCount() : stored);
 }
 
+// The classic face always normalizes block by block and writes no ReplayGain tags.
+LoudnessOptions Tfm_main::RunLoudness() const {
+  if (face_ == WindowFace::kClassic) return LoudnessOptions{};
+  return ReadLoudnessOptions(*settings_file_);
+}
+
 // Read at each run's start like the encoder settings, so the "General" tab's OK applies to the
 // next run.
-void Tfm_main::UseRunJobs(ConverterCore& core) {
+void Tfm_main::UseRunOptions(ConverterCore& core) {
   if (core.running()) return;
   const size_t jobs = RunJobs();
   core.SetJobs(jobs);
   host_->ShowWholeRun(jobs > 1);
+  core.SetLoudnessOptions(RunLoudness());
 }
 
 // --- commands ---
@@ -234,7 +241,7 @@ void Tfm_main::UseRunJobs(ConverterCore& core) {
 void Tfm_main::oOGG1Click() {
   if (ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) {
-    UseRunJobs(core);
+    UseRunOptions(core);
     core.ConvertFiles(cb_format->currentIndex());
   });
 }
@@ -244,7 +251,7 @@ void Tfm_main::Converter1Click() { oOGG1Click(); }
 void Tfm_main::Normalize1Click() {
   if (running() || ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) {
-    UseRunJobs(core);
+    UseRunOptions(core);
     core.NormalizeFiles();
   });
 }

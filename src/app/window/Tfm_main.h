@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/LoudnessOptions.h"
 #include "app/window/WindowHost.h"
 #include "settings/WindowFace.h"
 
@@ -125,7 +126,8 @@ class Tfm_main : public QMainWindow {
   // Files converted at once by the next run: 1 in the classic face, the stored jobs in the
   // extended one.
   size_t RunJobs() const;
-  void UseRunJobs(ConverterCore& core);
+  LoudnessOptions RunLoudness() const;
+  void UseRunOptions(ConverterCore& core);
 
   ISkinEngine& skin_;
   SkinEvents& skinEvents_;
