@@ -125,8 +125,9 @@ void TruePeakMeter::MeasureLine(int channel, size_t frames) {
   std::copy(history.begin(), history.end(), line_.begin());
   samplePeak_ = std::max(samplePeak_, LargestMagnitude(line_.data() + kTaps - 1, frames));
   float peak = truePeak_;
-  for (const float* taps : Taps().taps) {
-    Interpolate(line_.data(), taps, phase_.data(), frames);
+  // Phase 0 falls on the samples themselves, whose peak is taken above.
+  for (int p = 1; p < kPhases; ++p) {
+    Interpolate(line_.data(), Taps().taps[p], phase_.data(), frames);
     peak = std::max(peak, LargestMagnitude(phase_.data(), frames));
   }
   truePeak_ = std::max(peak, samplePeak_);
