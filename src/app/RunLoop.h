@@ -12,7 +12,7 @@
 #include "app/RunEventQueue.h"
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 class FileList;
 class RunEventQueue;

@@ -10,7 +10,7 @@
 
 #include "engines/AudioReader.h"
 #include "engines/AudioWriter.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 namespace {
 

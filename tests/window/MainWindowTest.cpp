@@ -29,8 +29,8 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WindowFace.h"
-#include "settings/Tfm_set.h"
-#include "tags/Tfm_id3.h"
+#include "settings/dialog/Tfm_set.h"
+#include "tags/editor/Tfm_id3.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "tagformats/common/TagError.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <new>
 
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "tagformats/common/TemporaryPermission.h"
 #include "tagformats/vorbis/OggComments.h"
 #include "tagformats/vorbis/VorbisCommentEditor.h"

@@ -1,4 +1,4 @@
-#include "tags/CommentLines.h"
+#include "tags/editor/CommentLines.h"
 
 QString EditorComment(const QString& recordText) {
   QString text = recordText;
