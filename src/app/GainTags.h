@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/LoudnessGain.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 #include "tags/TagExtras.h"
 
 // Removes every ReplayGain and R128 field: values carried from a source describe the source's

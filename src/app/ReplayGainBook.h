@@ -15,7 +15,7 @@
 #include "app/LoudnessGain.h"
 #include "app/LoudnessOptions.h"
 #include "engines/LoudnessMeter.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 #include "tags/Timerec.h"
 
 class FileList;

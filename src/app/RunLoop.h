@@ -12,7 +12,7 @@
 #include "app/RunEventQueue.h"
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 #include "tags/Timerec.h"
 
 class FileList;
@@ -70,7 +70,7 @@ class RunLoop {
   void FinishFile(size_t position, bool whole);
   Timerec OutputRecord(size_t position) const;
   // An update's new output replaces the old one only when it is whole.
-  void DropUnfinishedUpdate(size_t position);
+  void DropUnfinishedUpdate();
   void ReplaceOldOutput();
   void ReportNoFreeName(const std::string& source);
   void ShowNotice(const std::string& text);

@@ -10,8 +10,8 @@
 #include "engines/AudioFile2LameEnc.h"
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
+#include "base/AudioFormat.h"
 #include "engines/LoudnessMeter.h"
-#include "tags/AudioFormat.h"
 
 using ByteBlock = std::vector<uint8_t>;
 
