@@ -8,8 +8,10 @@
 #include "app/ExistingOutputPolicy.h"
 #include "app/FileList.h"
 #include "app/FolderWalker.h"
+#include "app/LibrarySettings.h"
 #include "app/NamePattern.h"
 #include "app/OutputPlacement.h"
+#include "settings/IniFile.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -78,6 +80,44 @@ TEST(NamePattern, FieldsFoldersAndFallbacks) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(ExpandNamePattern(c.pattern, c.tags, "src", 250), c.expected) << c.pattern;
+}
+
+// Patterns that would not name files as meant are refused with the reason; "100%" is text.
+TEST(NamePattern, ProblemsNamedAndGoodPatternsPass) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", nullptr},
+      {"%artist%/%album%/%track% - %title%", nullptr},
+      {"100% %artist%", nullptr},
+      {"/%artist%//%nosuchfield%", nullptr},
+      {"%artist/%title%", "character 1 of the name pattern is not closed"},
+      {"%artist%/%title", "character 10 of"},
+      {"%artist%/../%title%", "folder \"..\""},
+      {"./%title%", "folder \".\""},
+      {"a\tb", "control character"},
+  };
+  for (const auto& [pattern, problem] : cases) {
+    std::optional<std::string> found = NamePatternProblem(pattern);
+    EXPECT_EQ(found.has_value(), problem != nullptr) << pattern;
+    if (found && problem) EXPECT_NE(found->find(problem), std::string::npos) << *found;
+  }
+}
+
+TEST(LibrarySettings, ReadFromTheProgramsOwnSection) {
+  testsupport::TempDir dir;
+  TIniFile ini(dir.file("kelvane.ini"));
+  LibraryOptions absent = ReadLibraryOptions(ini);
+  EXPECT_EQ(absent.tree, TreeMode::kKeep);
+  EXPECT_EQ(absent.namePattern, "");
+  EXPECT_EQ(absent.existing, ExistingPolicy::kNumber);
+  ini.WriteString("Velmora", "keep tree", "0");
+  ini.WriteString("Velmora", "name pattern", "%artist%/%title%");
+  ini.WriteString("Velmora", "existing outputs", "update");
+  LibraryOptions stored = ReadLibraryOptions(ini);
+  EXPECT_EQ(stored.tree, TreeMode::kFlat);
+  EXPECT_EQ(stored.namePattern, "%artist%/%title%");
+  EXPECT_EQ(stored.existing, ExistingPolicy::kUpdate);
+  ini.WriteString("Velmora", "existing outputs", "Skip");
+  EXPECT_EQ(ReadLibraryOptions(ini).existing, ExistingPolicy::kNumber) << "names are exact";
 }
 
 TEST(NamePattern, LongNamesCutOnCharacterBoundaries) {
