@@ -2,7 +2,6 @@
 
 #include <QFormLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -20,30 +19,23 @@ const GeneralRow kGeneralRows[] = {
      "on. The outputs are the same whatever the number.",
      &keys::kJobs},
     {GeneralControl::kCheck, "cb_keep_tree", "Keep the folder tree",
-     "Files added from a folder go into the same folders below the output folder as below the "
-     "added one. Off: every output goes straight into the output folder.",
+     "Outputs of files added from a folder go into the same folders below the output folder.",
      &keys::kKeepTree},
     {GeneralControl::kText, "edt_name_pattern", "Name pattern:",
-     "Names outputs from their tags, '/' making folders: %artist%/%album%/%track% - %title%. "
-     "Fields: title, artist, album, year, comment, genre, track; an empty field takes the "
-     "source's name. Empty: every output keeps its source's name.",
+     "Names from the tags, '/' making folders: %artist%/%album%/%track% - %title%. Empty: the "
+     "source's name.",
      nullptr, &keys::kNamePattern, &NamePatternProblem},
     {GeneralControl::kChoice, "cb_existing", "Existing outputs:",
-     "number: a taken output name gets a number. skip: a source whose output is there is left "
-     "alone. update: only sources newer than their output are converted again; the new output "
-     "replaces the old one once it is whole.",
+     "number: a taken name gets a number. skip: the source is left alone. update: converted "
+     "again when the source is newer.",
      nullptr, &keys::kExistingOutputs, nullptr, {"number", "skip", "update"}},
 };
 
 }  // namespace
 
 GeneralPage::GeneralPage(QTabWidget* tabs) {
-  // The rows scroll once there are more than the dialog's fixed size shows.
-  auto* scroll = new QScrollArea(tabs);
-  scroll->setObjectName(QStringLiteral("GeneralPage"));
-  scroll->setWidgetResizable(true);
-  scroll->setFrameShape(QFrame::NoFrame);
-  auto* page = new QWidget(scroll);
+  auto* page = new QWidget(tabs);
+  page->setObjectName(QStringLiteral("GeneralPage"));
   auto* column = new QVBoxLayout(page);
   auto* form = new QFormLayout;
   for (const GeneralRow& row : kGeneralRows) {
@@ -62,8 +54,7 @@ GeneralPage::GeneralPage(QTabWidget* tabs) {
   }
   column->addLayout(form);
   column->addStretch();
-  scroll->setWidget(page);
-  tabs->addTab(scroll, QStringLiteral("General"));
+  tabs->addTab(page, QStringLiteral("General"));
 }
 
 GeneralPage::~GeneralPage() = default;
