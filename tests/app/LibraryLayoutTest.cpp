@@ -8,10 +8,8 @@
 #include "app/ExistingOutputPolicy.h"
 #include "app/FileList.h"
 #include "app/FolderWalker.h"
-#include "app/LibrarySettings.h"
 #include "app/NamePattern.h"
 #include "app/OutputPlacement.h"
-#include "settings/IniFile.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -100,24 +98,6 @@ TEST(NamePattern, ProblemsNamedAndGoodPatternsPass) {
     EXPECT_EQ(found.has_value(), problem != nullptr) << pattern;
     if (found && problem) EXPECT_NE(found->find(problem), std::string::npos) << *found;
   }
-}
-
-TEST(LibrarySettings, ReadFromTheProgramsOwnSection) {
-  testsupport::TempDir dir;
-  TIniFile ini(dir.file("kelvane.ini"));
-  LibraryOptions absent = ReadLibraryOptions(ini);
-  EXPECT_EQ(absent.tree, TreeMode::kKeep);
-  EXPECT_EQ(absent.namePattern, "");
-  EXPECT_EQ(absent.existing, ExistingPolicy::kNumber);
-  ini.WriteString("Velmora", "keep tree", "0");
-  ini.WriteString("Velmora", "name pattern", "%artist%/%title%");
-  ini.WriteString("Velmora", "existing outputs", "update");
-  LibraryOptions stored = ReadLibraryOptions(ini);
-  EXPECT_EQ(stored.tree, TreeMode::kFlat);
-  EXPECT_EQ(stored.namePattern, "%artist%/%title%");
-  EXPECT_EQ(stored.existing, ExistingPolicy::kUpdate);
-  ini.WriteString("Velmora", "existing outputs", "Skip");
-  EXPECT_EQ(ReadLibraryOptions(ini).existing, ExistingPolicy::kNumber) << "names are exact";
 }
 
 TEST(NamePattern, LongNamesCutOnCharacterBoundaries) {

