@@ -6,7 +6,7 @@
 #include "app/DisplayFormat.h"
 #include "app/OutputNaming.h"
 #include "app/ProgressText.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 TEST(SizeText, MegabytesWithTwoDecimals) {
   EXPECT_EQ(SizeText(3620000), "3.45MB");

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/GeneralFields.h"
+#include "settings/dialog/GeneralFields.h"
 
 class QTabWidget;
 class TIniFile;

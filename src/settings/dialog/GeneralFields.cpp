@@ -1,4 +1,4 @@
-#include "settings/GeneralFields.h"
+#include "settings/dialog/GeneralFields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
