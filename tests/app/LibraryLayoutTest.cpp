@@ -96,7 +96,9 @@ TEST(NamePattern, ProblemsNamedAndGoodPatternsPass) {
   for (const auto& [pattern, problem] : cases) {
     std::optional<std::string> found = NamePatternProblem(pattern);
     EXPECT_EQ(found.has_value(), problem != nullptr) << pattern;
-    if (found && problem) EXPECT_NE(found->find(problem), std::string::npos) << *found;
+    if (found && problem) {
+      EXPECT_NE(found->find(problem), std::string::npos) << *found;
+    }
   }
 }
 
