@@ -27,6 +27,13 @@ bool ParseTargetLufs(const char* text, double& lufs) {
   return true;
 }
 
+std::optional<std::string> LoudnessTargetProblem(const std::string& text) {
+  double lufs = 0;
+  if (ParseTargetLufs(text.c_str(), lufs)) return std::nullopt;
+  return "\"" + text + "\" is no loudness target: give a number of LUFS from " +
+         TargetText(kLowestTargetLufs) + " to " + TargetText(kHighestTargetLufs) + ".";
+}
+
 LoudnessOptions ReadLoudnessOptions(const TIniFile& settings) {
   LoudnessOptions options;
   options.normalize = static_cast<NormalizeKind>(ReadForRun(settings, settings_keys::kNormalizeKind));

@@ -4,6 +4,9 @@
 // always normalizes block by block.
 #pragma once
 
+#include <optional>
+#include <string>
+
 class TIniFile;
 
 enum class NormalizeKind { kBlockPeak = 0, kLoudness = 1 };
@@ -29,3 +32,5 @@ void StoreLoudnessOptions(TIniFile& settings, const LoudnessOptions& options);
 
 // The number the text holds when it is a loudness target in range.
 bool ParseTargetLufs(const char* text, double& lufs);
+// Why the text is no loudness target; nothing when it is one.
+std::optional<std::string> LoudnessTargetProblem(const std::string& text);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/NamePattern.h"
 #include "app/RunSettings.h"
 
 namespace {
@@ -67,7 +68,10 @@ bool TakeLibraryOption(int id, const char* value, CommandLine& cl) {
     case kTree: cl.library.tree = TreeMode::kKeep; return true;
     case kFlat: cl.library.tree = TreeMode::kFlat; return true;
     case kDryRun: cl.dryRun = true; return true;
-    case kName: cl.library.namePattern = value; return true;
+    case kName:
+      cl.library.namePattern = value;
+      if (std::optional<std::string> problem = NamePatternProblem(value)) cl.error = "--name: " + *problem;
+      return true;
     case kExisting:
       if (std::optional<ExistingPolicy> policy = ExistingPolicyNamed(value))
         cl.library.existing = *policy;
@@ -173,11 +177,23 @@ std::string UsageText() {
          "  -j, --jobs N  convert up to N files at once; default: the number of processors\n"
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
-         "                       [--normalize[=KIND]] [--replaygain MODE] [--jobs N]\n"
-         "                       [ENCODER SETTINGS] [--tree|--flat] [--name PATTERN]\n"
-         "                       [--existing number|skip|update] [--dry-run] FILE|FOLDER...\n"
-         "       velmora-convert --list [--loudness] FILE...\n"
-         "       velmora-convert --tags FILE...\n"
+         + LoudnessUsageText() +
+         "  --list        only list the files with playing time and size\n"
+         "  --tags        only print every tag field of the files, as a conversion carries them\n"
+         "\n"
+         "A FOLDER adds every file under it, in name order, hidden files left out; files\n"
+         "that cannot be read are listed once at the end and do not fail the run.\n"
+         "  --tree        outputs of files from a folder go below DIR in the same folders\n"
+         "                (the default, unless --name makes folders of its own)\n"
+         "  --flat        every output straight into DIR\n"
+         "  --name P      name outputs from their tags, e.g. '%artist%/%album%/%track% - %title%';\n"
+         "                fields: title artist album year genre comment track (two digits)\n"
+         "                and every field --tags lists (albumartist, composer, disc...);\n"
+         "                '/' makes folders; an empty field takes the source's own name\n"
+         "  --existing E  when an output name is taken: number (the default) adds (1), (2)...;\n"
+         "                skip leaves the source alone; update converts only sources newer\n"
+         "                than their output and replaces it once the new one is whole\n"
+         "  --dry-run     print what each source would become, or why not; write nothing\n"
          "  --help        show this text\n"
          "  --version     show the version\n"
          "\n"

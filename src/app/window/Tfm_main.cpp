@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "app/ConverterCore.h"
+#include "app/LibrarySettings.h"
 #include "app/ProcessorCount.h"
 #include "app/RunSettings.h"
 #include "app/window/FileListWidget.h"
@@ -167,7 +168,7 @@ void Tfm_main::StartEngine() {
   dialogs_.fm_dir.SetSettingsFile(settings_file_.get());
   if (core_) {
     lv->rows().SetList(&core_->rows());
-    UseRunOptions(*core_);
+    UseRunJobs(*core_);
     ConverterCore* core = core_.get();
     dialogs_.fm_id3.Attach(TagEditorSource{
         [core] {
@@ -220,20 +221,28 @@ size_t Tfm_main::RunJobs() const {
   return static_cast<size_t>(stored == 0 ? UsableProcessorCount() : stored);
 }
 
-// The classic face always normalizes block by block and writes no ReplayGain tags.
-LoudnessOptions Tfm_main::RunLoudness() const {
-  if (face_ == WindowFace::kClassic) return LoudnessOptions{};
-  return ReadLoudnessOptions(*settings_file_);
-}
-
 // Read at each run's start like the encoder settings, so the "General" tab's OK applies to the
 // next run.
-void Tfm_main::UseRunOptions(ConverterCore& core) {
+void Tfm_main::UseRunJobs(ConverterCore& core) {
   if (core.running()) return;
   const size_t jobs = RunJobs();
   core.SetJobs(jobs);
   host_->ShowWholeRun(jobs > 1);
-  core.SetLoudnessOptions(RunLoudness());
+}
+
+// The classic face runs with the plain library and loudness options, as the classic window
+// always has.
+template <typename Start>
+void Tfm_main::StartRunWith(ConverterCore& core, Start start) {
+  if (core.running()) return start();
+  UseRunJobs(core);
+  const bool extended = face_ == WindowFace::kExtended;
+  if (extended) core.SetLibraryOptions(ReadLibraryOptions(*settings_file_));
+  // The classic face always normalizes block by block and writes no ReplayGain tags.
+  if (extended) core.SetLoudnessOptions(ReadLoudnessOptions(*settings_file_));
+  host_->RunStarting(extended);
+  start();
+  host_->RunEnded();
 }
 
 // --- commands ---
@@ -241,8 +250,7 @@ void Tfm_main::UseRunOptions(ConverterCore& core) {
 void Tfm_main::oOGG1Click() {
   if (ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) {
-    UseRunOptions(core);
-    core.ConvertFiles(cb_format->currentIndex());
+    StartRunWith(core, [&] { core.ConvertFiles(cb_format->currentIndex()); });
   });
 }
 
@@ -251,8 +259,7 @@ void Tfm_main::Converter1Click() { oOGG1Click(); }
 void Tfm_main::Normalize1Click() {
   if (running() || ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) {
-    UseRunOptions(core);
-    core.NormalizeFiles();
+    StartRunWith(core, [&] { core.NormalizeFiles(); });
   });
 }
 
@@ -293,6 +300,16 @@ void Tfm_main::AddFile1Click() {
   std::vector<std::string> paths;
   for (const QString& path : chosen) paths.push_back(path.toStdString());
   AddFiles(paths);
+}
+
+void Tfm_main::AddFolder1Click() {
+  if (running() || ExplainMissingEngine() || !core_) return;
+  if (addFolder_.isEmpty()) addFolder_ = QString::fromStdString(DefaultOutputFolder());
+  const QString chosen = UiPrompts::Current().ChooseFolder(this, "Add Folder", addFolder_);
+  if (chosen.isEmpty()) return;
+  // The next chooser opens beside this folder, where its neighbours are.
+  addFolder_ = QFileInfo(chosen).absolutePath();
+  AddFiles({chosen.toStdString()});
 }
 
 void Tfm_main::AddFiles(const std::vector<std::string>& paths) {
