@@ -64,12 +64,16 @@ class TextField : public GeneralField {
   QLineEdit* edit_;
 };
 
+QComboBox* MakeList(const std::vector<const char*>& choices, QWidget* page) {
+  auto* list = new QComboBox(page);
+  for (const char* choice : choices) list->addItem(QString::fromUtf8(choice));
+  return list;
+}
+
 class ChoiceField : public GeneralField {
  public:
   ChoiceField(const TextKey& key, const std::vector<const char*>& choices, QWidget* page)
-      : key_(key), list_(new QComboBox(page)) {
-    for (const char* choice : choices) list_->addItem(QString::fromUtf8(choice));
-  }
+      : key_(key), list_(MakeList(choices, page)) {}
   QWidget* control() const override { return list_; }
   void Load(const TIniFile* settings) override {
     const std::string stored = settings ? ReadText(*settings, key_) : key_.defaultValue;
@@ -90,9 +94,7 @@ class ChoiceField : public GeneralField {
 class IndexChoiceField : public GeneralField {
  public:
   IndexChoiceField(const IntegerKey& key, const std::vector<const char*>& choices, QWidget* page)
-      : key_(key), list_(new QComboBox(page)) {
-    for (const char* choice : choices) list_->addItem(QString::fromUtf8(choice));
-  }
+      : key_(key), list_(MakeList(choices, page)) {}
   QWidget* control() const override { return list_; }
   void Load(const TIniFile* settings) override {
     const int stored = settings ? ReadForDialog(*settings, key_) : key_.dialogDefault;
