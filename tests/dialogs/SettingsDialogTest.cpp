@@ -1,6 +1,7 @@
 // The settings dialog against a scratch kelvane.ini and the real engine's format checks.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +9,10 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <numeric>
 
 #include "DialogTestSupport.h"
 #include "app/ConverterCore.h"
@@ -449,3 +454,198 @@ TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsTheJobs) {
   Child<QPushButton>(&dialog, "btn_default")->click();
   EXPECT_EQ(jobs->value(), 0) << "0: every processor";
 }
+
+namespace {
+
+// A control of the extended face's tabs "FLAC", "OPUS" and "M4A", and the key it holds.
+struct FormatControl {
+  int tab;  // index in the tab control
+  const char* name;
+  const char* section;
+  const char* key;
+  int byDefault;   // shown without a settings file and after Default
+  int stored;      // a value within the key's range
+  int outOfRange;  // a value a run does not take: shown and stored as the default
+};
+
+const FormatControl kFormatControls[] = {
+    {4, "ud_flac_compression", "flac", "compression", 5, 8, 9},
+    {4, "cb_flac_bit", "flac", "bit", 0, 2, 3},
+    {5, "ud_opus_bitrate", "opus", "bitrate", 128, 6, 511},
+    {5, "cb_opus_mode", "opus", "mode", 0, 2, -1},
+    {5, "ud_opus_complexity", "opus", "complexity", 10, 0, 11},
+    {6, "ud_m4a_bitrate", "m4a", "bitrate", 192, 320, 31},
+    {6, "cb_m4a_vbr", "m4a", "enable vbr", 0, 1, 2},
+    {6, "ud_m4a_vbr", "m4a", "vbr quality", 10, 1, 21},
+};
+
+// A control's value as its key stores it; numbers shown in tenths store ten times as much.
+int Shown(QWidget* control) {
+  if (auto* list = qobject_cast<QComboBox*>(control)) return list->currentIndex();
+  if (auto* check = qobject_cast<QCheckBox*>(control)) return check->isChecked() ? 1 : 0;
+  auto* number = qobject_cast<QDoubleSpinBox*>(control);
+  return static_cast<int>(std::lround(number->value() * (number->decimals() ? 10 : 1)));
+}
+
+void SetShown(QWidget* control, int value) {
+  if (auto* list = qobject_cast<QComboBox*>(control)) return list->setCurrentIndex(value);
+  if (auto* check = qobject_cast<QCheckBox*>(control)) return check->setChecked(value != 0);
+  auto* number = qobject_cast<QDoubleSpinBox*>(control);
+  number->setValue(number->decimals() ? value / 10.0 : value);
+}
+
+// Every entry of a list, both states of a check box, both ends of a number.
+std::vector<int> Offered(QWidget* control) {
+  if (auto* list = qobject_cast<QComboBox*>(control)) {
+    std::vector<int> entries(static_cast<size_t>(list->count()));
+    std::iota(entries.begin(), entries.end(), 0);
+    return entries;
+  }
+  if (qobject_cast<QCheckBox*>(control)) return {0, 1};
+  auto* number = qobject_cast<QDoubleSpinBox*>(control);
+  const double scale = number->decimals() ? 10 : 1;
+  return {static_cast<int>(std::lround(number->minimum() * scale)),
+          static_cast<int>(std::lround(number->maximum() * scale))};
+}
+
+std::string FormatKeys(int FormatControl::*value) {
+  std::string text;
+  const char* section = "";
+  for (const FormatControl& c : kFormatControls) {
+    if (std::string(section) != c.section) text += std::string("[") + c.section + "]\n";
+    section = c.section;
+    text += std::string(c.key) + "=" + std::to_string(c.*value) + "\n";
+  }
+  return text;
+}
+
+class ExtendedSettingsDialogTest : public ::testing::Test {
+ protected:
+  ExtendedSettingsDialogTest() : dialog(skin, nullptr, WindowFace::kExtended) {
+    dialog.SetSettingsFile(settings.ini.get());
+  }
+  QWidget* Control(const FormatControl& c) { return Child<QWidget>(&dialog, c.name); }
+  void Press(const char* button) { Child<QPushButton>(&dialog, button)->click(); }
+  int Stored(const FormatControl& c) const { return settings.ini->ReadInteger(c.section, c.key, -99); }
+
+  ScratchSettingsFile settings;
+  FakeSkin skin;
+  RecordingPrompts prompts;
+  Tfm_set dialog;
+};
+
+TEST_F(ExtendedSettingsDialogTest, FormatTabsComeAfterTheFourAndEveryControlIsNamedByItsLabel) {
+  dialog.show();
+  QTabWidget* tabs = Child<QTabWidget>(&dialog, "pc");
+  QStringList titles;
+  for (int i = 0; i < tabs->count(); ++i) titles << tabs->tabText(i);
+  EXPECT_EQ(titles, QStringList({"WAV", "MP3", "WMA", "OGG", "FLAC", "OPUS", "M4A", "General"}));
+  EXPECT_EQ(tabs->currentIndex(), 0) << "still opens on WAV";
+  EXPECT_EQ(ControlsWithoutAccessibleName(&dialog), std::vector<std::string>{});
+  std::map<QWidget*, QString> labels;
+  for (QLabel* label : dialog.findChildren<QLabel*>())
+    if (label->buddy()) labels[label->buddy()] = label->text().trimmed();
+  for (const FormatControl& c : kFormatControls) {
+    QWidget* control = Control(c);
+    EXPECT_TRUE(tabs->widget(c.tab)->isAncestorOf(control)) << c.name;
+    if (!qobject_cast<QCheckBox*>(control)) EXPECT_EQ(labels[control], control->accessibleName()) << c.name;
+  }
+  EXPECT_EQ(Entries(Child<QComboBox>(&dialog, "cb_opus_mode")), QStringList({"VBR", "Constrained VBR", "CBR"}));
+  EXPECT_EQ(Entries(Child<QComboBox>(&dialog, "cb_flac_bit")), QStringList({"As the source", "16 bits", "24 bits"}));
+}
+
+// Loaded on showing, reset by Default, kept by Cancel, stored by OK; a value a run would not
+// take shows and stores as the default, so the dialog shows what a run uses.
+TEST_F(ExtendedSettingsDialogTest, EachControlLoadsResetsAndStoresItsKey) {
+  struct Case {
+    std::string content;
+    int FormatControl::*shown;
+  };
+  const Case cases[] = {{"", &FormatControl::byDefault},
+                        {FormatKeys(&FormatControl::stored), &FormatControl::stored},
+                        {FormatKeys(&FormatControl::outOfRange), &FormatControl::byDefault}};
+  for (const Case& k : cases) {
+    if (!k.content.empty()) settings.SetContent(k.content);
+    dialog.show();
+    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c)), c.*k.shown) << c.name;
+    Press("btn_default");
+    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c)), c.byDefault) << c.name;
+    Press("btn_cancel");
+    dialog.show();
+    Press("btn_ok");
+    ASSERT_TRUE(prompts.information.empty()) << prompts.information.front();
+    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Stored(c), c.*k.shown) << c.name;
+  }
+}
+
+TEST_F(ExtendedSettingsDialogTest, OkWritesTheFormatKeysAfterTheClassicOnesAndBeforeTheJobs) {
+  dialog.show();
+  Press("btn_ok");
+  const std::string content = settings.Content();
+  const std::string formats = FormatKeys(&FormatControl::byDefault);
+  EXPECT_EQ(formats.substr(0, 22), "[flac]\ncompression=5\nb");
+  EXPECT_NE(content.find("quality=300\n" + formats + "[Velmora]\njobs=0\n"), std::string::npos) << content;
+}
+
+TEST_F(ExtendedSettingsDialogTest, M4aVbrSwitchesBetweenBitrateAndQuality) {
+  dialog.show();
+  auto* bitRate = Child<QWidget>(&dialog, "ud_m4a_bitrate");
+  auto* quality = Child<QWidget>(&dialog, "ud_m4a_vbr");
+  auto* vbr = Child<QCheckBox>(&dialog, "cb_m4a_vbr");
+  for (bool ticked : {true, false, true}) {
+    vbr->setChecked(ticked);
+    EXPECT_EQ(quality->isEnabled(), ticked);
+    EXPECT_EQ(bitRate->isEnabled(), !ticked);
+  }
+  Press("btn_default");
+  EXPECT_TRUE(bitRate->isEnabled());
+  EXPECT_FALSE(quality->isEnabled());
+}
+
+// Every value the tabs offer is one its encoder takes, and what OK stores is what the next run
+// encodes: each format converted from a 24-bit WAV after one change on its tab.
+TEST_F(ExtendedSettingsDialogTest, WhatOkStoresIsWhatTheNextRunEncodes) {
+  for (const FormatControl& c : kFormatControls) {
+    for (int value : Offered(Control(c))) {
+      dialog.show();
+      SetShown(Control(c), value);
+      Press("btn_ok");
+      ASSERT_TRUE(prompts.information.empty()) << c.name << "=" << value << " " << prompts.information.front();
+    }
+  }
+  dialog.show();
+  Press("btn_default");
+  Press("btn_ok");
+
+  struct Run {
+    int format;
+    const char* control;
+    int value;
+    const char* output;
+    std::function<void(const testsupport::ProbeInfo&)> check;
+  };
+  const Run runs[] = {
+      {4, "cb_flac_bit", 1, "tone.flac", [](const auto& p) { EXPECT_EQ(p.bitsPerSample, 16); }},
+      {5, "ud_opus_bitrate", 12, "tone.opus", [](const auto& p) { EXPECT_LT(p.bitRate, 24000); }},
+      {6, "ud_m4a_bitrate", 32, "tone.m4a", [](const auto& p) { EXPECT_LT(p.bitRate, 40000); }},
+  };
+  testsupport::TempDir work;
+  settings.ini->WriteString("Format", "Dir", work.file("out"));
+  const std::string source = work.file("tone.wav");
+  ASSERT_TRUE(testsupport::MakeTone(source, 4.0, 44100, 2, "-c:a pcm_s24le"));
+  RecordingHost host;
+  ConverterCore core(*settings.ini, host);
+  core.AddFiles({source});
+  for (const Run& run : runs) {
+    dialog.show();
+    SetShown(Child<QWidget>(&dialog, run.control), run.value);
+    Press("btn_ok");
+    core.ConvertFiles(run.format);
+    ASSERT_TRUE(host.information.empty()) << host.information[0];
+    const testsupport::ProbeInfo out = testsupport::Probe(work.file(std::string("out/") + run.output));
+    ASSERT_TRUE(out.ok) << run.output;
+    run.check(out);
+  }
+}
+
+}  // namespace
