@@ -10,9 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <cmath>
-#include <functional>
 #include <map>
-#include <numeric>
 
 #include "DialogTestSupport.h"
 #include "app/ConverterCore.h"
@@ -457,17 +455,15 @@ TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsTheJobs) {
 
 namespace {
 
-// A control of the extended face's tabs "FLAC", "OPUS" and "M4A", and the key it holds.
+// A control of the extended face's tabs "FLAC", "OPUS" and "M4A" and the key it holds: its
+// default, a stored value and one a run does not take (shown and stored as the default).
 struct FormatControl {
-  int tab;  // index in the tab control
+  int tab;
   const char* name;
   const char* section;
   const char* key;
-  int byDefault;   // shown without a settings file and after Default
-  int stored;      // a value within the key's range
-  int outOfRange;  // a value a run does not take: shown and stored as the default
+  int byDefault, stored, outOfRange;
 };
-
 const FormatControl kFormatControls[] = {
     {4, "ud_flac_compression", "flac", "compression", 5, 8, 9},
     {4, "cb_flac_bit", "flac", "bit", 0, 2, 3},
@@ -479,7 +475,7 @@ const FormatControl kFormatControls[] = {
     {6, "ud_m4a_vbr", "m4a", "vbr quality", 10, 1, 21},
 };
 
-// A control's value as its key stores it; numbers shown in tenths store ten times as much.
+// A control's value as its key stores it (a number shown in tenths stores ten times as much).
 int Shown(QWidget* control) {
   if (auto* list = qobject_cast<QComboBox*>(control)) return list->currentIndex();
   if (auto* check = qobject_cast<QCheckBox*>(control)) return check->isChecked() ? 1 : 0;
@@ -487,33 +483,10 @@ int Shown(QWidget* control) {
   return static_cast<int>(std::lround(number->value() * (number->decimals() ? 10 : 1)));
 }
 
-void SetShown(QWidget* control, int value) {
-  if (auto* list = qobject_cast<QComboBox*>(control)) return list->setCurrentIndex(value);
-  if (auto* check = qobject_cast<QCheckBox*>(control)) return check->setChecked(value != 0);
-  auto* number = qobject_cast<QDoubleSpinBox*>(control);
-  number->setValue(number->decimals() ? value / 10.0 : value);
-}
-
-// Every entry of a list, both states of a check box, both ends of a number.
-std::vector<int> Offered(QWidget* control) {
-  if (auto* list = qobject_cast<QComboBox*>(control)) {
-    std::vector<int> entries(static_cast<size_t>(list->count()));
-    std::iota(entries.begin(), entries.end(), 0);
-    return entries;
-  }
-  if (qobject_cast<QCheckBox*>(control)) return {0, 1};
-  auto* number = qobject_cast<QDoubleSpinBox*>(control);
-  const double scale = number->decimals() ? 10 : 1;
-  return {static_cast<int>(std::lround(number->minimum() * scale)),
-          static_cast<int>(std::lround(number->maximum() * scale))};
-}
-
 std::string FormatKeys(int FormatControl::*value) {
-  std::string text;
-  const char* section = "";
+  std::string text, section;
   for (const FormatControl& c : kFormatControls) {
-    if (std::string(section) != c.section) text += std::string("[") + c.section + "]\n";
-    section = c.section;
+    if (section != c.section) text += "[" + (section = c.section) + "]\n";
     text += std::string(c.key) + "=" + std::to_string(c.*value) + "\n";
   }
   return text;
@@ -521,17 +494,14 @@ std::string FormatKeys(int FormatControl::*value) {
 
 class ExtendedSettingsDialogTest : public ::testing::Test {
  protected:
-  ExtendedSettingsDialogTest() : dialog(skin, nullptr, WindowFace::kExtended) {
-    dialog.SetSettingsFile(settings.ini.get());
-  }
-  QWidget* Control(const FormatControl& c) { return Child<QWidget>(&dialog, c.name); }
+  ExtendedSettingsDialogTest() { dialog.SetSettingsFile(settings.ini.get()); }
+  QWidget* Control(const char* name) { return Child<QWidget>(&dialog, name); }
   void Press(const char* button) { Child<QPushButton>(&dialog, button)->click(); }
-  int Stored(const FormatControl& c) const { return settings.ini->ReadInteger(c.section, c.key, -99); }
 
   ScratchSettingsFile settings;
   FakeSkin skin;
   RecordingPrompts prompts;
-  Tfm_set dialog;
+  Tfm_set dialog{skin, nullptr, WindowFace::kExtended};
 };
 
 TEST_F(ExtendedSettingsDialogTest, FormatTabsComeAfterTheFourAndEveryControlIsNamedByItsLabel) {
@@ -540,111 +510,89 @@ TEST_F(ExtendedSettingsDialogTest, FormatTabsComeAfterTheFourAndEveryControlIsNa
   QStringList titles;
   for (int i = 0; i < tabs->count(); ++i) titles << tabs->tabText(i);
   EXPECT_EQ(titles, QStringList({"WAV", "MP3", "WMA", "OGG", "FLAC", "OPUS", "M4A", "General"}));
-  EXPECT_EQ(tabs->currentIndex(), 0) << "still opens on WAV";
   EXPECT_EQ(ControlsWithoutAccessibleName(&dialog), std::vector<std::string>{});
   std::map<QWidget*, QString> labels;
-  for (QLabel* label : dialog.findChildren<QLabel*>())
-    if (label->buddy()) labels[label->buddy()] = label->text().trimmed();
+  for (QLabel* label : dialog.findChildren<QLabel*>()) labels[label->buddy()] = label->text().trimmed();
   for (const FormatControl& c : kFormatControls) {
-    QWidget* control = Control(c);
-    EXPECT_TRUE(tabs->widget(c.tab)->isAncestorOf(control)) << c.name;
-    if (!qobject_cast<QCheckBox*>(control)) EXPECT_EQ(labels[control], control->accessibleName()) << c.name;
+    EXPECT_TRUE(tabs->widget(c.tab)->isAncestorOf(Control(c.name))) << c.name;
+    if (!qobject_cast<QCheckBox*>(Control(c.name))) EXPECT_EQ(labels[Control(c.name)], Control(c.name)->accessibleName());
   }
   EXPECT_EQ(Entries(Child<QComboBox>(&dialog, "cb_opus_mode")), QStringList({"VBR", "Constrained VBR", "CBR"}));
-  EXPECT_EQ(Entries(Child<QComboBox>(&dialog, "cb_flac_bit")), QStringList({"As the source", "16 bits", "24 bits"}));
 }
 
-// Loaded on showing, reset by Default, kept by Cancel, stored by OK; a value a run would not
-// take shows and stores as the default, so the dialog shows what a run uses.
+// Loaded on showing, reset by Default, kept by Cancel, stored by OK after the classic keys.
 TEST_F(ExtendedSettingsDialogTest, EachControlLoadsResetsAndStoresItsKey) {
-  struct Case {
-    std::string content;
-    int FormatControl::*shown;
-  };
-  const Case cases[] = {{"", &FormatControl::byDefault},
-                        {FormatKeys(&FormatControl::stored), &FormatControl::stored},
-                        {FormatKeys(&FormatControl::outOfRange), &FormatControl::byDefault}};
-  for (const Case& k : cases) {
-    if (!k.content.empty()) settings.SetContent(k.content);
+  const std::pair<std::string, int FormatControl::*> cases[] = {
+      {"", &FormatControl::byDefault},
+      {FormatKeys(&FormatControl::stored), &FormatControl::stored},
+      {FormatKeys(&FormatControl::outOfRange), &FormatControl::byDefault}};
+  for (const auto& [content, shown] : cases) {
+    if (!content.empty()) settings.SetContent(content);
     dialog.show();
-    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c)), c.*k.shown) << c.name;
+    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c.name)), c.*shown) << c.name;
     Press("btn_default");
-    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c)), c.byDefault) << c.name;
+    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c.name)), c.byDefault) << c.name;
     Press("btn_cancel");
     dialog.show();
     Press("btn_ok");
-    ASSERT_TRUE(prompts.information.empty()) << prompts.information.front();
-    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Stored(c), c.*k.shown) << c.name;
+    EXPECT_TRUE(prompts.information.empty());
+    // A fresh file gets them between the classic sections and the program's own.
+    const std::string keys = FormatKeys(shown);
+    const std::string expected = content.empty() ? "quality=300\n" + keys + "[Velmora]\njobs=0\n" : keys;
+    EXPECT_NE(settings.Content().find(expected), std::string::npos) << settings.Content();
   }
-}
-
-TEST_F(ExtendedSettingsDialogTest, OkWritesTheFormatKeysAfterTheClassicOnesAndBeforeTheJobs) {
-  dialog.show();
-  Press("btn_ok");
-  const std::string content = settings.Content();
-  const std::string formats = FormatKeys(&FormatControl::byDefault);
-  EXPECT_EQ(formats.substr(0, 22), "[flac]\ncompression=5\nb");
-  EXPECT_NE(content.find("quality=300\n" + formats + "[Velmora]\njobs=0\n"), std::string::npos) << content;
 }
 
 TEST_F(ExtendedSettingsDialogTest, M4aVbrSwitchesBetweenBitrateAndQuality) {
   dialog.show();
-  auto* bitRate = Child<QWidget>(&dialog, "ud_m4a_bitrate");
-  auto* quality = Child<QWidget>(&dialog, "ud_m4a_vbr");
-  auto* vbr = Child<QCheckBox>(&dialog, "cb_m4a_vbr");
   for (bool ticked : {true, false, true}) {
-    vbr->setChecked(ticked);
-    EXPECT_EQ(quality->isEnabled(), ticked);
-    EXPECT_EQ(bitRate->isEnabled(), !ticked);
+    Child<QCheckBox>(&dialog, "cb_m4a_vbr")->setChecked(ticked);
+    EXPECT_EQ(Control("ud_m4a_vbr")->isEnabled(), ticked);
+    EXPECT_EQ(Control("ud_m4a_bitrate")->isEnabled(), !ticked);
   }
   Press("btn_default");
-  EXPECT_TRUE(bitRate->isEnabled());
-  EXPECT_FALSE(quality->isEnabled());
+  EXPECT_TRUE(Control("ud_m4a_bitrate")->isEnabled());
 }
 
-// Every value the tabs offer is one its encoder takes, and what OK stores is what the next run
-// encodes: each format converted from a 24-bit WAV after one change on its tab.
-TEST_F(ExtendedSettingsDialogTest, WhatOkStoresIsWhatTheNextRunEncodes) {
+// Both ends of every number pass the encoders' checks, and what OK stores is what the next
+// run encodes: each format from a 24-bit WAV after one change on its tab.
+TEST_F(ExtendedSettingsDialogTest, EveryOfferedValueIsTakenAndOkReachesTheNextRun) {
   for (const FormatControl& c : kFormatControls) {
-    for (int value : Offered(Control(c))) {
+    auto* number = qobject_cast<QDoubleSpinBox*>(Control(c.name));
+    for (double end : {number ? number->minimum() : 0, number ? number->maximum() : 0}) {
       dialog.show();
-      SetShown(Control(c), value);
+      if (number) number->setValue(end);
       Press("btn_ok");
-      ASSERT_TRUE(prompts.information.empty()) << c.name << "=" << value << " " << prompts.information.front();
+      ASSERT_TRUE(prompts.information.empty()) << c.name << " " << prompts.information.front();
     }
   }
-  dialog.show();
-  Press("btn_default");
-  Press("btn_ok");
-
-  struct Run {
-    int format;
-    const char* control;
-    int value;
-    const char* output;
-    std::function<void(const testsupport::ProbeInfo&)> check;
-  };
-  const Run runs[] = {
-      {4, "cb_flac_bit", 1, "tone.flac", [](const auto& p) { EXPECT_EQ(p.bitsPerSample, 16); }},
-      {5, "ud_opus_bitrate", 12, "tone.opus", [](const auto& p) { EXPECT_LT(p.bitRate, 24000); }},
-      {6, "ud_m4a_bitrate", 32, "tone.m4a", [](const auto& p) { EXPECT_LT(p.bitRate, 40000); }},
-  };
   testsupport::TempDir work;
-  settings.ini->WriteString("Format", "Dir", work.file("out"));
+  settings.SetContent("[Format]\nDir=" + work.file("out") + "\n");
   const std::string source = work.file("tone.wav");
   ASSERT_TRUE(testsupport::MakeTone(source, 4.0, 44100, 2, "-c:a pcm_s24le"));
   RecordingHost host;
   ConverterCore core(*settings.ini, host);
   core.AddFiles({source});
-  for (const Run& run : runs) {
+  const struct {
+    int format;
+    const char* control;
+    double value;
+    const char* output;
+    long testsupport::ProbeInfo::*measure;
+    long atMost;
+  } runs[] = {{4, "ud_flac_compression", 0, "tone.flac", nullptr, 0},
+              {5, "ud_opus_bitrate", 12, "tone.opus", &testsupport::ProbeInfo::bitRate, 24000},
+              {6, "ud_m4a_bitrate", 32, "tone.m4a", &testsupport::ProbeInfo::bitRate, 40000}};
+  for (const auto& run : runs) {
     dialog.show();
-    SetShown(Child<QWidget>(&dialog, run.control), run.value);
+    qobject_cast<QDoubleSpinBox*>(Control(run.control))->setValue(run.value);
+    if (run.format == 4) Child<QComboBox>(&dialog, "cb_flac_bit")->setCurrentIndex(1);  // 16 bits
     Press("btn_ok");
     core.ConvertFiles(run.format);
-    ASSERT_TRUE(host.information.empty()) << host.information[0];
     const testsupport::ProbeInfo out = testsupport::Probe(work.file(std::string("out/") + run.output));
     ASSERT_TRUE(out.ok) << run.output;
-    run.check(out);
+    if (run.measure) EXPECT_LE(out.*run.measure, run.atMost) << run.output;
+    else EXPECT_EQ(out.bitsPerSample, 16);
   }
 }
 
