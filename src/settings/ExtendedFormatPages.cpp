@@ -18,12 +18,10 @@
 
 namespace keys = settings_keys;
 
-namespace {
+enum class FormatRowKind { kList, kNumber, kCheck };
 
-enum class RowKind { kList, kNumber, kCheck };
-
-struct Row {
-  RowKind kind;
+struct FormatPageRow {
+  FormatRowKind kind;
   const IntegerKey* key;
   const char* objectName;
   const char* text;  // the label on the control's left, or the check box's caption
@@ -36,45 +34,47 @@ struct Row {
   bool enabledWhenTicked = false;
 };
 
-struct RowGroup {
+struct FormatPageGroup {
   const char* title;
-  std::vector<Row> rows;
+  std::vector<FormatPageRow> rows;
   std::vector<const char*> notes;
 };
+
+namespace {
 
 struct FormatTab {
   const char* title;
   int formatIndex;
-  std::vector<RowGroup> groups;
+  std::vector<FormatPageGroup> groups;
 };
 
 const std::vector<FormatTab>& FormatTabs() {
   static const std::vector<FormatTab> tabs = {
       {"FLAC", kFormatFlac,
        {{"General Options",
-         {{RowKind::kNumber, &keys::kFlacCompression, "ud_flac_compression", "Compression: ", 0, 0},
-          {RowKind::kList, &keys::kFlacBit, "cb_flac_bit", "Bit Per Sample: ", 1, 0,
+         {{FormatRowKind::kNumber, &keys::kFlacCompression, "ud_flac_compression", "Compression: ", 0, 0},
+          {FormatRowKind::kList, &keys::kFlacBit, "cb_flac_bit", "Bit Per Sample: ", 1, 0,
            {"As the source", "16 bits", "24 bits"}}},
          {"Compression: 0 - fast speed, big file, 8 - low speed, small file. Every level keeps "
           "the sound exactly. ",
           "As the source: the source's bit depth up to 24 bits; float sources become 24 bits. "}}}},
       {"OPUS", kFormatOpus,
        {{"General Options",
-         {{RowKind::kNumber, &keys::kOpusBitrate, "ud_opus_bitrate", "Bitrate: ", 0, 0, {}, 0, " Kbps"},
-          {RowKind::kList, &keys::kOpusMode, "cb_opus_mode", "Mode: ", 0, 2,
+         {{FormatRowKind::kNumber, &keys::kOpusBitrate, "ud_opus_bitrate", "Bitrate: ", 0, 0, {}, 0, " Kbps"},
+          {FormatRowKind::kList, &keys::kOpusMode, "cb_opus_mode", "Mode: ", 0, 2,
            {"VBR", "Constrained VBR", "CBR"}},
-          {RowKind::kNumber, &keys::kOpusComplexity, "ud_opus_complexity", "Complexity: ", 1, 0}},
+          {FormatRowKind::kNumber, &keys::kOpusComplexity, "ud_opus_complexity", "Complexity: ", 1, 0}},
          {"6Kbps - poor quality, small file, 510Kbps - good quality, big file",
           "Complexity: 0 - fast speed, 10 - best quality, low speed. ",
           "Opus plays at 48000 Hz: other frequencies are resampled. "}}}},
       {"M4A", kFormatM4a,
        {{"General Options",
-         {{RowKind::kNumber, &keys::kM4aBitrate, "ud_m4a_bitrate", "Bitrate: ", 0, 0, {}, 0, " Kbps",
+         {{FormatRowKind::kNumber, &keys::kM4aBitrate, "ud_m4a_bitrate", "Bitrate: ", 0, 0, {}, 0, " Kbps",
            &keys::kM4aEnableVbr, false}},
          {"32Kbps - poor quality, small file, 320Kbps - good quality, big file"}},
         {"VBR (Variable Bit Rate)",
-         {{RowKind::kCheck, &keys::kM4aEnableVbr, "cb_m4a_vbr", "Enable VBR", 0, 0},
-          {RowKind::kNumber, &keys::kM4aVbrQuality, "ud_m4a_vbr", "VBR Quality: ", 1, 0, {}, 1, "",
+         {{FormatRowKind::kCheck, &keys::kM4aEnableVbr, "cb_m4a_vbr", "Enable VBR", 0, 0},
+          {FormatRowKind::kNumber, &keys::kM4aVbrQuality, "ud_m4a_vbr", "VBR Quality: ", 1, 0, {}, 1, "",
            &keys::kM4aEnableVbr, true}},
          {"VBR Quality: 0.1 - small file, 2.0 - best quality, big file. ",
           "If VBR enabled, the bitrate above is not used. "}}}},
@@ -84,7 +84,7 @@ const std::vector<FormatTab>& FormatTabs() {
 
 int Scale(int decimals) { return decimals == 0 ? 1 : 10; }
 
-QWidget* Labelled(QGridLayout* grid, const Row& row, QWidget* control) {
+QWidget* Labelled(QGridLayout* grid, const FormatPageRow& row, QWidget* control) {
   auto* label = Caption(QString::fromLatin1(row.text), grid->parentWidget());
   label->setBuddy(control);
   grid->addWidget(label, row.line, row.column);
@@ -92,7 +92,7 @@ QWidget* Labelled(QGridLayout* grid, const Row& row, QWidget* control) {
   return control;
 }
 
-QDoubleSpinBox* AddNumber(QGridLayout* grid, const Row& row) {
+QDoubleSpinBox* AddNumber(QGridLayout* grid, const FormatPageRow& row) {
   auto* box = Named(new QDoubleSpinBox(grid->parentWidget()), row.objectName, QString::fromLatin1(row.text));
   const double scale = Scale(row.decimals);
   box->setDecimals(row.decimals);
@@ -110,37 +110,42 @@ ExtendedFormatPages::ExtendedFormatPages(QTabWidget* tabs) {
     QVBoxLayout* column;
     QWidget* page = Page(tabs, QString::fromLatin1(tab.title), &column);
     pages_.push_back(page);
-    for (const RowGroup& group : tab.groups) {
-      QGridLayout* grid;
-      QGroupBox* box = Group(QString::fromLatin1(group.title), page, &grid);
-      for (const Row& row : group.rows) {
-        Control control{row.key};
-        control.scale = Scale(row.decimals);
-        control.switchedBy = row.switchedBy;
-        control.enabledWhenTicked = row.enabledWhenTicked;
-        QStringList entries;
-        for (const char* entry : row.entries) entries << QString::fromLatin1(entry);
-        switch (row.kind) {
-          case RowKind::kList:
-            control.list = AddList(grid, row.line, row.column, QString::fromLatin1(row.text), row.objectName, entries);
-            break;
-          case RowKind::kNumber: control.number = AddNumber(grid, row); break;
-          case RowKind::kCheck:
-            control.check = Named(new QCheckBox(QString::fromLatin1(row.text), box), row.objectName,
-                                  QString::fromLatin1(row.text));
-            grid->addWidget(control.check, row.line, row.column, 1, 2);
-            QObject::connect(control.check, &QAbstractButton::toggled, control.check, [this] { ApplySwitches(); });
-            break;
-        }
-        controls_.push_back(control);
-      }
-      const int firstNoteLine = grid->rowCount();
-      for (size_t i = 0; i < group.notes.size(); ++i)
-        grid->addWidget(Note(QString::fromLatin1(group.notes[i]), box), firstNoteLine + static_cast<int>(i), 0, 1, 4);
-      column->addWidget(box);
-    }
+    for (const FormatPageGroup& group : tab.groups) AddGroup(page, column, group);
     column->addStretch();
   }
+}
+
+void ExtendedFormatPages::AddGroup(QWidget* page, QVBoxLayout* column, const FormatPageGroup& group) {
+  QGridLayout* grid;
+  QGroupBox* box = Group(QString::fromLatin1(group.title), page, &grid);
+  for (const FormatPageRow& row : group.rows) AddRow(grid, row);
+  const int firstNoteLine = grid->rowCount();
+  for (size_t i = 0; i < group.notes.size(); ++i)
+    grid->addWidget(Note(QString::fromLatin1(group.notes[i]), box), firstNoteLine + static_cast<int>(i), 0, 1, 4);
+  column->addWidget(box);
+}
+
+void ExtendedFormatPages::AddRow(QGridLayout* grid, const FormatPageRow& row) {
+  Control control{row.key};
+  control.scale = Scale(row.decimals);
+  control.switchedBy = row.switchedBy;
+  control.enabledWhenTicked = row.enabledWhenTicked;
+  const QString text = QString::fromLatin1(row.text);
+  switch (row.kind) {
+    case FormatRowKind::kList: {
+      QStringList entries;
+      for (const char* entry : row.entries) entries << QString::fromLatin1(entry);
+      control.list = AddList(grid, row.line, row.column, text, row.objectName, entries);
+      break;
+    }
+    case FormatRowKind::kNumber: control.number = AddNumber(grid, row); break;
+    case FormatRowKind::kCheck:
+      control.check = Named(new QCheckBox(text, grid->parentWidget()), row.objectName, text);
+      grid->addWidget(control.check, row.line, row.column, 1, 2);
+      QObject::connect(control.check, &QAbstractButton::toggled, control.check, [this] { ApplySwitches(); });
+      break;
+  }
+  controls_.push_back(control);
 }
 
 void ExtendedFormatPages::Load(const TIniFile* settings) {

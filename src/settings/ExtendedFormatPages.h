@@ -1,6 +1,6 @@
 // The settings dialog's tabs "FLAC", "OPUS" and "M4A", shown in the window's extended face
 // only, after the four classic tabs. Each control holds one key of the key table; the tabs are
-// described by a table (kFormatTabs, ExtendedFormatPages.cpp), so a new option is one more row.
+// described by a table (FormatTabs() in ExtendedFormatPages.cpp), so a new option is one more row.
 #pragma once
 
 #include <QString>
@@ -10,11 +10,15 @@
 class QAbstractButton;
 class QComboBox;
 class QDoubleSpinBox;
+class QGridLayout;
 class QTabWidget;
+class QVBoxLayout;
 class QWidget;
 class TAudioFile2;
 class TIniFile;
 struct IntegerKey;
+struct FormatPageGroup;
+struct FormatPageRow;
 
 class ExtendedFormatPages {
  public:
@@ -45,6 +49,8 @@ class ExtendedFormatPages {
     bool enabledWhenTicked = false;
   };
 
+  void AddGroup(QWidget* page, QVBoxLayout* column, const FormatPageGroup& group);
+  void AddRow(QGridLayout* grid, const FormatPageRow& row);
   int Value(const IntegerKey& key) const;
   int Value(const Control& control) const;
   void SetValue(const Control& control, int value) const;
