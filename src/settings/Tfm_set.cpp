@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <optional>
 
 #include "dialogs/DialogWindow.h"
 #include "dialogs/UiPrompts.h"
