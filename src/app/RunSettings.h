@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engines/EncoderBackend.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 class TIniFile;
 struct IntegerKey;

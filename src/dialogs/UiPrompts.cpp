@@ -3,12 +3,14 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "base/LineBreaks.h"
+
 namespace {
 UiPrompts plainPrompts;
 UiPrompts* installed = nullptr;
 
 // The program's notices break their lines with CR alone; Qt's boxes break only at LF.
-QString Shown(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+QString Shown(const QString& text) { return QString::fromStdString(LineBreaksAsLf(text.toStdString())); }
 }  // namespace
 
 void UiPrompts::Information(QWidget* parent, const QString& title, const QString& text) {

@@ -5,7 +5,7 @@
 
 #include "app/DisplayFormat.h"
 #include "app/OutputNaming.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 TEST(SizeText, MegabytesWithTwoDecimals) {
   EXPECT_EQ(SizeText(3620000), "3.45MB");

@@ -12,9 +12,9 @@
 #include "dialogs/Tfm_about.h"
 #include "dialogs/Tfm_dir.h"
 #include "engines/skin/TSkin.h"
-#include "settings/Tfm_set.h"
+#include "settings/dialog/Tfm_set.h"
 #include "tags/Timerec.h"
-#include "tags/Tfm_id3.h"
+#include "tags/editor/Tfm_id3.h"
 
 namespace {
 

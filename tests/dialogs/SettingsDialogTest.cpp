@@ -16,8 +16,8 @@
 #include "app/ConverterCore.h"
 #include "app/RecordingHost.h"
 #include "engines/AudioFile2.h"
-#include "settings/Tfm_set.h"
-#include "settings/UpDown.h"
+#include "settings/dialog/Tfm_set.h"
+#include "settings/dialog/UpDown.h"
 
 namespace {
 

@@ -29,8 +29,8 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/WindowFace.h"
-#include "settings/Tfm_set.h"
-#include "tags/Tfm_id3.h"
+#include "settings/dialog/Tfm_set.h"
+#include "tags/editor/Tfm_id3.h"
 
 namespace {
 
@@ -809,8 +809,11 @@ TEST_F(ExtendedWindow, StopAndCloseEndEveryFileInFlight) {
     Trigger("oOGG1");
     EXPECT_LT(barDuringRun, 75) << "the whole run's bar: no file done, three parts of four at most";
     EXPECT_FALSE(window->running());
-    if (!closing) EXPECT_EQ(ListColumn(4), (Names{"finish", "finish", "finish", "unconverted"}));
-    if (closing) EXPECT_EQ(window->core(), nullptr) << "settings released once the run ended";
+    if (closing) {
+      EXPECT_EQ(window->core(), nullptr) << "settings released once the run ended";
+    } else {
+      EXPECT_EQ(ListColumn(4), (Names{"finish", "finish", "finish", "unconverted"}));
+    }
     for (int i = 1; i <= 3; ++i) {
       const std::string output = folder + "/long" + std::to_string(i) + ".ogg";
       EXPECT_LT(testsupport::DecodedSeconds(output), 110.0) << output;

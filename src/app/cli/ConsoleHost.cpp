@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "base/LineBreaks.h"
 #include "engines/UnfinishedOutputs.h"
 
 #include "app/cli/FileCount.h"
@@ -196,13 +197,13 @@ void ConsoleHost::ClearBar() {
 
 void ConsoleHost::ShowInformation(const std::string& text) {
   ClearBar();
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", LineBreaksAsLf(text).c_str());
   ++failures_;
 }
 
 void ConsoleHost::ShowNotice(const std::string& text) {
   ClearBar();
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", LineBreaksAsLf(text).c_str());
 }
 
 void ConsoleHost::FileRefused(const std::string& path, const std::string& reason) {
@@ -221,6 +222,6 @@ void ConsoleHost::FormatRefused(const std::string& text, const std::string& deta
 void ConsoleHost::ShowError(const std::string& text) {
   ClearBar();
   ++errors_;
-  std::fprintf(stderr, "error: %s\n", text.c_str());
+  std::fprintf(stderr, "error: %s\n", LineBreaksAsLf(text).c_str());
   ++failures_;
 }

@@ -27,8 +27,8 @@
 #include "engines/skin/SkinStrip.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
-#include "settings/Tfm_set.h"
-#include "tags/Tfm_id3.h"
+#include "settings/dialog/Tfm_set.h"
+#include "tags/editor/Tfm_id3.h"
 
 const char* const kHomePage = "https://velmora.example.org/";
 

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 
 #include "app/window/FileListWidget.h"
+#include "base/LineBreaks.h"
 #include "dialogs/UiPrompts.h"
 
 namespace {
@@ -13,7 +14,7 @@ const QString kConfirmTitle = QStringLiteral("Confirm");
 
 // The core's texts break lines with a carriage return, which a Qt label does not show.
 QString Displayed(const std::string& text) {
-  return QString::fromStdString(text).replace("\r\n", "\n").replace('\r', '\n');
+  return QString::fromStdString(LineBreaksAsLf(text));
 }
 
 }  // namespace

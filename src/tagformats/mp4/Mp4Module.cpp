@@ -8,7 +8,7 @@
 
 #include "tagformats/common/TagLibFileAccess.h"
 #include "tagformats/generic/GenericTagReader.h"
-#include "tagformats/vorbis/VorbisUtf8.h"
+#include "base/Utf8Repair.h"
 
 namespace {
 

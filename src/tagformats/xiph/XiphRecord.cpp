@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "tagformats/vorbis/VorbisUtf8.h"
+#include "base/Utf8Repair.h"
 
 void ReplaceXiphFields(TagLib::Ogg::XiphComment& comment, const Timerec& record) {
   comment.removeAllFields();

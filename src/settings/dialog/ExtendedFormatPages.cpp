@@ -1,4 +1,4 @@
-#include "settings/ExtendedFormatPages.h"
+#include "settings/dialog/ExtendedFormatPages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,7 +14,7 @@
 #include "app/RunSettings.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
-#include "settings/SettingsLayout.h"
+#include "settings/dialog/SettingsLayout.h"
 
 namespace keys = settings_keys;
 

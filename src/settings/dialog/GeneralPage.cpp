@@ -1,4 +1,4 @@
-#include "settings/GeneralPage.h"
+#include "settings/dialog/GeneralPage.h"
 
 #include <QFormLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "settings/Tfm_set.h"
+#include "settings/dialog/Tfm_set.h"
 
 #include <QCheckBox>
 #include <QShowEvent>
@@ -12,13 +12,13 @@
 #include "dialogs/DialogWindow.h"
 #include "dialogs/UiPrompts.h"
 #include "engines/AudioFile2.h"
-#include "settings/DigitEdit.h"
-#include "settings/ExtendedFormatPages.h"
-#include "settings/GeneralPage.h"
+#include "settings/dialog/DigitEdit.h"
+#include "settings/dialog/ExtendedFormatPages.h"
+#include "settings/dialog/GeneralPage.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
 #include "settings/SettingsKeys.h"
-#include "settings/UpDown.h"
+#include "settings/dialog/UpDown.h"
 
 namespace keys = settings_keys;
 

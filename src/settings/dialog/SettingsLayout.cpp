@@ -1,4 +1,4 @@
-#include "settings/SettingsLayout.h"
+#include "settings/dialog/SettingsLayout.h"
 
 #include <QComboBox>
 #include <QGridLayout>
