@@ -515,7 +515,9 @@ TEST_F(ExtendedSettingsDialogTest, FormatTabsComeAfterTheFourAndEveryControlIsNa
   for (QLabel* label : dialog.findChildren<QLabel*>()) labels[label->buddy()] = label->text().trimmed();
   for (const FormatControl& c : kFormatControls) {
     EXPECT_TRUE(tabs->widget(c.tab)->isAncestorOf(Control(c.name))) << c.name;
-    if (!qobject_cast<QCheckBox*>(Control(c.name))) EXPECT_EQ(labels[Control(c.name)], Control(c.name)->accessibleName());
+    if (!qobject_cast<QCheckBox*>(Control(c.name))) {
+      EXPECT_EQ(labels[Control(c.name)], Control(c.name)->accessibleName()) << c.name;
+    }
   }
   EXPECT_EQ(Entries(Child<QComboBox>(&dialog, "cb_opus_mode")), QStringList({"VBR", "Constrained VBR", "CBR"}));
 }
@@ -591,8 +593,11 @@ TEST_F(ExtendedSettingsDialogTest, EveryOfferedValueIsTakenAndOkReachesTheNextRu
     core.ConvertFiles(run.format);
     const testsupport::ProbeInfo out = testsupport::Probe(work.file(std::string("out/") + run.output));
     ASSERT_TRUE(out.ok) << run.output;
-    if (run.measure) EXPECT_LE(out.*run.measure, run.atMost) << run.output;
-    else EXPECT_EQ(out.bitsPerSample, 16);
+    if (run.measure) {
+      EXPECT_LE(out.*run.measure, run.atMost) << run.output;
+    } else {
+      EXPECT_EQ(out.bitsPerSample, 16);
+    }
   }
 }
 
