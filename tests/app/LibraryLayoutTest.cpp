@@ -80,6 +80,28 @@ TEST(NamePattern, FieldsFoldersAndFallbacks) {
     EXPECT_EQ(ExpandNamePattern(c.pattern, c.tags, "src", 250), c.expected) << c.pattern;
 }
 
+// Patterns that would not name files as meant are refused with the reason; "100%" is text.
+TEST(NamePattern, ProblemsNamedAndGoodPatternsPass) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", nullptr},
+      {"%artist%/%album%/%track% - %title%", nullptr},
+      {"100% %artist%", nullptr},
+      {"/%artist%//%nosuchfield%", nullptr},
+      {"%artist/%title%", "character 1 of the name pattern is not closed"},
+      {"%artist%/%title", "character 10 of"},
+      {"%artist%/../%title%", "folder \"..\""},
+      {"./%title%", "folder \".\""},
+      {"a\tb", "control character"},
+  };
+  for (const auto& [pattern, problem] : cases) {
+    std::optional<std::string> found = NamePatternProblem(pattern);
+    EXPECT_EQ(found.has_value(), problem != nullptr) << pattern;
+    if (found && problem) {
+      EXPECT_NE(found->find(problem), std::string::npos) << *found;
+    }
+  }
+}
+
 TEST(NamePattern, LongNamesCutOnCharacterBoundaries) {
   Timerec tags;
   for (int i = 0; i < 100; ++i) tags.title += "\xC3\xA9";  // "é", two bytes each

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/NamePattern.h"
 #include "app/RunSettings.h"
 
 namespace {
@@ -66,7 +67,10 @@ bool TakeLibraryOption(int id, const char* value, CommandLine& cl) {
     case kTree: cl.library.tree = TreeMode::kKeep; return true;
     case kFlat: cl.library.tree = TreeMode::kFlat; return true;
     case kDryRun: cl.dryRun = true; return true;
-    case kName: cl.library.namePattern = value; return true;
+    case kName:
+      cl.library.namePattern = value;
+      if (std::optional<std::string> problem = NamePatternProblem(value)) cl.error = "--name: " + *problem;
+      return true;
     case kExisting:
       if (std::optional<ExistingPolicy> policy = ExistingPolicyNamed(value))
         cl.library.existing = *policy;
