@@ -63,6 +63,8 @@ TEST(NamePattern, FieldsFoldersAndFallbacks) {
   full.artist = "Band";
   full.album = "...Best of. ";
   full.track = "3/12";
+  full.extras.Add("ALBUMARTIST", "Various");
+  full.extras.Add("DISCNUMBER", "2");
   const Timerec none;
   struct Case {
     const char* pattern;
@@ -75,6 +77,8 @@ TEST(NamePattern, FieldsFoldersAndFallbacks) {
       {"/%artist%//%nosuchfield%", full, "Band/src"},
       {"100% %artist%", full, "100% Band"},
       {"%artist%/", full, "Band/src"},
+      {"%AlbumArtist%/%disc%-%track%", full, "Various/2-03"},
+      {"%albumartist%/%composer%", none, "src/src"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ExpandNamePattern(c.pattern, c.tags, "src", 250), c.expected) << c.pattern;
