@@ -10,23 +10,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=$(cd "${1:-build}" && pwd)
-CONVERT=$BUILD/src/app/cli/velmora-convert
-VELMORA=$BUILD/src/app/window/velmora
 WAVS=${WAVS:-10000}
 MP3S=${MP3S:-2000}
 PY=/usr/bin/python3   # Debian's interpreter, which has mutagen
-for program in "$CONVERT" "$VELMORA"; do
-  [ -x "$program" ] || { echo "build velmora and velmora-convert first ($program)" >&2; exit 1; }
-done
-if [ "${VELMORA_INSIDE_X:-}" != 1 ]; then
-  exec env VELMORA_INSIDE_X=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$BUILD"
-fi
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmora-add-bench.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
-export VELMORA_CONFIG_DIR=$WORK/config
-mkdir -p "$VELMORA_CONFIG_DIR" "$WORK/wav" "$WORK/mp3"
+# shellcheck source=bench/window_common.sh
+source bench/window_common.sh
+mkdir -p "$WORK/wav" "$WORK/mp3"
 
 echo "Making $WAVS WAVs and $MP3S MP3s in $WORK ..."
 ffmpeg -v error -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=1" -ac 2 "$WORK/one.wav"
@@ -34,8 +23,6 @@ ffmpeg -v error -i "$WORK/one.wav" -c:a libmp3lame -b:a 128k "$WORK/one.mp3"
 for ((i = 0; i < WAVS; i++)); do ln "$WORK/one.wav" "$WORK/wav/$i.wav"; done
 for ((i = 0; i < MP3S; i++)); do ln "$WORK/one.mp3" "$WORK/mp3/$i.mp3"; done
 
-now() { date +%s.%N; }
-seconds() { awk "BEGIN{printf \"%.2f\", $2 - $1}"; }
 ratio() { awk "BEGIN{printf \"%.2f\", $1 / $2}"; }
 
 mutagen_lengths() {  # FOLDER: seconds taken to read every file's length
@@ -59,22 +46,16 @@ cli_list() {  # FOLDER
 
 # Seconds until the window says every row is shown, and its resident memory then (kB).
 window_list() {  # FOLDER
-  local start pid log=$WORK/window.log
+  local start end rss
   start=$(now)
-  : >"$log"
-  VELMORA_BENCH=list "$VELMORA" "$1"/* >"$log" 2>&1 &
-  pid=$!
-  until grep -q "^listed" "$log"; do
-    kill -0 $pid 2>/dev/null || { echo "velmora ended early: $(cat "$log")" >&2; exit 1; }
-    sleep 0.02
-  done
-  local end; end=$(now)
-  local rss; rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status)
-  kill $pid; wait $pid 2>/dev/null || true
-  echo "$(seconds "$start" "$end") $rss $(sed -n 's/^listed \([0-9]*\) rows/\1/p' "$log")"
+  start_window list "$1"/*
+  wait_for_window listed
+  end=$(now)
+  rss=$(awk '/VmRSS/ {print $2}' /proc/$WINDOW_PID/status)
+  kill $WINDOW_PID; wait $WINDOW_PID 2>/dev/null || true
+  echo "$(seconds "$start" "$end") $rss $(sed -n 's/^listed \([0-9]*\) rows/\1/p' "$WORK/window.log")"
 }
 
-for _ in $(seq 100); do xwd -root -silent >/dev/null 2>&1 && break; sleep 0.1; done
 printf '%-16s %9s %9s %9s %10s %9s %11s\n' "files" "mutagen s" "window s" "list s" "window/mut" "list/mut" "window RSS"
 for set in wav mp3; do
   count=$WAVS; [ "$set" = mp3 ] && count=$MP3S

@@ -11,23 +11,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=$(cd "${1:-build}" && pwd)
-CONVERT=$BUILD/src/app/cli/velmora-convert
-VELMORA=$BUILD/src/app/window/velmora
 REPEATS=${REPEATS:-2}
 FILES=${FILES:-20}
 SECONDS_EACH=${SECONDS_EACH:-60}
-for program in "$CONVERT" "$VELMORA"; do
-  [ -x "$program" ] || { echo "build velmora and velmora-convert first ($program)" >&2; exit 1; }
-done
-if [ "${VELMORA_INSIDE_X:-}" != 1 ]; then
-  exec env VELMORA_INSIDE_X=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$BUILD"
-fi
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmora-window-bench.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
-export VELMORA_CONFIG_DIR=$WORK/config
-mkdir -p "$VELMORA_CONFIG_DIR" "$WORK/in" "$WORK/bin"
+# shellcheck source=bench/window_common.sh
+source bench/window_common.sh
+mkdir -p "$WORK/in" "$WORK/bin"
 # shellcheck source=bench/same_settings.sh
 source bench/same_settings.sh
 settings=$(cat "$VELMORA_CONFIG_DIR/kelvane.ini")
@@ -41,8 +30,6 @@ echo "Making $FILES WAVs of $SECONDS_EACH s in $WORK ..."
 $FF -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$SECONDS_EACH" -ac 2 "$WORK/one.wav"
 for i in $(seq -w 1 "$FILES"); do cp "$WORK/one.wav" "$WORK/in/m$i.wav"; done
 
-now() { date +%s.%N; }
-seconds() { awk "BEGIN{printf \"%.2f\", $2 - $1}"; }
 ratio() { awk "BEGIN{printf \"%.3f\", $1 / $2}"; }
 smaller() { awk "BEGIN{print ($1 < $2) ? $1 : $2}"; }
 
@@ -56,21 +43,13 @@ use_jobs() {  # N: the window's face and jobs
 window_run() {  # N: seconds from the listed rows to the run's end
   use_jobs "$1"
   rm -rf "$WORK/out" && mkdir -p "$WORK/out"
-  local log=$WORK/window.log pid start end
-  : >"$log"
-  VELMORA_BENCH=convert "$VELMORA" "$WORK"/in/*.wav >"$log" 2>&1 &
-  pid=$!
-  until grep -q "^listed" "$log"; do
-    kill -0 $pid 2>/dev/null || { echo "velmora ended early: $(cat "$log")" >&2; exit 1; }
-    sleep 0.01
-  done
+  local start end
+  start_window convert "$WORK"/in/*.wav
+  wait_for_window listed
   start=$(now)
-  until grep -q "^run finished" "$log"; do
-    kill -0 $pid 2>/dev/null || { echo "velmora ended during the run: $(cat "$log")" >&2; exit 1; }
-    sleep 0.01
-  done
+  wait_for_window "run finished"
   end=$(now)
-  wait $pid 2>/dev/null || true
+  wait $WINDOW_PID 2>/dev/null || true
   seconds "$start" "$end"
   [ "$(ls "$WORK/out" | wc -l)" = "$FILES" ] || echo "the window wrote $(ls "$WORK/out" | wc -l) files" >&2
 }
@@ -82,7 +61,6 @@ cli_run() {  # N
   seconds "$start" "$(now)"
 }
 
-for _ in $(seq 100); do xwd -root -silent >/dev/null 2>&1 && break; sleep 0.1; done
 echo "processors: $(nproc)"
 printf '%-8s %6s %10s %8s %8s\n' "jobs" "round" "window s" "cli s" "ratio"
 for jobs in 1 2; do
