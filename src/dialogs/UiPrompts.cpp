@@ -31,6 +31,10 @@ QStringList UiPrompts::OpenFiles(QWidget* parent, const QString& title, const QS
   return QFileDialog::getOpenFileNames(parent, title, folder, filter);
 }
 
+QString UiPrompts::ChooseFolder(QWidget* parent, const QString& title, const QString& folder) {
+  return QFileDialog::getExistingDirectory(parent, title, folder);
+}
+
 UiPrompts& UiPrompts::Current() { return installed ? *installed : plainPrompts; }
 
 UiPrompts* UiPrompts::Install(UiPrompts* prompts) {

@@ -148,11 +148,8 @@ RunProgress ConsoleHost::Progress(double inFlight) const {
   return progress;
 }
 
-// "0:42 left, 3/10 done", the time left once there is a pace.
 std::string ConsoleHost::CountsText(double inFlight) const {
-  RunProgress progress = Progress(inFlight);
-  std::string left = TimeLeftText(progress.elapsedSeconds, progress.fraction);
-  return (left.empty() ? "" : left + ", ") + DoneText(progress);
+  return ::CountsText(Progress(inFlight));
 }
 
 void ConsoleHost::FileStopped(size_t row) { stopped_.insert(row); }

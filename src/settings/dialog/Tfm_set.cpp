@@ -126,6 +126,10 @@ void Tfm_set::LoadOgg() {
 
 void Tfm_set::btn_okClick() {
   if (!FormatsSupported()) return;
+  if (std::optional<std::string> problem = general_ ? general_->Problem() : std::nullopt) {
+    UiPrompts::Current().Error(this, QString::fromStdString(*problem));
+    return;
+  }
   try {
     StoreAll();
   } catch (const SettingsError& error) {
