@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
-CONVERT=$PWD/$BUILD/src/app/cli/velmora-convert
+CONVERT=$(cd "$BUILD" && pwd)/src/app/cli/velmora-convert
 REPEATS=${REPEATS:-3}
 # Smaller sizes for a quick try: LONG_SECONDS=60 LIST_FILES=5 MANY_FILES=100
 LONG_SECONDS=${LONG_SECONDS:-600}

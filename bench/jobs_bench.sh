@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
-CONVERT=$PWD/$BUILD/src/app/cli/velmora-convert
+CONVERT=$(cd "$BUILD" && pwd)/src/app/cli/velmora-convert
 REPEATS=${REPEATS:-2}
 LONG_FILES=${LONG_FILES:-20}
 SHORT_FILES=${SHORT_FILES:-200}

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
-CONVERT=$PWD/$BUILD/src/app/cli/velmora-convert
+CONVERT=$(cd "$BUILD" && pwd)/src/app/cli/velmora-convert
 REPEATS=${REPEATS:-3}
 FILES=${FILES:-200}
 JOBS=${JOBS:-1}

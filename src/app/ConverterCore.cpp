@@ -15,6 +15,7 @@
 #include "app/OutputFormatSetup.h"
 #include "app/OutputNaming.h"
 #include "app/ParallelRun.h"
+#include "app/ProcessorCount.h"
 #include "app/ReplayGainBook.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
@@ -40,7 +41,10 @@ ConverterCore::ConverterCore(TIniFile& settings, RunHost& runHost)
 
 void ConverterCore::SetJobs(size_t jobs) {
   jobs_ = std::max<size_t>(1, jobs);
-  pool_.SetWorkers(jobs_);
+  // Probing reads a few kilobytes of each added file and hands the rows over in list order, so
+  // it may use every processor even when the runs convert one file at a time.
+  probeJobs_ = std::max<size_t>(jobs_, static_cast<size_t>(UsableProcessorCount()));
+  pool_.SetWorkers(probeJobs_);
 }
 
 void ConverterCore::Pump() {
@@ -98,7 +102,7 @@ void ConverterCore::AddSourceFiles(const std::vector<SourceFile>& files,
   if (running() || files.empty()) return;
   std::vector<std::string> paths;
   for (const SourceFile& file : files) paths.push_back(file.path);
-  ProbeBatch batch(pool_, std::move(paths), jobs_);
+  ProbeBatch batch(pool_, std::move(paths), probeJobs_);
   size_t next = 0;
   while (next < batch.size()) {
     Pump();

@@ -75,8 +75,9 @@ class ConverterCore {
   // The command line's encoder options: conversions use these values in place of the stored
   // ones (which are neither read nor written).
   void SetEncoderSettingsOverride(const OutputFormatSettings& format) { formatOverride_ = format; }
-  // How many files are probed and converted at once. 1, the default, is the one-file-at-a-time
-  // run the window uses, on the driving thread. With more, each job starts from fresh engine
+  // How many files are converted at once. 1, the default, is the one-file-at-a-time run the
+  // window uses, on the driving thread; added files are probed on every processor once this is
+  // set. With more, each job starts from fresh engine
   // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
   void SetJobs(size_t jobs);
   // Folder tree, name pattern and existing-output policy of the next runs.
@@ -111,6 +112,7 @@ class ConverterCore {
   std::string outputFolderOverride_;
   std::optional<OutputFormatSettings> formatOverride_;
   size_t jobs_ = 1;
+  size_t probeJobs_ = 1;
   LibraryOptions library_;
   LoudnessOptions loudness_;
   WorkPool pool_;  // after everything its tasks use, so it goes first

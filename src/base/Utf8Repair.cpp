@@ -19,20 +19,11 @@ SecondByteRange SecondByteAfter(unsigned char lead) {
   return {0x80, 0xBF};
 }
 
-// Bytes in a sequence the lead byte starts; 0 for a byte that starts none.
-size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
 // How many bytes from `at` form a well-formed sequence (return == *length) or the maximal
 // subpart of an ill-formed one (return < *length, at least 1).
 size_t WellFormedPrefix(std::string_view text, size_t at, size_t* length) {
   const unsigned char lead = static_cast<unsigned char>(text[at]);
-  *length = SequenceLength(lead);
+  *length = Utf8SequenceLength(lead);
   if (*length <= 1) return 1;
   const SecondByteRange second = SecondByteAfter(lead);
   size_t taken = 1;
@@ -47,6 +38,14 @@ size_t WellFormedPrefix(std::string_view text, size_t at, size_t* length) {
 }
 
 }  // namespace
+
+size_t Utf8SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
 
 std::string RepairUtf8(std::string_view text) {
   std::string out;

@@ -1,6 +1,7 @@
 // Texts read from files may be any bytes; the program handles valid UTF-8 only.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,3 +14,6 @@ std::string RepairUtf8(std::string_view text);
 
 // True when `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
+
+// Bytes in the sequence a lead byte starts (1 to 4); 0 for a byte that starts none.
+size_t Utf8SequenceLength(unsigned char lead);

@@ -1,19 +1,12 @@
 #include "tagformats/common/TextEncoding.h"
 
+#include "base/Utf8Repair.h"
+
 namespace {
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-
-// Sequence length announced by a lead byte, 0 for a byte that cannot start one.
-size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
 
 // Smallest code point each length may carry; anything below is an overlong form.
 char32_t MinimumForLength(size_t length) {
@@ -25,7 +18,7 @@ char32_t MinimumForLength(size_t length) {
 
 char32_t DecodeUtf8At(const std::string& text, size_t* pos) {
   const unsigned char lead = static_cast<unsigned char>(text[*pos]);
-  const size_t length = SequenceLength(lead);
+  const size_t length = Utf8SequenceLength(lead);
   if (length == 0 || *pos + length > text.size()) {
     ++*pos;
     return length == 1 ? lead : kReplacementCharacter;
@@ -149,7 +142,7 @@ size_t Utf8CompleteLength(const std::string& utf8) {
   for (size_t back = 1; back <= 4 && back <= size; ++back) {
     const unsigned char byte = static_cast<unsigned char>(utf8[size - back]);
     if (IsContinuation(byte)) continue;
-    return SequenceLength(byte) > back ? size - back : size;
+    return Utf8SequenceLength(byte) > back ? size - back : size;
   }
   return size;
 }
