@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
-  libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev
+  libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev libebur128-dev
   libflac-dev libopusenc-dev libopus-dev
   qt6-base-dev libgtest-dev
   clang libclang-rt-14-dev
@@ -14,7 +14,7 @@ PACKAGES=(
   xvfb xauth time x11-utils
   dbus at-spi2-core python3-pyatspi x11-apps imagemagick
 )
-[ "${1:-}" = "--bench" ] && PACKAGES+=(hyperfine)
+[ "${1:-}" = "--bench" ] && PACKAGES+=(hyperfine loudgain)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

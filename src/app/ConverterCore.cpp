@@ -16,6 +16,7 @@
 #include "app/OutputNaming.h"
 #include "app/ParallelRun.h"
 #include "app/ProcessorCount.h"
+#include "app/ReplayGainBook.h"
 #include "app/RunLoop.h"
 #include "app/RunSettings.h"
 #include "app/SourceFeed.h"
@@ -232,6 +233,7 @@ void ConverterCore::ConvertFiles(int formatIndex) {
   state_.running = true;
   RunPlan plan;
   plan.kind = RunKind::kConvert;
+  plan.loudness = loudness_;
   try {
     plan.format = formatOverride_ ? *formatOverride_ : ReadOutputFormatSettings(formatIndex, settings_file_);
     plan.format.formatIndex = ValidOutputFormatIndex(formatIndex);
@@ -259,6 +261,7 @@ void ConverterCore::NormalizeFiles() {
   state_.running = true;
   RunPlan plan;
   plan.kind = RunKind::kNormalize;
+  plan.loudness = loudness_;
   StartRun(std::move(plan));
 }
 
@@ -269,10 +272,13 @@ void ConverterCore::StartRun(RunPlan plan) {
     plan.folder = RunOutputFolder();
     plan.library = library_;
     if (!MakeOutputFolder(plan.folder)) return;
+    std::unique_ptr<ReplayGainBook> replayGain = MakeReplayGainBook(plan.loudness.replayGain, rows_);
+    plan.replayGain = replayGain.get();
     auto pump = [this] { Pump(); };
     auto deliver = [this] { DeliverEvents(); };
     if (jobs_ > 1) ParallelRun(state_, rows_, events_, pool_, plan, jobs_, deliver, pump).Run();
     else RunLoop(state_, rows_, events_, plan, pump).Run();
+    if (replayGain) replayGain->WriteUnfinishedAlbums();
     DeliverEvents();
   } catch (const std::exception& error) {
     DeliverEvents();  // what the run reported before the error, in its order

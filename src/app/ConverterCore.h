@@ -12,6 +12,7 @@
 
 #include "app/FileList.h"
 #include "app/LibraryOptions.h"
+#include "app/LoudnessOptions.h"
 #include "app/RunEventQueue.h"
 #include "app/RunHost.h"
 #include "app/RunPlan.h"
@@ -82,6 +83,9 @@ class ConverterCore {
   // Folder tree, name pattern and existing-output policy of the next runs.
   void SetLibraryOptions(const LibraryOptions& options) { library_ = options; }
   const LibraryOptions& library_options() const { return library_; }
+  // The kind of normalize and the ReplayGain tags of the runs that follow; by default block
+  // peak and none, as the classic window has them.
+  void SetLoudnessOptions(const LoudnessOptions& options) { loudness_ = options; }
 
  private:
   // Hands what was posted to the host, then lets user commands through.
@@ -110,5 +114,6 @@ class ConverterCore {
   size_t jobs_ = 1;
   size_t probeJobs_ = 1;
   LibraryOptions library_;
+  LoudnessOptions loudness_;
   WorkPool pool_;  // after everything its tasks use, so it goes first
 };

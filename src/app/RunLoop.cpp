@@ -13,9 +13,12 @@
 #include <system_error>
 
 #include "app/FileList.h"
+#include "app/GainTags.h"
+#include "app/LoudnessNormalizePass.h"
 #include "app/NormalizeOutputFormat.h"
 #include "app/OutputNaming.h"
 #include "app/OutputPlacement.h"
+#include "app/ReplayGainBook.h"
 #include "app/RunSettings.h"
 #include "app/RunState.h"
 #include "app/TagTransfer.h"
@@ -185,6 +188,7 @@ bool RunLoop::OpenFiles(size_t position) {
   if (endsEarlyTold_) Post(RunEvent::Kind::kSourceEndsEarly, source);
   if (!reader.CodecChange().empty())
     Post(RunEvent::Kind::kCodecChange, source, reader.CodecChange());
+  if (LoudnessNormalize()) MeasureLoudnessGain(source, shape);
   if (writer.IsOpen()) writer.Close();
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
   // The name was free when picked; look again right before the writer creates the file, so an
@@ -197,6 +201,7 @@ bool RunLoop::OpenFiles(size_t position) {
   std::error_code ignored;  // a folder that cannot be made fails the create below, with its reason
   std::filesystem::create_directories(
       std::filesystem::path(state_.output_file_name).parent_path(), ignored);
+  writer.MeasureOutputLoudness(plan_.replayGain != nullptr);
   writer.OpenForWrite(state_.output_file_name, output, WriteMode::kCreateNew);
   Post(RunEvent::Kind::kOutputCreated, replaces_.empty() ? state_.output_file_name : replaces_);
   return true;
@@ -209,6 +214,27 @@ void RunLoop::SetUpNormalizeWriter(const std::string& source, AudioFormat output
   // A copy, so the conversion run's MP3 values stay as the user set them.
   TAudioFile2LameEnc encoder = state_.AudioFile2LameEnc;
   SetUpNormalizeOutput(output, audio, state_.AudioFilewrite, encoder);
+}
+
+bool RunLoop::BlockPeakNormalize() const {
+  return plan_.kind == RunKind::kNormalize && plan_.loudness.normalize == NormalizeKind::kBlockPeak;
+}
+
+bool RunLoop::LoudnessNormalize() const {
+  return plan_.kind == RunKind::kNormalize && plan_.loudness.normalize == NormalizeKind::kLoudness;
+}
+
+// The first pass; Stop heard here leaves the writing pass nothing to do.
+void RunLoop::MeasureLoudnessGain(const std::string& source, ReadFlags shape) {
+  TAudioFile2& reader = state_.AudioFileRead;
+  const int64_t length = reader.Length();
+  loudnessGain_ = MeasureNormalizeGain(
+      reader, source, shape, plan_.loudness.targetLufs, [this, length](int64_t done) {
+        pump_();
+        pump_();
+        SetProgress(MeasuringPercent(ProgressPercent(done, length)));
+        return state_.running.load();
+      });
 }
 
 // The audio of this output is incomplete: it goes, rather than stay as a playable stub.
@@ -232,7 +258,7 @@ int RunLoop::SampleWidthFactor() const {
 int RunLoop::InitialBlockSize() const {
   const TAudioFile2& reader = state_.AudioFileRead;
   int size = reader.SampleRate() * reader.Channels() * SampleWidthFactor();
-  return plan_.kind == RunKind::kNormalize ? size * kNormalizeBlockFactor : size;
+  return BlockPeakNormalize() ? size * kNormalizeBlockFactor : size;
 }
 
 bool RunLoop::CopyBlocks() {
@@ -250,7 +276,7 @@ bool RunLoop::CopyBlocks() {
       lookahead_.clear();
       return false;
     }
-    ByteBlock block = plan_.kind == RunKind::kNormalize
+    ByteBlock block = BlockPeakNormalize()
                           ? ReadNormalizeBlock(NormalizeBlockSize(done, initialSize), initialSize)
                           : reader.ReadBlock(initialSize);
     bound = static_cast<int64_t>(block.size()) - 1;
@@ -259,12 +285,15 @@ bool RunLoop::CopyBlocks() {
       break;
     }
     writer.SetSourceFormat(reader.SampleRate(), reader.Channels(), reader.BlockSampleType());
-    if (plan_.kind == RunKind::kNormalize)
+    if (BlockPeakNormalize())
       state_.AudioTransform21.NormalizeBlock(block, kNormalizePercent, kAllChannels,
                                              reader.BlockSampleType());
+    if (LoudnessNormalize())
+      state_.AudioTransform21.ApplyGain(block, loudnessGain_, reader.BlockSampleType());
     writer.WriteBlock(block);
     done += bound / frameSize;
-    SetProgress(ProgressPercent(done, reader.Length()));
+    const int percent = ProgressPercent(done, reader.Length());
+    SetProgress(LoudnessNormalize() ? WritingPercent(percent) : percent);
   } while (bound > 0);
   lookahead_.clear();
   return true;
@@ -304,10 +333,22 @@ void RunLoop::FinishFile(size_t position, bool whole) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) SetProgress(0);
   if (!replaces_.empty() && !whole) return DropUnfinishedUpdate();
-  WriteTagsToOutput(state_.output_file_name, OutputFormatOf(position), rows_[position].tags);
+  TaggedOutput output{state_.output_file_name, OutputFormatOf(position), OutputRecord(position)};
+  std::unique_ptr<LoudnessMeter> meter = state_.AudioFilewrite.TakeOutputLoudness();
+  if (plan_.replayGain) ReplayGainBook::SetTrackValues(output.record, output.format, meter.get());
+  WriteTagsToOutput(output.path, output.format, output.record);
   if (plan_.kind == RunKind::kConvert) SetProgress(0);
   if (!replaces_.empty()) ReplaceOldOutput();
+  output.path = state_.output_file_name;
+  if (plan_.replayGain) plan_.replayGain->TrackDone(position, std::move(output), std::move(meter));
   Post(RunEvent::Kind::kRowState, kStateFinish);
+}
+
+// The row's record; a loudness-normalized output is not described by its source's gain fields.
+Timerec RunLoop::OutputRecord(size_t position) const {
+  Timerec record = rows_[position].tags;
+  if (LoudnessNormalize()) DropGainFields(record.extras);
+  return record;
 }
 
 // Stopped half-way: the old output stays as it was.

@@ -13,6 +13,7 @@
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
 #include "base/AudioFormat.h"
+#include "tags/Timerec.h"
 
 class FileList;
 class RunEventQueue;
@@ -59,11 +60,15 @@ class RunLoop {
   void DiscardOutput();
   // False when Stop ended the copy before the source's end.
   bool CopyBlocks();
+  bool BlockPeakNormalize() const;
+  bool LoudnessNormalize() const;
+  void MeasureLoudnessGain(const std::string& source, ReadFlags shape);
   int SampleWidthFactor() const;
   int InitialBlockSize() const;
   int NormalizeBlockSize(int64_t done, int initialSize) const;
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
   void FinishFile(size_t position, bool whole);
+  Timerec OutputRecord(size_t position) const;
   // An update's new output replaces the old one only when it is whole.
   void DropUnfinishedUpdate();
   void ReplaceOldOutput();
@@ -81,6 +86,7 @@ class RunLoop {
   std::string replaces_;  // the existing output an update's new one replaces
   ByteBlock lookahead_;  // read ahead of the current normalize block
   bool endsEarlyTold_ = false;  // the host has heard that the current source ends early
+  double loudnessGain_ = 1.0;  // a loudness normalize's gain for the current file
 };
 
 // done × 100 / length to the nearest integer (halves upward), at most 100; 100 for length 0.

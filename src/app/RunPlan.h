@@ -5,7 +5,10 @@
 #include <string>
 
 #include "app/LibraryOptions.h"
+#include "app/LoudnessOptions.h"
 #include "app/RunSettings.h"
+
+class ReplayGainBook;
 
 enum class RunKind { kConvert, kNormalize };
 
@@ -14,4 +17,6 @@ struct RunPlan {
   std::string folder;            // exists and ends in '/'
   OutputFormatSettings format;   // the conversion's output format; normalize ignores it
   LibraryOptions library;        // tree, name pattern, existing outputs
+  LoudnessOptions loudness;      // the kind of normalize, the ReplayGain tags
+  ReplayGainBook* replayGain = nullptr;  // the run's ReplayGain tagging; null when off
 };

@@ -57,6 +57,8 @@ struct TAudioFile2::Impl {
   OpusSettings opus;
   M4aSettings m4a;
   PcmFormat source;
+  bool measureLoudness = false;
+  std::unique_ptr<LoudnessMeter> lastOutputMeter;
 
   // Without a SetWavFormat the WAV output keeps the source's own rate and channels.
   WavSettings SourceShapedWav() const {
@@ -131,6 +133,7 @@ void TAudioFile2::Close() {
   if (impl_->writer) {
     std::unique_ptr<AudioWriter> writer = std::move(impl_->writer);
     writer->Finish();
+    impl_->lastOutputMeter = writer->TakeMeter();
   }
 }
 
@@ -241,13 +244,16 @@ void TAudioFile2::OpenForWrite(const std::string& path, AudioFormat format, Writ
   Close();
   std::unique_ptr<EncoderBackend> backend = impl_->MakeBackend(path, format);
   CheckOutputFolder(path);
+  impl_->lastOutputMeter.reset();
   if (mode == WriteMode::kReplace) {
     impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+    if (impl_->measureLoudness) impl_->writer->MeasureLoudness();
     return;
   }
   ClaimNewFile(path);
   try {
     impl_->writer = std::make_unique<AudioWriter>(std::move(backend), path, impl_->source);
+    if (impl_->measureLoudness) impl_->writer->MeasureLoudness();
   } catch (...) {
     unlink(path.c_str());  // the empty file is ours; leave nothing behind
     throw;
@@ -257,4 +263,10 @@ void TAudioFile2::OpenForWrite(const std::string& path, AudioFormat format, Writ
 void TAudioFile2::WriteBlock(const ByteBlock& block) {
   if (!impl_->writer) throw EngineError("Cannot write: no output file is open");
   if (!block.empty()) impl_->writer->Write(block.data(), block.size());
+}
+
+void TAudioFile2::MeasureOutputLoudness(bool on) { impl_->measureLoudness = on; }
+
+std::unique_ptr<LoudnessMeter> TAudioFile2::TakeOutputLoudness() {
+  return std::move(impl_->lastOutputMeter);
 }

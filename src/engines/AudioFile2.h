@@ -11,6 +11,7 @@
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
 #include "base/AudioFormat.h"
+#include "engines/LoudnessMeter.h"
 
 using ByteBlock = std::vector<uint8_t>;
 
@@ -107,6 +108,11 @@ class TAudioFile2 {
   void OpenForWrite(const std::string& path, AudioFormat format,
                     WriteMode mode = WriteMode::kCreateNew);
   void WriteBlock(const ByteBlock& block);
+  // While on (it stays on until switched off), each output opened afterwards is measured as
+  // it is encoded. After Close, TakeOutputLoudness hands out that output's meter (null when
+  // it was not measured); the next OpenForWrite drops a meter not taken.
+  void MeasureOutputLoudness(bool on);
+  std::unique_ptr<LoudnessMeter> TakeOutputLoudness();
 
  private:
   struct Impl;

@@ -72,3 +72,21 @@ void TAudioTransform2::NormalizeBlock(ByteBlock& block, float percent, int chann
   else
     Normalize16(block, percent);
 }
+
+void TAudioTransform2::ApplyGain(ByteBlock& block, double gain, SampleType type) {
+  if (type == SampleType::kFloat) {
+    const size_t count = block.size() / sizeof(float);
+    for (size_t i = 0; i < count; ++i) {
+      float sample;
+      std::memcpy(&sample, block.data() + i * sizeof(float), sizeof sample);
+      sample = static_cast<float>(sample * gain);
+      std::memcpy(block.data() + i * sizeof(float), &sample, sizeof sample);
+    }
+    return;
+  }
+  const size_t count = block.size() / 2;
+  for (size_t i = 0; i < count; ++i) {
+    const double scaled = std::round(SampleAt(block, i) * gain);
+    PutSample(block, i, static_cast<int16_t>(std::clamp(scaled, -32768.0, 32767.0)));
+  }
+}

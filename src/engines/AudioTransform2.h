@@ -20,4 +20,7 @@ class TAudioTransform2 {
   // Throws EngineError for a level outside (0, 100] or another channel.
   void NormalizeBlock(ByteBlock& block, float percent, int channel,
                       SampleType type = SampleType::kS16);
+  // Multiplies every sample by `gain` (a linear factor); 16-bit samples are rounded and held
+  // within their range, float ones are left as they come out.
+  void ApplyGain(ByteBlock& block, double gain, SampleType type = SampleType::kS16);
 };

@@ -64,7 +64,22 @@ void AudioWriter::Write(const uint8_t* bytes, size_t count) {
 }
 
 void AudioWriter::Feed(const PcmSpan& span) {
-  if (span.frames) backend_->Write(span.bytes, span.frames);
+  if (!span.frames) return;
+  backend_->Write(span.bytes, span.frames);
+  if (meter_) meter_->Add(span.bytes, span.frames);
+}
+
+// The meter sees what the encoder sees: the output's rate, channels and samples.
+void AudioWriter::MeasureLoudness() {
+  meter_ = std::make_unique<BackgroundMeter>(
+      std::make_unique<LoudnessMeter>(target_.sampleRate, target_.channels, false),
+      target_.sampleType, target_.channels);
+}
+
+std::unique_ptr<LoudnessMeter> AudioWriter::TakeMeter() {
+  if (!meter_) return nullptr;
+  std::unique_ptr<BackgroundMeter> meter = std::move(meter_);
+  return meter->Finish();
 }
 
 void AudioWriter::Finish() {

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "engines/EncoderBackend.h"
+#include "engines/BackgroundMeter.h"
+#include "engines/LoudnessMeter.h"
 #include "engines/PcmConverter.h"
 
 class AudioWriter {
@@ -23,6 +25,12 @@ class AudioWriter {
   // Drains the resampler and completes the file. Closes the file even when it throws.
   void Finish();
 
+  // From now on every frame the backend encodes also goes through a loudness meter (on a
+  // thread of its own; integrated loudness and peaks only).
+  void MeasureLoudness();
+  // The meter, null when none was asked for; take it after Finish to have all of the output.
+  std::unique_ptr<LoudnessMeter> TakeMeter();
+
  private:
   void CheckSource(const PcmFormat& source) const;
   void ConfigureConverter();
@@ -34,4 +42,5 @@ class AudioWriter {
   PcmFormat target_;
   PcmConverter converter_;
   bool finished_ = false;
+  std::unique_ptr<BackgroundMeter> meter_;
 };

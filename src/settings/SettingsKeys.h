@@ -80,6 +80,16 @@ inline constexpr TextKey kNamePattern{kOwnSection, "name pattern", ""};
 // ...and an output name already taken gets a number, or its source is skipped or updated.
 inline constexpr TextKey kExistingOutputs{kOwnSection, "existing outputs", "number"};
 
+
+// The loudness options of the extended window and the command line, in a section of their own.
+inline constexpr const char* kLoudnessSection = "loudness";
+// 0 each block to its peak, 1 the whole file to a loudness target.
+inline constexpr IntegerKey kNormalizeKind{kLoudnessSection, "normalize", 0, 0, 0, 0, 1};
+// The loudness target in LUFS, as text ("-18", "-23.5").
+inline constexpr TextKey kLoudnessTarget{kLoudnessSection, "target", "-18"};
+// 0 no ReplayGain tags, 1 track values, 2 track and album values.
+inline constexpr IntegerKey kReplayGain{kLoudnessSection, "replaygain", 0, 0, 0, 0, 2};
+
 }  // namespace settings_keys
 
 // The dialog's reads: the stored value as it is (the controls keep their own limits), the

@@ -5,7 +5,11 @@
 // with ffprobe and ffmpeg's volumedetect.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CoreFixture.h"
+#include "app/LoudnessOptions.h"
+#include "settings/IniFile.h"
 
 using testsupport::DecodedSeconds;
 using testsupport::FileExists;
@@ -150,4 +154,23 @@ TEST_F(NormalizeAfterConversion, WavIsWrittenInTheSourcesFormatAfterAWavConversi
   EXPECT_EQ(probe.sampleRate, 11025);
   EXPECT_EQ(probe.channels, 1);
   EXPECT_FALSE(FileExists(Out("Normalize_narrow(1).wav")));
+}
+
+// A loudness normalize, chosen in kelvane.ini's own section: the bar climbs to 50 while the
+// source is measured and on to 100 while it is written.
+TEST_F(NormalizeAfterConversion, LoudnessNormalizeProgressCoversBothPasses) {
+  settings->WriteInteger("loudness", "normalize", 1);
+  settings->WriteString("loudness", "target", "-23");
+  const LoudnessOptions options = ReadLoudnessOptions(*settings);
+  EXPECT_EQ(options.normalize, NormalizeKind::kLoudness);
+  EXPECT_EQ(options.targetLufs, -23.0);
+  core->AddFiles({Tone("long.wav", 6.0)});
+  core->SetLoudnessOptions(options);
+  core->NormalizeFiles();
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish"}));
+  std::vector<int> climb(host.progress.begin() + 2, host.progress.end() - 2);  // 0s around
+  EXPECT_TRUE(std::is_sorted(climb.begin(), climb.end())) << ::testing::PrintToString(climb);
+  for (int mark : {50, 100}) EXPECT_NE(std::count(climb.begin(), climb.end(), mark), 0) << mark;
+  EXPECT_GT(std::count_if(climb.begin(), climb.end(), [](int p) { return p > 0 && p < 50; }), 2);
+  EXPECT_NEAR(testsupport::MeasureWithFfmpeg(Out("Normalize_long.wav")).integratedLufs, -23, 0.3);
 }

@@ -150,3 +150,33 @@ TEST_F(ParallelRunTest, HostHearsEachFileStartProgressAndFinish) {
   EXPECT_EQ(jobsHost.openedFolders, (std::vector<std::string>{outDir + "/"}));
   EXPECT_EQ(jobsHost.callsFromOtherThreads, 0);
 }
+
+// Album ReplayGain over files converted side by side: the jobs report to one book, and the
+// outputs come out byte for byte as a one-at-a-time run writes them.
+TEST_F(ParallelRunTest, AlbumReplayGainIsTheSameWhateverTheJobs) {
+  std::vector<std::string> sources;
+  for (int i = 1; i <= 4; ++i)
+    sources.push_back(Tone("song" + std::to_string(i) + ".mp3", 2.0 + i,
+                           std::string(kMp3Codec) + " -af volume=-" + std::to_string(4 * i) +
+                               "dB -metadata album=" + (i % 2 ? "Odd" : "Even")));
+  core->AddFiles(sources);
+  LoudnessOptions options;
+  options.replayGain = ReplayGainMode::kAlbum;
+  core->SetLoudnessOptions(options);
+  for (size_t jobs : {2, 1}) {
+    core->SetOutputFolderOverride(work.file("jobs" + std::to_string(jobs)));
+    core->SetJobs(jobs);
+    core->ConvertFiles(kFormatMp3);
+    EXPECT_TRUE(jobsHost.errors.empty()) << ::testing::PrintToString(jobsHost.errors);
+  }
+  for (int i = 1; i <= 4; ++i) {
+    const std::string name = "/song" + std::to_string(i) + ".mp3";
+    const auto tags = testsupport::ReadGainTags(work.file("jobs2") + name);
+    EXPECT_EQ(tags.size(), 4u) << name;
+    const std::string first = work.file("jobs2") + (i % 2 ? "/song1.mp3" : "/song2.mp3");
+    EXPECT_EQ(tags.at("REPLAYGAIN_ALBUM_GAIN"),
+              testsupport::ReadGainTags(first).at("REPLAYGAIN_ALBUM_GAIN"));
+    EXPECT_EQ(testsupport::ReadFileBytes(work.file("jobs2") + name),
+              testsupport::ReadFileBytes(work.file("jobs1") + name)) << name;
+  }
+}

@@ -1,5 +1,4 @@
-// Every tag and picture of a source reaches every MP3, OGG and WMA output, read back by
-// mutagen; and a source with only the seven fields still gives the very bytes it always gave.
+// Every tag and picture of a source reaches every output format, read back by mutagen; and a source with only the seven fields still gives the very bytes it always gave.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,6 +22,9 @@ struct SourceKind {
 const SourceKind kMp3v24{"id3v24", "v24.mp3", "-c:a libmp3lame -id3v2_version 0"};
 const SourceKind kVorbis{"vorbis", "vorbis.ogg", "-c:a libvorbis"};
 const SourceKind kWma{"wma", "wma.wma", "-c:a wmav2"};
+const SourceKind kFlac{"flac", "flac.flac", "-c:a flac"};
+const SourceKind kOpus{"opus", "opus.opus", "-c:a libopus"};
+const SourceKind kM4a{"m4a", "m4a.m4a", "-c:a aac"};
 
 class TagCarry : public ::testing::Test {
  protected:
@@ -70,10 +72,10 @@ TEST_F(TagCarry, EverySourceCarriesEveryFieldIntoEveryOutput) {
       {"id3v23", "v23.mp3", "-c:a libmp3lame -id3v2_version 0"},
       kMp3v24,
       {"ape_mp3", "ape.mp3", "-c:a libmp3lame -id3v2_version 0"},
-      {"flac", "flac.flac", "-c:a flac"},
+      kFlac,
       kVorbis,
-      {"opus", "opus.opus", "-c:a libopus"},
-      {"m4a", "m4a.m4a", "-c:a aac"},
+      kOpus,
+      kM4a,
       kWma,
       {"wav_id3", "id3.wav", "-c:a pcm_s16le"},
       {"wav_info", "info.wav", "-c:a pcm_s16le"},
@@ -81,13 +83,13 @@ TEST_F(TagCarry, EverySourceCarriesEveryFieldIntoEveryOutput) {
   for (const SourceKind& k : kinds) {
     SCOPED_TRACE(k.kind);
     const std::string source = MakeSource(k);
-    for (const char* format : {"mp3", "ogg", "wma"}) ExpectCarried(k, Convert(source, format));
+    for (const char* format : {"mp3", "ogg", "wma", "flac", "opus", "m4a"}) ExpectCarried(k, Convert(source, format));
   }
 }
 
 // Normalize keeps each file's own format, and all of its tags.
 TEST_F(TagCarry, NormalizeOutputsCarryEveryField) {
-  for (const SourceKind& k : {kMp3v24, kVorbis, kWma}) {
+  for (const SourceKind& k : {kMp3v24, kVorbis, kWma, kFlac, kOpus, kM4a}) {
     SCOPED_TRACE(k.kind);
     ExpectCarried(k, Convert(MakeSource(k), "--normalize", std::string("Normalize_") + k.file));
   }

@@ -474,6 +474,43 @@ TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsItsRows) {
   EXPECT_EQ(existing->currentText().toStdString(), "number");
 }
 
+// The loudness rows of the "General" tab: the kind of normalize and the ReplayGain tags kept
+// as the index of their choice, the target as text in LUFS, refused on OK when out of range.
+TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsTheLoudnessOptions) {
+  ScratchSettingsFile settings;
+  FakeSkin skin;
+  RecordingPrompts prompts;
+  Tfm_set dialog(skin, nullptr, WindowFace::kExtended);
+  dialog.SetSettingsFile(settings.ini.get());
+  const std::string stored = "[loudness]\nnormalize=1\ntarget=-23.5\nreplaygain=7\n";
+  settings.SetContent(stored);
+  dialog.show();
+  auto* kind = Child<QComboBox>(&dialog, "cb_normalize");
+  auto* target = Child<QLineEdit>(&dialog, "edt_loudness_target");
+  auto* replayGain = Child<QComboBox>(&dialog, "cb_replaygain");
+  EXPECT_EQ(Entries(kind), (QStringList{"block peak", "loudness"}));
+  EXPECT_EQ(kind->currentText().toStdString(), "loudness");
+  EXPECT_EQ(kind->accessibleName().toStdString(), "Normalize to:");
+  EXPECT_EQ(target->text().toStdString(), "-23.5");
+  EXPECT_EQ(replayGain->currentText().toStdString(), "off") << "7 is no choice";
+  target->setText("-80");
+  Child<QPushButton>(&dialog, "btn_ok")->click();
+  ASSERT_EQ(prompts.errors.size(), 1u);
+  EXPECT_EQ(prompts.errors[0].rfind("Loudness target:\n\"-80\" is no loudness target", 0), 0u);
+  EXPECT_EQ(settings.Content(), stored);
+  replayGain->setCurrentIndex(2);
+  target->setText("-16");
+  Child<QPushButton>(&dialog, "btn_ok")->click();
+  EXPECT_NE(settings.Content().find("[loudness]\nnormalize=1\ntarget=-16\nreplaygain=2\n"),
+            std::string::npos)
+      << settings.Content();
+  dialog.show();
+  Child<QPushButton>(&dialog, "btn_default")->click();
+  EXPECT_EQ(kind->currentText().toStdString(), "block peak");
+  EXPECT_EQ(target->text().toStdString(), "-18");
+  EXPECT_EQ(replayGain->currentText().toStdString(), "off");
+}
+
 namespace {
 
 // A control of the extended face's tabs "FLAC", "OPUS" and "M4A" and the key it holds: its

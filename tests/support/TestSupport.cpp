@@ -281,3 +281,54 @@ std::vector<uint8_t> ComparableAudioBytes(const std::string& path) {
 }
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+namespace {
+
+// The number after `label` in the part of the text that follows `section`.
+double NumberAfter(const std::string& text, const std::string& section, const std::string& label,
+                   bool& ok) {
+  size_t at = text.rfind(section);
+  if (at != std::string::npos) at = text.find(label, at);
+  if (at == std::string::npos) {
+    ok = false;
+    return 0;
+  }
+  return std::stod(text.substr(at + label.size()));
+}
+
+}  // namespace
+
+FfmpegLoudness MeasureWithFfmpeg(const std::string& path) {
+  CommandResult r = Run("ffmpeg -nostdin -hide_banner -nostats -i " + ShellQuote(path) +
+                        " -af ebur128=peak=true -f null - 2>&1");
+  FfmpegLoudness loudness;
+  loudness.ok = r.exitCode == 0;
+  loudness.integratedLufs = NumberAfter(r.output, "Integrated loudness:", "I:", loudness.ok);
+  loudness.rangeLu = NumberAfter(r.output, "Loudness range:", "LRA:", loudness.ok);
+  loudness.truePeakDb = NumberAfter(r.output, "True peak:", "Peak:", loudness.ok);
+  return loudness;
+}
+
+std::map<std::string, std::string> ReadGainTags(const std::string& path) {
+  static const char* kProgram = R"PY(
+import sys, mutagen
+f = mutagen.File(sys.argv[1])
+for key, value in (f.tags.items() if f is not None and f.tags is not None else []):
+    if key.startswith("TXXX:"):
+        key, text = key[5:], value.text[0]
+    elif key.startswith("----:com.apple.iTunes:"):
+        key, text = key[22:], bytes(value[0]).decode()
+    elif isinstance(value, list):
+        text = value[0].value if hasattr(value[0], "value") else value[0]
+    else:
+        text = value
+    key = key.upper()
+    if key.startswith("REPLAYGAIN_") or key.startswith("R128_"):
+        print(key + "=" + str(text))
+)PY";
+  return ParseKeyValueLines(RunPython(kProgram, {path}).output);
+}
+
+}  // namespace testsupport

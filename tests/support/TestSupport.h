@@ -74,6 +74,21 @@ struct MutagenTags {
 };
 MutagenTags ReadWithMutagen(const std::string& path);
 
+// ffmpeg's ebur128 filter over the whole file: integrated loudness (LUFS), loudness range
+// (LU) and true peak (dBTP), as its summary prints them (to 0.1).
+struct FfmpegLoudness {
+  bool ok = false;
+  double integratedLufs = 0;
+  double rangeLu = 0;
+  double truePeakDb = 0;
+};
+FfmpegLoudness MeasureWithFfmpeg(const std::string& path);
+
+// The ReplayGain and R128 tags of a file as mutagen reads them, whatever its format: TXXX
+// descriptions in MP3, Vorbis comments (Ogg, Opus, FLAC), ASF attributes, MP4 freeform atoms;
+// keys upper-cased ("REPLAYGAIN_TRACK_GAIN", "R128_TRACK_GAIN").
+std::map<std::string, std::string> ReadGainTags(const std::string& path);
+
 // Runs a small python3 program under Debian's /usr/bin/python3 (which has mutagen).
 CommandResult RunPython(const std::string& program, const std::vector<std::string>& args = {});
 

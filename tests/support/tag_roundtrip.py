@@ -2,8 +2,9 @@
 # Tagged sources and their check, with mutagen as the independent reader.
 #   tag_roundtrip.py make KIND AUDIO OUT   tag a copy of AUDIO as a KIND source (see SOURCES)
 #   tag_roundtrip.py check KIND OUTPUT     compare what mutagen reads from OUTPUT (MP3, OGG,
-#                                          WMA) with what the KIND source held; prints the
-#                                          differences, exits 1 when there are any
+#                                          WMA, FLAC, OPUS, M4A) with what the KIND source
+#                                          held; prints the differences, exits 1 when there
+#                                          are any
 import base64, hashlib, shutil, struct, sys
 
 LONG = ("Съешь же ещё этих мягких французских булок, да выпей чаю. 日本語のテキスト。" * 40)[:2000]
@@ -183,17 +184,50 @@ def INFO_VALUES():
         yield chunk, FULL[key][0]
 
 
-def expected(kind):
+def as_mp4_covers(pictures):  # MP4 cover art has no type and no description
+    return [(3, mime, "", data) for _, mime, _, data in pictures]
+
+
+def expected(kind, output):
     if kind == "wav_info":  # RIFF INFO holds one text per field and no pictures
         return {key: FULL[key][:1] for key in INFO.values()}, []
     fields = dict(FULL)
     pictures = PICTURES
-    if kind == "m4a":  # MP4 has no original date; cover art has no type and no description
+    if kind == "m4a":  # the MP4 source has no original date
         del fields["ORIGINALDATE"]
-        pictures = [(3, mime, "", data) for _, mime, _, data in PICTURES]
-    if kind == "wma":  # no original date in the same form
-        pass
+    if kind == "m4a" or output.endswith(".m4a"):
+        pictures = as_mp4_covers(PICTURES)
     return fields, pictures
+
+
+def read_vorbis_comments(comments, add, pictures):
+    from mutagen.flac import Picture
+    for key, value in comments:
+        if key.upper() == "METADATA_BLOCK_PICTURE":
+            p = Picture(base64.b64decode(value))
+            pictures.append((p.type, p.mime, p.desc, p.data))
+        else:
+            add(key.upper(), [value])
+
+
+def read_mp4(tags, add, pictures):
+    for name, values in tags.items():
+        if name in ("trkn", "disk"):
+            prefix = "TRACK" if name == "trkn" else "DISC"
+            number, total = values[0]
+            add(prefix + "NUMBER", [str(number)]); add(prefix + "TOTAL", [str(total) if total else ""])
+        elif name == "covr":
+            mimes = {13: "image/jpeg", 14: "image/png"}
+            pictures.extend((3, mimes.get(c.imageformat, "?"), "", bytes(c)) for c in values)
+        elif name == "tmpo":
+            add("BPM", [str(v) for v in values])
+        elif name == "cpil":
+            add("COMPILATION", ["1" if values else "0"])
+        elif name.startswith("----:"):
+            free = name.split(":", 2)[2]
+            add(MP4_FREE.get(free, free.upper()), [bytes(v).decode() for v in values])
+        else:
+            add(MP4_ATOMS.get(name, name), [str(v) for v in values])
 
 
 def read_output(path):
@@ -227,14 +261,13 @@ def read_output(path):
                 pictures.append((frame.type, frame.mime, frame.desc, frame.data))
             else:
                 add(fid, texts)
-    elif path.endswith(".ogg"):
-        from mutagen.flac import Picture
-        for key, value in f.tags:
-            if key.upper() == "METADATA_BLOCK_PICTURE":
-                p = Picture(base64.b64decode(value))
-                pictures.append((p.type, p.mime, p.desc, p.data))
-            else:
-                add(key.upper(), [value])
+    elif path.endswith((".ogg", ".opus")):
+        read_vorbis_comments(f.tags, add, pictures)
+    elif path.endswith(".flac"):
+        read_vorbis_comments(f.tags, add, pictures)
+        pictures.extend((p.type, p.mime, p.desc, p.data) for p in f.pictures)
+    elif path.endswith(".m4a"):
+        read_mp4(f.tags, add, pictures)
     else:
         for name, values in f.tags.items():
             if name == "WM/Picture":
@@ -268,7 +301,7 @@ def brief(values):
 
 
 def check(kind, path):
-    want_fields, want_pictures = expected(kind)
+    want_fields, want_pictures = expected(kind, path)
     got_fields, got_pictures = read_output(path)
     problems = []
     for key in sorted(set(want_fields) | set(got_fields)):

@@ -791,6 +791,38 @@ TEST_F(ExtendedWindow, ThreeJobsWriteTheSameNamesAndBytesAsTheConverterWithOneJo
   }
 }
 
+// Stored loudness options: the extended face normalizes to the loudness target and writes
+// ReplayGain tags; the classic face normalizes block by block and writes none.
+TEST_F(WindowFixture, OnlyTheExtendedFaceTakesTheLoudnessOptions) {
+  const std::string source = Tone("quiet.wav", "-af volume=0.05", 6.0);
+  for (WindowFace shown : {WindowFace::kClassic, WindowFace::kExtended}) {
+    const bool extended = shown == WindowFace::kExtended;
+    const std::string folder = out.file(extended ? "extended" : "classic");
+    {
+      TIniFile ini(SettingsFilePath());
+      Write(ini, settings_keys::kNormalizeKind, 1);
+      Write(ini, settings_keys::kLoudnessTarget, std::string("-23"));
+      Write(ini, settings_keys::kReplayGain, 1);
+      ini.WriteString("Format", "Dir", folder);
+    }
+    face = shown;
+    StartAgain();
+    window->AddStartFiles({source});
+    window->Normalize1Click();
+    window->findChild<QComboBox*>("cb_format")->setCurrentIndex(3);
+    Trigger("oOGG1");
+    EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+    const double lufs = testsupport::MeasureWithFfmpeg(folder + "/Normalize_quiet.wav").integratedLufs;
+    if (extended) {
+      EXPECT_NEAR(lufs, -23.0, 0.3);
+    } else {
+      EXPECT_GT(std::fabs(lufs + 23.0), 1.0) << "each block raised towards its peak instead";
+    }
+    const auto gains = testsupport::ReadGainTags(folder + "/quiet.ogg");
+    EXPECT_EQ(gains.count("REPLAYGAIN_TRACK_GAIN"), extended ? 1u : 0u);
+  }
+}
+
 // Normalize keeps FLAC, Opus and M4A sources in their own formats, with three jobs as with one.
 TEST_F(ExtendedWindow, ThreeJobsNormalizeFlacOpusAndM4aAsTheConverterDoesWithOneJob) {
   const std::vector<std::string> sources = {

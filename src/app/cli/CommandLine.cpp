@@ -41,7 +41,7 @@ enum MainOptionId {
 std::vector<option> LongOptions() {
   std::vector<option> options = {
       {"format", required_argument, nullptr, kFormat}, {"output", required_argument, nullptr, kOutput},
-      {"normalize", no_argument, nullptr, kNormalize}, {"list", no_argument, nullptr, kList},
+      {"normalize", optional_argument, nullptr, kNormalize}, {"list", no_argument, nullptr, kList},
       {"tags", no_argument, nullptr, kTags},
       {"jobs", required_argument, nullptr, kJobs},     {"help", no_argument, nullptr, kHelp},
       {"version", no_argument, nullptr, kVersion},
@@ -49,6 +49,7 @@ std::vector<option> LongOptions() {
       {"name", required_argument, nullptr, kName},     {"existing", required_argument, nullptr, kExisting},
       {"dry-run", no_argument, nullptr, kDryRun}};
   options.insert(options.end(), kEncoderLongOptions.begin(), kEncoderLongOptions.end());
+  options.insert(options.end(), kLoudnessLongOptions.begin(), kLoudnessLongOptions.end());
   options.push_back({nullptr, 0, nullptr, 0});
   return options;
 }
@@ -86,7 +87,10 @@ void TakeMainOption(int id, const char* value, CommandLine& cl) {
   switch (id) {
     case kHelp: cl.help = true; break;
     case kVersion: cl.version = true; break;
-    case kNormalize: cl.normalize = true; break;
+    case kNormalize:
+      cl.normalize = true;
+      if (value) TakeNormalizeKind(value, cl.loudness, cl.error);
+      break;
     case kList: cl.listOnly = true; break;
     case kTags: cl.tagsOnly = true; break;
     case kFormat:
@@ -144,20 +148,24 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   while (cl.error.empty() && (id = getopt_long(argc, argv.data(), ":hVj:", options.data(), nullptr)) != -1) {
     if (id == '?' || id == ':') cl.error = GetoptError(id, argv[optind - 1]);
     else if (id >= kFirstEncoderOption) TakeEncoderOption(id, optarg, cl.encoder, cl.error);
+    else if (IsLoudnessOption(id)) TakeLoudnessOption(id, optarg, cl.loudness, cl.error);
     else TakeMainOption(id, optarg, cl);
   }
   if (cl.error.empty())
     for (int i = optind; i < argc; ++i) cl.files.push_back(argv[i]);
   if (cl.error.empty() && !cl.help && !cl.version && cl.files.empty()) cl.error = "no files given";
   CheckFormatChoice(cl);
+  if (cl.error.empty() && cl.loudness.listLoudness && !cl.listOnly)
+    cl.error = "--loudness goes with --list";
   return cl;
 }
 
 std::string UsageText() {
   return "Usage: velmora-convert [--format mp3|wav|wma|ogg|flac|opus|m4a] [--output DIR]\n"
-         "                       [--normalize] [--jobs N] [ENCODER SETTINGS] [--tree|--flat]\n"
-         "                       [--name PATTERN] [--existing number|skip|update] [--dry-run]\n"
-         "                       FILE|FOLDER...\n"
+         "                       [--normalize[=KIND]] [--replaygain MODE] [--jobs N]\n"
+         "                       [ENCODER SETTINGS] [--tree|--flat] [--name PATTERN]\n"
+         "                       [--existing number|skip|update] [--dry-run] FILE|FOLDER...\n"
+         "       velmora-convert --list [--loudness] FILE...\n"
          "       velmora-convert --tags FILE...\n"
          "\n"
          "Converts audio files into one output format, carrying their tags over.\n"
@@ -169,6 +177,7 @@ std::string UsageText() {
          "  -j, --jobs N  convert up to N files at once; default: the number of processors\n"
          "                this program may run on. Names, bytes and tags of the outputs are\n"
          "                the same whatever N is; --jobs 1 converts one file after another\n"
+         + LoudnessUsageText() +
          "  --list        only list the files with playing time and size\n"
          "  --tags        only print every tag field of the files, as a conversion carries them\n"
          "\n"

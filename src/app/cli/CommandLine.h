@@ -7,12 +7,14 @@
 
 #include "app/LibraryOptions.h"
 #include "app/cli/EncoderOptions.h"
+#include "app/cli/LoudnessArguments.h"
 #include "settings/SettingsKeys.h"
 
 struct CommandLine {
   std::optional<int> formatIndex;  // --format; else the stored "Forint"
   std::optional<std::string> outputFolder;  // --output; else the stored "Dir"
   bool normalize = false;
+  LoudnessArguments loudness;  // --normalize=KIND, --replaygain, --loudness
   bool listOnly = false;  // --list: add the files, print their rows, convert nothing
   bool tagsOnly = false;  // --tags: print every tag field of the files, convert nothing
   std::optional<int> jobs;  // --jobs: files converted at once; else every usable processor

@@ -22,6 +22,7 @@
 #include "app/ProcessorCount.h"
 #include "app/cli/DryRun.h"
 #include "app/cli/FileCount.h"
+#include "app/cli/LoudnessListing.h"
 #include "app/cli/TagListing.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
@@ -37,11 +38,17 @@ constexpr int kExitInterrupted = 130;
 // first of them while the rest is unwalked, and holds only these rows at once.
 size_t FilesPerPart(int jobs) { return std::max<size_t>(64, 16 * static_cast<size_t>(jobs)); }
 
-void PrintRows(const ConverterCore& core) {
+// With loudness, its three columns stand before the path.
+void PrintRows(const ConverterCore& core, bool loudness, size_t jobs) {
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < core.rows().size(); ++i) paths.push_back(core.rows()[i].filePath);
+  const std::vector<std::string> columns =
+      loudness ? LoudnessColumns(paths, jobs) : std::vector<std::string>();
   for (size_t i = 0; i < core.rows().size(); ++i) {
     const FileRow& row = core.rows()[i];
-    std::printf("%s\t%s\t%s\t%s\n", row.timeText.c_str(), row.sizeText.c_str(),
-                row.state.c_str(), row.filePath.c_str());
+    const std::string extra = loudness ? columns[i] + "\t" : "";
+    std::printf("%s\t%s\t%s\t%s%s\n", row.timeText.c_str(), row.sizeText.c_str(),
+                row.state.c_str(), extra.c_str(), row.filePath.c_str());
   }
 }
 
@@ -107,7 +114,8 @@ std::vector<SourceFile> FilesToList(std::vector<SourceFile> files, const RunPlan
 bool ProcessListedRows(ConverterCore& core, ConsoleHost& host, const CommandLine& cl, int format,
                        DryRun* dryRun) {
   if (cl.listOnly) {
-    PrintRows(core);
+    const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
+    PrintRows(core, cl.loudness.listLoudness, static_cast<size_t>(jobs));
     return true;
   }
   if (dryRun) return dryRun->PrintRows(core) == 0;
@@ -141,6 +149,7 @@ int RunCommand(const CommandLine& cl) {
   const int jobs = cl.jobs ? *cl.jobs : UsableProcessorCount();
   core.SetJobs(static_cast<size_t>(jobs));
   core.SetLibraryOptions(cl.library);
+  core.SetLoudnessOptions(cl.loudness.options);
   host.ShowWholeBatch(jobs > 1);
   const int format = RunFormat(cl, settings);
 

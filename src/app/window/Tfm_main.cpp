@@ -233,13 +233,16 @@ void Tfm_main::UseRunJobs(ConverterCore& core) {
   host_->ShowWholeRun(jobs > 1);
 }
 
-// The classic face runs with the plain library options, as the classic window always has.
+// The classic face runs with the plain library and loudness options, as the classic window
+// always has.
 template <typename Start>
 void Tfm_main::StartRunWith(ConverterCore& core, Start start) {
   if (core.running()) return start();
   UseRunJobs(core);
   const bool extended = face_ == WindowFace::kExtended;
   if (extended) core.SetLibraryOptions(ReadLibraryOptions(*settings_file_));
+  // The classic face always normalizes block by block and writes no ReplayGain tags.
+  if (extended) core.SetLoudnessOptions(ReadLoudnessOptions(*settings_file_));
   host_->RunStarting(extended);
   start();
   host_->RunEnded();

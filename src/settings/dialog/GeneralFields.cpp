@@ -64,12 +64,16 @@ class TextField : public GeneralField {
   QLineEdit* edit_;
 };
 
+QComboBox* MakeList(const std::vector<const char*>& choices, QWidget* page) {
+  auto* list = new QComboBox(page);
+  for (const char* choice : choices) list->addItem(QString::fromUtf8(choice));
+  return list;
+}
+
 class ChoiceField : public GeneralField {
  public:
   ChoiceField(const TextKey& key, const std::vector<const char*>& choices, QWidget* page)
-      : key_(key), list_(new QComboBox(page)) {
-    for (const char* choice : choices) list_->addItem(QString::fromUtf8(choice));
-  }
+      : key_(key), list_(MakeList(choices, page)) {}
   QWidget* control() const override { return list_; }
   void Load(const TIniFile* settings) override {
     const std::string stored = settings ? ReadText(*settings, key_) : key_.defaultValue;
@@ -86,12 +90,33 @@ class ChoiceField : public GeneralField {
   QComboBox* list_;
 };
 
+// A choice kept as its index in an integer key.
+class IndexChoiceField : public GeneralField {
+ public:
+  IndexChoiceField(const IntegerKey& key, const std::vector<const char*>& choices, QWidget* page)
+      : key_(key), list_(MakeList(choices, page)) {}
+  QWidget* control() const override { return list_; }
+  void Load(const TIniFile* settings) override {
+    const int stored = settings ? ReadForDialog(*settings, key_) : key_.dialogDefault;
+    const bool listed = stored >= 0 && stored < list_->count();
+    list_->setCurrentIndex(listed ? stored : key_.dialogDefault);
+  }
+  void Store(TIniFile& settings) const override { Write(settings, key_, list_->currentIndex()); }
+  void SetDefault() override { list_->setCurrentIndex(key_.buttonDefault); }
+
+ private:
+  const IntegerKey& key_;
+  QComboBox* list_;
+};
+
 std::unique_ptr<GeneralField> MakeField(const GeneralRow& row, QWidget* page) {
   switch (row.control) {
     case GeneralControl::kNumber: return std::make_unique<NumberField>(*row.number, page);
     case GeneralControl::kCheck: return std::make_unique<CheckField>(*row.number, row.label, page);
     case GeneralControl::kText: return std::make_unique<TextField>(*row.text, row.problem, page);
-    case GeneralControl::kChoice: return std::make_unique<ChoiceField>(*row.text, row.choices, page);
+    case GeneralControl::kChoice:
+      if (row.number) return std::make_unique<IndexChoiceField>(*row.number, row.choices, page);
+      return std::make_unique<ChoiceField>(*row.text, row.choices, page);
   }
   return nullptr;
 }

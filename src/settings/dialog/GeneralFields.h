@@ -23,8 +23,8 @@ struct GeneralRow {
   const char* objectName;
   const char* label;
   const char* hint;
-  const IntegerKey* number = nullptr;  // kNumber, kCheck
-  const TextKey* text = nullptr;       // kText, kChoice
+  const IntegerKey* number = nullptr;  // kNumber, kCheck; kChoice kept as the choice's index
+  const TextKey* text = nullptr;       // kText, kChoice kept as the choice's text
   TextProblem problem = nullptr;       // kText: checked on OK
   std::vector<const char*> choices{};  // kChoice: the stored texts, in the list's order
 };

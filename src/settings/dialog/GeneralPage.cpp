@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/LoudnessOptions.h"
 #include "app/NamePattern.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
@@ -29,6 +30,17 @@ const GeneralRow kGeneralRows[] = {
      "number: a taken name gets a number. skip: the source is left alone. update: converted "
      "again when the source is newer.",
      nullptr, &keys::kExistingOutputs, nullptr, {"number", "skip", "update"}},
+    {GeneralControl::kChoice, "cb_normalize", "Normalize to:",
+     "block peak: each block raised to its own peak. loudness: each whole file brought to the "
+     "loudness target by one gain, its true peak kept at or below -1 dB.",
+     &keys::kNormalizeKind, nullptr, nullptr, {"block peak", "loudness"}},
+    {GeneralControl::kText, "edt_loudness_target", "Loudness target:",
+     "In LUFS, from -70 to 0: -18 as ReplayGain, -23 as EBU R128.", nullptr,
+     &keys::kLoudnessTarget, &LoudnessTargetProblem},
+    {GeneralControl::kChoice, "cb_replaygain", "ReplayGain:",
+     "Tags measured while each file is written: track values, or also album values over the "
+     "files of a run that share album and album artist.",
+     &keys::kReplayGain, nullptr, nullptr, {"off", "track", "album"}},
 };
 
 }  // namespace

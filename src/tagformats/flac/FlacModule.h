@@ -1,5 +1,6 @@
-// FLAC tags through TagLib: Vorbis comments in the VORBIS_COMMENT block. Reading follows the same rules as for any TagLib source
-// (GenericTagReader); writing replaces the file's fields with the record's.
+// FLAC tags through TagLib: Vorbis comments in the VORBIS_COMMENT block, pictures in PICTURE
+// blocks. Reading follows the same rules as for any TagLib source (GenericTagReader); writing
+// replaces the file's fields and pictures with the record's.
 #pragma once
 
 #include "tagformats/common/TagModule.h"

@@ -13,5 +13,6 @@ void OpusModule::Write(const std::string& path, const Timerec& record) const {
   TagLib::Ogg::Opus::File file(path.c_str(), false);
   CheckTagFileValid(file, path, "Opus");
   ReplaceXiphFields(*file.tag(), record);
+  ReplaceXiphPictures(*file.tag(), record);
   SaveTagFile(file, path);
 }

@@ -1,5 +1,6 @@
-// Opus tags through TagLib: Vorbis comments in the OpusTags packet. Reading follows the same rules as for any TagLib source
-// (GenericTagReader); writing replaces the file's fields with the record's.
+// Opus tags through TagLib: Vorbis comments in the OpusTags packet, pictures among them as
+// METADATA_BLOCK_PICTURE. Reading follows the same rules as for any TagLib source
+// (GenericTagReader); writing replaces the file's fields and pictures with the record's.
 #pragma once
 
 #include "tagformats/common/TagModule.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tagformats/common/Base64.h"
+#include "tagformats/common/CommentFields.h"
 #include "tagformats/common/TagRecordBuilder.h"
 #include "tagformats/vorbis/FlacPictureBlock.h"
 #include "base/Utf8Repair.h"
@@ -73,32 +74,12 @@ void AddComment(vorbis_comment& block, const std::string& name, const std::strin
   vorbis_comment_add(&block, text.c_str());
 }
 
-bool WrittenWithTheSeven(const std::string& key) {
-  return SevenFieldMember(key) != nullptr || key == "TRACKTOTAL";
-}
-
 }  // namespace
 
 void AddRecordComments(vorbis_comment& block, const Timerec& record) {
-  const NumberAndTotal track = TrackOf(record);
-  const std::pair<const char*, std::vector<std::string>> seven[] = {
-      {"Title", RecordValues(record, "TITLE")},
-      {"Artist", RecordValues(record, "ARTIST")},
-      {"Album", RecordValues(record, "ALBUM")},
-      {"TrackNumber", {track.number}},
-      {"Date", RecordValues(record, "DATE")},
-      {"Genre", RecordValues(record, "GENRE")},
-      {"Comment", RecordValues(record, "COMMENT")}};
-  for (const auto& [name, values] : seven)
-    for (const std::string& value : values)
-      if (!value.empty()) AddComment(block, name, value);
-  if (!track.total.empty()) AddComment(block, "TRACKTOTAL", track.total);
-  for (const TagFieldName& row : TagFieldNames()) {
-    if (WrittenWithTheSeven(row.key) || *row.vorbis == '\0') continue;
-    for (const std::string& value : record.extras.Values(row.key)) AddComment(block, row.vorbis, value);
-  }
-  for (const std::string& key : UnmappedKeys(record.extras))
-    for (const std::string& value : record.extras.Values(key)) AddComment(block, key, value);
+  for (const CommentField& field :
+       RecordCommentFields(record, {"Title", "Artist", "Album", "TrackNumber", "Date", "Genre", "Comment"}))
+    AddComment(block, field.name, field.value);
   for (const TagPicture& picture : record.extras.pictures)
     AddComment(block, "METADATA_BLOCK_PICTURE", EncodeBase64(BuildFlacPictureBlock(picture)));
 }

@@ -1,4 +1,4 @@
-// A tag record as the Vorbis comments of a FLAC or Opus file, through TagLib. The same keys
+// A tag record as the Vorbis comments of a FLAC or Opus file, through TagLib. The same fields
 // and order as the Vorbis module writes into OGG files.
 #pragma once
 
@@ -7,10 +7,19 @@
 #include "tags/Timerec.h"
 
 namespace TagLib {
+namespace FLAC {
+class Picture;
+}
 namespace Ogg {
 class XiphComment;
 }
 }  // namespace TagLib
 
-// Removes every field (the vendor text stays) and adds the record's non-empty ones.
+// Removes every field (the vendor text stays) and adds every field of the record; pictures
+// are left alone.
 void ReplaceXiphFields(TagLib::Ogg::XiphComment& comment, const Timerec& record);
+// Replaces the comment's METADATA_BLOCK_PICTURE pictures with the record's.
+void ReplaceXiphPictures(TagLib::Ogg::XiphComment& comment, const Timerec& record);
+// A FLAC picture block of the picture, owned by the caller (or by the TagLib object it is
+// handed to).
+TagLib::FLAC::Picture* NewFlacPicture(const TagPicture& picture);
