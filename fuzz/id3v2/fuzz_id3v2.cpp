@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Utf8Repair.h"
 #include "tagformats/id3v2/ID3v2Builder.h"
 #include "tagformats/id3v2/ID3v2Parser.h"
 #include "tagformats/id3v2/ID3v2Text.h"
@@ -24,10 +25,10 @@ constexpr size_t kCheckedCharacters = 255;
 void CheckUtf8(const Timerec& fields) {
   for (const std::string* text : {&fields.title, &fields.artist, &fields.album, &fields.year, &fields.track,
                                   &fields.comment, &fields.genre}) {
-    Require(SanitizeUtf8(*text) == *text);
+    Require(RepairUtf8(*text) == *text);
   }
-  for (const auto& [key, value] : fields.extras.fields) Require(SanitizeUtf8(key + value) == key + value && !value.empty());
-  for (const TagPicture& picture : fields.extras.pictures) Require(SanitizeUtf8(picture.description) == picture.description);
+  for (const auto& [key, value] : fields.extras.fields) Require(RepairUtf8(key + value) == key + value && !value.empty());
+  for (const TagPicture& picture : fields.extras.pictures) Require(RepairUtf8(picture.description) == picture.description);
 }
 
 // Whatever we read must survive being written and read again.
@@ -40,7 +41,7 @@ void CheckRewrite(const Timerec& fields) {
 }
 
 void CheckConversions(const std::string& text) {
-  const std::string valid = SanitizeUtf8(text);
+  const std::string valid = RepairUtf8(text);
   Require(Utf16ToUtf8(Utf8ToUtf16(text)) == valid);
   if (FitsLatin1(text)) Require(Latin1ToUtf8(Utf8ToLatin1(text)) == valid);
   Require(Utf8CutLength(valid, 255) <= 255);

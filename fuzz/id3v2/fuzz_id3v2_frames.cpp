@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8Repair.h"
 #include "tagformats/common/TextEncoding.h"
 #include "tagformats/id3v2/ID3v2Builder.h"
 #include "tagformats/id3v2/ID3v2FrameCollector.h"
@@ -20,7 +21,7 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-bool IsUtf8(const std::string& text) { return SanitizeUtf8(text) == text; }
+bool IsUtf8(const std::string& text) { return RepairUtf8(text) == text; }
 
 }  // namespace
 

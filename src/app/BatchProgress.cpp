@@ -22,7 +22,16 @@ bool BatchProgress::Ended(size_t row, bool finished) {
 
 int BatchProgress::Percent(size_t total) const {
   if (total == 0) return 0;
+  return static_cast<int>(std::min<size_t>(100, Parts() / total));
+}
+
+double BatchProgress::Fraction(size_t total) const {
+  if (total == 0) return 0;
+  return std::min(1.0, static_cast<double>(Parts()) / (100.0 * static_cast<double>(total)));
+}
+
+size_t BatchProgress::Parts() const {
   size_t parts = finished_ * 100;
   for (const auto& file : inFlight_) parts += static_cast<size_t>(file.second);
-  return static_cast<int>(std::min<size_t>(100, parts / total));
+  return parts;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 #include "tags/Timerec.h"
 
 constexpr const char* kStateUnconverted = "unconverted";

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/WorkPool.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 #include "tags/Timerec.h"
 
 class TAudioFile2;

@@ -15,6 +15,16 @@ bool IsFieldNameChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
 }
 
+// The position of the '%' that closes a %field% opened at `at`; npos when no field starts there.
+size_t FieldEnd(const std::string& pattern, size_t at) {
+  if (pattern[at] != '%') return std::string::npos;
+  const size_t end = pattern.find('%', at + 1);
+  if (end == std::string::npos || end == at + 1) return std::string::npos;
+  for (size_t k = at + 1; k < end; ++k)
+    if (!IsFieldNameChar(pattern[k])) return std::string::npos;
+  return end;
+}
+
 // "3" and "3/12" become "03"; text that does not start with a number stays as it is.
 std::string PaddedTrack(const std::string& track) {
   size_t digits = 0;
@@ -58,10 +68,8 @@ std::vector<std::string> ExpandedParts(const std::string& pattern, const Timerec
   std::vector<std::string> parts(1);
   for (size_t i = 0; i < pattern.size(); ++i) {
     const char c = pattern[i];
-    size_t end = c == '%' ? pattern.find('%', i + 1) : std::string::npos;
-    bool isField = end != std::string::npos && end > i + 1;
-    for (size_t k = i + 1; isField && k < end; ++k) isField = IsFieldNameChar(pattern[k]);
-    if (isField) {
+    const size_t end = FieldEnd(pattern, i);
+    if (end != std::string::npos) {
       parts.back() += FieldValue(pattern.substr(i + 1, end - i - 1), tags, sourceStem);
       i = end;
     } else if (c == '/') {
@@ -99,4 +107,28 @@ std::string ExpandNamePattern(const std::string& pattern, const Timerec& tags,
                          last ? lastPartBytes : kMaxNameBytes);
   }
   return path;
+}
+
+std::optional<std::string> NamePatternProblem(const std::string& pattern) {
+  std::string part;
+  for (size_t i = 0; i <= pattern.size(); ++i) {
+    if (i == pattern.size() || pattern[i] == '/') {
+      if (part == "." || part == "..")
+        return "The name pattern has a folder \"" + part + "\", which would not be a folder below the "
+               "output folder.";
+      part.clear();
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(pattern[i]);
+    if (c < 0x20 || c == 0x7f) return "The name pattern holds a control character.";
+    const size_t end = FieldEnd(pattern, i);
+    // "100%" is text; "%title" without its closing '%' is a field gone wrong.
+    if (c == '%' && end == std::string::npos && i + 1 < pattern.size() && IsFieldNameChar(pattern[i + 1]))
+      return "The field that starts at character " + std::to_string(i + 1) +
+             " of the name pattern is not closed: a field is a name such as %title% or %track%, "
+             "letters, digits, '_' or '-' between two '%'.";
+    part += end == std::string::npos ? pattern.substr(i, 1) : "%";
+    if (end != std::string::npos) i = end;
+  }
+  return std::nullopt;
 }

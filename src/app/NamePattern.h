@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "tags/Timerec.h"
@@ -20,3 +21,8 @@ std::string ExpandNamePattern(const std::string& pattern, const Timerec& tags,
 
 // One folder or file name made safe as described above, cut to `maxBytes`.
 std::string SafeNamePart(const std::string& text, size_t maxBytes = kMaxNameBytes);
+
+// Why a pattern would not name files as its writer meant: a field left open ("%title"), a
+// "." or ".." folder, a control character. Nothing when it is fine, the empty pattern (the
+// source's own name) included; a lone '%' before no name ("100% %title%") is text.
+std::optional<std::string> NamePatternProblem(const std::string& pattern);

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "engines/EncoderBackend.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 class TAudioFile2;
 class TAudioFile2LameEnc;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 using FileExistsFn = std::function<bool(const std::string& path)>;
 

@@ -61,9 +61,9 @@ void ParallelRun::Run() {
     tasks_->Submit([this, running] { Work(*running); });
   }
   PumpUntilJobsEnd();
-  events_.Post(RunEvent{RunEvent::Kind::kProgress, 0, 0, {}});
+  events_.Post(RunEvent{RunEvent::Kind::kProgress, 0, 0, {}, {}});
   control_.running = false;
-  if (!failed_) events_.Post(RunEvent{RunEvent::Kind::kOpenFolder, 0, 0, plan_.folder});
+  if (!failed_) events_.Post(RunEvent{RunEvent::Kind::kOpenFolder, 0, 0, plan_.folder, {}});
 }
 
 std::unique_ptr<ParallelRun::Job> ParallelRun::MakeJob() {
@@ -108,7 +108,7 @@ std::optional<size_t> ParallelRun::StartNextFile(Job& job) {
 void ParallelRun::FileFailed(size_t position, const std::string& reason) {
   failed_ = true;
   events_.Post(RunEvent{RunEvent::Kind::kError, position, 0,
-                        NamingFile(rows_[position].filePath, reason)});
+                        NamingFile(rows_[position].filePath, reason), {}});
 }
 
 void ParallelRun::JobEnded() {

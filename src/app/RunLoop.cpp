@@ -81,13 +81,13 @@ void RunLoop::Post(RunEvent::Kind kind, std::string text, std::string detail) {
 
 void RunLoop::SetProgress(int percent) {
   if (!perFile_) {
-    events_.Post(RunEvent{RunEvent::Kind::kProgress, state_.current_index, percent, {}});
+    events_.Post(RunEvent{RunEvent::Kind::kProgress, state_.current_index, percent, {}, {}});
     return;
   }
   // A block moves the bar by a fraction of a percent at most; only changes are worth posting.
   if (percent == lastPercent_) return;
   lastPercent_ = percent;
-  events_.Post(RunEvent{RunEvent::Kind::kFileProgress, state_.current_index, percent, {}});
+  events_.Post(RunEvent{RunEvent::Kind::kFileProgress, state_.current_index, percent, {}, {}});
 }
 
 void RunLoop::ShowNotice(const std::string& text) { Post(RunEvent::Kind::kNotice, text); }
@@ -303,7 +303,7 @@ ByteBlock RunLoop::ReadNormalizeBlock(int size, int initialSize) {
 void RunLoop::FinishFile(size_t position, bool whole) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) SetProgress(0);
-  if (!replaces_.empty() && !whole) return DropUnfinishedUpdate(position);
+  if (!replaces_.empty() && !whole) return DropUnfinishedUpdate();
   WriteTagsToOutput(state_.output_file_name, OutputFormatOf(position), rows_[position].tags);
   if (plan_.kind == RunKind::kConvert) SetProgress(0);
   if (!replaces_.empty()) ReplaceOldOutput();
@@ -311,7 +311,7 @@ void RunLoop::FinishFile(size_t position, bool whole) {
 }
 
 // Stopped half-way: the old output stays as it was.
-void RunLoop::DropUnfinishedUpdate(size_t position) {
+void RunLoop::DropUnfinishedUpdate() {
   unlink(state_.output_file_name.c_str());
   Post(RunEvent::Kind::kRowState, kStateUnconverted);
 }

@@ -12,7 +12,7 @@
 #include "app/RunEventQueue.h"
 #include "app/RunPlan.h"
 #include "engines/AudioFile2.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 class FileList;
 class RunEventQueue;
@@ -65,7 +65,7 @@ class RunLoop {
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
   void FinishFile(size_t position, bool whole);
   // An update's new output replaces the old one only when it is whole.
-  void DropUnfinishedUpdate(size_t position);
+  void DropUnfinishedUpdate();
   void ReplaceOldOutput();
   void ReportNoFreeName(const std::string& source);
   void ShowNotice(const std::string& text);

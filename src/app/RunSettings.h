@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engines/EncoderBackend.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 class TIniFile;
 

@@ -6,6 +6,7 @@
 
 #include "tags/Timerec.h"
 
-// The field's text; empty when the record has no such field or it is empty. Names are
+// The field's text: one of the seven fields, else the first value of the extras under the
+// upper-cased name ("disc" for DISCNUMBER); empty when the record has no such field. Names are
 // compared without regard to letter case.
 std::string TagFieldByName(const Timerec& record, const std::string& name);

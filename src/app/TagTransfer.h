@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 #include "tags/Timerec.h"
 
 // The source's tags; nothing when its format has no tags. A reader's TagError passes.

@@ -3,12 +3,14 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "base/LineBreaks.h"
+
 namespace {
 UiPrompts plainPrompts;
 UiPrompts* installed = nullptr;
 
 // The program's notices break their lines with CR alone; Qt's boxes break only at LF.
-QString Shown(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+QString Shown(const QString& text) { return QString::fromStdString(LineBreaksAsLf(text.toStdString())); }
 }  // namespace
 
 void UiPrompts::Information(QWidget* parent, const QString& title, const QString& text) {
@@ -27,6 +29,10 @@ void UiPrompts::Error(QWidget* parent, const QString& text) {
 QStringList UiPrompts::OpenFiles(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& folder) {
   return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
+QString UiPrompts::ChooseFolder(QWidget* parent, const QString& title, const QString& folder) {
+  return QFileDialog::getExistingDirectory(parent, title, folder);
 }
 
 UiPrompts& UiPrompts::Current() { return installed ? *installed : plainPrompts; }

@@ -20,6 +20,8 @@ class UiPrompts {
   // first entry is preselected. The dialog opens in `folder`.
   virtual QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter,
                                 const QString& folder);
+  // The chosen folder, empty when cancelled; the chooser opens in `folder`.
+  virtual QString ChooseFolder(QWidget* parent, const QString& title, const QString& folder);
 
   // The prompts in force; the plain Qt ones unless a test installed others.
   static UiPrompts& Current();

@@ -10,7 +10,8 @@
 
 #include "engines/AudioReader.h"
 #include "engines/AudioWriter.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
+#include "base/FileDescriptor.h"
 
 namespace {
 
@@ -30,13 +31,12 @@ void CheckOutputFolder(const std::string& path) {
 // Creates the output exclusively: an existing file of that name is an error, never replaced.
 // The encoder then opens the empty file we made.
 void ClaimNewFile(const std::string& path) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  const FileDescriptor claimed(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!claimed.valid()) {
     int error = errno;
     throw EngineError("Cannot create " + path + ": " +
                       (error == EEXIST ? std::string("the file already exists") : std::strerror(error)));
   }
-  close(fd);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "engines/AudioFile2LameEnc.h"
 #include "engines/EncoderBackend.h"
 #include "engines/EngineError.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 using ByteBlock = std::vector<uint8_t>;
 

@@ -37,8 +37,7 @@ class EncoderOutputFile {
   // Closes the stream; a failing close (delayed write error, full disk) is reported.
   void Close() {
     if (!file_) return;
-    std::FILE* f = file_.release();
-    if (std::fclose(f) != 0) throw EngineError("Cannot write " + path_ + ": " + std::strerror(errno));
+    if (!CloseStdioFile(file_)) throw EngineError("Cannot write " + path_ + ": " + std::strerror(errno));
   }
 
   // Closes without reporting, for outputs that are given up.

@@ -129,8 +129,7 @@ class FlacEncoder final : public EncoderBase {
     // finish writes the last frame and then rewrites STREAMINFO (length, MD5) and the table.
     bool ok = FLAC__stream_encoder_finish(encoder_.get());
     if (!ok || writeFailed_) FailWrite(StateText());
-    std::FILE* f = file_.release();
-    if (std::fclose(f) != 0) FailWrite(std::strerror(errno));
+    if (!CloseStdioFile(file_)) FailWrite(std::strerror(errno));
   }
 
   void DropOutput() noexcept override {

@@ -17,6 +17,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "base/StdioFile.h"
+
 struct AvInputCloser {
   void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
@@ -54,9 +56,6 @@ struct OpusEncoderDestroyer {
 struct OpusCommentsDestroyer {
   void operator()(OggOpusComments* c) const { ope_comments_destroy(c); }
 };
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 using AvInput = std::unique_ptr<AVFormatContext, AvInputCloser>;
 using AvOutput = std::unique_ptr<AVFormatContext, AvOutputCloser>;
@@ -65,7 +64,7 @@ using AvPacket = std::unique_ptr<AVPacket, AvPacketFreer>;
 using AvFrame = std::unique_ptr<AVFrame, AvFrameFreer>;
 using SwrHandle = std::unique_ptr<SwrContext, SwrFreer>;
 using LameHandle = std::unique_ptr<lame_global_flags, LameCloser>;
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+using FileHandle = StdioFile;
 using FlacEncoderHandle = std::unique_ptr<FLAC__StreamEncoder, FlacEncoderDeleter>;
 using FlacMetadataHandle = std::unique_ptr<FLAC__StreamMetadata, FlacMetadataDeleter>;
 using OpusEncoderHandle = std::unique_ptr<OggOpusEnc, OpusEncoderDestroyer>;

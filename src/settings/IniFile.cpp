@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "settings/ProfileStore.h"
 #include "settings/ProfileValue.h"
 

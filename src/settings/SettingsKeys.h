@@ -59,6 +59,13 @@ inline constexpr const char* kOwnSection = "Velmora";
 inline constexpr TextKey kFace{kOwnSection, "face", "classic"};
 // Files converted at once by the extended window; 0: as many as the processors it may use.
 inline constexpr IntegerKey kJobs{kOwnSection, "jobs", 0, 0, 0, 0, 256};
+// How the extended window lays out a library: outputs of files added from a folder keep its
+// tree (1) or all go straight into the output folder (0)...
+inline constexpr IntegerKey kKeepTree{kOwnSection, "keep tree", 1, 1, 1, 0, 1};
+// ...named by this pattern ("%artist%/%album%/%track% - %title%"; empty: the source's name)...
+inline constexpr TextKey kNamePattern{kOwnSection, "name pattern", ""};
+// ...and an output name already taken gets a number, or its source is skipped or updated.
+inline constexpr TextKey kExistingOutputs{kOwnSection, "existing outputs", "number"};
 
 }  // namespace settings_keys
 

@@ -7,7 +7,7 @@
 #include "tagformats/id3v2/ID3v2Module.h"
 #include "tagformats/vorbis/VorbisModule.h"
 #include "tagformats/wma/WmaModule.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 const TagModule* TagModuleFor(AudioFormat format) {
   static const ID3v2Module kId3v2;

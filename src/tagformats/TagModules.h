@@ -8,7 +8,7 @@
 
 #include "tagformats/common/TagModule.h"
 #include "tagformats/common/TagReader.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 // The module for the file's format; null for WAV and any format the program does not write.
 // The modules live for the whole program.

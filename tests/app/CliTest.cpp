@@ -393,6 +393,7 @@ TEST_F(Cli, RefusedEncoderOptionsAreUsageErrorsNamingTheOption) {
       {"--preset nothing", "nothing"},
       {"--normalize --bitrate 128", "--bitrate"},
       {"--quality high --format ogg", "--quality"},
+      {"--name '%artist/%title%'", "--name: The field that starts at character 1"},
   };
   for (const auto& [options, named] : cases) {
     auto r = Convert(options + " --output " + ShellQuote(out()) + " " + ShellQuote(a));

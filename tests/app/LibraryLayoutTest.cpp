@@ -63,6 +63,8 @@ TEST(NamePattern, FieldsFoldersAndFallbacks) {
   full.artist = "Band";
   full.album = "...Best of. ";
   full.track = "3/12";
+  full.extras.Add("ALBUMARTIST", "Various");
+  full.extras.Add("DISCNUMBER", "2");
   const Timerec none;
   struct Case {
     const char* pattern;
@@ -75,9 +77,33 @@ TEST(NamePattern, FieldsFoldersAndFallbacks) {
       {"/%artist%//%nosuchfield%", full, "Band/src"},
       {"100% %artist%", full, "100% Band"},
       {"%artist%/", full, "Band/src"},
+      {"%AlbumArtist%/%disc%-%track%", full, "Various/2-03"},
+      {"%albumartist%/%composer%", none, "src/src"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ExpandNamePattern(c.pattern, c.tags, "src", 250), c.expected) << c.pattern;
+}
+
+// Patterns that would not name files as meant are refused with the reason; "100%" is text.
+TEST(NamePattern, ProblemsNamedAndGoodPatternsPass) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", nullptr},
+      {"%artist%/%album%/%track% - %title%", nullptr},
+      {"100% %artist%", nullptr},
+      {"/%artist%//%nosuchfield%", nullptr},
+      {"%artist/%title%", "character 1 of the name pattern is not closed"},
+      {"%artist%/%title", "character 10 of"},
+      {"%artist%/../%title%", "folder \"..\""},
+      {"./%title%", "folder \".\""},
+      {"a\tb", "control character"},
+  };
+  for (const auto& [pattern, problem] : cases) {
+    std::optional<std::string> found = NamePatternProblem(pattern);
+    EXPECT_EQ(found.has_value(), problem != nullptr) << pattern;
+    if (found && problem) {
+      EXPECT_NE(found->find(problem), std::string::npos) << *found;
+    }
+  }
 }
 
 TEST(NamePattern, LongNamesCutOnCharacterBoundaries) {

@@ -5,7 +5,8 @@
 
 #include "app/DisplayFormat.h"
 #include "app/OutputNaming.h"
-#include "tags/AudioFormat.h"
+#include "app/ProgressText.h"
+#include "base/AudioFormat.h"
 
 TEST(SizeText, MegabytesWithTwoDecimals) {
   EXPECT_EQ(SizeText(3620000), "3.45MB");
@@ -32,6 +33,17 @@ TEST(TimeText, HoursMinutesSeconds) {
   EXPECT_EQ(TimeText(0), "00:00:00");
   EXPECT_EQ(TimeText(59999), "00:00:59");
   EXPECT_EQ(TimeText(100LL * 3600 * 1000), "100:00:00");
+}
+
+// The counts beside a progress bar: the time left only once the pace says something.
+TEST(ProgressCounts, FilesDoneTotalAndTimeLeft) {
+  const std::pair<RunProgress, const char*> cases[] = {
+      {{0, 10, true, 0.004, 3.0}, "0/10 done"},
+      {{3, 10, true, 0.25, 14.0}, "0:42 left, 3/10 done"},
+      {{12, 340, false, 0.5, 3725.0}, "1:02:05 left, 12/340+ done"},
+      {{10, 10, true, 1.0, 60.0}, "10/10 done"},
+  };
+  for (const auto& [progress, text] : cases) EXPECT_EQ(CountsText(progress), text);
 }
 
 TEST(FileNameParts, NameAndLastExtension) {

@@ -41,7 +41,7 @@ TEST(RunStates, TwoRunsOverOneListEachWithItsOwnFormat) {
   for (const char* name : {"one.wav", "two.wav"}) {
     std::string path = work.file(name);
     testsupport::MakeTone(path, 3.0);
-    rows.Append({FileRow{name, path, "", "", kStateUnconverted, AudioFormat::kWav}});
+    rows.Append({FileRow{name, path, "", "", kStateUnconverted, AudioFormat::kWav, {}, "", ""}});
   }
   RunPlan narrow;
   narrow.folder = work.file("narrow") + "/";

@@ -9,11 +9,18 @@ Timerec Record(const std::string& title) {
   return Timerec{title, "artist " + title, "2001", "album", "line1\r\nline2", "Rock", "3"};
 }
 
+FileRow Untagged(const std::string& name, const std::string& path = "") {
+  FileRow row;
+  row.fileName = name;
+  row.filePath = path;
+  return row;
+}
+
 FileList ListOf(std::initializer_list<const char*> titles) {
   FileList list;
   for (const char* title : titles) {
     FileRow row{std::string(title) + ".mp3", "/m/" + std::string(title) + ".mp3", "", "",
-                kStateUnconverted, AudioFormat::kMp3, Record(title)};
+                kStateUnconverted, AudioFormat::kMp3, Record(title), "", ""};
     list.Append({row});
   }
   return list;
@@ -23,7 +30,7 @@ FileList ListOf(std::initializer_list<const char*> titles) {
 
 TEST(RowRecords, NewRowsWithoutTagsHoldAnEmptyRecord) {
   FileList list = ListOf({"a"});
-  list.Append({FileRow{"b.wav", "/m/b.wav"}});
+  list.Append({Untagged("b.wav", "/m/b.wav")});
   EXPECT_EQ(list[1].tags, Timerec{});
   EXPECT_EQ(list[0].tags, Record("a"));
 }
@@ -50,7 +57,7 @@ TEST(RowRecords, BeyondTheListNothingIsReadOrWritten) {
 
 TEST(RowRecords, GrowWithTheListAndAreReplacedTogether) {
   FileList list;
-  for (size_t row = 0; row < 500; ++row) list.Append({FileRow{std::to_string(row)}});
+  for (size_t row = 0; row < 500; ++row) list.Append({Untagged(std::to_string(row))});
   std::vector<Timerec> records = list.TagRecords();
   records[450] = Record("450");
   list.ReplaceTagRecords(records);

@@ -12,9 +12,9 @@
 #include "dialogs/Tfm_about.h"
 #include "dialogs/Tfm_dir.h"
 #include "engines/skin/TSkin.h"
-#include "settings/Tfm_set.h"
+#include "settings/dialog/Tfm_set.h"
 #include "tags/Timerec.h"
-#include "tags/Tfm_id3.h"
+#include "tags/editor/Tfm_id3.h"
 
 namespace {
 
@@ -46,6 +46,12 @@ int main(int argc, char** argv) {
     Save(&settings, folder, QString("settings-") + tabNames[tab]);
   }
   settings.hide();
+
+  Tfm_set extended(skin, &mainWindow, WindowFace::kExtended);
+  extended.show();
+  extended.findChild<QTabWidget*>("pc")->setCurrentIndex(4);
+  Save(&extended, folder, "settings-general");
+  extended.hide();
 
   std::vector<Timerec> table;
   for (const char* title : {"Morning", "Заголовок", "Evening"}) {

@@ -13,8 +13,8 @@
 #include "app/ConverterCore.h"
 #include "app/RecordingHost.h"
 #include "engines/AudioFile2.h"
-#include "settings/Tfm_set.h"
-#include "settings/UpDown.h"
+#include "settings/dialog/Tfm_set.h"
+#include "settings/dialog/UpDown.h"
 
 namespace {
 
@@ -429,23 +429,44 @@ TEST_F(SettingsDialogTest, KeyboardAloneChangesAListOnTheOggTabAndConfirms) {
 }  // namespace
 
 // The extended face's "General" tab: after the four format tabs, loaded and stored like them,
-// its keys written after the classic ones in a section of the program's own.
-TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsTheJobs) {
+// its keys written after the classic ones in a section of the program's own. A name pattern
+// with a field left open is refused on OK with the reason, and nothing is stored.
+TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsItsRows) {
   ScratchSettingsFile settings;
   FakeSkin skin;
   RecordingPrompts prompts;
   Tfm_set dialog(skin, nullptr, WindowFace::kExtended);
   dialog.SetSettingsFile(settings.ini.get());
-  settings.SetContent("[Velmora]\njobs=4\n");
+  const std::string stored = "[Velmora]\njobs=4\nkeep tree=0\nname pattern=%title%\nexisting outputs=skip\n";
+  settings.SetContent(stored);
   dialog.show();
   auto* jobs = Child<QSpinBox>(&dialog, "ud_jobs");
+  auto* tree = Child<QCheckBox>(&dialog, "cb_keep_tree");
+  auto* pattern = Child<QLineEdit>(&dialog, "edt_name_pattern");
+  auto* existing = Child<QComboBox>(&dialog, "cb_existing");
   EXPECT_EQ(jobs->value(), 4);
-  EXPECT_EQ(jobs->accessibleName().toStdString(), "Jobs:");
+  EXPECT_FALSE(tree->isChecked());
+  EXPECT_EQ(pattern->text().toStdString(), "%title%");
+  EXPECT_EQ(Entries(existing), (QStringList{"number", "skip", "update"}));
+  EXPECT_EQ(existing->currentText().toStdString(), "skip");
+  EXPECT_EQ(pattern->accessibleName().toStdString(), "Name pattern:");
   EXPECT_EQ(Child<QTabWidget>(&dialog, "pc")->currentIndex(), 0) << "still opens on WAV";
-  jobs->setValue(2);
+  pattern->setText("%artist/%title%");
   Child<QPushButton>(&dialog, "btn_ok")->click();
-  EXPECT_EQ(settings.Content().substr(0, 20), "[Velmora]\njobs=2\n[wa");
+  ASSERT_EQ(prompts.errors.size(), 1u);
+  EXPECT_EQ(prompts.errors[0].rfind("Name pattern:\nThe field that starts at character 1", 0), 0u);
+  EXPECT_EQ(settings.Content(), stored);
+  jobs->setValue(2);
+  tree->setChecked(true);
+  pattern->setText("%artist%/%title%");
+  existing->setCurrentText("update");
+  Child<QPushButton>(&dialog, "btn_ok")->click();
+  EXPECT_EQ(settings.Content().substr(0, 86),
+            "[Velmora]\njobs=2\nkeep tree=1\nname pattern=%artist%/%title%\nexisting outputs=update\n[wa");
   dialog.show();
   Child<QPushButton>(&dialog, "btn_default")->click();
   EXPECT_EQ(jobs->value(), 0) << "0: every processor";
+  EXPECT_TRUE(tree->isChecked());
+  EXPECT_EQ(pattern->text().toStdString(), "");
+  EXPECT_EQ(existing->currentText().toStdString(), "number");
 }

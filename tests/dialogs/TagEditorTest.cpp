@@ -12,7 +12,7 @@
 #include "app/RecordingHost.h"
 #include "tags/GenreNames.h"
 #include "tags/Timerec.h"
-#include "tags/Tfm_id3.h"
+#include "tags/editor/Tfm_id3.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "dialogs/Tfm_about.h"
 #include "dialogs/Tfm_dir.h"
 #include "settings/IniFile.h"
-#include "settings/Tfm_set.h"
-#include "tags/Tfm_id3.h"
+#include "settings/dialog/Tfm_set.h"
+#include "tags/editor/Tfm_id3.h"
 
 Tfm_main& WindowFixture::Start(SkinChoice choice) {
   const std::string skinFile = data.file(kSkinFileName);

@@ -33,10 +33,15 @@ class ScriptedPrompts : public UiPrompts {
     folders.push_back(folder.toStdString());
     return nextFiles;
   }
+  QString ChooseFolder(QWidget*, const QString&, const QString& folder) override {
+    chooserFolders.push_back(folder.toStdString());
+    return nextFolder;
+  }
 
   bool answerYes = true;
   QStringList nextFiles;
-  std::vector<std::string> information, questions, errors, filters, folders;
+  QString nextFolder;
+  std::vector<std::string> information, questions, errors, filters, folders, chooserFolders;
 };
 
 // Closes every modal dialog as soon as it runs its event loop, noting its name.

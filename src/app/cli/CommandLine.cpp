@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/NamePattern.h"
 #include "app/RunSettings.h"
 
 namespace {
@@ -66,7 +67,10 @@ bool TakeLibraryOption(int id, const char* value, CommandLine& cl) {
     case kTree: cl.library.tree = TreeMode::kKeep; return true;
     case kFlat: cl.library.tree = TreeMode::kFlat; return true;
     case kDryRun: cl.dryRun = true; return true;
-    case kName: cl.library.namePattern = value; return true;
+    case kName:
+      cl.library.namePattern = value;
+      if (std::optional<std::string> problem = NamePatternProblem(value)) cl.error = "--name: " + *problem;
+      return true;
     case kExisting:
       if (std::optional<ExistingPolicy> policy = ExistingPolicyNamed(value))
         cl.library.existing = *policy;
@@ -174,7 +178,8 @@ std::string UsageText() {
          "                (the default, unless --name makes folders of its own)\n"
          "  --flat        every output straight into DIR\n"
          "  --name P      name outputs from their tags, e.g. '%artist%/%album%/%track% - %title%';\n"
-         "                fields: title artist album year genre comment track (two digits);\n"
+         "                fields: title artist album year genre comment track (two digits)\n"
+         "                and every field --tags lists (albumartist, composer, disc...);\n"
          "                '/' makes folders; an empty field takes the source's own name\n"
          "  --existing E  when an output name is taken: number (the default) adds (1), (2)...;\n"
          "                skip leaves the source alone; update converts only sources newer\n"

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "base/LineBreaks.h"
 #include "engines/UnfinishedOutputs.h"
 
 #include "app/cli/FileCount.h"
@@ -147,11 +148,8 @@ RunProgress ConsoleHost::Progress(double inFlight) const {
   return progress;
 }
 
-// "0:42 left, 3/10 done", the time left once there is a pace.
 std::string ConsoleHost::CountsText(double inFlight) const {
-  RunProgress progress = Progress(inFlight);
-  std::string left = TimeLeftText(progress.elapsedSeconds, progress.fraction);
-  return (left.empty() ? "" : left + ", ") + DoneText(progress);
+  return ::CountsText(Progress(inFlight));
 }
 
 void ConsoleHost::FileStopped(size_t row) { stopped_.insert(row); }
@@ -196,13 +194,13 @@ void ConsoleHost::ClearBar() {
 
 void ConsoleHost::ShowInformation(const std::string& text) {
   ClearBar();
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", LineBreaksAsLf(text).c_str());
   ++failures_;
 }
 
 void ConsoleHost::ShowNotice(const std::string& text) {
   ClearBar();
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", LineBreaksAsLf(text).c_str());
 }
 
 void ConsoleHost::FileRefused(const std::string& path, const std::string& reason) {
@@ -221,6 +219,6 @@ void ConsoleHost::FormatRefused(const std::string& text, const std::string& deta
 void ConsoleHost::ShowError(const std::string& text) {
   ClearBar();
   ++errors_;
-  std::fprintf(stderr, "error: %s\n", text.c_str());
+  std::fprintf(stderr, "error: %s\n", LineBreaksAsLf(text).c_str());
   ++failures_;
 }

@@ -13,7 +13,7 @@
 
 #include "app/BatchProgress.h"
 #include "app/RunHost.h"
-#include "app/cli/ProgressText.h"
+#include "app/ProgressText.h"
 
 class BackgroundFileCount;
 

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "app/ConverterCore.h"
+#include "app/LibrarySettings.h"
 #include "app/ProcessorCount.h"
 #include "app/RunSettings.h"
 #include "app/window/FileListWidget.h"
@@ -27,8 +28,8 @@
 #include "engines/skin/SkinStrip.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
-#include "settings/Tfm_set.h"
-#include "tags/Tfm_id3.h"
+#include "settings/dialog/Tfm_set.h"
+#include "tags/editor/Tfm_id3.h"
 
 const char* const kHomePage = "https://velmora.example.org/";
 
@@ -229,13 +230,24 @@ void Tfm_main::UseRunJobs(ConverterCore& core) {
   host_->ShowWholeRun(jobs > 1);
 }
 
+// The classic face runs with the plain library options, as the classic window always has.
+template <typename Start>
+void Tfm_main::StartRunWith(ConverterCore& core, Start start) {
+  if (core.running()) return start();
+  UseRunJobs(core);
+  const bool extended = face_ == WindowFace::kExtended;
+  if (extended) core.SetLibraryOptions(ReadLibraryOptions(*settings_file_));
+  host_->RunStarting(extended);
+  start();
+  host_->RunEnded();
+}
+
 // --- commands ---
 
 void Tfm_main::oOGG1Click() {
   if (ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) {
-    UseRunJobs(core);
-    core.ConvertFiles(cb_format->currentIndex());
+    StartRunWith(core, [&] { core.ConvertFiles(cb_format->currentIndex()); });
   });
 }
 
@@ -244,8 +256,7 @@ void Tfm_main::Converter1Click() { oOGG1Click(); }
 void Tfm_main::Normalize1Click() {
   if (running() || ExplainMissingEngine()) return;
   WithCore([this](ConverterCore& core) {
-    UseRunJobs(core);
-    core.NormalizeFiles();
+    StartRunWith(core, [&] { core.NormalizeFiles(); });
   });
 }
 
@@ -286,6 +297,16 @@ void Tfm_main::AddFile1Click() {
   std::vector<std::string> paths;
   for (const QString& path : chosen) paths.push_back(path.toStdString());
   AddFiles(paths);
+}
+
+void Tfm_main::AddFolder1Click() {
+  if (running() || ExplainMissingEngine() || !core_) return;
+  if (addFolder_.isEmpty()) addFolder_ = QString::fromStdString(DefaultOutputFolder());
+  const QString chosen = UiPrompts::Current().ChooseFolder(this, "Add Folder", addFolder_);
+  if (chosen.isEmpty()) return;
+  // The next chooser opens beside this folder, where its neighbours are.
+  addFolder_ = QFileInfo(chosen).absolutePath();
+  AddFiles({chosen.toStdString()});
 }
 
 void Tfm_main::AddFiles(const std::vector<std::string>& paths) {

@@ -83,6 +83,8 @@ class Tfm_main : public QMainWindow {
   void Visitourweb1Click();
   void About2Click();
   void AddFile1Click();
+  // The extended face's "Add Folder": a folder chooser, then every file under the folder.
+  void AddFolder1Click();
   void DelFile1Click();
   void Clear1Click();
   void Converter1Click();
@@ -126,6 +128,10 @@ class Tfm_main : public QMainWindow {
   // extended one.
   size_t RunJobs() const;
   void UseRunJobs(ConverterCore& core);
+  // Runs `start` (a convert or normalize command) with the run's jobs, the extended face's
+  // library options and its progress text; a command heard during a run only gets through.
+  template <typename Start>
+  void StartRunWith(ConverterCore& core, Start start);
 
   ISkinEngine& skin_;
   SkinEvents& skinEvents_;
@@ -154,7 +160,8 @@ class Tfm_main : public QMainWindow {
   CoreFactory coreFactory_;
   std::unique_ptr<ConverterCore> core_;
   QString engineError_;  // why the engine could not start; empty when it did
-  QString addFolder_;    // where "Add File" opens: the music folder, then the last folder used
+  QString addFolder_;    // where "Add File" and "Add Folder" open: the music folder, then the
+                         // last folder used
   std::vector<std::unique_ptr<SkinObject>> plainObjects_;
   bool shown_ = false;
   bool closed_ = false;

@@ -124,6 +124,12 @@ const Command kCommands[] = {
     {"TagEditor1", "Tags", &Tfm_main::TagEditor1Click, QKeySequence()},
 };
 
+// Commands of the extended face only; the classic window has none of them, keys included.
+const Command kExtendedCommands[] = {
+    {"AddFolder1", "Add Folder", &Tfm_main::AddFolder1Click,
+     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+};
+
 // The skin's clickable objects by name, and the actions they trigger.
 const std::pair<const char*, const char*> kSkinCommands[] = {
     {"add", "AddFile1"}, {"set", "SkinSettings1"}, {"del", "Clear1"}, {"tag", "TagEditor1"},
@@ -133,7 +139,7 @@ const std::pair<const char*, const char*> kSkinCommands[] = {
 }  // namespace
 
 void Tfm_main::BuildActions() {
-  for (const Command& command : kCommands) {
+  auto add = [this](const Command& command) {
     auto* action = new QAction(command.caption, this);
     action->setObjectName(command.name);
     action->setShortcut(command.keys);
@@ -141,7 +147,10 @@ void Tfm_main::BuildActions() {
     connect(action, &QAction::triggered, this, command.handler);
     addAction(action);  // keys work while the menu holding the action is closed
     actions_[command.name] = action;
-  }
+  };
+  for (const Command& command : kCommands) add(command);
+  if (face_ == WindowFace::kExtended)
+    for (const Command& command : kExtendedCommands) add(command);
   for (const auto& [skinName, actionName] : kSkinCommands) skinCommands_[skinName] = Action(actionName);
 }
 
@@ -162,7 +171,9 @@ void Tfm_main::BuildMenus() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  PopupMenu1->addActions({Action("AddFile1"), Action("DelFile1"), Action("Clear1")});
+  PopupMenu1->addAction(Action("AddFile1"));
+  if (face_ == WindowFace::kExtended) PopupMenu1->addAction(Action("AddFolder1"));
+  PopupMenu1->addActions({Action("DelFile1"), Action("Clear1")});
   PopupMenu1->addSeparator();
   PopupMenu1->addActions({Action("Converter1"), Action("Stop2")});
   connect(lv, &QWidget::customContextMenuRequested, this,

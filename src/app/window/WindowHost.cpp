@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 
+#include "app/ProgressText.h"
 #include "app/window/FileListWidget.h"
+#include "base/LineBreaks.h"
 #include "dialogs/UiPrompts.h"
 
 namespace {
@@ -13,7 +15,7 @@ const QString kConfirmTitle = QStringLiteral("Confirm");
 
 // The core's texts break lines with a carriage return, which a Qt label does not show.
 QString Displayed(const std::string& text) {
-  return QString::fromStdString(text).replace("\r\n", "\n").replace('\r', '\n');
+  return QString::fromStdString(LineBreaksAsLf(text));
 }
 
 }  // namespace
@@ -37,24 +39,60 @@ void WindowHost::RowsCleared() { lv_->rows().EndClear(); }
 
 void WindowHost::RowStateChanged(size_t row, const FileRow& entry) {
   lv_->rows().StateChanged(row);
-  if (!wholeRun_) return;
+  if (!FollowsFiles()) return;
   if (entry.state == kStateConverting) batch_.Started(row);
-  else if (batch_.Ended(row, entry.state == kStateFinish)) ShowWholeRunProgress();
+  else if (!batch_.Ended(row, entry.state == kStateFinish)) return;
+  ShowCounts();
+  if (wholeRun_) ShowWholeRunProgress();
 }
 
-// A run with several jobs sets the bar only to 0, at its start and its end.
+void WindowHost::OutputSkipped(size_t, const std::string&) {
+  if (!FollowsFiles()) return;
+  batch_.Skipped();
+  ShowCounts();
+  if (wholeRun_) ShowWholeRunProgress();
+}
+
+// A run with several jobs sets the bar only to 0, at its start and its end; a run with one
+// sets it to the current file's percent.
 void WindowHost::SetProgress(int percent) {
   if (wholeRun_) batch_.Reset();
+  else
+    for (const auto& file : batch_.inFlight()) batch_.Progress(file.first, percent);
+  ShowCounts();  // the text first, so whoever hears the value change reads the text that goes with it
   pb_->setValue(percent);
 }
 
 void WindowHost::FileProgress(size_t row, int percent) {
   batch_.Progress(row, percent);
+  ShowCounts();
   ShowWholeRunProgress();
 }
 
 void WindowHost::ShowWholeRunProgress() {
   pb_->setValue(batch_.Percent(static_cast<size_t>(lv_->rows().rowCount())));
+}
+
+void WindowHost::RunStarting(bool showCounts) {
+  batch_.Reset();
+  counting_ = showCounts && lv_->rows().rowCount() > 1;
+  started_ = std::chrono::steady_clock::now();
+}
+
+void WindowHost::RunEnded() {
+  counting_ = false;
+  pb_->resetFormat();
+}
+
+void WindowHost::ShowCounts() {
+  if (!counting_) return;
+  RunProgress progress;
+  progress.total = static_cast<size_t>(lv_->rows().rowCount());
+  progress.done = batch_.finished();
+  progress.fraction = batch_.Fraction(progress.total);
+  progress.elapsedSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  pb_->setFormat(QStringLiteral("%p% \u00b7 ") + QString::fromStdString(CountsText(progress)));
 }
 
 void WindowHost::ShowInformation(const std::string& text) {

@@ -14,8 +14,8 @@
 #include "dialogs/Tfm_dir.h"
 #include "engines/skin/TSkin.h"
 #include "settings/IniFile.h"
-#include "settings/Tfm_set.h"
-#include "tags/Tfm_id3.h"
+#include "settings/dialog/Tfm_set.h"
+#include "tags/editor/Tfm_id3.h"
 
 namespace {
 

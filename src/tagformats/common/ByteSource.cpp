@@ -15,22 +15,16 @@ bool BufferByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
 
 std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path) {
   // Non-blocking so that a FIFO given as a file cannot stall the open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::unique_ptr<FileByteSource>(new FileByteSource(fd, static_cast<uint64_t>(info.st_size)));
+  if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  return std::unique_ptr<FileByteSource>(new FileByteSource(std::move(fd), static_cast<uint64_t>(info.st_size)));
 }
-
-FileByteSource::~FileByteSource() { ::close(fd_); }
 
 bool FileByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
   if (offset > size_ || count > size_ - offset) return false;
   while (count > 0) {
-    const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+    const ssize_t got = ::pread(fd_.get(), out, count, static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
     out += got, offset += static_cast<uint64_t>(got), count -= static_cast<size_t>(got);

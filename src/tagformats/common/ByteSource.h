@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "base/FileDescriptor.h"
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -30,14 +32,13 @@ class FileByteSource : public ByteSource {
  public:
   // Null when the path is not a regular file that can be opened for reading.
   static std::unique_ptr<FileByteSource> Open(const std::string& path);
-  ~FileByteSource() override;
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;
   uint64_t size() const override { return size_; }
   bool readAt(uint64_t offset, uint8_t* out, size_t count) override;
 
  private:
-  FileByteSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  int fd_;
+  FileByteSource(FileDescriptor fd, uint64_t size) : fd_(std::move(fd)), size_(size) {}
+  FileDescriptor fd_;
   uint64_t size_;
 };

@@ -70,13 +70,6 @@ void AppendUtf8(std::string* out, char32_t c) {
   }
 }
 
-std::string SanitizeUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t pos = 0; pos < text.size();) AppendUtf8(&out, DecodeUtf8At(text, &pos));
-  return out;
-}
-
 bool FitsLatin1(const std::string& utf8) {
   for (size_t pos = 0; pos < utf8.size();) {
     if (DecodeUtf8At(utf8, &pos) > 0xFF) return false;

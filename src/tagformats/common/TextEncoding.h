@@ -15,9 +15,6 @@ constexpr char32_t kReplacementCharacter = 0xFFFD;
 char32_t DecodeUtf8At(const std::string& text, size_t* pos);
 void AppendUtf8(std::string* out, char32_t codePoint);
 
-// Replaces every malformed sequence by U+FFFD, so the result is valid UTF-8.
-std::string SanitizeUtf8(const std::string& text);
-
 // True when every character of the UTF-8 text lies in U+0000..U+00FF.
 bool FitsLatin1(const std::string& utf8);
 // Characters beyond U+00FF become `replacement`.

@@ -7,26 +7,13 @@
 #include <cerrno>
 #include <cstring>
 
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/FileDescriptor.h"
 #include "tagformats/common/TagError.h"
 
 namespace {
 
 constexpr size_t kCopyBlockSize = 1 << 16;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 bool CopyRest(int from, AtomicReplacement& to) {
   std::vector<uint8_t> block(kCopyBlockSize);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 
+#include "base/Utf8Repair.h"
 #include "tagformats/common/TagFieldNames.h"
 #include "tagformats/common/TextEncoding.h"
 #include "tagformats/id3v2/ID3v2Text.h"
@@ -127,7 +128,7 @@ void ID3v2FrameCollector::TakeUniqueFileId(const uint8_t* content, size_t size) 
   if (DecodeID3v2Text(0, content, ownerSpan) != kMusicBrainzOwner) return;
   // The identifier is bytes; MusicBrainz writes its recording id as ASCII text.
   const std::string identifier(reinterpret_cast<const char*>(content + ownerSpan), size - ownerSpan);
-  builder_.Add("MUSICBRAINZ_TRACKID", SanitizeUtf8(identifier.substr(0, identifier.find('\0'))));
+  builder_.Add("MUSICBRAINZ_TRACKID", RepairUtf8(identifier.substr(0, identifier.find('\0'))));
 }
 
 // Encoding byte, MIME type (version 2.2: a three-letter image format), picture type,

@@ -1,5 +1,6 @@
 #include "tagformats/id3v2/ID3v2Text.h"
 
+#include "base/Utf8Repair.h"
 #include "tagformats/common/TextEncoding.h"
 
 namespace {
@@ -36,7 +37,7 @@ std::string DecodeUtf8(const uint8_t* data, size_t size) {
   std::string text = NarrowUntilZero(data, size);
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
   text.resize(Utf8CompleteLength(text));
-  return SanitizeUtf8(text);
+  return RepairUtf8(text);
 }
 
 }  // namespace

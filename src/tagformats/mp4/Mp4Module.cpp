@@ -12,7 +12,7 @@
 #include "tagformats/common/TagLibFileAccess.h"
 #include "tagformats/common/TagRecordBuilder.h"
 #include "tagformats/generic/GenericTagReader.h"
-#include "tagformats/vorbis/VorbisUtf8.h"
+#include "base/Utf8Repair.h"
 
 namespace {
 

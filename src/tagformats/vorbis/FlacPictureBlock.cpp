@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/Utf8Repair.h"
 #include "tagformats/common/TextEncoding.h"
 
 namespace {
@@ -56,7 +57,7 @@ std::optional<TagPicture> ParseFlacPictureBlock(const uint8_t* data, size_t size
   TagPicture picture;
   picture.type = static_cast<uint8_t>(in.U32());
   picture.mimeType = TextOf(in);
-  picture.description = SanitizeUtf8(TextOf(in));
+  picture.description = RepairUtf8(TextOf(in));
   for (int i = 0; i < 4; ++i) in.U32();  // width, height, depth, colours
   const uint32_t length = in.U32();
   const uint8_t* bytes = in.Bytes(length);

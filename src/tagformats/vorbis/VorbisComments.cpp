@@ -6,7 +6,7 @@
 #include "tagformats/common/CommentFields.h"
 #include "tagformats/common/TagRecordBuilder.h"
 #include "tagformats/vorbis/FlacPictureBlock.h"
-#include "tagformats/vorbis/VorbisUtf8.h"
+#include "base/Utf8Repair.h"
 
 namespace {
 

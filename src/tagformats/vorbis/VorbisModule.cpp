@@ -9,7 +9,8 @@
 #include <memory>
 #include <new>
 
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/StdioFile.h"
 #include "tagformats/common/TemporaryPermission.h"
 #include "tagformats/vorbis/OggComments.h"
 #include "tagformats/vorbis/VorbisCommentEditor.h"
@@ -17,10 +18,7 @@
 
 namespace {
 
-struct FileClose {
-  void operator()(FILE* file) const { fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileClose>;
+using File = StdioFile;
 
 File OpenInput(const std::string& path) {
   struct stat info {};

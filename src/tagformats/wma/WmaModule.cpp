@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "base/Utf8Repair.h"
 #include "tagformats/common/TagFieldNames.h"
 #include "tagformats/common/TagRecordBuilder.h"
 #include "tagformats/common/TemporaryPermission.h"
@@ -37,7 +38,7 @@ std::string ReadTrack(const WmaAudioInfo& info, WmaAttribute name) {
 }
 
 // A field that is not valid UTF-8 is left unset rather than written as garbage.
-bool IsWritable(const std::string& text) { return SanitizeUtf8(text) == text; }
+bool IsWritable(const std::string& text) { return IsValidUtf8(text); }
 
 void SetText(WmaAudioInfo& info, WmaAttribute name, const std::string& text) {
   if (IsWritable(text)) info.SetText(name, text);

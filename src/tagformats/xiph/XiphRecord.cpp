@@ -3,8 +3,8 @@
 #include <taglib/flacpicture.h>
 #include <taglib/xiphcomment.h>
 
+#include "base/Utf8Repair.h"
 #include "tagformats/common/CommentFields.h"
-#include "tagformats/vorbis/VorbisUtf8.h"
 
 namespace {
 

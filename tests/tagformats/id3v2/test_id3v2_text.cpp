@@ -1,6 +1,7 @@
 // Text conversions at the tag boundary: UTF-8 inside, ISO-8859-1 / UTF-16 in frames.
 #include <gtest/gtest.h>
 
+#include "base/Utf8Repair.h"
 #include "tagformats/id3v2/ID3v2Text.h"
 #include "tagformats/common/TextEncoding.h"
 
@@ -17,10 +18,10 @@ std::string Decode(uint8_t encoding, const std::vector<uint8_t>& bytes) {
 }
 
 TEST(TextEncoding, MalformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(SanitizeUtf8("a\xC3"), "a\uFFFD");             // cut sequence
-  EXPECT_EQ(SanitizeUtf8("\xC0\xAF"), "\uFFFD\uFFFD");     // overlong '/'
-  EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // encoded surrogate
-  EXPECT_EQ(SanitizeUtf8("\xF4\x90\x80\x80"), "\uFFFD\uFFFD\uFFFD\uFFFD");  // beyond U+10FFFF
+  EXPECT_EQ(RepairUtf8("a\xC3"), "a\uFFFD");             // cut sequence
+  EXPECT_EQ(RepairUtf8("\xC0\xAF"), "\uFFFD\uFFFD");     // overlong '/'
+  EXPECT_EQ(RepairUtf8("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // encoded surrogate
+  EXPECT_EQ(RepairUtf8("\xF4\x90\x80\x80"), "\uFFFD\uFFFD\uFFFD\uFFFD");  // beyond U+10FFFF
   EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', 0xDC00, 0xD800}), "a\uFFFD\uFFFD");
 }
 

@@ -1,5 +1,6 @@
 """The dialogs part of the smoke test, driven like drive_window.py through AT-SPI: a setting
-changed in the settings dialog and a title typed in the tag editor reach the next conversion.
+changed in the settings dialog and a title typed in the tag editor reach the next conversion;
+a folder chosen through the pop-up's "Add Folder" adds the files under it.
 
 Openers of modal dialogs are clicked with the pointer, since an accessibility action on them
 would only answer once the dialog has closed.
@@ -14,6 +15,7 @@ import pyatspi
 from drive_window import find, table_rows, press_without_waiting, wait_for
 
 TITLE = "Smoke Ünïcode Title"
+KEY_DOWN, KEY_RETURN, KEY_ESCAPE = 0xFF54, 0xFF0D, 0xFF1B  # X keysyms
 
 
 def click(accessible):
@@ -107,3 +109,44 @@ def check(app, window, table, out_dir, files):
         tags = mutagen.File(output)
         assert tags is not None and tags.get("title") == [TITLE], f"{output}: {tags and tags.tags}"
     print("OGG outputs at 22050 Hz, titled")
+
+
+def add_folder(app, table, folder, listed_before):
+    """The pop-up's "Add Folder" (extended face), the chooser answered with `folder`; its one
+    file that is not audio is named in one box, and its audio files are listed in name order."""
+    # The pop-up opens under the pointer; its entries are reached with the keys, as the
+    # accessibility tree does not show an open pop-up menu.
+    # A busy machine may show the pop-up after the keys: Escape closes whatever they reached
+    # instead, and the pop-up is opened again.
+    box = table.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    for attempt in range(3):
+        pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b3c")
+        time.sleep(0.5 * (attempt + 1))
+        for key in (KEY_DOWN, KEY_DOWN, KEY_RETURN):  # "Add File", "Add Folder", choose it
+            pyatspi.Registry.generateKeyboardEvent(key, None, pyatspi.KEY_SYM)
+            time.sleep(0.2)
+        try:
+            chooser = wait_for("the folder chooser",
+                               lambda: find(app, pyatspi.ROLE_DIALOG, "Add Folder"), 10)
+            break
+        except SystemExit:
+            pyatspi.Registry.generateKeyboardEvent(KEY_ESCAPE, None, pyatspi.KEY_SYM)
+            time.sleep(0.5)
+    else:
+        raise SystemExit("the pop-up's Add Folder opened no chooser")
+    name = wait_for("the chooser's folder field", lambda: pyatspi.findDescendant(
+        chooser, lambda a: a.getRole() == pyatspi.ROLE_TEXT and showing(a)
+        and a.getState().contains(pyatspi.STATE_EDITABLE)))
+    name.queryEditableText().setTextContents(folder)
+    click(wait_for("the Choose button", lambda: find(chooser, pyatspi.ROLE_PUSH_BUTTON, "Choose")))
+    notice = wait_for("the box naming what could not be read", lambda: pyatspi.findDescendant(
+        app, lambda a: a.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG)
+        and a.name == "Information" and showing(a)))
+    text = pyatspi.findDescendant(notice, lambda a: a.getRole() == pyatspi.ROLE_LABEL
+                                  and "notes.txt" in (a.name or ""))
+    assert text is not None, "the box does not name notes.txt"
+    click(find(notice, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    expected = listed_before + ["one.wav", "two.wav"]
+    rows = wait_for("the folder's files listed",
+                    lambda: [row[0] for row in table_rows(table)] == expected and table_rows(table))
+    print("folder added:", [row[1] for row in rows[len(listed_before):]])

@@ -1,7 +1,7 @@
 """Drives the running velmora window through the desktop accessibility interface, as a
 screen-reader user would, and checks what it shows.
 
-drive_window.py check OUT_DIR FILE...   the whole scenario (exit status 0 when it passed)
+drive_window.py check OUT_DIR FOLDER FILE...   the whole scenario (exit status 0 when it passed)
 drive_window.py press MENU ITEM         chooses one menu item and returns at once
 """
 import subprocess
@@ -69,7 +69,7 @@ def check_title_bar_caption(caption):
     assert caption in titles, f"no top-level window titled {caption!r}: {titles}"
 
 
-def check(out_dir, files):
+def check(out_dir, folder, files):
     app = wait_for("the application", application)
     window = wait_for("the main window", lambda: find(app, pyatspi.ROLE_FRAME, "fm_main"))
     table = wait_for("the file list", lambda: find(window, pyatspi.ROLE_TABLE, "File list"))
@@ -91,6 +91,7 @@ def check(out_dir, files):
 
     import drive_dialogs
     drive_dialogs.check(app, window, table, out_dir, files)
+    drive_dialogs.add_folder(app, table, folder, [f.rsplit("/", 1)[-1] for f in files])
 
     press_without_waiting("File", "EXit")
     wait_for("the window to close", lambda: application() is None, 30)
@@ -101,4 +102,4 @@ if __name__ == "__main__":
     if sys.argv[1] == "press":
         press(sys.argv[2], sys.argv[3])
     else:
-        check(sys.argv[2], sys.argv[3:])
+        check(sys.argv[2], sys.argv[3], sys.argv[4:])

@@ -4,7 +4,8 @@
 # --extended and two jobs stored, so the test converts them from the File menu side by side,
 # checks the outputs with mutagen and that "EXit" stores "Forint" and keeps the face. Between
 # the two, a settings dialog choice and a title typed in the tag editor must reach a second
-# conversion (drive_dialogs.py).  run_smoke.sh VELMORA_BINARY
+# conversion (drive_dialogs.py), and a folder added through the pop-up's "Add Folder" lists
+# its files.  run_smoke.sh VELMORA_BINARY
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 SKIP=77
@@ -23,6 +24,10 @@ mkdir -p "$work/config" "$work/out"
 ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=440:duration=2" -ac 2 \
   -c:a libmp3lame -b:a 128k -metadata title="Smoke Title" -metadata artist="Smoke Band" "$work/tagged.mp3"
 ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=660:duration=1" -ac 1 "$work/plain.wav"
+mkdir -p "$work/library/disc"
+ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=330:duration=1" "$work/library/disc/one.wav"
+ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=550:duration=1" "$work/library/two.wav"
+echo "not audio" > "$work/library/notes.txt"
 printf '[Format]\r\nDir=%s\r\n[Velmora]\r\njobs=2\r\n' "$work/out" > "$work/config/kelvane.ini"
 
 cat > "$work/session.sh" <<INNER
@@ -39,7 +44,7 @@ launcher_pid=\$!
 "$velmora" --extended "$work/tagged.mp3" "$work/plain.wav" > "$work/velmora.log" 2>&1 &
 velmora_pid=\$!
 status=0
-/usr/bin/python3 "$here/drive_window.py" check "$work/out" "$work/tagged.mp3" "$work/plain.wav" || status=\$?
+/usr/bin/python3 "$here/drive_window.py" check "$work/out" "$work/library" "$work/tagged.mp3" "$work/plain.wav" || status=\$?
 if kill -0 \$velmora_pid 2>/dev/null; then echo "velmora still running"; kill \$velmora_pid; status=1; fi
 wait \$velmora_pid || { echo "velmora exit status \$?"; status=1; }
 kill \$launcher_pid 2>/dev/null || true

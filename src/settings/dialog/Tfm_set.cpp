@@ -1,4 +1,4 @@
-#include "settings/Tfm_set.h"
+#include "settings/dialog/Tfm_set.h"
 
 #include <QCheckBox>
 #include <QShowEvent>
@@ -11,12 +11,12 @@
 #include "dialogs/DialogWindow.h"
 #include "dialogs/UiPrompts.h"
 #include "engines/AudioFile2.h"
-#include "settings/DigitEdit.h"
-#include "settings/GeneralPage.h"
+#include "settings/dialog/DigitEdit.h"
+#include "settings/dialog/GeneralPage.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
 #include "settings/SettingsKeys.h"
-#include "settings/UpDown.h"
+#include "settings/dialog/UpDown.h"
 
 namespace keys = settings_keys;
 
@@ -126,6 +126,10 @@ void Tfm_set::LoadOgg() {
 
 void Tfm_set::btn_okClick() {
   if (!FormatsSupported()) return;
+  if (std::optional<std::string> problem = general_ ? general_->Problem() : std::nullopt) {
+    UiPrompts::Current().Error(this, QString::fromStdString(*problem));
+    return;
+  }
   try {
     StoreAll();
   } catch (const SettingsError& error) {

@@ -1,4 +1,4 @@
-#include "settings/SettingsChoices.h"
+#include "settings/dialog/SettingsChoices.h"
 
 #include "engines/WmaProfiles.h"
 #include "settings/LookupTables.h"

@@ -1,4 +1,4 @@
-#include "tags/Tfm_id3.h"
+#include "tags/editor/Tfm_id3.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -15,9 +15,9 @@
 
 #include "dialogs/ComboBoxName.h"
 #include "dialogs/DialogWindow.h"
-#include "tags/CommentLines.h"
+#include "tags/editor/CommentLines.h"
 #include "tags/GenreNames.h"
-#include "tags/TrackListView.h"
+#include "tags/editor/TrackListView.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/SettingsPages.h"
+#include "settings/dialog/SettingsPages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 #include "dialogs/ComboBoxName.h"
-#include "settings/DigitEdit.h"
-#include "settings/SettingsChoices.h"
-#include "settings/UpDown.h"
+#include "settings/dialog/DigitEdit.h"
+#include "settings/dialog/SettingsChoices.h"
+#include "settings/dialog/UpDown.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include "tags/CommentLines.h"
+#include "tags/editor/CommentLines.h"
+
+#include "base/LineBreaks.h"
 
 QString EditorComment(const QString& recordText) {
-  QString text = recordText;
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
+  return QString::fromStdString(LineBreaksAsLf(recordText.toStdString()));
 }
 
 QString RecordComment(const QString& editorText) {

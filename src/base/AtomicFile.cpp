@@ -1,4 +1,4 @@
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -9,26 +9,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, const void* data, size_t size) {
   const char* bytes = static_cast<const char*>(data);
@@ -71,10 +51,8 @@ int CreateTempExtensionFile(const std::string& path, mode_t mode, std::string* t
 }
 
 void SyncFolder(const std::string& folder) {
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);  // durability of the rename only; the content is safe either way
-  close(fd);
+  FileDescriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folderFd.valid()) fsync(folderFd.get());  // durability of the rename only
 }
 
 }  // namespace
@@ -130,33 +108,31 @@ bool MakeFolders(const std::string& folder) {
 
 AtomicReplacement::AtomicReplacement(const std::string& target, mode_t createMode, TempName naming)
     : target_(target) {
-  fd_ = naming == TempName::kHidden ? CreateHiddenTemporaryFile(target, createMode, &tempPath_)
-                                    : CreateTempExtensionFile(target, createMode, &tempPath_);
-  created_ = fd_ >= 0;
+  fd_ = FileDescriptor(naming == TempName::kHidden ? CreateHiddenTemporaryFile(target, createMode, &tempPath_)
+                                                   : CreateTempExtensionFile(target, createMode, &tempPath_));
+  created_ = fd_.valid();
 }
 
 AtomicReplacement::~AtomicReplacement() {
-  if (fd_ >= 0) close(fd_);
+  fd_.Close();
   if (created_ && !placed_) unlink(tempPath_.c_str());
 }
 
-bool AtomicReplacement::Write(const void* data, size_t size) { return fd_ >= 0 && WriteAll(fd_, data, size); }
+bool AtomicReplacement::Write(const void* data, size_t size) { return fd_.valid() && WriteAll(fd_.get(), data, size); }
 
 bool AtomicReplacement::Commit(const struct stat* keep) {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   if (keep) {
-    if (fchmod(fd_, keep->st_mode & 07777) != 0) return false;
+    if (fchmod(fd_.get(), keep->st_mode & 07777) != 0) return false;
     if (keep->st_uid != geteuid() || keep->st_gid != getegid()) {
-      if (fchown(fd_, keep->st_uid, keep->st_gid) != 0) {
+      if (fchown(fd_.get(), keep->st_uid, keep->st_gid) != 0) {
         // Only root may hand a file to someone else; the content matters more than the owner.
       }
     }
   }
-  const int fd = fd_;
-  fd_ = -1;
-  const bool synced = fsync(fd) == 0;
+  const bool synced = fsync(fd_.get()) == 0;
   const int savedErrno = errno;
-  if (close(fd) != 0 || !synced) {
+  if (!fd_.Close() || !synced) {
     if (!synced) errno = savedErrno;
     return false;
   }

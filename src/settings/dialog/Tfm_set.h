@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "settings/SettingsPages.h"
+#include "settings/dialog/SettingsPages.h"
 #include "settings/WindowFace.h"
 
 class GeneralPage;

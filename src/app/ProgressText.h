@@ -1,4 +1,5 @@
-// The counts and the time left that the command line's progress bar shows beside the bar.
+// The counts and the time left that the command line's progress bar shows beside the bar, and
+// the extended window's bar in its text.
 #pragma once
 
 #include <cstddef>
@@ -16,3 +17,5 @@ struct RunProgress {
 std::string TimeLeftText(double elapsedSeconds, double fraction);
 // "12/2000 done" or, while counting, "12/340+ done".
 std::string DoneText(const RunProgress& progress);
+// "0:42 left, 3/10 done", the time left once there is a pace.
+std::string CountsText(const RunProgress& progress);

@@ -1,4 +1,4 @@
-#include "app/cli/ProgressText.h"
+#include "app/ProgressText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -24,4 +24,9 @@ std::string TimeLeftText(double elapsedSeconds, double fraction) {
 std::string DoneText(const RunProgress& progress) {
   return std::to_string(progress.done) + "/" + std::to_string(progress.total) +
          (progress.totalFinal ? "" : "+") + " done";
+}
+
+std::string CountsText(const RunProgress& progress) {
+  const std::string left = TimeLeftText(progress.elapsedSeconds, progress.fraction);
+  return (left.empty() ? "" : left + ", ") + DoneText(progress);
 }

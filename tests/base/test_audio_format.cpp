@@ -4,7 +4,7 @@
 #include <string>
 
 #include "support/TestSupport.h"
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 TEST(AudioFormat, FirstBytesNameTheFourFormats) {
   struct Case {

@@ -1,4 +1,4 @@
-#include "settings/UpDown.h"
+#include "settings/dialog/UpDown.h"
 
 #include <QEvent>
 #include <QKeyEvent>

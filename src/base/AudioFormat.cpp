@@ -1,4 +1,4 @@
-#include "tags/AudioFormat.h"
+#include "base/AudioFormat.h"
 
 #include <cctype>
 #include <cstring>

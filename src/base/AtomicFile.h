@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+#include "base/FileDescriptor.h"
+
 enum class FileReadStatus {
   kRead,     // content holds the whole file
   kMissing,  // no such file (or a folder on the way is missing)
@@ -48,7 +50,7 @@ class AtomicReplacement {
   AtomicReplacement& operator=(const AtomicReplacement&) = delete;
 
   // False when the temporary file could not be created (errno says why).
-  bool ok() const { return fd_ >= 0; }
+  bool ok() const { return fd_.valid(); }
   const std::string& tempPath() const { return tempPath_; }
 
   // Appends bytes; false when they could not all be written.
@@ -62,7 +64,7 @@ class AtomicReplacement {
  private:
   std::string target_;
   std::string tempPath_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   bool created_ = false;
   bool placed_ = false;
 };

@@ -1,4 +1,4 @@
-#include "tags/TrackListView.h"
+#include "tags/editor/TrackListView.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "settings/DigitEdit.h"
+#include "settings/dialog/DigitEdit.h"
 
 #include <QKeyEvent>
 

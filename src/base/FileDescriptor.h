@@ -1,0 +1,25 @@
+// Owns a POSIX file descriptor: closed once, when the owner goes or on Close.
+#pragma once
+
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  // Takes `fd` over; a negative value (a failed open) owns nothing.
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor();
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Gives the descriptor up without closing it.
+  int release();
+  // Closes now. False when close reports an error (a delayed write error, say: errno says
+  // which) or when nothing was open.
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};

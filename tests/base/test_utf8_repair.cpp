@@ -1,0 +1,43 @@
+// One repair for every text read as UTF-8: each maximal ill-formed part becomes one U+FFFD.
+#include <gtest/gtest.h>
+
+#include "base/LineBreaks.h"
+#include "base/Utf8Repair.h"
+
+namespace {
+
+const std::string R = "\xEF\xBF\xBD";
+
+struct RepairCase {
+  const char* what;
+  std::string bytes;
+  std::string repaired;
+};
+
+TEST(Utf8Repair, EachMaximalIllFormedPartBecomesOneReplacement) {
+  const RepairCase cases[] = {
+      {"valid text stays", "plain \xC3\xA4\xE2\x82\xAC\xF0\x9F\x8E\xB5", "plain \xC3\xA4\xE2\x82\xAC\xF0\x9F\x8E\xB5"},
+      {"zero bytes stay", std::string("a\0b", 3), std::string("a\0b", 3)},
+      {"legacy single-byte letter", "Caf\xE9 M\xFCller", "Caf" + R + " M" + R + "ller"},
+      {"three-byte sequence cut by a letter", "\xE2\x82" "A", R + "A"},
+      {"four-byte sequence cut by a letter", "\xF0\x9F\x8E" "x", R + "x"},
+      {"cut at the end", "x\xE2\x82", "x" + R},
+      {"stray continuation bytes", "\xFF\x80\x80", R + R + R},
+      {"overlong two-byte", "\xC0\xAF", R + R},
+      {"overlong three-byte", "\xE0\x80\xAF", R + R + R},
+      {"surrogate", "\xED\xA0\x80", R + R + R},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", R + R + R + R},
+  };
+  for (const RepairCase& c : cases) {
+    EXPECT_EQ(RepairUtf8(c.bytes), c.repaired) << c.what;
+    EXPECT_EQ(IsValidUtf8(c.bytes), c.bytes == c.repaired) << c.what;
+    EXPECT_TRUE(IsValidUtf8(RepairUtf8(c.bytes))) << c.what;
+  }
+}
+
+TEST(LineBreaks, CrLfAndLoneCrBecomeLf) {
+  EXPECT_EQ(LineBreaksAsLf("a\r\nb\rc\nd\r"), "a\nb\nc\nd\n");
+  EXPECT_EQ(LineBreaksAsLf("\r\r\n"), "\n\n");
+}
+
+}  // namespace
