@@ -6,7 +6,6 @@
 
 #include "app/UserDirs.h"
 
-#include "app/ExtendedFormatSettings.h"
 #include "engines/WmaProfiles.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
@@ -17,7 +16,14 @@ namespace keys = settings_keys;
 namespace {
 
 static_assert(keys::kWmaFormat.high == static_cast<int>(kWmaProfileCount) - 1);
-static_assert(keys::kForint.high == kClassicFormatCount - 1);
+static_assert(keys::kForint.high == kOutputFormatCount - 1);
+static_assert(keys::kFlacBit.high == static_cast<int>(kFlacDepthCount) - 1);
+static_assert(keys::kFlacCompression.high == kFlacMaxCompression);
+static_assert(keys::kOpusBitrate.low == kOpusMinKbps && keys::kOpusBitrate.high == kOpusMaxKbps);
+static_assert(keys::kOpusMode.high == static_cast<int>(OpusRateControl::kCbr));
+static_assert(keys::kOpusComplexity.high == kOpusMaxComplexity);
+static_assert(keys::kM4aBitrate.low == kM4aMinKbps && keys::kM4aBitrate.high == kM4aMaxKbps);
+static_assert(keys::kM4aVbrQuality.high == kM4aMaxVbrQuality);
 static_assert(keys::kMp3Frequency.high == static_cast<int>(kSampleRateCount) - 1);
 static_assert(keys::kMp3Bitrate.high == static_cast<int>(kBitRateCount) - 1);
 static_assert(keys::kWavBit.high == static_cast<int>(kBitsPerSampleCount) - 1);
@@ -99,6 +105,28 @@ OggRunSettings ReadOggRunSettings(const TIniFile& settings) {
   return s;
 }
 
+FlacSettings FlacRunSettings(const KeyValue& value) {
+  FlacSettings s;
+  s.compression = value(keys::kFlacCompression);
+  s.bitsPerSample = kFlacDepths[value(keys::kFlacBit)];
+  return s;
+}
+
+OpusSettings OpusRunSettings(const KeyValue& value) {
+  OpusSettings s;
+  s.bitRate = value(keys::kOpusBitrate);
+  s.rateControl = static_cast<OpusRateControl>(value(keys::kOpusMode));
+  s.complexity = value(keys::kOpusComplexity);
+  return s;
+}
+
+M4aSettings M4aRunSettings(const KeyValue& value) {
+  M4aSettings s;
+  s.bitRate = value(keys::kM4aBitrate);
+  if (value(keys::kM4aEnableVbr) == 1) s.vbrQuality = value(keys::kM4aVbrQuality);
+  return s;
+}
+
 OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& settings) {
   OutputFormatSettings s;
   s.formatIndex = ValidOutputFormatIndex(formatIndex);
@@ -106,9 +134,10 @@ OutputFormatSettings ReadOutputFormatSettings(int formatIndex, const TIniFile& s
   s.wav = ReadWavRunSettings(settings);
   s.wmaProfileNumber = ReadWmaProfileNumber(settings);
   s.ogg = ReadOggRunSettings(settings);
-  s.flac = ReadFlacRunSettings(settings);
-  s.opus = ReadOpusRunSettings(settings);
-  s.m4a = ReadM4aRunSettings(settings);
+  const KeyValue stored = [&settings](const IntegerKey& key) { return ReadForRun(settings, key); };
+  s.flac = FlacRunSettings(stored);
+  s.opus = OpusRunSettings(stored);
+  s.m4a = M4aRunSettings(stored);
   return s;
 }
 

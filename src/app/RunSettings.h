@@ -2,12 +2,14 @@
 // index outside its table falls back to that key's run default.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "engines/EncoderBackend.h"
 #include "base/AudioFormat.h"
 
 class TIniFile;
+struct IntegerKey;
 
 // The output format index, as the format choice and "Forint" hold it. The window's classic
 // list has the first four; the command line has all.
@@ -60,6 +62,14 @@ Mp3RunSettings ReadMp3RunSettings(const TIniFile& settings);
 WavRunSettings ReadWavRunSettings(const TIniFile& settings);
 int ReadWmaProfileNumber(const TIniFile& settings);  // 1-based engine profile number
 OggRunSettings ReadOggRunSettings(const TIniFile& settings);
+
+// The value of one of the "flac", "opus" and "m4a" keys, within the key's range: what a run
+// reads, or what the settings dialog's controls hold before OK stores them.
+using KeyValue = std::function<int(const IntegerKey&)>;
+// Rate and channels stay the source's own (0) unless the command line sets them for a run.
+FlacSettings FlacRunSettings(const KeyValue& value);
+OpusSettings OpusRunSettings(const KeyValue& value);
+M4aSettings M4aRunSettings(const KeyValue& value);
 
 // The chosen output format with the stored settings of every format; only the chosen one's
 // values reach the writer.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -77,9 +78,16 @@ struct TAudioFile2::Impl {
     if (s.channels == 0) s.channels = source.channels;
     return s;
   }
+  // A stored bit rate that suits stereo 44.1 kHz can be more than an AAC frame holds for a
+  // source of few channels at a low rate (192 kbit/s against 132 for mono 22.05 kHz). Where the
+  // rate or channels are the source's, the bit rate is lowered to what the frames hold, as
+  // FFmpeg's encoder would do itself; a rate and channels the user set are checked as given.
   M4aSettings SourceShaped(M4aSettings s) const {
+    const bool shapedBySource = s.sampleRate == 0 || s.channels == 0;
     if (s.sampleRate == 0) s.sampleRate = NearestAacSampleRate(source.sampleRate);
     if (s.channels == 0) s.channels = source.channels;
+    if (shapedBySource && s.vbrQuality == 0 && s.sampleRate > 0 && s.channels > 0)
+      s.bitRate = std::max(kM4aMinKbps, std::min(s.bitRate, AacMaxKbps(s.sampleRate, s.channels)));
     return s;
   }
 

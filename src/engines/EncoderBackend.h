@@ -129,6 +129,8 @@ bool M4aFormatSupported(const M4aSettings& settings);
 // The rate an M4A output of a source at `sampleRate` gets: its own when AAC has it, else the
 // nearest AAC rate.
 int NearestAacSampleRate(int sampleRate);
+// The most kbit/s an AAC frame holds at this rate and channel count.
+int AacMaxKbps(int sampleRate, int channels);
 
 std::unique_ptr<EncoderBackend> MakeFlacEncoder(const FlacSettings& settings);
 std::unique_ptr<EncoderBackend> MakeOpusEncoder(const OpusSettings& settings);

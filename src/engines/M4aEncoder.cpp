@@ -203,6 +203,9 @@ bool M4aFormatSupported(const M4aSettings& s) {
   if (s.bitRate < kM4aMinKbps || s.bitRate > kM4aMaxKbps) return false;
   // Where rate and channels are known, the bit rate must fit AAC's frame limit.
   if (s.sampleRate == 0 || s.channels == 0) return true;
-  const long maxBitsPerSecond = kMaxBitsPerChannelFrame * s.channels * s.sampleRate / kAacFrame;
-  return s.bitRate * 1000L <= maxBitsPerSecond;
+  return s.bitRate <= AacMaxKbps(s.sampleRate, s.channels);
+}
+
+int AacMaxKbps(int sampleRate, int channels) {
+  return static_cast<int>(kMaxBitsPerChannelFrame * channels * sampleRate / kAacFrame / 1000);
 }

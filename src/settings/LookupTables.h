@@ -7,10 +7,13 @@
 constexpr int kSampleRates[] = {6000, 8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
 constexpr int kBitRates[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 constexpr int kBitsPerSample[] = {8, 16};
+// FLAC's "bit": 0 keeps the source's own depth.
+constexpr int kFlacDepths[] = {0, 16, 24};
 
 constexpr size_t kSampleRateCount = sizeof(kSampleRates) / sizeof(kSampleRates[0]);
 constexpr size_t kBitRateCount = sizeof(kBitRates) / sizeof(kBitRates[0]);
 constexpr size_t kBitsPerSampleCount = sizeof(kBitsPerSample) / sizeof(kBitsPerSample[0]);
+constexpr size_t kFlacDepthCount = sizeof(kFlacDepths) / sizeof(kFlacDepths[0]);
 
 // Index 8 (44100 Hz) and index 11 (128 kbit/s) are the defaults throughout.
 constexpr int kDefaultSampleRateIndex = 8;

@@ -27,7 +27,8 @@ struct TextKey {
 namespace settings_keys {
 
 // section, key, dialog default, run default, Default button, low, high
-inline constexpr IntegerKey kForint{"Format", "Forint", 0, 0, 0, 0, 3};
+// 0..3 the classic formats, 4..6 FLAC, OPUS and M4A (the extended window and the command line).
+inline constexpr IntegerKey kForint{"Format", "Forint", 0, 0, 0, 0, 6};
 inline constexpr TextKey kDir{"Format", "Dir", ""};  // empty: the user's music folder
 
 inline constexpr IntegerKey kWavMode{"wav", "mode", 0, 0, 0, 0, 2};
@@ -52,6 +53,18 @@ inline constexpr IntegerKey kOggMaxBitrate{"ogg", "max bitrate", 11, 11, 11, 0, 
 inline constexpr IntegerKey kOggMinBitrate{"ogg", "min bitrate", 11, 11, 11, 0, 16};
 inline constexpr IntegerKey kOggEnableQuality{"ogg", "enable quality", 1, 0, 1, 0, 1};
 inline constexpr IntegerKey kOggQuality{"ogg", "quality", 300, 300, 300, 0, 1000};
+
+// "bit": 0 the source's own depth, 1 16-bit, 2 24-bit (kFlacDepths).
+inline constexpr IntegerKey kFlacCompression{"flac", "compression", 5, 5, 5, 0, 8};
+inline constexpr IntegerKey kFlacBit{"flac", "bit", 0, 0, 0, 0, 2};
+// "bitrate" in kbit/s; "mode": 0 VBR, 1 constrained VBR, 2 CBR.
+inline constexpr IntegerKey kOpusBitrate{"opus", "bitrate", 128, 128, 128, 6, 510};
+inline constexpr IntegerKey kOpusMode{"opus", "mode", 0, 0, 0, 0, 2};
+inline constexpr IntegerKey kOpusComplexity{"opus", "complexity", 10, 10, 10, 0, 10};
+// "bitrate" in kbit/s; "vbr quality" the AAC encoder's VBR quality in tenths (1 = 0.1).
+inline constexpr IntegerKey kM4aBitrate{"m4a", "bitrate", 192, 192, 192, 32, 320};
+inline constexpr IntegerKey kM4aEnableVbr{"m4a", "enable vbr", 0, 0, 0, 0, 1};
+inline constexpr IntegerKey kM4aVbrQuality{"m4a", "vbr quality", 10, 10, 10, 1, 20};
 
 // The program's own section: options the classic sections have no place for.
 inline constexpr const char* kOwnSection = "Velmora";

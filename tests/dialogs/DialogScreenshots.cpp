@@ -37,13 +37,13 @@ int main(int argc, char** argv) {
   QWidget mainWindow;
   mainWindow.setGeometry(200, 150, 485, 324);
 
-  Tfm_set settings(skin, &mainWindow);
+  // The extended face: its tabs are the classic four and the ones it adds.
+  Tfm_set settings(skin, &mainWindow, WindowFace::kExtended);
   settings.show();
   auto* tabs = settings.findChild<QTabWidget*>("pc");
-  const char* tabNames[] = {"wav", "mp3", "wma", "ogg"};
   for (int tab = 0; tab < tabs->count(); ++tab) {
     tabs->setCurrentIndex(tab);
-    Save(&settings, folder, QString("settings-") + tabNames[tab]);
+    Save(&settings, folder, "settings-" + tabs->tabText(tab).toLower());
   }
   settings.hide();
 

@@ -80,10 +80,12 @@ inline std::vector<std::string> ControlsWithoutAccessibleName(QWidget* dialog) {
   for (QWidget* w : dialog->findChildren<QWidget*>()) {
     const bool control = w->inherits("QComboBox") || w->inherits("QLineEdit") ||
                          w->inherits("QAbstractButton") || w->inherits("QAbstractItemView") ||
-                         w->inherits("QPlainTextEdit") || w->inherits("QTabWidget");
+                         w->inherits("QPlainTextEdit") || w->inherits("QTabWidget") ||
+                         w->inherits("QAbstractSpinBox");
     QWidget* parent = w->parentWidget();
     const bool innerPart = parent && (parent->inherits("QComboBox") || parent->inherits("QTabBar") ||
-                                      parent->inherits("QAbstractItemView"));
+                                      parent->inherits("QAbstractItemView") ||
+                                      parent->inherits("QAbstractSpinBox"));
     if (!control || innerPart || w->window() != dialog) continue;  // popups are part of their combo
     const QString caption = w->inherits("QAbstractButton") ? w->property("text").toString() : QString();
     if (w->accessibleName().isEmpty() && caption.trimmed().isEmpty())

@@ -1,6 +1,7 @@
 // The settings dialog against a scratch kelvane.ini and the real engine's format checks.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +9,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <cmath>
+#include <map>
 
 #include "DialogTestSupport.h"
 #include "app/ConverterCore.h"
@@ -470,3 +473,153 @@ TEST(ExtendedSettingsDialog, GeneralTabLoadsStoresAndResetsItsRows) {
   EXPECT_EQ(pattern->text().toStdString(), "");
   EXPECT_EQ(existing->currentText().toStdString(), "number");
 }
+
+namespace {
+
+// A control of the extended face's tabs "FLAC", "OPUS" and "M4A" and the key it holds: its
+// default, a stored value and one a run does not take (shown and stored as the default).
+struct FormatControl {
+  int tab;
+  const char* name;
+  const char* section;
+  const char* key;
+  int byDefault, stored, outOfRange;
+};
+const FormatControl kFormatControls[] = {
+    {4, "ud_flac_compression", "flac", "compression", 5, 8, 9},
+    {4, "cb_flac_bit", "flac", "bit", 0, 2, 3},
+    {5, "ud_opus_bitrate", "opus", "bitrate", 128, 6, 511},
+    {5, "cb_opus_mode", "opus", "mode", 0, 2, -1},
+    {5, "ud_opus_complexity", "opus", "complexity", 10, 0, 11},
+    {6, "ud_m4a_bitrate", "m4a", "bitrate", 192, 320, 31},
+    {6, "cb_m4a_vbr", "m4a", "enable vbr", 0, 1, 2},
+    {6, "ud_m4a_vbr", "m4a", "vbr quality", 10, 1, 21},
+};
+
+// A control's value as its key stores it (a number shown in tenths stores ten times as much).
+int Shown(QWidget* control) {
+  if (auto* list = qobject_cast<QComboBox*>(control)) return list->currentIndex();
+  if (auto* check = qobject_cast<QCheckBox*>(control)) return check->isChecked() ? 1 : 0;
+  auto* number = qobject_cast<QDoubleSpinBox*>(control);
+  return static_cast<int>(std::lround(number->value() * (number->decimals() ? 10 : 1)));
+}
+
+std::string FormatKeys(int FormatControl::*value) {
+  std::string text, section;
+  for (const FormatControl& c : kFormatControls) {
+    if (section != c.section) text += "[" + (section = c.section) + "]\n";
+    text += std::string(c.key) + "=" + std::to_string(c.*value) + "\n";
+  }
+  return text;
+}
+
+class ExtendedSettingsDialogTest : public ::testing::Test {
+ protected:
+  ExtendedSettingsDialogTest() { dialog.SetSettingsFile(settings.ini.get()); }
+  QWidget* Control(const char* name) { return Child<QWidget>(&dialog, name); }
+  void Press(const char* button) { Child<QPushButton>(&dialog, button)->click(); }
+
+  ScratchSettingsFile settings;
+  FakeSkin skin;
+  RecordingPrompts prompts;
+  Tfm_set dialog{skin, nullptr, WindowFace::kExtended};
+};
+
+TEST_F(ExtendedSettingsDialogTest, FormatTabsComeAfterTheFourAndEveryControlIsNamedByItsLabel) {
+  dialog.show();
+  QTabWidget* tabs = Child<QTabWidget>(&dialog, "pc");
+  QStringList titles;
+  for (int i = 0; i < tabs->count(); ++i) titles << tabs->tabText(i);
+  EXPECT_EQ(titles, QStringList({"WAV", "MP3", "WMA", "OGG", "FLAC", "OPUS", "M4A", "General"}));
+  EXPECT_EQ(ControlsWithoutAccessibleName(&dialog), std::vector<std::string>{});
+  std::map<QWidget*, QString> labels;
+  for (QLabel* label : dialog.findChildren<QLabel*>()) labels[label->buddy()] = label->text().trimmed();
+  for (const FormatControl& c : kFormatControls) {
+    EXPECT_TRUE(tabs->widget(c.tab)->isAncestorOf(Control(c.name))) << c.name;
+    if (!qobject_cast<QCheckBox*>(Control(c.name))) {
+      EXPECT_EQ(labels[Control(c.name)], Control(c.name)->accessibleName()) << c.name;
+    }
+  }
+  EXPECT_EQ(Entries(Child<QComboBox>(&dialog, "cb_opus_mode")), QStringList({"VBR", "Constrained VBR", "CBR"}));
+}
+
+// Loaded on showing, reset by Default, kept by Cancel, stored by OK after the classic keys.
+TEST_F(ExtendedSettingsDialogTest, EachControlLoadsResetsAndStoresItsKey) {
+  const std::pair<std::string, int FormatControl::*> cases[] = {
+      {"", &FormatControl::byDefault},
+      {FormatKeys(&FormatControl::stored), &FormatControl::stored},
+      {FormatKeys(&FormatControl::outOfRange), &FormatControl::byDefault}};
+  for (const auto& [content, shown] : cases) {
+    if (!content.empty()) settings.SetContent(content);
+    dialog.show();
+    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c.name)), c.*shown) << c.name;
+    Press("btn_default");
+    for (const FormatControl& c : kFormatControls) EXPECT_EQ(Shown(Control(c.name)), c.byDefault) << c.name;
+    Press("btn_cancel");
+    dialog.show();
+    Press("btn_ok");
+    EXPECT_TRUE(prompts.information.empty());
+    // A fresh file gets them between the classic sections and the program's own.
+    const std::string keys = FormatKeys(shown);
+    const std::string expected = content.empty() ? "quality=300\n" + keys + "[Velmora]\njobs=0\n" : keys;
+    EXPECT_NE(settings.Content().find(expected), std::string::npos) << settings.Content();
+  }
+}
+
+TEST_F(ExtendedSettingsDialogTest, M4aVbrSwitchesBetweenBitrateAndQuality) {
+  dialog.show();
+  for (bool ticked : {true, false, true}) {
+    Child<QCheckBox>(&dialog, "cb_m4a_vbr")->setChecked(ticked);
+    EXPECT_EQ(Control("ud_m4a_vbr")->isEnabled(), ticked);
+    EXPECT_EQ(Control("ud_m4a_bitrate")->isEnabled(), !ticked);
+  }
+  Press("btn_default");
+  EXPECT_TRUE(Control("ud_m4a_bitrate")->isEnabled());
+}
+
+// Both ends of every number pass the encoders' checks, and what OK stores is what the next
+// run encodes: each format from a 24-bit WAV after one change on its tab.
+TEST_F(ExtendedSettingsDialogTest, EveryOfferedValueIsTakenAndOkReachesTheNextRun) {
+  for (const FormatControl& c : kFormatControls) {
+    auto* number = qobject_cast<QDoubleSpinBox*>(Control(c.name));
+    for (double end : {number ? number->minimum() : 0, number ? number->maximum() : 0}) {
+      dialog.show();
+      if (number) number->setValue(end);
+      Press("btn_ok");
+      ASSERT_TRUE(prompts.information.empty()) << c.name << " " << prompts.information.front();
+    }
+  }
+  testsupport::TempDir work;
+  settings.SetContent("[Format]\nDir=" + work.file("out") + "\n");
+  const std::string source = work.file("tone.wav");
+  ASSERT_TRUE(testsupport::MakeTone(source, 4.0, 44100, 2, "-c:a pcm_s24le"));
+  RecordingHost host;
+  ConverterCore core(*settings.ini, host);
+  core.AddFiles({source});
+  const struct {
+    int format;
+    const char* control;
+    double value;
+    const char* output;
+    long testsupport::ProbeInfo::*measure;
+    long atMost;
+  } runs[] = {{4, "ud_flac_compression", 0, "tone.flac", nullptr, 0},
+              {5, "ud_opus_bitrate", 12, "tone.opus", &testsupport::ProbeInfo::bitRate, 24000},
+              {6, "ud_m4a_bitrate", 32, "tone.m4a", &testsupport::ProbeInfo::bitRate, 40000}};
+  for (const auto& run : runs) {
+    dialog.show();
+    qobject_cast<QDoubleSpinBox*>(Control(run.control))->setValue(run.value);
+    if (run.format == 4) Child<QComboBox>(&dialog, "cb_flac_bit")->setCurrentIndex(1);  // 16 bits
+    Press("btn_ok");
+    core.ConvertFiles(run.format);
+    const testsupport::ProbeInfo out = testsupport::Probe(work.file(std::string("out/") + run.output));
+    ASSERT_TRUE(out.ok) << run.output;
+    if (run.measure) {
+      EXPECT_LE(out.*run.measure, run.atMost) << run.output;
+    } else {
+      EXPECT_EQ(out.bitsPerSample, 16);
+    }
+  }
+}
+
+}  // namespace

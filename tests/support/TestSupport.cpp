@@ -275,7 +275,8 @@ std::vector<uint8_t> WithoutOggSerials(std::vector<uint8_t> bytes) {
 
 std::vector<uint8_t> ComparableAudioBytes(const std::string& path) {
   std::vector<uint8_t> bytes = ReadFileBytes(path);
-  const bool ogg = path.size() >= 4 && path.compare(path.size() - 4, 4, ".ogg") == 0;
+  const std::string extension = std::filesystem::path(path).extension();
+  const bool ogg = extension == ".ogg" || extension == ".opus";
   return ogg ? WithoutOggSerials(std::move(bytes)) : bytes;
 }
 

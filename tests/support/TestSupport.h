@@ -78,7 +78,7 @@ MutagenTags ReadWithMutagen(const std::string& path);
 CommandResult RunPython(const std::string& program, const std::vector<std::string>& args = {});
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
-// The file's bytes with every Ogg page's stream serial and checksum zeroed (for ".ogg"; empty
+// The file's bytes with every Ogg page's stream serial and checksum zeroed (for ".ogg" and ".opus"; empty
 // when the file is not Ogg pages throughout), so two encodings of the same audio compare.
 std::vector<uint8_t> ComparableAudioBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

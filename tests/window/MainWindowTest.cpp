@@ -646,10 +646,6 @@ FaceContents ContentsOf(Tfm_main& main) {
   return seen;
 }
 
-bool StartsWith(const Names& longer, const Names& shorter) {
-  return longer.size() >= shorter.size() && std::equal(shorter.begin(), shorter.end(), longer.begin());
-}
-
 // Every entry of `shorter`, in its order, with others between or after them.
 bool OnlyAdds(const Names& longer, const Names& shorter) {
   auto next = longer.begin();
@@ -675,8 +671,27 @@ TEST_F(WindowFixture, TheClassicFaceIsTheClassicWindowAndTheExtendedOneOnlyAdds)
   const FaceContents extended = ContentsOf(*window);
   for (size_t i = 0; i < classic.menus.size(); ++i)
     EXPECT_TRUE(OnlyAdds(extended.menus[i], classic.menus[i])) << i;
-  EXPECT_TRUE(StartsWith(extended.formats, classic.formats)) << "the stored format index keeps its meaning";
-  EXPECT_EQ(extended.tabs, (Names{"WAV", "MP3", "WMA", "OGG", "General"}));
+  EXPECT_EQ(extended.formats, (Names{"MP3", "WAV", "WMA", "OGG", "FLAC", "OPUS", "M4A"}))
+      << "the stored format index keeps its meaning";
+  EXPECT_EQ(extended.tabs, (Names{"WAV", "MP3", "WMA", "OGG", "FLAC", "OPUS", "M4A", "General"}));
+}
+
+// A format after the four, stored by the extended face, reads in the classic face as any
+// index outside the four does: the default, MP3, which the next close stores.
+TEST_F(WindowFixture, AStoredLaterFormatShowsInTheExtendedFaceOnly) {
+  const struct {
+    WindowFace face;
+    const char* shown;
+    const char* storedOnClose;
+  } cases[] = {{WindowFace::kExtended, "OPUS", "Forint=5"}, {WindowFace::kClassic, "MP3", "Forint=0"}};
+  for (const auto& c : cases) {
+    TIniFile(SettingsFilePath()).WriteInteger("Format", "Forint", 5);
+    face = c.face;
+    StartAgain();
+    EXPECT_EQ(window->findChild<QComboBox*>("cb_format")->currentText().toStdString(), c.shown);
+    Trigger("EXit1");
+    EXPECT_NE(SettingsText().find(c.storedOnClose), std::string::npos) << SettingsText();
+  }
 }
 
 TEST(WindowFaceOption, TakenFromTheArgumentsAndStoredForTheNextStarts) {
@@ -715,6 +730,30 @@ class ExtendedWindow : public WindowFixture {
     return Start();
   }
   std::string LongTone(const std::string& name) { return Tone(name, "-ar 22050 -ac 1", 120.0); }
+  // velmora-convert --jobs 1 with `options` on the same sources writes the names and the bytes
+  // (Ogg serials aside) that the window wrote into `windowFolder`.
+  void ExpectSameFilesAsTheConverter(const std::string& options, const std::vector<std::string>& sources,
+                                     const std::string& windowFolder) {
+    const std::string cli1 = windowFolder + "-cli";
+    std::string command = std::string(VELMORA_CONVERT_PATH) + " --jobs 1 " + options + " --output " +
+                          testsupport::ShellQuote(cli1);
+    for (const std::string& source : sources) command += " " + testsupport::ShellQuote(source);
+    ASSERT_EQ(testsupport::Run(command).exitCode, 0) << command;
+    const Names names = SortedNames(cli1);
+    EXPECT_EQ(SortedNames(windowFolder), names) << options;
+    EXPECT_EQ(names.size(), sources.size());
+    for (const std::string& name : names) {
+      std::vector<uint8_t> expected = testsupport::ComparableAudioBytes(cli1 + "/" + name);
+      EXPECT_FALSE(expected.empty()) << name;
+      EXPECT_TRUE(expected == testsupport::ComparableAudioBytes(windowFolder + "/" + name)) << name;
+    }
+  }
+  static Names SortedNames(const std::string& folder) {
+    Names names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   // Calls `act` once, at the first pump that sees every one of `rows` "Converting".
   void WhenAllConverting(std::vector<int> rows, std::function<void()> act) {
     auto* poll = new QTimer(window.get());
@@ -738,36 +777,33 @@ TEST_F(ExtendedWindow, ThreeJobsWriteTheSameNamesAndBytesAsTheConverterWithOneJo
       Tone("one/song.wav", "", 1.5), Tone("two/song.mp3", tagged, 1.2),
       Tone("tagged.ogg", "-c:a libvorbis -metadata title=OggTitle", 1.0),
       Tone("plain.mp3", kMp3, 0.8), Tone("my.dotted.wav", "-ar 22050 -ac 1", 0.6)};
-  for (int format : {0, 3}) {
+  const char* const names[] = {"mp3", "wav", "wma", "ogg", "flac", "opus", "m4a"};
+  for (int format : {0, 3, 4, 5, 6}) {
     const std::string window3 = out.file("window" + std::to_string(format));
-    const std::string cli1 = out.file("cli" + std::to_string(format));
+    // The default 192 kbit/s is more than AAC's frames hold for the mono 22050 Hz source: lowered.
     StartWithJobs(3, window3);
     window->AddStartFiles(sources);
     window->findChild<QComboBox*>("cb_format")->setCurrentIndex(format);
     Trigger("oOGG1");
     EXPECT_EQ(ListColumn(4), Names(sources.size(), "finish"));
     EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
-
-    std::string command = std::string(VELMORA_CONVERT_PATH) + " --jobs 1 --format " +
-                          (format == 0 ? "mp3" : "ogg") + " --output " +
-                          testsupport::ShellQuote(cli1);
-    for (const std::string& source : sources) command += " " + testsupport::ShellQuote(source);
-    ASSERT_EQ(testsupport::Run(command).exitCode, 0);
-    Names names;
-    for (const auto& entry : std::filesystem::directory_iterator(cli1)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    Names windowNames;
-    for (const auto& entry : std::filesystem::directory_iterator(window3))
-      windowNames.push_back(entry.path().filename());
-    std::sort(windowNames.begin(), windowNames.end());
-    EXPECT_EQ(windowNames, names);
-    EXPECT_EQ(names.size(), sources.size());
-    for (const std::string& name : names) {
-      std::vector<uint8_t> expected = testsupport::ComparableAudioBytes(cli1 + "/" + name);
-      EXPECT_FALSE(expected.empty()) << name;
-      EXPECT_TRUE(expected == testsupport::ComparableAudioBytes(window3 + "/" + name)) << name;
-    }
+    ExpectSameFilesAsTheConverter(std::string("--format ") + names[format], sources, window3);
   }
+}
+
+// Normalize keeps FLAC, Opus and M4A sources in their own formats, with three jobs as with one.
+TEST_F(ExtendedWindow, ThreeJobsNormalizeFlacOpusAndM4aAsTheConverterDoesWithOneJob) {
+  const std::vector<std::string> sources = {
+      Tone("a.flac", "-c:a flac -sample_fmt s32", 1.5), Tone("b.opus", "-c:a libopus -b:a 64k", 1.2),
+      Tone("c.m4a", "-c:a aac -b:a 128k", 1.0), Tone("d.flac", "-ar 22050 -ac 1", 0.7)};
+  const std::string window3 = out.file("normalized");
+  StartWithJobs(3, window3);
+  window->AddStartFiles(sources);
+  Trigger("Normalize1");
+  EXPECT_EQ(ListColumn(4), Names(sources.size(), "finish"));
+  EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+  EXPECT_TRUE(testsupport::FileExists(window3 + "/Normalize_b.opus"));
+  ExpectSameFilesAsTheConverter("--normalize", sources, window3);
 }
 
 // Stop from the menu and closing the window: each ends every file in flight, which keeps what

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <map>
 
-#include "app/ExtendedFormatSettings.h"
 #include "app/OutputFormatSetup.h"
 #include "app/RunSettings.h"
 #include "engines/AudioFile2.h"
 #include "engines/WmaProfiles.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
 
@@ -220,7 +220,7 @@ class Applier {
     if (o_.bitRate && Is(RateMode::kVbr)) Refuse(kBitRate, "M4A VBR is set by --quality");
     if (o_.bitRate || averageRate) s.vbrQuality = 0;
     if (o_.bitRate) s.bitRate = Ranged(kBitRate, *o_.bitRate, kM4aMinKbps, kM4aMaxKbps);
-    if (Is(RateMode::kVbr) && s.vbrQuality == 0) s.vbrQuality = kM4aVbrQualityKey.defaultValue;
+    if (Is(RateMode::kVbr) && s.vbrQuality == 0) s.vbrQuality = settings_keys::kM4aVbrQuality.runDefault;
     if (o_.quality) {
       double q = *o_.quality;
       if ((q < 0.1 || q > 2.0) && !error_) error_ = "--quality: M4A takes 0.1 to 2.0";

@@ -76,9 +76,8 @@ int PrintTags(const std::vector<std::string>& files) {
 
 // The format a conversion makes: --format or a preset's, else the stored choice.
 int RunFormat(const CommandLine& cl, const TIniFile& settings) {
-  // The window stores only the classic four; a stored later format still reaches the command line.
   return ValidOutputFormatIndex(cl.formatIndex ? *cl.formatIndex
-                                               : ReadUncheckedForRun(settings, settings_keys::kForint));
+                                               : ReadForRun(settings, settings_keys::kForint));
 }
 
 RunPlan PlanOf(const ConverterCore& core, const TIniFile& settings, const CommandLine& cl,

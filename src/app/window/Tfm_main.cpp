@@ -184,7 +184,10 @@ void Tfm_main::StartEngine() {
 void Tfm_main::RestoreOutputChoice() {
   std::string folder = ReadText(*settings_file_, settings_keys::kDir);
   edt_output->setText(QString::fromStdString(folder.empty() ? DefaultOutputFolder() : folder));
-  cb_format->setCurrentIndex(ReadForRun(*settings_file_, settings_keys::kForint));
+  const int format = ReadForRun(*settings_file_, settings_keys::kForint);
+  // The classic list has the first four formats; a later one, stored by the extended face,
+  // reads as absent there.
+  cb_format->setCurrentIndex(format < cb_format->count() ? format : settings_keys::kForint.runDefault);
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event) {

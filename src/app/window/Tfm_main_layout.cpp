@@ -71,6 +71,8 @@ void Tfm_main::BuildControls() {
   cb_format->setObjectName("cb_format");
   cb_format->setGeometry(399, 11, 76, 21);
   cb_format->addItems({"MP3", "WAV", "WMA", "OGG"});
+  // Indexes 4..6 are the output format indexes of FLAC, Opus and M4A.
+  if (face_ == WindowFace::kExtended) cb_format->addItems({"FLAC", "OPUS", "M4A"});
   SkinLabel2->setBuddy(cb_format);
 
   lv = new FileListWidget(client);

@@ -14,49 +14,10 @@
 #include "dialogs/ComboBoxName.h"
 #include "settings/dialog/DigitEdit.h"
 #include "settings/dialog/SettingsChoices.h"
+#include "settings/dialog/SettingsLayout.h"
 #include "settings/dialog/UpDown.h"
 
 namespace {
-
-template <typename Control>
-Control* Named(Control* control, const char* objectName, const QString& accessibleName) {
-  control->setObjectName(QString::fromLatin1(objectName));
-  control->setAccessibleName(accessibleName.trimmed());
-  return control;
-}
-
-// Shown on hovering and read out by screen readers after the control's name.
-void Hint(QWidget* control, const QString& text) {
-  control->setToolTip(text);
-  control->setAccessibleDescription(text);
-}
-
-QLabel* Caption(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QStringLiteral("SkinLabel"));
-  return label;
-}
-
-QLabel* Note(const QString& text, QWidget* parent) {
-  QLabel* label = Caption(text, parent);
-  label->setWordWrap(true);  // the longest notes would widen the fixed-size dialog
-  return label;
-}
-
-// A drop-down list that takes no typed text, with its label in the grid cell to its left.
-QComboBox* AddList(QGridLayout* grid, int row, int column, const QString& labelText,
-                   const char* name, const QStringList& entries) {
-  QWidget* parent = grid->parentWidget();
-  auto* label = Caption(labelText, parent);
-  QComboBox* list = NewLabelledComboBox(parent, labelText);
-  list->setObjectName(QString::fromLatin1(name));
-  list->addItems(entries);
-  list->setMaxVisibleItems(12);
-  label->setBuddy(list);
-  grid->addWidget(label, row, column);
-  grid->addWidget(list, row, column + 1);
-  return list;
-}
 
 // An edit box with its up-down beside it, labelled on the left.
 template <typename Edit>
@@ -80,27 +41,6 @@ Edit* AddCounter(QGridLayout* grid, int row, int column, const QString& labelTex
   grid->addWidget(label, row, column);
   grid->addLayout(box, row, column + 1);
   return edit;
-}
-
-QGroupBox* Group(const QString& title, QWidget* parent, QGridLayout** grid) {
-  auto* group = new QGroupBox(title, parent);
-  *grid = new QGridLayout(group);
-  (*grid)->setContentsMargins(6, 4, 6, 4);
-  (*grid)->setHorizontalSpacing(6);
-  (*grid)->setVerticalSpacing(3);
-  // Lists on the left and on the right share the width alike.
-  (*grid)->setColumnStretch(1, 1);
-  (*grid)->setColumnStretch(3, 1);
-  return group;
-}
-
-QWidget* Page(QTabWidget* tabs, const QString& title, QVBoxLayout** column) {
-  auto* page = new QWidget(tabs);
-  *column = new QVBoxLayout(page);
-  (*column)->setContentsMargins(4, 4, 4, 4);
-  (*column)->setSpacing(4);
-  tabs->addTab(page, title);
-  return page;
 }
 
 struct ListSlot {

@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <optional>
 
 #include "dialogs/DialogWindow.h"
 #include "dialogs/UiPrompts.h"
 #include "engines/AudioFile2.h"
 #include "settings/dialog/DigitEdit.h"
+#include "settings/dialog/ExtendedFormatPages.h"
 #include "settings/dialog/GeneralPage.h"
 #include "settings/IniFile.h"
 #include "settings/LookupTables.h"
@@ -53,7 +55,10 @@ Tfm_set::Tfm_set(ISkinEngine& skin, QWidget* parent, WindowFace face)
   setWindowTitle("Settings");
   UseCloseBoxOnly(this);
   c_ = BuildSettingsPages(this);
-  if (face_ == WindowFace::kExtended) general_ = std::make_unique<GeneralPage>(c_.pc);
+  if (face_ == WindowFace::kExtended) {
+    formats_ = std::make_unique<ExtendedFormatPages>(c_.pc);
+    general_ = std::make_unique<GeneralPage>(c_.pc);
+  }
   resize(kOuterWidth, kOuterHeight);
 
   connect(c_.btn_ok, &QPushButton::clicked, this, &Tfm_set::btn_okClick);
@@ -80,6 +85,7 @@ void Tfm_set::FormShow() {
   LoadMp3();
   SelectStored(c_.cb_wma, keys::kWmaFormat);
   LoadOgg();
+  if (formats_) formats_->Load(settings_file_);
   if (general_) general_->Load(settings_file_);
   // Visit every tab once so each is laid out, then open on "WAV".
   for (int tab = 0; tab < c_.pc->count(); ++tab) c_.pc->setCurrentIndex(tab);
@@ -156,6 +162,13 @@ bool Tfm_set::FormatsSupported() {
     UiPrompts::Current().Information(this, QStringLiteral("Information"), QString::fromLatin1(kMp3Refused));
     return false;
   }
+  const std::optional<ExtendedFormatPages::Refusal> refusal =
+      formats_ ? formats_->FirstRefusal(engine) : std::nullopt;
+  if (refusal) {
+    c_.pc->setCurrentWidget(refusal->page);  // the user sees the values to change
+    UiPrompts::Current().Information(this, QStringLiteral("Information"), refusal->text);
+    return false;
+  }
   return true;
 }
 
@@ -186,6 +199,7 @@ void Tfm_set::StoreAll() {
   Write(ini, keys::kOggMinBitrate, c_.cb_ogg_minbit->currentIndex());
   WriteBool(ini, keys::kOggEnableQuality, c_.cb_ogg_quality->isChecked());
   Write(ini, keys::kOggQuality, c_.ud_ogg_quality->Position());
+  if (formats_) formats_->Store(ini);
   if (general_) general_->Store(ini);
 }
 
@@ -216,6 +230,7 @@ void Tfm_set::btn_defaultClick() {
   c_.ud_ogg_quality->SetPosition(keys::kOggQuality.buttonDefault);
   cb_ogg_qualityClick();
   c_.edt_ogg_quality->setText(QString::number(keys::kOggQuality.buttonDefault));
+  if (formats_) formats_->SetDefaults();
   if (general_) general_->SetDefaults();
 }
 

@@ -8,6 +8,7 @@
 #include "settings/dialog/SettingsPages.h"
 #include "settings/WindowFace.h"
 
+class ExtendedFormatPages;
 class GeneralPage;
 class QComboBox;
 class ISkinEngine;
@@ -18,7 +19,7 @@ class TIniFile;
 class Tfm_set : public QDialog {
   Q_OBJECT
  public:
-  // The extended face adds the "General" tab after the four format tabs.
+  // The extended face adds the tabs "FLAC", "OPUS", "M4A" and "General" after the four.
   explicit Tfm_set(ISkinEngine& skin, QWidget* parent = nullptr,
                    WindowFace face = WindowFace::kClassic);
   ~Tfm_set() override;
@@ -57,7 +58,9 @@ class Tfm_set : public QDialog {
   ISkinEngine& skin_;
   WindowFace face_;
   TIniFile* settings_file_ = nullptr;
-  std::unique_ptr<TAudioFile2> checker_;  // asked by OK whether MP3 and OGG formats encode
+  std::unique_ptr<TAudioFile2> checker_;  // asked by OK whether the chosen formats encode
   SettingsControls c_;
-  std::unique_ptr<GeneralPage> general_;  // the extended face only
+  // The extended face only.
+  std::unique_ptr<ExtendedFormatPages> formats_;
+  std::unique_ptr<GeneralPage> general_;
 };
