@@ -23,7 +23,8 @@ std::vector<uint8_t> ReadAt(FILE* file, long offset, size_t count) {
   return bytes;
 }
 
-// Size of the ID3v2 tag at the start of the file, 0 when there is none.
+}  // namespace
+
 long Id3v2Size(FILE* file) {
   std::vector<uint8_t> h = ReadAt(file, 0, 10);
   if (h.size() < 10 || std::memcmp(h.data(), "ID3", 3) != 0) return 0;
@@ -31,6 +32,16 @@ long Id3v2Size(FILE* file) {
   long size = (h[6] << 21) | (h[7] << 14) | (h[8] << 7) | h[9];
   return 10 + size + ((h[5] & 0x10) ? 10 : 0);
 }
+
+long LeadingId3v2Size(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return 0;
+  const long size = Id3v2Size(file);
+  std::fclose(file);
+  return size;
+}
+
+namespace {
 
 bool IsLayer3Header(const uint8_t* h) {
   return h[0] == 0xFF && (h[1] & 0xE0) == 0xE0 && ((h[1] >> 3) & 3) != 1 &&

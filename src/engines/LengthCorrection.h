@@ -5,9 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 struct AVCodecParameters;
+
+// Size of the ID3v2 tag at the start of the file (header, body and footer), 0 when there is
+// none.
+long Id3v2Size(FILE* file);
+long LeadingId3v2Size(const std::string& path);
 
 // Sample frames to take off the container's length for this stream.
 int64_t DecoderShortfall(const std::string& path, const AVCodecParameters& params);

@@ -1,7 +1,8 @@
 // AAC-LC in an MP4 (.m4a) container through FFmpeg: the native "aac" encoder and the "ipod"
 // muxer. FFmpeg's encoder reports its priming (initial_padding) and a short last packet, from
-// which the muxer writes an edit list, so players decode exactly the samples handed over.
-// "faststart" moves the index in front of the audio when the file is finished.
+// which the muxer writes an edit list, so players decode exactly the samples handed over; the
+// same numbers go into an iTunSMPB item for players (and FFmpeg) that do not trim the end by
+// the edit list. "faststart" moves the index in front of the audio when the file is finished.
 //
 // Bit-rate mode sets the average rate; VBR sets FFmpeg's AAC quality (0.1 .. 2.0).
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "engines/EncoderBase.h"
 #include "engines/EngineError.h"
 #include "engines/LibraryHandles.h"
+#include "engines/Mp4GaplessInfo.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -144,6 +146,7 @@ class M4aEncoder final : public EncoderBase {
     while ((rc = avcodec_receive_packet(codec_.get(), packet_.get())) == 0) {
       av_packet_rescale_ts(packet_.get(), codec_->time_base, stream_->time_base);
       packet_->stream_index = stream_->index;
+      ++packetsWritten_;
       rc = av_interleaved_write_frame(output_.get(), packet_.get());
       if (rc < 0) FailWrite(AvErrorText(rc));
     }
@@ -157,6 +160,9 @@ class M4aEncoder final : public EncoderBase {
     if (rc < 0) FailWrite(AvErrorText(rc));
     rc = avio_closep(&output_->pb);
     if (rc < 0) FailWrite(AvErrorText(rc));
+    const int64_t decoded = packetsWritten_ * kAacFrame;
+    const Mp4GaplessInfo gapless{codec_->initial_padding, decoded - codec_->initial_padding - samplesSent_, samplesSent_};
+    if (!WriteMp4GaplessInfo(Path(), gapless)) FailWrite("cannot add the gapless data to the MP4 file");
   }
 
   void DropOutput() noexcept override {
@@ -175,6 +181,7 @@ class M4aEncoder final : public EncoderBase {
   AvPacket packet_;
   std::vector<std::vector<float>> planes_;  // samples waiting for a whole AAC frame
   int64_t samplesSent_ = 0;
+  int64_t packetsWritten_ = 0;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <map>
+#include <sstream>
 
 #include "CoreFixture.h"
 #include "app/RunSettings.h"
@@ -123,6 +124,24 @@ void ExpectCleanStream(const std::string& output, const std::string& extension) 
     EXPECT_EQ(r.output.find("WARNING"), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("ERROR"), std::string::npos) << r.output;
   }
+}
+
+// An M4A output's iTunSMPB names the source's exact length, and FFmpeg (which trims the
+// priming by the edit list but not the end) decodes that length plus the padding it names,
+// less than one AAC frame.
+void ExpectGaplessM4a(const std::string& output, long sourceSamples) {
+  auto r = RunPython(
+      "import sys, mutagen\n"
+      "text = bytes(mutagen.File(sys.argv[1]).tags['----:com.apple.iTunes:iTunSMPB'][0]).decode().split()\n"
+      "print(int(text[1], 16), int(text[2], 16), int(text[3], 16))",
+      {output});
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  long priming = 0, padding = 0, length = 0;
+  std::istringstream(r.output) >> priming >> padding >> length;
+  EXPECT_EQ(length, sourceSamples) << r.output;
+  EXPECT_EQ(priming, 1024) << r.output;
+  EXPECT_LT(padding, 1024) << r.output;
+  EXPECT_EQ(std::lround(DecodedSeconds(output) * Probe(output).sampleRate), length + padding);
 }
 
 class ConversionMatrix : public CoreFixture, public ::testing::WithParamInterface<int> {
@@ -264,6 +283,7 @@ TEST_P(WideSourceConversion, KeepsTheSourcesChannelsAndFlacItsDepth) {
   }
   EXPECT_NEAR(DecodedSeconds(output), 1.5, 1024.0 / 48000);
   ExpectCleanStream(output, OutputExtension(format));
+  if (format == kFormatM4a) ExpectGaplessM4a(output, 72000);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtendedFormats, WideSourceConversion,

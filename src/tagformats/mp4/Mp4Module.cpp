@@ -17,6 +17,8 @@
 namespace {
 
 const std::string kFreeformPrefix = "----:com.apple.iTunes:";
+// The gapless data the AAC encoder wrote describes the file's audio, not its tags: it stays.
+const TagLib::String kGaplessItem = "----:com.apple.iTunes:iTunSMPB";
 
 TagLib::String Utf8(const std::string& text) {
   return TagLib::String(RepairUtf8(text), TagLib::String::UTF8);
@@ -105,7 +107,8 @@ void Mp4Module::Write(const std::string& path, const Timerec& record) const {
   CheckTagFileValid(file, path, "MP4");
   TagLib::MP4::Tag& tag = *file.tag();
   TagLib::StringList names;
-  for (const auto& [name, item] : tag.itemMap()) names.append(name);
+  for (const auto& [name, item] : tag.itemMap())
+    if (name != kGaplessItem) names.append(name);
   for (const TagLib::String& name : names) tag.removeItem(name);
   SetFields(tag, record);
   SetCovers(tag, record.extras.pictures);

@@ -1,5 +1,10 @@
 #include "tagformats/vorbis/VorbisCommentEditor.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#include "tagformats/vorbis/VorbisCommentHeader.h"
 #include "tagformats/vorbis/VorbisGranules.h"
 #include "tagformats/vorbis/VorbisPageSource.h"
 #include "tagformats/vorbis/VorbisStreamWriter.h"
@@ -7,6 +12,39 @@
 namespace {
 
 [[noreturn]] void Fail(const char* text) { throw VorbisStreamError(text); }
+
+template <typename T>
+void Regrow(T*& buffer, long count) {
+  void* grown = realloc(buffer, static_cast<size_t>(count) * sizeof(T));
+  if (grown == nullptr) throw std::bad_alloc();
+  buffer = static_cast<T*>(grown);
+}
+
+// libogg grows a stream's buffers by what each page needs, one realloc and copy per page, so a
+// packet over hundreds of pages (a large picture among the comments) costs time in the square
+// of its size. Doubling them ahead of ogg_stream_pagein keeps that linear; libogg frees them
+// with free() as ever.
+void GrowAhead(ogg_stream_state& stream, const ogg_page& page) {
+  const long body = stream.body_fill + page.body_len + 1;
+  if (stream.body_storage <= body) {
+    const long storage = std::max(body, 2 * stream.body_storage);
+    Regrow(stream.body_data, storage);
+    stream.body_storage = storage;
+  }
+  const long lacing = stream.lacing_fill + page.header[26] + 1;
+  if (stream.lacing_storage <= lacing) {
+    const long storage = std::max(lacing, 2 * stream.lacing_storage);
+    Regrow(stream.lacing_vals, storage);
+    Regrow(stream.granule_vals, storage);
+    stream.lacing_storage = storage;
+  }
+}
+
+// Takes in one page of the stream, or fails.
+void PageIn(ogg_stream_state& stream, ogg_page& page) {
+  GrowAhead(stream, page);
+  if (ogg_stream_pagein(&stream, &page) != 0) Fail("Corrupt page in the Ogg stream");
+}
 
 }  // namespace
 
@@ -48,7 +86,7 @@ void VorbisCommentEditor::NextOwnPage(ogg_page& page, const char* truncatedText)
       break;
   }
   if (ogg_page_serialno(&page) != serial_) Fail("Multiplexed Ogg streams are not supported");
-  if (ogg_stream_pagein(&stream_, &page) != 0) Fail("Corrupt page in the Ogg stream");
+  PageIn(stream_, page);
   if (ogg_page_eos(&page)) inputEnded_ = true;
 }
 
@@ -59,7 +97,7 @@ void VorbisCommentEditor::ReadFirstPage() {
   serial_ = ogg_page_serialno(&page);
   ogg_stream_init(&stream_, serial_);
   streamOpen_ = true;
-  if (ogg_stream_pagein(&stream_, &page) != 0) Fail("Corrupt page in the Ogg stream");
+  PageIn(stream_, page);
   if (ogg_page_eos(&page)) inputEnded_ = true;
 }
 
@@ -121,14 +159,12 @@ void VorbisCommentEditor::Write(const VorbisByteWriter& write) {
   DrainPackets(batch);
   VorbisStreamWriter writer(serial_, write);
 
-  ogg_packet comment;
-  if (vorbis_commentheader_out(&comments_, &comment) != 0) Fail("Cannot build the comment header");
+  PacketCopy commentHeader{BuildVorbisCommentHeader(comments_)};
+  ogg_packet comment = commentHeader.AsPacket();
   ogg_packet identification = identification_.AsPacket();
   ogg_packet setup = setup_.AsPacket();
   setup.e_o_s = inputEnded_ && batch.empty() ? 1 : 0;
-  const bool headersWritten = writer.WriteHeaders(identification, comment, setup);
-  ogg_packet_clear(&comment);
-  if (!headersWritten) Fail("Write error");
+  if (!writer.WriteHeaders(identification, comment, setup)) Fail("Write error");
 
   VorbisGranules granules(info_);
   for (;;) {
