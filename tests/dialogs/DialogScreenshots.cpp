@@ -47,12 +47,6 @@ int main(int argc, char** argv) {
   }
   settings.hide();
 
-  Tfm_set extended(skin, &mainWindow, WindowFace::kExtended);
-  extended.show();
-  extended.findChild<QTabWidget*>("pc")->setCurrentIndex(4);
-  Save(&extended, folder, "settings-general");
-  extended.hide();
-
   std::vector<Timerec> table;
   for (const char* title : {"Morning", "Заголовок", "Evening"}) {
     Timerec record;

@@ -59,12 +59,14 @@ GeneralPage::GeneralPage(QTabWidget* tabs) {
       label->setBuddy(field->control());
       form->addRow(label, field->control());
     }
-    auto* hint = new QLabel(QString::fromUtf8(row.hint), page);
-    hint->setWordWrap(true);
-    form->addRow(hint);
     rows_.push_back({&row, std::move(field)});
   }
   column->addLayout(form);
+  // Seven rows with a hint under each do not fit the dialog's fixed size, so each hint is the
+  // control's tool tip and accessible description, and one line says where to find them.
+  auto* note = new QLabel(QStringLiteral("Rest the pointer on an option to see what it does."), page);
+  note->setWordWrap(true);
+  column->addWidget(note);
   column->addStretch();
   tabs->addTab(page, QStringLiteral("General"));
 }
