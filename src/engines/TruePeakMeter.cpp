@@ -5,8 +5,9 @@
 #include <cstring>
 
 // On x86-64 the hot loops are built twice, for AVX2 (eight floats a step) and for the baseline
-// (four); the loader picks the one the processor runs.
-#if defined(__x86_64__) && defined(__GNUC__)
+// (four); the loader picks the one the processor runs. Not under ThreadSanitizer: the loader
+// runs the (instrumented) chooser before the sanitizer has started, and the program crashes.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_THREAD__)
 #define VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define VECTOR_CLONES
