@@ -19,9 +19,9 @@ SecondByteRange SecondByteAfter(unsigned char lead) {
   return {0x80, 0xBF};
 }
 
-// How many bytes from `at` form a well-formed sequence (return == *length) or the maximal
-// subpart of an ill-formed one (return < *length, at least 1).
-size_t WellFormedPrefix(std::string_view text, size_t at, size_t* length) {
+}  // namespace
+
+size_t Utf8UnitLength(std::string_view text, size_t at, size_t* length) {
   const unsigned char lead = static_cast<unsigned char>(text[at]);
   *length = Utf8SequenceLength(lead);
   if (*length <= 1) return 1;
@@ -37,8 +37,6 @@ size_t WellFormedPrefix(std::string_view text, size_t at, size_t* length) {
   return taken;
 }
 
-}  // namespace
-
 size_t Utf8SequenceLength(unsigned char lead) {
   if (lead < 0x80) return 1;
   if (lead >= 0xC2 && lead <= 0xDF) return 2;
@@ -52,7 +50,7 @@ std::string RepairUtf8(std::string_view text) {
   out.reserve(text.size());
   for (size_t at = 0; at < text.size();) {
     size_t length = 0;
-    const size_t taken = WellFormedPrefix(text, at, &length);
+    const size_t taken = Utf8UnitLength(text, at, &length);
     if (taken == length) {
       out.append(text.substr(at, taken));
     } else {
@@ -66,7 +64,7 @@ std::string RepairUtf8(std::string_view text) {
 bool IsValidUtf8(std::string_view text) {
   for (size_t at = 0; at < text.size();) {
     size_t length = 0;
-    const size_t taken = WellFormedPrefix(text, at, &length);
+    const size_t taken = Utf8UnitLength(text, at, &length);
     if (taken != length) return false;
     at += taken;
   }

@@ -17,3 +17,8 @@ bool IsValidUtf8(std::string_view text);
 
 // Bytes in the sequence a lead byte starts (1 to 4); 0 for a byte that starts none.
 size_t Utf8SequenceLength(unsigned char lead);
+
+// How many bytes from `at` (< text.size()) form one unit: a well-formed sequence (the return
+// equals *length) or the maximal subpart of an ill-formed one (fewer, at least 1). Decoders step
+// by it so that they replace exactly what RepairUtf8 replaces.
+size_t Utf8UnitLength(std::string_view text, size_t at, size_t* length);

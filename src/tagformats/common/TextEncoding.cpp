@@ -8,39 +8,17 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
-// Smallest code point each length may carry; anything below is an overlong form.
-char32_t MinimumForLength(size_t length) {
-  static const char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-  return kMinimum[length];
-}
-
 }  // namespace
 
 char32_t DecodeUtf8At(const std::string& text, size_t* pos) {
-  const unsigned char lead = static_cast<unsigned char>(text[*pos]);
-  const size_t length = Utf8SequenceLength(lead);
-  if (length == 0 || *pos + length > text.size()) {
-    ++*pos;
-    return length == 1 ? lead : kReplacementCharacter;
-  }
-  if (length == 1) {
-    ++*pos;
-    return lead;
-  }
+  const size_t start = *pos;
+  size_t length = 0;
+  *pos += Utf8UnitLength(text, start, &length);
+  if (*pos - start != length) return kReplacementCharacter;
+  const unsigned char lead = static_cast<unsigned char>(text[start]);
+  if (length == 1) return lead;
   char32_t value = lead & (0x7F >> length);
-  for (size_t i = 1; i < length; ++i) {
-    const unsigned char byte = static_cast<unsigned char>(text[*pos + i]);
-    if (!IsContinuation(byte)) {
-      ++*pos;
-      return kReplacementCharacter;
-    }
-    value = (value << 6) | (byte & 0x3F);
-  }
-  if (value < MinimumForLength(length) || value > 0x10FFFF || IsSurrogate(value)) {
-    ++*pos;
-    return kReplacementCharacter;
-  }
-  *pos += length;
+  for (size_t i = 1; i < length; ++i) value = (value << 6) | (static_cast<unsigned char>(text[start + i]) & 0x3F);
   return value;
 }
 
