@@ -14,6 +14,12 @@
 
 class TruePeakMeter {
  public:
+  static constexpr int kPhases = 4;
+  static constexpr int kTaps = 24;  // a phase's
+  // Phase p (1 to 3) puts p/4 of a sample past the 12th of 24 samples the value
+  // Σ PhaseTaps(p)[k] · sample[k], summed in that order.
+  static const float* PhaseTaps(int phase);
+
   explicit TruePeakMeter(int channels);
 
   // `frames` interleaved frames of the meter's channel count; 16-bit samples at full scale
@@ -21,6 +27,7 @@ class TruePeakMeter {
   void Add(const float* samples, size_t frames);
   void Add(const int16_t* samples, size_t frames);
 
+  size_t Channels() const { return static_cast<size_t>(channels_); }
   double TruePeak() const { return truePeak_; }  // linear, full scale 1.0
   double SamplePeak() const { return samplePeak_; }
 

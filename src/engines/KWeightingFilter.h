@@ -1,0 +1,47 @@
+// The K-weighting of ITU-R BS.1770: a high shelf of about +4 dB above 1.7 kHz (the head's
+// effect on what reaches the ear) followed by a high pass at 38 Hz (the revised low-frequency
+// B curve), each a biquad whose coefficients are derived for the sample rate in use, in double
+// precision. Channels run two at a time in the lanes of one vector, so that two recursions
+// overlap in the processor instead of waiting on each other.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class KWeightingFilter {
+ public:
+  struct Biquad {
+    double b0, b1, b2, a1, a2;  // a0 is 1
+  };
+  static Biquad Shelf(int sampleRate);
+  static Biquad HighPass(int sampleRate);
+
+  // Filters the channels listed in `measured` (0-based) of frames of `channels` interleaved
+  // samples; the others are skipped.
+  KWeightingFilter(int sampleRate, int channels, const std::vector<int>& measured);
+
+  // Filters `frames` frames and adds each measured channel's sum of squared weighted samples
+  // to energies[i], i its place in `measured`. 16-bit samples at full scale 32768. Takes at
+  // most 100 ms at a time: a state decaying in silence is cleared after each call, before it
+  // reaches the subnormal numbers the processor handles many times slower.
+  void Add(const float* samples, size_t frames, double* energies);
+  void Add(const int16_t* samples, size_t frames, double* energies);
+
+  // Two measured channels filtered together (an odd one out fills both lanes) and their state:
+  // the last two inputs, shelf outputs and weighted outputs of each lane.
+  struct ChannelPair {
+    int first = 0, second = 0;           // channel indexes in a frame
+    size_t firstSlot = 0, secondSlot = 0;  // places in `measured`
+    bool single = false;                   // the second lane repeats the first
+    double state[6][2] = {};
+  };
+
+ private:
+  template <typename Sample>
+  void AddFrames(const Sample* samples, size_t frames, double* energies);
+
+  int channels_;
+  Biquad shelf_, highPass_;
+  std::vector<ChannelPair> pairs_;
+};
