@@ -15,10 +15,15 @@ constexpr int kPhases = TruePeakMeter::kPhases;
 constexpr int kTaps = TruePeakMeter::kTaps;
 // Frames measured at a time; the buffers stay within the first level cache.
 constexpr size_t kStretch = 1024;
-// Frames whose peak decides whether they need interpolating at all.
+// Frames whose samples decide together whether they need interpolating at all.
 constexpr size_t kPart = 128;
 // How far a float sum of 24 products can stray above the exact one, with room to spare.
 constexpr double kRoundingMargin = 1 + 1e-5;
+// The taps of a phase that estimate its values: the four on either side of the value.
+constexpr int kCentralTaps = 8;
+constexpr int kFirstCentral = kTaps / 2 - kCentralTaps / 2;
+// Room left for the rounding of a bound, relative to the largest sample under the taps.
+constexpr double kBoundMargin = 1e-4;
 // The Kaiser window's shape: about 70 dB of stop band over 24 taps a phase.
 constexpr double kKaiserBeta = 7.0;
 constexpr double kPi = 3.14159265358979323846;
@@ -41,6 +46,11 @@ struct PhaseTaps {
   // The largest sum of |taps| over the phases: the most an interpolated value can exceed the
   // largest sample under the taps.
   double largestGain;
+  // The central taps of phases 1 to 3, and the largest root sum of squares of the others:
+  // what those others add to a value is at most that times the root sum of squares of the
+  // samples under the taps (Cauchy-Schwarz).
+  float central[kPhases - 1][kCentralTaps];
+  double outerNorm;
 };
 
 PhaseTaps KaiserSincTaps() {
@@ -60,10 +70,20 @@ PhaseTaps KaiserSincTaps() {
     for (int k = 0; k < kTaps; ++k) result.taps[p][k] = static_cast<float>(row[k] / sum);
   }
   result.largestGain = 0;
+  result.outerNorm = 0;
   for (int p = 1; p < kPhases; ++p) {
     double gain = 0;
     for (float tap : result.taps[p]) gain += std::fabs(static_cast<double>(tap));
     result.largestGain = std::max(result.largestGain, gain * kRoundingMargin);
+    double outerSquares = 0;
+    for (int k = 0; k < kTaps; ++k) {
+      const double tap = result.taps[p][k];
+      if (k >= kFirstCentral && k < kFirstCentral + kCentralTaps)
+        result.central[p - 1][k - kFirstCentral] = result.taps[p][k];
+      else
+        outerSquares += tap * tap;
+    }
+    result.outerNorm = std::max(result.outerNorm, std::sqrt(outerSquares) * (1 + kBoundMargin));
   }
   return result;
 }
@@ -98,6 +118,42 @@ void Interpolate(const float* line, const float* taps, float* out, size_t count)
     const float* in = line + k;
     for (size_t i = 0; i < count; ++i) out[i] += tap * in[i];
   }
+}
+
+// Marks the values between the samples of `line` that may exceed `limit`, for `count` values of
+// each phase: those whose estimate from the central taps, plus the most the other taps can add,
+// passes it (compared squared, to spare a root). Returns how many are marked.
+CPU_CLONES("avx512f", "avx2", "default")
+size_t MarkCandidates(const float* line, size_t count, float limit, int32_t* __restrict marks) {
+  const PhaseTaps& taps = Taps();
+  const float outerSquared = static_cast<float>(taps.outerNorm * taps.outerNorm);
+  float quads[kPart + kTaps];  // sums of four squared samples
+  for (size_t i = 0; i + 3 < count + kTaps - 1; ++i)
+    quads[i] = line[i] * line[i] + line[i + 1] * line[i + 1] + line[i + 2] * line[i + 2] +
+               line[i + 3] * line[i + 3];
+  for (size_t j = 0; j < count; ++j) {
+    const float energy = quads[j] + quads[j + 4] + quads[j + 8] + quads[j + 12] + quads[j + 16] +
+                         quads[j + 20];
+    float largest = 0;
+    for (int p = 0; p < kPhases - 1; ++p) {
+      float estimate = 0;
+      for (int k = 0; k < kCentralTaps; ++k)
+        estimate += taps.central[p][k] * line[j + kFirstCentral + k];
+      largest = std::max(largest, std::fabs(estimate));
+    }
+    const float room = limit - largest;
+    marks[j] = !((room >= 0) & (outerSquared * energy <= room * room));
+  }
+  size_t marked = 0;
+  for (size_t j = 0; j < count; ++j) marked += marks[j];
+  return marked;
+}
+
+// One value between the samples, summed in the same order as Interpolate sums it.
+float ValueAt(const float* line, const float* taps) {
+  float value = 0;
+  for (int k = 0; k < kTaps; ++k) value += taps[k] * line[k];
+  return value;
 }
 
 }  // namespace
@@ -137,21 +193,34 @@ void TruePeakMeter::MeasureLine(int channel, size_t frames) {
   std::copy(history.begin(), history.end(), line_.begin());
   samplePeak_ = std::max(samplePeak_, LargestMagnitude(line_.data() + kTaps - 1, frames));
   float peak = std::max(truePeak_, samplePeak_);
-  for (size_t start = 0; start < frames; start += kPart) {
-    const size_t count = std::min(kPart, frames - start);
-    const float* line = line_.data() + start;
-    // A part whose values between the samples cannot pass the peak found so far is skipped:
-    // the result stays the same, and loud passages are rare.
-    const double bound = LargestMagnitude(line, count + kTaps - 1) * Taps().largestGain;
-    if (bound <= peak) continue;
-    // Phase 0 falls on the samples themselves, whose peak is taken above.
-    for (int p = 1; p < kPhases; ++p) {
-      Interpolate(line, Taps().taps[p], phase_.data(), count);
-      peak = std::max(peak, LargestMagnitude(phase_.data(), count));
-    }
-  }
+  for (size_t start = 0; start < frames; start += kPart)
+    peak = MeasurePart(line_.data() + start, std::min(kPart, frames - start), peak);
   truePeak_ = peak;
   // The last samples of this stretch lead the next one.
   std::copy(line_.begin() + static_cast<std::ptrdiff_t>(frames),
             line_.begin() + static_cast<std::ptrdiff_t>(frames + kTaps - 1), history.begin());
+}
+
+// Values that cannot pass the peak found so far leave the result as it is, so only those that
+// may are computed: none when even the largest sample times the filter's gain cannot, else
+// those that the central taps' estimate marks, or the whole part when they are many.
+float TruePeakMeter::MeasurePart(const float* line, size_t count, float peak) {
+  const double largest = LargestMagnitude(line, count + kTaps - 1);
+  if (largest * Taps().largestGain <= peak) return peak;
+  int32_t marks[kPart];
+  const auto limit = static_cast<float>(peak - kBoundMargin * Taps().largestGain * largest);
+  const size_t marked = MarkCandidates(line, count, limit, marks);
+  if (marked > kPart / 8) {
+    // Phase 0 falls on the samples themselves, whose peak is taken already.
+    for (int p = 1; p < kPhases; ++p) {
+      Interpolate(line, Taps().taps[p], phase_.data(), count);
+      peak = std::max(peak, LargestMagnitude(phase_.data(), count));
+    }
+    return peak;
+  }
+  for (size_t j = 0; j < count && marked > 0; ++j)
+    if (marks[j])
+      for (int p = 1; p < kPhases; ++p)
+        peak = std::max(peak, std::fabs(ValueAt(line + j, Taps().taps[p])));
+  return peak;
 }
