@@ -141,7 +141,7 @@ TEST(TruePeak, FindsThePeaksBetweenTheSamples) {
 
 namespace {
 
-enum class Shape { kRisingSine, kPinkNoise, kSilence };
+enum class Shape { kRisingSine, kPinkNoise, kSilence, kTapSigns };
 
 // Interleaved samples: each channel at its own level (the fourth, low-frequency effects, much
 // louder, so that counting it would show).
@@ -154,7 +154,9 @@ struct Signal {
 };
 
 // Pink noise from seeded white noise through Paul Kellet's three-pole filter; the sine's level
-// rises in steps of 4 dB every 2 s, so the loudness range has something to measure.
+// rises in steps of 4 dB every 2 s, so the loudness range has something to measure. The tap
+// signs: one sample of 0.88, then 24 samples of ±0.4 with the signs of the half-sample phase's
+// taps, whose value between them (0.8996) passes the sample only by what the outer taps add.
 Signal MakeSignal(int rate, int channels, double seconds, Shape shape, double level = 1) {
   Signal signal{rate, channels, seconds, shape, level, {}};
   const auto frames = static_cast<size_t>(seconds * rate);
@@ -172,6 +174,9 @@ Signal MakeSignal(int rate, int channels, double seconds, Shape shape, double le
       b1 = 0.96300 * b1 + white * 0.2965164;
       b2 = 0.57000 * b2 + white * 1.0526913;
       value = 0.05 * (b0 + b1 + b2 + white * 0.1848);
+    } else if (shape == Shape::kTapSigns) {
+      const size_t tap = i - 200;
+      value = i == 100 ? 0.88 : tap < 24 ? std::copysign(0.4, TruePeakMeter::PhaseTaps(2)[tap]) : 0;
     }
     for (int c = 0; c < channels; ++c)
       signal.samples.push_back(static_cast<float>(value * level * (c == 3 ? 4.0 : 1.0 - 0.1 * c)));
@@ -273,6 +278,8 @@ const OracleCase kOracleCases[] = {
     {"pink noise 44.1 kHz 5 channels", 44100, 5, 5, Shape::kPinkNoise, false},
     {"pink noise 44.1 kHz 7.1", 44100, 8, 5, Shape::kPinkNoise, false},
     {"silence", 44100, 2, 5, Shape::kSilence, true},
+    {"a peak between samples beyond the central taps' reach", 44100, 1, 0.5, Shape::kTapSigns,
+     false},
     {"0.35 s of noise: no gating block", 44100, 2, 0.35, Shape::kPinkNoise, false},
 };
 
