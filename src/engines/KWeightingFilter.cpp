@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "engines/CpuClones.h"
 
@@ -16,6 +17,8 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kSettled = 1e-150;
 
 using Lanes = double __attribute__((vector_size(16)));
+using FloatPair = float __attribute__((vector_size(8)));
+using ShortPair = int16_t __attribute__((vector_size(4)));
 
 struct Stage {
   Lanes b0, b1, b2, a1, a2;
@@ -39,10 +42,32 @@ void StoreRow(KWeightingFilter::ChannelPair& pair, Row row, Lanes value) {
     pair.state[row][lane] = std::fabs(value[lane]) < kSettled ? 0.0 : value[lane];
 }
 
+// Two samples of a frame in the lanes, read at once when they sit side by side.
+template <typename Sample>
+[[gnu::always_inline]] inline Lanes LoadLanes(const Sample* first, size_t secondOffset) {
+  return Lanes{static_cast<double>(first[0]), static_cast<double>(first[secondOffset])};
+}
+
+template <typename Two, typename Sample>
+[[gnu::always_inline]] inline Lanes LoadSideBySide(const Sample* first) {
+  Two two;
+  std::memcpy(&two, first, sizeof two);
+  return __builtin_convertvector(two, Lanes);
+}
+
+[[gnu::always_inline]] inline Lanes LoadLanes(const float* first, std::true_type) {
+  return LoadSideBySide<FloatPair>(first);
+}
+
+[[gnu::always_inline]] inline Lanes LoadLanes(const int16_t* first, std::true_type) {
+  return LoadSideBySide<ShortPair>(first);
+}
+
 // Runs both biquads over one pair of channels and returns the lanes' sums of squares. Each
 // output sums its terms with the previous output's last, so that the recursion waits on only
-// one multiply-add per sample; the high pass's own recursion runs beside the shelf's.
-template <typename Sample>
+// one multiply-add per sample; the high pass's own recursion runs beside the shelf's. Its
+// numerator is 1, -2, 1 at every rate.
+template <typename Sample, bool kSideBySide>
 [[gnu::always_inline]] inline Lanes FilterPair(const Sample* samples, size_t frames,
                                                size_t stride, double scale, const Stage& shelf,
                                                const Stage& highPass,
@@ -51,13 +76,12 @@ template <typename Sample>
         y2 = LoadRow(pair, kY2), z1 = LoadRow(pair, kZ1), z2 = LoadRow(pair, kZ2);
   Lanes energy = {0, 0};
   const Sample* first = samples + pair.first;
-  const size_t secondOffset = static_cast<size_t>(pair.second - pair.first);
+  const size_t secondOffset = kSideBySide ? 1 : static_cast<size_t>(pair.second - pair.first);
   for (size_t i = 0; i < frames; ++i, first += stride) {
-    Lanes x = Lanes{static_cast<double>(first[0]), static_cast<double>(first[secondOffset])};
+    Lanes x = kSideBySide ? LoadLanes(first, std::true_type()) : LoadLanes(first, secondOffset);
     if (scale != 1.0) x *= scale;
     const Lanes y = shelf.b0 * x + shelf.b1 * x1 + shelf.b2 * x2 - shelf.a2 * y2 - shelf.a1 * y1;
-    const Lanes z = highPass.b0 * y + highPass.b1 * y1 + highPass.b2 * y2 - highPass.a2 * z2 -
-                    highPass.a1 * z1;
+    const Lanes z = (y + y2) - 2.0 * y1 - highPass.a2 * z2 - highPass.a1 * z1;
     energy += z * z;
     x2 = x1, x1 = x, y2 = y1, y1 = y, z2 = z1, z1 = z;
   }
@@ -66,26 +90,37 @@ template <typename Sample>
   return energy;
 }
 
+template <typename Sample>
+[[gnu::always_inline]] inline Lanes FilterAnyPair(const Sample* samples, size_t frames,
+                                                  size_t stride, double scale,
+                                                  const Stage& shelf, const Stage& highPass,
+                                                  KWeightingFilter::ChannelPair& pair) {
+  if (pair.second == pair.first + 1)
+    return FilterPair<Sample, true>(samples, frames, stride, scale, shelf, highPass, pair);
+  return FilterPair<Sample, false>(samples, frames, stride, scale, shelf, highPass, pair);
+}
+
 FILTER_CLONES
 Lanes FilterFloatPair(const float* samples, size_t frames, size_t stride, const Stage& shelf,
                       const Stage& highPass, KWeightingFilter::ChannelPair& pair) {
-  return FilterPair(samples, frames, stride, 1.0, shelf, highPass, pair);
+  return FilterAnyPair(samples, frames, stride, 1.0, shelf, highPass, pair);
 }
 
 // 16-bit samples are scaled to full scale 1.0 as they come in (by a power of two: exact).
 FILTER_CLONES
 Lanes FilterShortPair(const int16_t* samples, size_t frames, size_t stride, const Stage& shelf,
                       const Stage& highPass, KWeightingFilter::ChannelPair& pair) {
-  return FilterPair(samples, frames, stride, 1.0 / 32768.0, shelf, highPass, pair);
+  return FilterAnyPair(samples, frames, stride, 1.0 / 32768.0, shelf, highPass, pair);
 }
 
-Lanes FilterAnyPair(const float* samples, size_t frames, size_t stride, const Stage& shelf,
-                    const Stage& highPass, KWeightingFilter::ChannelPair& pair) {
+Lanes FilterChannelPair(const float* samples, size_t frames, size_t stride, const Stage& shelf,
+                        const Stage& highPass, KWeightingFilter::ChannelPair& pair) {
   return FilterFloatPair(samples, frames, stride, shelf, highPass, pair);
 }
 
-Lanes FilterAnyPair(const int16_t* samples, size_t frames, size_t stride, const Stage& shelf,
-                    const Stage& highPass, KWeightingFilter::ChannelPair& pair) {
+Lanes FilterChannelPair(const int16_t* samples, size_t frames, size_t stride,
+                        const Stage& shelf, const Stage& highPass,
+                        KWeightingFilter::ChannelPair& pair) {
   return FilterShortPair(samples, frames, stride, shelf, highPass, pair);
 }
 
@@ -154,7 +189,7 @@ void KWeightingFilter::AddFrames(const Sample* samples, size_t frames, double* e
   if (frames == 0) return;
   const Stage shelf = Broadcast(shelf_), highPass = Broadcast(highPass_);
   for (ChannelPair& pair : pairs_) {
-    const Lanes energy = FilterAnyPair(samples, frames, static_cast<size_t>(channels_), shelf,
+    const Lanes energy = FilterChannelPair(samples, frames, static_cast<size_t>(channels_), shelf,
                                        highPass, pair);
     energies[pair.firstSlot] += energy[0];
     if (!pair.single) energies[pair.secondSlot] += energy[1];
