@@ -1,8 +1,9 @@
 // The K-weighting of ITU-R BS.1770: a high shelf of about +4 dB above 1.7 kHz (the head's
 // effect on what reaches the ear) followed by a high pass at 38 Hz (the revised low-frequency
 // B curve), each a biquad whose coefficients are derived for the sample rate in use, in double
-// precision. Channels run two at a time in the lanes of one vector, so that two recursions
-// overlap in the processor instead of waiting on each other.
+// precision. Both numerators run first as one five-tap sum (the filters commute), as wide as
+// the vectors go; then both denominators, with channels two at a time in the lanes of one
+// vector, so that the recursions overlap in the processor instead of waiting on each other.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,7 @@ class KWeightingFilter {
   };
   static Biquad Shelf(int sampleRate);
   static Biquad HighPass(int sampleRate);
+  static constexpr size_t kNumeratorTaps = 5;
 
   // Filters the channels listed in `measured` (0-based) of frames of `channels` interleaved
   // samples; the others are skipped.
@@ -28,13 +30,19 @@ class KWeightingFilter {
   void Add(const float* samples, size_t frames, double* energies);
   void Add(const int16_t* samples, size_t frames, double* energies);
 
-  // Two measured channels filtered together (an odd one out fills both lanes) and their state:
-  // the last two inputs, shelf outputs and weighted outputs of each lane.
+  const Biquad& Shelf() const { return shelf_; }
+  const Biquad& HighPass() const { return highPass_; }
+  const double (&Numerator() const)[kNumeratorTaps] { return numerator_; }
+
+  // Two measured channels filtered together (an odd one out fills both lanes) and their state,
+  // lanes side by side: the last four inputs, oldest first; the shelf's last two outputs and
+  // the high pass's, newest first.
   struct ChannelPair {
-    int first = 0, second = 0;           // channel indexes in a frame
+    int first = 0, second = 0;             // channel indexes in a frame
     size_t firstSlot = 0, secondSlot = 0;  // places in `measured`
     bool single = false;                   // the second lane repeats the first
-    double state[6][2] = {};
+    double inputs[2 * (kNumeratorTaps - 1)] = {};
+    double outputs[4][2] = {};
   };
 
  private:
@@ -43,5 +51,6 @@ class KWeightingFilter {
 
   int channels_;
   Biquad shelf_, highPass_;
+  double numerator_[kNumeratorTaps];
   std::vector<ChannelPair> pairs_;
 };
