@@ -17,6 +17,7 @@ constexpr int kTaps = TruePeakMeter::kTaps;
 constexpr size_t kStretch = 1024;
 // Frames whose samples decide together whether they need interpolating at all.
 constexpr size_t kPart = 128;
+static_assert(kPart >= kTaps - 1, "the samples under the taps span at most two parts");
 // How far a float sum of 24 products can stray above the exact one, with room to spare.
 constexpr double kRoundingMargin = 1 + 1e-5;
 // The taps of a phase that estimate its values: the four on either side of the value.
@@ -156,6 +157,14 @@ float ValueAt(const float* line, const float* taps) {
   return value;
 }
 
+// Channel c of `count` interleaved frames, scaled; kChannels, when not 0, is `channels`.
+template <size_t kChannels, typename Sample>
+void TakeChannel(const Sample* frames, size_t channels, size_t c, size_t count, float scale,
+                 float* out) {
+  const size_t stride = kChannels ? kChannels : channels;
+  for (size_t i = 0; i < count; ++i) out[i] = static_cast<float>(frames[i * stride + c]) * scale;
+}
+
 }  // namespace
 
 const float* TruePeakMeter::PhaseTaps(int phase) { return Taps().taps[phase]; }
@@ -182,7 +191,13 @@ void TruePeakMeter::AddInterleaved(const Sample* samples, size_t frames, float s
     const Sample* first = samples + start * channels;
     for (size_t c = 0; c < channels; ++c) {
       float* fresh = line_.data() + kTaps - 1;
-      for (size_t i = 0; i < count; ++i) fresh[i] = static_cast<float>(first[i * channels + c]) * scale;
+      // A stride known when compiling lets the copy run in vectors.
+      if (channels == 1)
+        TakeChannel<1>(first, 1, c, count, scale, fresh);
+      else if (channels == 2)
+        TakeChannel<2>(first, 2, c, count, scale, fresh);
+      else
+        TakeChannel<0>(first, channels, c, count, scale, fresh);
       MeasureLine(static_cast<int>(c), count);
     }
   }
@@ -191,10 +206,18 @@ void TruePeakMeter::AddInterleaved(const Sample* samples, size_t frames, float s
 void TruePeakMeter::MeasureLine(int channel, size_t frames) {
   std::vector<float>& history = history_[static_cast<size_t>(channel)];
   std::copy(history.begin(), history.end(), line_.begin());
-  samplePeak_ = std::max(samplePeak_, LargestMagnitude(line_.data() + kTaps - 1, frames));
+  // The samples under the taps of a part's values: the part's own and those of the part
+  // before (as long as the taps reach), or of the stretch before.
+  float before = LargestMagnitude(line_.data(), kTaps - 1);
   float peak = std::max(truePeak_, samplePeak_);
-  for (size_t start = 0; start < frames; start += kPart)
-    peak = MeasurePart(line_.data() + start, std::min(kPart, frames - start), peak);
+  for (size_t start = 0; start < frames; start += kPart) {
+    const size_t count = std::min(kPart, frames - start);
+    const float* line = line_.data() + start;
+    const float own = LargestMagnitude(line + kTaps - 1, count);
+    samplePeak_ = std::max(samplePeak_, own);
+    peak = MeasurePart(line, count, std::max(own, before), std::max(peak, samplePeak_));
+    before = own;
+  }
   truePeak_ = peak;
   // The last samples of this stretch lead the next one.
   std::copy(line_.begin() + static_cast<std::ptrdiff_t>(frames),
@@ -204,8 +227,7 @@ void TruePeakMeter::MeasureLine(int channel, size_t frames) {
 // Values that cannot pass the peak found so far leave the result as it is, so only those that
 // may are computed: none when even the largest sample times the filter's gain cannot, else
 // those that the central taps' estimate marks, or the whole part when they are many.
-float TruePeakMeter::MeasurePart(const float* line, size_t count, float peak) {
-  const double largest = LargestMagnitude(line, count + kTaps - 1);
+float TruePeakMeter::MeasurePart(const float* line, size_t count, double largest, float peak) {
   if (largest * Taps().largestGain <= peak) return peak;
   int32_t marks[kPart];
   const auto limit = static_cast<float>(peak - kBoundMargin * Taps().largestGain * largest);

@@ -37,9 +37,9 @@ class TruePeakMeter {
   // Measures the channel's stretch of `frames` samples, which stand in `line_` behind the
   // channel's last samples before them.
   void MeasureLine(int channel, size_t frames);
-  // Measures `count` values of each phase over `line` (with the taps' reach beyond them);
-  // returns the larger of them and `peak`.
-  float MeasurePart(const float* line, size_t count, float peak);
+  // Measures `count` values of each phase over `line` (with the taps' reach beyond them),
+  // whose samples are at most `largest`; returns the larger of them and `peak`.
+  float MeasurePart(const float* line, size_t count, double largest, float peak);
 
   int channels_;
   std::vector<std::vector<float>> history_;  // per channel, the samples the filter still needs
