@@ -47,11 +47,10 @@ struct PhaseTaps {
   // The largest sum of |taps| over the phases: the most an interpolated value can exceed the
   // largest sample under the taps.
   double largestGain;
-  // The central taps of phases 1 to 3, and the largest root sum of squares of the others:
-  // what those others add to a value is at most that times the root sum of squares of the
-  // samples under the taps (Cauchy-Schwarz).
+  // The central taps of phases 1 to 3, and the largest sum of |taps| of the others: what those
+  // others add to a value is at most that times the largest sample under them.
   float central[kPhases - 1][kCentralTaps];
-  double outerNorm;
+  double outerGain;
 };
 
 PhaseTaps KaiserSincTaps() {
@@ -71,20 +70,20 @@ PhaseTaps KaiserSincTaps() {
     for (int k = 0; k < kTaps; ++k) result.taps[p][k] = static_cast<float>(row[k] / sum);
   }
   result.largestGain = 0;
-  result.outerNorm = 0;
+  result.outerGain = 0;
   for (int p = 1; p < kPhases; ++p) {
     double gain = 0;
     for (float tap : result.taps[p]) gain += std::fabs(static_cast<double>(tap));
     result.largestGain = std::max(result.largestGain, gain * kRoundingMargin);
-    double outerSquares = 0;
+    double outerGain = 0;
     for (int k = 0; k < kTaps; ++k) {
       const double tap = result.taps[p][k];
       if (k >= kFirstCentral && k < kFirstCentral + kCentralTaps)
         result.central[p - 1][k - kFirstCentral] = result.taps[p][k];
       else
-        outerSquares += tap * tap;
+        outerGain += std::fabs(tap);
     }
-    result.outerNorm = std::max(result.outerNorm, std::sqrt(outerSquares) * (1 + kBoundMargin));
+    result.outerGain = std::max(result.outerGain, outerGain * (1 + kBoundMargin));
   }
   return result;
 }
@@ -121,20 +120,12 @@ void Interpolate(const float* line, const float* taps, float* out, size_t count)
   }
 }
 
-// Marks the values between the samples of `line` that may exceed `limit`, for `count` values of
-// each phase: those whose estimate from the central taps, plus the most the other taps can add,
-// passes it (compared squared, to spare a root). Returns how many are marked.
+// Marks the values between the samples of `line` whose estimate from the central taps passes
+// `limit`, for `count` values of each phase. Returns how many are marked.
 CPU_CLONES("avx512f", "avx2", "default")
 size_t MarkCandidates(const float* line, size_t count, float limit, int32_t* __restrict marks) {
   const PhaseTaps& taps = Taps();
-  const float outerSquared = static_cast<float>(taps.outerNorm * taps.outerNorm);
-  float quads[kPart + kTaps];  // sums of four squared samples
-  for (size_t i = 0; i + 3 < count + kTaps - 1; ++i)
-    quads[i] = line[i] * line[i] + line[i + 1] * line[i + 1] + line[i + 2] * line[i + 2] +
-               line[i + 3] * line[i + 3];
   for (size_t j = 0; j < count; ++j) {
-    const float energy = quads[j] + quads[j + 4] + quads[j + 8] + quads[j + 12] + quads[j + 16] +
-                         quads[j + 20];
     float largest = 0;
     for (int p = 0; p < kPhases - 1; ++p) {
       float estimate = 0;
@@ -142,8 +133,7 @@ size_t MarkCandidates(const float* line, size_t count, float limit, int32_t* __r
         estimate += taps.central[p][k] * line[j + kFirstCentral + k];
       largest = std::max(largest, std::fabs(estimate));
     }
-    const float room = limit - largest;
-    marks[j] = !((room >= 0) & (outerSquared * energy <= room * room));
+    marks[j] = !(largest <= limit);
   }
   size_t marked = 0;
   for (size_t j = 0; j < count; ++j) marked += marks[j];
@@ -230,7 +220,9 @@ void TruePeakMeter::MeasureLine(int channel, size_t frames) {
 float TruePeakMeter::MeasurePart(const float* line, size_t count, double largest, float peak) {
   if (largest * Taps().largestGain <= peak) return peak;
   int32_t marks[kPart];
-  const auto limit = static_cast<float>(peak - kBoundMargin * Taps().largestGain * largest);
+  // What the other taps can add, and room for rounding.
+  const auto limit = static_cast<float>(
+      peak - (Taps().outerGain + kBoundMargin * Taps().largestGain) * largest);
   const size_t marked = MarkCandidates(line, count, limit, marks);
   if (marked > kPart / 8) {
     // Phase 0 falls on the samples themselves, whose peak is taken already.
