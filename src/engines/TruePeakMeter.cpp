@@ -20,8 +20,8 @@ constexpr size_t kPart = 128;
 static_assert(kPart >= kTaps - 1, "the samples under the taps span at most two parts");
 // How far a float sum of 24 products can stray above the exact one, with room to spare.
 constexpr double kRoundingMargin = 1 + 1e-5;
-// The taps of a phase that estimate its values: the four on either side of the value.
-constexpr int kCentralTaps = 8;
+// The taps of a phase that estimate its values: the three on either side of the value.
+constexpr int kCentralTaps = 6;
 constexpr int kFirstCentral = kTaps / 2 - kCentralTaps / 2;
 // Room left for the rounding of a bound, relative to the largest sample under the taps.
 constexpr double kBoundMargin = 1e-4;
