@@ -26,6 +26,8 @@ using Lanes = double __attribute__((vector_size(16)));
 
 Lanes Both(double value) { return Lanes{value, value}; }
 
+double Settled(double state) { return std::fabs(state) < kSettled ? 0.0 : state; }
+
 // Lanes side by side in `history`: the last kReach inputs, oldest first.
 template <typename Sample>
 [[gnu::always_inline]] inline void Gather(const Sample* first, size_t frames, size_t stride,
@@ -40,44 +42,62 @@ template <typename Sample>
   }
 }
 
-// The numerator of both biquads at once, over the lanes side by side: a sum over the last five
+// The numerator of the whole filter, over the lanes side by side: a sum over the last nine
 // inputs that does not depend on earlier outputs, so it runs as wide as the vectors go.
 [[gnu::always_inline]] inline void Numerator(const double* in, size_t frames,
                                              const double (&taps)[kReach + 1], double* out) {
   for (size_t i = 0; i < kLanes * frames; ++i) {
-    const double* x = in + i + kLanes * kReach;  // x[n], x[n-1] is kLanes before
-    out[i] = taps[0] * x[0] + taps[1] * x[-2] + taps[2] * x[-4] + taps[3] * x[-6] +
-             taps[4] * x[-8];
+    const double* x = in + i + kLanes * kReach;  // x[n]; x[n-1] is kLanes before
+    double sum = 0;
+    for (size_t k = 0; k <= kReach; ++k) sum += taps[k] * x[-static_cast<std::ptrdiff_t>(kLanes * k)];
+    out[i] = sum;
   }
 }
 
-// Both denominators over the numerator's output: each output subtracts the term of the
-// previous output last, so that a recursion waits on one multiply-add per sample; the two
-// recursions, and the two lanes, run beside each other. Returns the lanes' sums of squares.
+// Both denominators over the numerator's output, in the form that only looks two and four
+// outputs back (see the constructor): even and odd samples make two recursions that overlap,
+// and each output subtracts the term of two outputs back last, so that each recursion waits on
+// one multiply-add. The shelf's and the high pass's recursions, and the two lanes, run beside
+// each other too. Returns the lanes' sums of squares.
 [[gnu::always_inline]] inline Lanes Denominators(const double* numerator, size_t frames,
-                                                 const KWeightingFilter::Biquad& shelf,
-                                                 const KWeightingFilter::Biquad& highPass,
+                                                 const KWeightingFilter& filter,
                                                  KWeightingFilter::ChannelPair& pair) {
-  const Lanes shelfA1 = Both(shelf.a1), shelfA2 = Both(shelf.a2);
-  const Lanes passA1 = Both(highPass.a1), passA2 = Both(highPass.a2);
-  Lanes y1, y2, z1, z2;
-  std::memcpy(&y1, pair.outputs[0], sizeof y1);
-  std::memcpy(&y2, pair.outputs[1], sizeof y2);
-  std::memcpy(&z1, pair.outputs[2], sizeof z1);
-  std::memcpy(&z2, pair.outputs[3], sizeof z2);
-  Lanes energy = {0, 0};
-  for (size_t i = 0; i < frames; ++i) {
+  const Lanes shelf2 = Both(filter.ShelfPoles()[0]), shelf4 = Both(filter.ShelfPoles()[1]);
+  const Lanes pass2 = Both(filter.HighPassPoles()[0]), pass4 = Both(filter.HighPassPoles()[1]);
+  Lanes y[4], z[4];  // y[n-1] to y[n-4], z likewise
+  std::memcpy(y, pair.outputs[0], sizeof y);
+  std::memcpy(z, pair.outputs[4], sizeof z);
+  // Two sums of squares, of even and of odd samples, so that adding waits on the previous sum
+  // only every other sample.
+  Lanes even = {0, 0}, odd = {0, 0};
+  // One output: it takes the place of the output four back, which it no longer needs.
+  const auto step = [&](size_t at, Lanes& y4, Lanes y2, Lanes& z4, Lanes z2, Lanes& sum) {
     Lanes v;
-    std::memcpy(&v, numerator + kLanes * i, sizeof v);
-    const Lanes y = v - shelfA2 * y2 - shelfA1 * y1;
-    const Lanes z = y - passA2 * z2 - passA1 * z1;
-    energy += z * z;
-    y2 = y1, y1 = y, z2 = z1, z1 = z;
+    std::memcpy(&v, numerator + kLanes * at, sizeof v);
+    y4 = v - shelf4 * y4 - shelf2 * y2;
+    z4 = y4 - pass4 * z4 - pass2 * z2;
+    sum += z4 * z4;
+  };
+  // Four outputs a round, each in the place of the one four back: the places turn full circle
+  // and no value moves between registers.
+  size_t i = 0;
+  for (; i + 4 <= frames; i += 4) {
+    step(i, y[3], y[1], z[3], z[1], even);
+    step(i + 1, y[2], y[0], z[2], z[0], odd);
+    step(i + 2, y[1], y[3], z[1], z[3], even);
+    step(i + 3, y[0], y[2], z[0], z[2], odd);
   }
-  const Lanes rows[] = {y1, y2, z1, z2};
-  for (size_t row = 0; row < 4; ++row)
-    for (size_t lane = 0; lane < kLanes; ++lane)
-      pair.outputs[row][lane] = std::fabs(rows[row][lane]) < kSettled ? 0.0 : rows[row][lane];
+  for (; i < frames; ++i) {
+    step(i, y[3], y[1], z[3], z[1], even);
+    std::rotate(y, y + 3, y + 4);
+    std::rotate(z, z + 3, z + 4);
+  }
+  const Lanes energy = even + odd;
+  for (size_t back = 0; back < 4; ++back)
+    for (size_t lane = 0; lane < kLanes; ++lane) {
+      pair.outputs[back][lane] = Settled(y[back][lane]);
+      pair.outputs[4 + back][lane] = Settled(z[back][lane]);
+    }
   return energy;
 }
 
@@ -96,7 +116,7 @@ template <typename Sample>
     const size_t count = std::min(kChunk, frames - done);
     Gather(first + done * stride, count, stride, secondOffset, scale, in + kLanes * kReach);
     Numerator(in, count, filter.Numerator(), numerator);
-    energy += Denominators(numerator, count, filter.Shelf(), filter.HighPass(), pair);
+    energy += Denominators(numerator, count, filter, pair);
     std::memmove(in, in + kLanes * count, sizeof pair.inputs);
   }
   std::memcpy(pair.inputs, in, sizeof pair.inputs);
@@ -177,12 +197,27 @@ KWeightingFilter::KWeightingFilter(int sampleRate, int channels, const std::vect
       shelf_(Shelf(sampleRate)),
       highPass_(HighPass(sampleRate)),
       pairs_(PairUp(measured)) {
-  // The shelf's numerator times the high pass's 1, -2, 1.
-  const double shelfTaps[] = {shelf_.b0, shelf_.b1, shelf_.b2};
-  const double passTaps[] = {highPass_.b0, highPass_.b1, highPass_.b2};
-  for (double& tap : numerator_) tap = 0;
-  for (int i = 0; i < 3; ++i)
-    for (int k = 0; k < 3; ++k) numerator_[i + k] += shelfTaps[i] * passTaps[k];
+  // A biquad's recursion y[n] = v[n] - a1 y[n-1] - a2 y[n-2] divides by A(z) = 1 + a1/z +
+  // a2/z^2. Multiplying numerator and denominator by A(-z) leaves the filter as it is, and the
+  // denominator 1 + (2 a2 - a1^2)/z^2 + a2^2/z^4 looks two and four outputs back only; its added
+  // poles mirror the biquad's, as far inside the unit circle. The numerator becomes the
+  // shelf's, times the high pass's 1, -2, 1, times both A(-z).
+  const Biquad ones = {1, -2, 1, 0, 0};
+  std::vector<double> taps = {1};
+  for (const Biquad& factor : {shelf_, ones, Biquad{1, -shelf_.a1, shelf_.a2, 0, 0},
+                               Biquad{1, -highPass_.a1, highPass_.a2, 0, 0}}) {
+    std::vector<double> product(taps.size() + 2, 0.0);
+    for (size_t i = 0; i < taps.size(); ++i) {
+      product[i] += taps[i] * factor.b0;
+      product[i + 1] += taps[i] * factor.b1;
+      product[i + 2] += taps[i] * factor.b2;
+    }
+    taps = product;
+  }
+  std::copy(taps.begin(), taps.end(), numerator_);
+  shelfPoles_[0] = 2 * shelf_.a2 - shelf_.a1 * shelf_.a1, shelfPoles_[1] = shelf_.a2 * shelf_.a2;
+  passPoles_[0] = 2 * highPass_.a2 - highPass_.a1 * highPass_.a1;
+  passPoles_[1] = highPass_.a2 * highPass_.a2;
 }
 
 void KWeightingFilter::Add(const float* samples, size_t frames, double* energies) {

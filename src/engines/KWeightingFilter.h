@@ -1,9 +1,9 @@
 // The K-weighting of ITU-R BS.1770: a high shelf of about +4 dB above 1.7 kHz (the head's
 // effect on what reaches the ear) followed by a high pass at 38 Hz (the revised low-frequency
 // B curve), each a biquad whose coefficients are derived for the sample rate in use, in double
-// precision. Both numerators run first as one five-tap sum (the filters commute), as wide as
-// the vectors go; then both denominators, with channels two at a time in the lanes of one
-// vector, so that the recursions overlap in the processor instead of waiting on each other.
+// precision. The numerators run first as one sum over nine samples (the filters commute), as
+// wide as the vectors go; then the denominators, with channels two at a time in the lanes of
+// one vector, so that the recursions overlap in the processor instead of waiting on each other.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +17,7 @@ class KWeightingFilter {
   };
   static Biquad Shelf(int sampleRate);
   static Biquad HighPass(int sampleRate);
-  static constexpr size_t kNumeratorTaps = 5;
+  static constexpr size_t kNumeratorTaps = 9;
 
   // Filters the channels listed in `measured` (0-based) of frames of `channels` interleaved
   // samples; the others are skipped.
@@ -30,19 +30,20 @@ class KWeightingFilter {
   void Add(const float* samples, size_t frames, double* energies);
   void Add(const int16_t* samples, size_t frames, double* energies);
 
-  const Biquad& Shelf() const { return shelf_; }
-  const Biquad& HighPass() const { return highPass_; }
   const double (&Numerator() const)[kNumeratorTaps] { return numerator_; }
+  // The factors of the outputs two and four samples back in the recursions.
+  const double* ShelfPoles() const { return shelfPoles_; }
+  const double* HighPassPoles() const { return passPoles_; }
 
   // Two measured channels filtered together (an odd one out fills both lanes) and their state,
-  // lanes side by side: the last four inputs, oldest first; the shelf's last two outputs and
-  // the high pass's, newest first.
+  // lanes side by side: the last eight inputs, oldest first; the shelf's recursion's last four
+  // outputs and the high pass's, newest first.
   struct ChannelPair {
     int first = 0, second = 0;             // channel indexes in a frame
     size_t firstSlot = 0, secondSlot = 0;  // places in `measured`
     bool single = false;                   // the second lane repeats the first
     double inputs[2 * (kNumeratorTaps - 1)] = {};
-    double outputs[4][2] = {};
+    double outputs[8][2] = {};
   };
 
  private:
@@ -52,5 +53,6 @@ class KWeightingFilter {
   int channels_;
   Biquad shelf_, highPass_;
   double numerator_[kNumeratorTaps];
+  double shelfPoles_[2], passPoles_[2];
   std::vector<ChannelPair> pairs_;
 };
