@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <type_traits>
 
 #include "engines/CpuClones.h"
 
@@ -28,7 +27,7 @@ Lanes Both(double value) { return Lanes{value, value}; }
 
 double Settled(double state) { return std::fabs(state) < kSettled ? 0.0 : state; }
 
-// Lanes side by side in `history`: the last kReach inputs, oldest first.
+// The pair's samples of `frames` frames, scaled, side by side in `in`.
 template <typename Sample>
 [[gnu::always_inline]] inline void Gather(const Sample* first, size_t frames, size_t stride,
                                           size_t secondOffset, double scale, double* in) {
@@ -49,7 +48,7 @@ template <typename Sample>
   for (size_t i = 0; i < kLanes * frames; ++i) {
     const double* x = in + i + kLanes * kReach;  // x[n]; x[n-1] is kLanes before
     double sum = 0;
-    for (size_t k = 0; k <= kReach; ++k) sum += taps[k] * x[-static_cast<std::ptrdiff_t>(kLanes * k)];
+    for (size_t k = 0; k <= kReach; ++k) sum += taps[k] * *(x - kLanes * k);
     out[i] = sum;
   }
 }

@@ -268,7 +268,8 @@ struct OracleCase {
 
 const OracleCase kOracleCases[] = {
     {"rising sine 8 kHz mono", 8000, 1, 12, Shape::kRisingSine, true},
-    {"rising sine 11.025 kHz stereo (steps of 1103 frames)", 11025, 2, 12, Shape::kRisingSine, false},
+    {"rising sine 11.025 kHz stereo (steps of 1103 frames)", 11025, 2, 12, Shape::kRisingSine,
+     false},
     {"rising sine 44.1 kHz stereo 16-bit", 44100, 2, 12, Shape::kRisingSine, true},
     {"rising sine 192 kHz stereo", 192000, 2, 8, Shape::kRisingSine, false},
     {"pink noise 48 kHz stereo 16-bit", 48000, 2, 10, Shape::kPinkNoise, true},
