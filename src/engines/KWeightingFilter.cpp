@@ -22,8 +22,9 @@ constexpr size_t kLanes = 2;
 constexpr size_t kReach = KWeightingFilter::kNumeratorTaps - 1;
 
 using Lanes = double __attribute__((vector_size(16)));
+using Quad = double __attribute__((vector_size(32)));  // two frames of both lanes
 
-Lanes Both(double value) { return Lanes{value, value}; }
+
 
 double Settled(double state) { return std::fabs(state) < kSettled ? 0.0 : state; }
 
@@ -54,50 +55,64 @@ template <typename Sample>
 }
 
 // Both denominators over the numerator's output, in the form that only looks two and four
-// outputs back (see the constructor): even and odd samples make two recursions that overlap,
-// and each output subtracts the term of two outputs back last, so that each recursion waits on
-// one multiply-add. The shelf's and the high pass's recursions, and the two lanes, run beside
-// each other too. Returns the lanes' sums of squares.
+// outputs back (see the constructor): even and odd frames make separate recursions, so two
+// frames of both lanes go in one vector, and each vector of outputs subtracts the term of the
+// vector before last, so that a recursion waits on one multiply-add per two frames. The
+// shelf's recursion and the high pass's run beside each other. Returns the lanes' sums of
+// squares.
 [[gnu::always_inline]] inline Lanes Denominators(const double* numerator, size_t frames,
                                                  const KWeightingFilter& filter,
                                                  KWeightingFilter::ChannelPair& pair) {
-  const Lanes shelf2 = Both(filter.ShelfPoles()[0]), shelf4 = Both(filter.ShelfPoles()[1]);
-  const Lanes pass2 = Both(filter.HighPassPoles()[0]), pass4 = Both(filter.HighPassPoles()[1]);
-  Lanes y[4], z[4];  // y[n-1] to y[n-4], z likewise
+  const Quad shelf2 = Quad{} + filter.ShelfPoles()[0], shelf4 = Quad{} + filter.ShelfPoles()[1];
+  const Quad pass2 = Quad{} + filter.HighPassPoles()[0];
+  const Quad pass4 = Quad{} + filter.HighPassPoles()[1];
+  // The last four frames' outputs, two frames a vector: y[n-4], y[n-3] and y[n-2], y[n-1].
+  Quad y[2], z[2];
   std::memcpy(y, pair.outputs[0], sizeof y);
-  std::memcpy(z, pair.outputs[4], sizeof z);
-  // Two sums of squares, of even and of odd samples, so that adding waits on the previous sum
-  // only every other sample.
-  Lanes even = {0, 0}, odd = {0, 0};
-  // One output: it takes the place of the output four back, which it no longer needs.
-  const auto step = [&](size_t at, Lanes& y4, Lanes y2, Lanes& z4, Lanes z2, Lanes& sum) {
-    Lanes v;
-    std::memcpy(&v, numerator + kLanes * at, sizeof v);
-    y4 = v - shelf4 * y4 - shelf2 * y2;
-    z4 = y4 - pass4 * z4 - pass2 * z2;
-    sum += z4 * z4;
+  std::memcpy(z, pair.outputs[2], sizeof z);
+  // Two sums, so that adding waits on the previous sum only every other vector.
+  Quad sums[2] = {};
+  // Two frames' outputs in the place of the vector before last, which they no longer need.
+  const auto step = [&](const double* v2, Quad& older, Quad newer, Quad& zOlder, Quad zNewer,
+                        Quad& sum) {
+    Quad v;
+    std::memcpy(&v, v2, sizeof v);
+    older = v - shelf4 * older - shelf2 * newer;
+    zOlder = older - pass4 * zOlder - pass2 * zNewer;
+    sum += zOlder * zOlder;
   };
-  // Four outputs a round, each in the place of the one four back: the places turn full circle
-  // and no value moves between registers.
   size_t i = 0;
   for (; i + 4 <= frames; i += 4) {
-    step(i, y[3], y[1], z[3], z[1], even);
-    step(i + 1, y[2], y[0], z[2], z[0], odd);
-    step(i + 2, y[1], y[3], z[1], z[3], even);
-    step(i + 3, y[0], y[2], z[0], z[2], odd);
+    step(numerator + kLanes * i, y[0], y[1], z[0], z[1], sums[0]);
+    step(numerator + kLanes * (i + 2), y[1], y[0], z[1], z[0], sums[1]);
   }
-  for (; i < frames; ++i) {
-    step(i, y[3], y[1], z[3], z[1], even);
-    std::rotate(y, y + 3, y + 4);
-    std::rotate(z, z + 3, z + 4);
+  if (i + 2 <= frames) {
+    step(numerator + kLanes * i, y[0], y[1], z[0], z[1], sums[0]);
+    std::swap(y[0], y[1]), std::swap(z[0], z[1]);
+    i += 2;
   }
-  const Lanes energy = even + odd;
-  for (size_t back = 0; back < 4; ++back)
-    for (size_t lane = 0; lane < kLanes; ++lane) {
-      pair.outputs[back][lane] = Settled(y[back][lane]);
-      pair.outputs[4 + back][lane] = Settled(z[back][lane]);
+  if (i < frames) {
+    // The last, odd frame, in the vectors' earlier halves (the later ones go unused).
+    double two[2 * kLanes] = {};
+    std::memcpy(two, numerator + kLanes * i, kLanes * sizeof(double));
+    Quad older = y[0], zOlder = z[0], sum = {};
+    step(two, older, y[1], zOlder, z[1], sum);
+    sums[0] += Quad{sum[0], sum[1], 0, 0};
+    // Each vector moves on by a frame: its later frame first, then the next vector's earlier.
+    y[0] = Quad{y[0][2], y[0][3], y[1][0], y[1][1]};
+    y[1] = Quad{y[1][2], y[1][3], older[0], older[1]};
+    z[0] = Quad{z[0][2], z[0][3], z[1][0], z[1][1]};
+    z[1] = Quad{z[1][2], z[1][3], zOlder[0], zOlder[1]};
+  }
+  const Quad total = sums[0] + sums[1];
+  double settled[2][2][2 * kLanes];
+  for (size_t half = 0; half < 2; ++half)
+    for (size_t k = 0; k < 2 * kLanes; ++k) {
+      settled[0][half][k] = Settled(y[half][k]);
+      settled[1][half][k] = Settled(z[half][k]);
     }
-  return energy;
+  std::memcpy(pair.outputs, settled, sizeof settled);
+  return Lanes{total[0] + total[2], total[1] + total[3]};
 }
 
 template <typename Sample>

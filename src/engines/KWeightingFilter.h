@@ -36,14 +36,14 @@ class KWeightingFilter {
   const double* HighPassPoles() const { return passPoles_; }
 
   // Two measured channels filtered together (an odd one out fills both lanes) and their state,
-  // lanes side by side: the last eight inputs, oldest first; the shelf's recursion's last four
-  // outputs and the high pass's, newest first.
+  // lanes side by side: the last eight inputs, and the shelf's recursion's last four outputs
+  // and the high pass's, oldest first.
   struct ChannelPair {
     int first = 0, second = 0;             // channel indexes in a frame
     size_t firstSlot = 0, secondSlot = 0;  // places in `measured`
     bool single = false;                   // the second lane repeats the first
     double inputs[2 * (kNumeratorTaps - 1)] = {};
-    double outputs[8][2] = {};
+    double outputs[4][2 * 2] = {};
   };
 
  private:
