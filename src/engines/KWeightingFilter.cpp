@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 // Filter states below this are cleared: far below anything audible, yet far enough above the
-// subnormal range (1e-308) that no slowly decaying state reaches it within 100 ms.
+// subnormal range (1e-308) that no slowly decaying state reaches it within one chunk.
 constexpr double kSettled = 1e-150;
 // Frames filtered at a time: their buffers stay within the first level cache.
 constexpr size_t kChunk = 256;

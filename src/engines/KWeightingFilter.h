@@ -2,8 +2,8 @@
 // effect on what reaches the ear) followed by a high pass at 38 Hz (the revised low-frequency
 // B curve), each a biquad whose coefficients are derived for the sample rate in use, in double
 // precision. The numerators run first as one sum over nine samples (the filters commute), as
-// wide as the vectors go; then the denominators, with channels two at a time in the lanes of
-// one vector, so that the recursions overlap in the processor instead of waiting on each other.
+// wide as the vectors go; then the denominators, two channels and two frames to a vector, so
+// that the recursions overlap in the processor instead of waiting on each other.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +24,9 @@ class KWeightingFilter {
   KWeightingFilter(int sampleRate, int channels, const std::vector<int>& measured);
 
   // Filters `frames` frames and adds each measured channel's sum of squared weighted samples
-  // to energies[i], i its place in `measured`. 16-bit samples at full scale 32768. Takes at
-  // most 100 ms at a time: a state decaying in silence is cleared after each call, before it
-  // reaches the subnormal numbers the processor handles many times slower.
+  // to energies[i], i its place in `measured`. 16-bit samples at full scale 32768. A state
+  // decaying in silence is cleared every few hundred frames, before it reaches the subnormal
+  // numbers the processor handles many times slower.
   void Add(const float* samples, size_t frames, double* energies);
   void Add(const int16_t* samples, size_t frames, double* energies);
 
