@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "tagformats/wma/WmaAttributeSink.h"
 #include "tags/TagExtras.h"
 
 namespace TagLib {
@@ -20,24 +21,13 @@ class File;
 }
 }  // namespace TagLib
 
-// The attribute names the module knows, in table order.
-enum class WmaAttribute {
-  Duration, Bitrate, Seekable, Broadcast, IsProtected, IsTrusted, SignatureName, Title, Author,
-  Description, Rating, Copyright, UseDrm, DrmFlags, DrmLevel, AlbumTitle, Track, PromotionUrl,
-  AlbumCoverUrl, Genre, Year, TrackNumber,
-};
-constexpr size_t kWmaAttributeCount = 22;
-
-const std::array<std::string, kWmaAttributeCount>& WmaAttributeNames();
-const std::string& WmaAttributeName(WmaAttribute attribute);
-
-class WmaAudioInfo {
+class WmaAudioInfo : public WmaAttributeSink {
  public:
   enum class Mode { Read, ReadWrite };
 
   // Null when the file cannot be opened (for writing, in ReadWrite mode) or is not ASF.
   static std::unique_ptr<WmaAudioInfo> Open(const std::string& fileName, Mode mode);
-  ~WmaAudioInfo();
+  ~WmaAudioInfo() override;
   WmaAudioInfo(const WmaAudioInfo&) = delete;
   WmaAudioInfo& operator=(const WmaAudioInfo&) = delete;
 
@@ -58,16 +48,12 @@ class WmaAudioInfo {
   // The "WM/Picture" attributes.
   std::vector<TagPicture> Pictures() const;
 
-  // Kept until Close. False for stream properties, which cannot be set.
-  bool SetText(WmaAttribute attribute, const std::string& utf8);
-  bool SetNumber(WmaAttribute attribute, uint32_t value);
-  void Remove(WmaAttribute attribute);
-  // One more text attribute of any name, beside those of that name already set.
-  void AddText(const std::string& name, const std::string& utf8);
-  void AddPicture(const TagPicture& picture);
-
-  // Stores the changes made since opening; nothing to store is success.
-  bool Close();
+  bool SetText(WmaAttribute attribute, const std::string& utf8) override;
+  bool SetNumber(WmaAttribute attribute, uint32_t value) override;
+  void Remove(WmaAttribute attribute) override;
+  void AddText(const std::string& name, const std::string& utf8) override;
+  void AddPicture(const TagPicture& picture) override;
+  bool Close() override;
 
  private:
   WmaAudioInfo(std::unique_ptr<TagLib::FileStream> stream, std::unique_ptr<TagLib::ASF::File> file);
