@@ -31,7 +31,7 @@ void PatchLittle(std::vector<uint8_t>& out, size_t at, uint64_t value, size_t wi
 
 std::vector<uint8_t> Utf16Le(const std::string& utf8) {
   std::vector<uint8_t> bytes;
-  AppendUtf16Bytes(&bytes, Utf8ToUtf16(utf8), false);
+  AppendUtf8AsUtf16Le(&bytes, utf8);
   return bytes;
 }
 
