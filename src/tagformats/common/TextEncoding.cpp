@@ -133,7 +133,15 @@ void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
       ++pos;
       continue;
     }
-    const char32_t c = DecodeUtf8At(utf8, &pos);
+    // DecodeUtf8At written out, so that this loop stays free of calls.
+    size_t length = 0;
+    const size_t taken = Utf8UnitLength(utf8, pos, &length);
+    char32_t c = kReplacementCharacter;
+    if (taken == length) {
+      c = lead & (0x7F >> length);
+      for (size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<unsigned char>(utf8[pos + i]) & 0x3F);
+    }
+    pos += taken;
     if (c < 0x10000) {
       put(c);
     } else {
