@@ -23,24 +23,24 @@ size_t DescriptionIndex(WmaAttribute attribute) {
   }
 }
 
-bool ReadAll(int fd, uint8_t* data, size_t size, uint64_t at) {
+// Repeats a positioned read or write until every byte is through; false at an error or the end.
+template <typename Byte, typename Transfer>
+bool TransferAll(Transfer transfer, Byte* data, size_t size, uint64_t at) {
   while (size > 0) {
-    const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(at));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    data += got, size -= static_cast<size_t>(got), at += static_cast<uint64_t>(got);
+    const ssize_t done = transfer(data, size, static_cast<off_t>(at));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    data += done, size -= static_cast<size_t>(done), at += static_cast<uint64_t>(done);
   }
   return true;
 }
 
+bool ReadAll(int fd, uint8_t* data, size_t size, uint64_t at) {
+  return TransferAll([fd](uint8_t* p, size_t n, off_t o) { return ::pread(fd, p, n, o); }, data, size, at);
+}
+
 bool WriteAll(int fd, const uint8_t* data, size_t size, uint64_t at) {
-  while (size > 0) {
-    const ssize_t put = ::pwrite(fd, data, size, static_cast<off_t>(at));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put, size -= static_cast<size_t>(put), at += static_cast<uint64_t>(put);
-  }
-  return true;
+  return TransferAll([fd](const uint8_t* p, size_t n, off_t o) { return ::pwrite(fd, p, n, o); }, data, size, at);
 }
 
 // Moves `length` bytes at `from` to `to` within the file, in blocks taken from the end when
