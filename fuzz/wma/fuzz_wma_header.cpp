@@ -23,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const TagPicture& picture : r.extras.pictures)
     if (picture.data.empty() || RepairUtf8(picture.mimeType + picture.description) != picture.mimeType + picture.description)
       std::abort();
-  if (const std::optional<AsfHeaderModel> model = AsfHeaderModel::Parse(data, size)) {
+  uint64_t headerSize = 0;  // the model takes the header object alone, as the writer reads it
+  for (size_t i = 24; i-- > 16 && size >= 24;) headerSize = headerSize << 8 | data[i];
+  if (size < 24 || headerSize > size) return 0;
+  if (const std::optional<AsfHeaderModel> model = AsfHeaderModel::Parse(data, static_cast<size_t>(headerSize))) {
     // Values may change places between the objects (a name's first value is the one of the
     // object that comes first), but every value must come back.
     const std::vector<uint8_t> rendered = model->Render();
