@@ -341,8 +341,9 @@ void AsfHeaderModel::RenderObject(const Object& object, const Placed& placed, st
   switch (object.role) {
     case Role::kOther: out.insert(out.end(), object.body.begin(), object.body.end()); break;
     case Role::kContentDescription:
-      for (const std::vector<uint8_t>& text : description) PutLittle(out, text.size() + 2, 2);
-      for (const std::vector<uint8_t>& text : description) PutText(out, text);
+      for (size_t i = 0; i < description.size(); ++i) PutLittle(out, descriptionLeftOut[i] ? 0 : description[i].size() + 2, 2);
+      for (size_t i = 0; i < description.size(); ++i)
+        if (!descriptionLeftOut[i]) PutText(out, description[i]);
       break;
     case Role::kExtendedContent: putAttributes(placed.extended, 0); break;
     case Role::kMetadata: putAttributes(placed.metadata, 1); break;

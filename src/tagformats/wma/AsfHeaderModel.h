@@ -47,6 +47,9 @@ class AsfHeaderModel {
 
   // Title, author, copyright, description, rating, each in UTF-16LE without a terminator.
   std::array<std::vector<uint8_t>, 5> description;
+  // Written with no bytes at all, not even a terminator, so that readers take the attribute
+  // of the same name instead (an empty text would be the first of the name's values).
+  std::array<bool, 5> descriptionLeftOut{};
   std::map<std::string, std::vector<AsfValue>> attributes;  // by UTF-8 name
 
   // Empty when a text, a name or a count passes what the format's 16-bit fields can hold.

@@ -82,8 +82,14 @@ AsfTagWriter::AsfTagWriter(FileDescriptor file, AsfHeaderModel header, uint64_t 
 bool AsfTagWriter::SetText(WmaAttribute attribute, const std::string& utf8) {
   if (IsWmaStreamProperty(attribute)) return false;
   if (IsWmaContentDescription(attribute)) {
-    header_.description[DescriptionIndex(attribute)] = AsfValue::Text(utf8).bytes;
+    // The description object keeps 16-bit lengths: a longer text goes whole into an attribute
+    // of the same name, where readers look when the description is empty.
+    AsfValue value = AsfValue::Text(utf8);
+    const bool fits = value.bytes.size() + 2 <= 0xFFFF;
+    header_.description[DescriptionIndex(attribute)] = fits ? std::move(value.bytes) : std::vector<uint8_t>();
+    header_.descriptionLeftOut[DescriptionIndex(attribute)] = !fits;
     header_.attributes.erase(WmaAttributeName(attribute));  // an extended copy would contradict the new text
+    if (!fits) header_.attributes[WmaAttributeName(attribute)] = {std::move(value)};
   } else {
     header_.attributes[WmaAttributeName(attribute)] = {AsfValue::Text(utf8)};
   }
@@ -100,7 +106,10 @@ bool AsfTagWriter::SetNumber(WmaAttribute attribute, uint32_t value) {
 
 void AsfTagWriter::Remove(WmaAttribute attribute) {
   if (IsWmaStreamProperty(attribute)) return;
-  if (IsWmaContentDescription(attribute)) header_.description[DescriptionIndex(attribute)].clear();
+  if (IsWmaContentDescription(attribute)) {
+    header_.description[DescriptionIndex(attribute)].clear();
+    header_.descriptionLeftOut[DescriptionIndex(attribute)] = false;
+  }
   header_.attributes.erase(WmaAttributeName(attribute));
   modified_ = true;
 }

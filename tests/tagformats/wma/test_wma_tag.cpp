@@ -394,3 +394,44 @@ TEST(WmaTag, HeaderWriterStoresWhatTheAttributeLayerStores) {
     EXPECT_EQ(Read(ours).record, Read(layer).record) << c.name;
   }
 }
+
+// The description object keeps 16-bit lengths; a longer title or comment is kept whole in an
+// attribute of the same name, where every reader looks.
+TEST(WmaTag, TextsTooLongForTheDescriptionObjectStayWhole) {
+  TempDir dir;
+  const std::string path = MakeWma(dir, "long.wma", 0.5);
+  const Timerec written = Record(std::string(40000, 't'), "a", "b", "", std::string(70000, 'c'), "g", "1");
+  Write(path, written);
+  EXPECT_TRUE(Read(path).record == written);  // (no printing of 110,000 characters)
+  const MutagenTags m = ReadWithMutagen(path);
+  ASSERT_TRUE(m.ok) << m.error;
+  EXPECT_TRUE(m.values.at("Title") == written.title);
+  EXPECT_TRUE(m.values.at("Description") == written.comment);
+  const testsupport::ProbeInfo probe = testsupport::Probe(path);
+  EXPECT_EQ(probe.codec, "wmav2");
+  EXPECT_EQ(probe.tags.at("artist"), "a");
+}
+
+// Headers that lie about their sizes or counts are not written into, and stay as they were.
+TEST(WmaTag, DamagedHeadersAreNotWritten) {
+  struct Damage {
+    const char* name;
+    size_t at;  // a byte offset into the header
+    std::vector<uint8_t> bytes;
+  };
+  const Damage damages[] = {
+      {"header larger than the file", 16, {0xFF, 0xFF, 0xFF, 0x00}},
+      {"more objects than the header holds", 24, {0x40}},
+      {"first object past the header's end", 30 + 16, {0x00, 0x00, 0x01}},
+      {"first object smaller than its prefix", 30 + 16, {0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+  };
+  for (const Damage& d : damages) {
+    TempDir dir;
+    const std::string path = MakeWma(dir, "damaged.wma", 0.5);
+    auto bytes = testsupport::ReadFileBytes(path);
+    std::copy(d.bytes.begin(), d.bytes.end(), bytes.begin() + std::ptrdiff_t(d.at));
+    testsupport::WriteFileBytes(path, bytes);
+    EXPECT_THROW(WmaModule().Write(path, Record("t", "a", "b", "y", "c", "g", "1")), TagError) << d.name;
+    EXPECT_EQ(testsupport::ReadFileBytes(path), bytes) << d.name;
+  }
+}
