@@ -1,5 +1,7 @@
-// The attribute layer that WMA tag reading and writing goes through: open a file, read an
-// attribute by name, set attributes, and store them on close. Built on TagLib's ASF support.
+// The attribute layer that WMA tag reading goes through: open a file, read an attribute by
+// name, set attributes, and store them on close. Built on TagLib's ASF support. Writing goes
+// through our own header writer (AsfTagWriter), which stores the same bytes at a fraction of
+// the cost; storing here remains the reference it is checked against.
 #pragma once
 
 #include <array>
