@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engines/AudioDecoder.h"
 #include "engines/EngineError.h"
+#include "engines/PcmWavSource.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -16,13 +18,19 @@ int BlockChannels(ReaderShape shape, int sourceChannels) {
   return std::min(sourceChannels, 2);
 }
 
+// A plain PCM WAV is read straight from the file; everything else through FFmpeg.
+std::unique_ptr<AudioFrameSource> OpenSource(const std::string& path) {
+  if (std::unique_ptr<AudioFrameSource> wav = PcmWavSource::Open(path)) return wav;
+  return std::make_unique<AudioDecoder>(path);
+}
+
 }  // namespace
 
 AudioReader::AudioReader(const std::string& path, ReaderShape shape)
     : path_(path),
-      decoder_(path),
+      source_(OpenSource(path)),
       shape_(shape),
-      channels_(BlockChannels(shape, decoder_.Channels())) {
+      channels_(BlockChannels(shape, source_->Channels())) {
   CheckFirstAudio();
 }
 
@@ -54,7 +62,7 @@ void AudioReader::Refill(size_t frames) {
     head_ = 0;
   }
   while (!exhausted_ && BufferedFrames() < frames) {
-    const AVFrame* frame = decoder_.NextFrame();
+    const AVFrame* frame = source_->NextFrame();
     if (!frame) {
       Append(converter_.Flush());
       exhausted_ = true;
@@ -87,7 +95,7 @@ void AudioReader::ConvertFrame(const AVFrame& frame) {
 }
 
 void AudioReader::SettleSampleType() {
-  const bool wide = decoder_.Precision() != SourcePrecision::k16BitsOrLess;
+  const bool wide = source_->Precision() != SourcePrecision::k16BitsOrLess;
   sampleType_ = shape_ == ReaderShape::kSourceShape && wide ? SampleType::kFloat : SampleType::kS16;
 }
 

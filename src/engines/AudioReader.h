@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engines/AudioDecoder.h"
+#include "engines/AudioFrameSource.h"
 #include "engines/PcmConverter.h"
 
 enum class ReaderShape {
@@ -23,14 +23,14 @@ class AudioReader {
   // one FFmpeg cannot convert, or one without a single sample, throws EngineError here.
   explicit AudioReader(const std::string& path, ReaderShape shape = ReaderShape::kAtMostStereo16);
 
-  int SampleRate() const { return decoder_.SampleRate(); }
+  int SampleRate() const { return source_->SampleRate(); }
   int Channels() const { return channels_; }
   SampleType BlockSampleType() const { return sampleType_; }
-  SourcePrecision Precision() const { return decoder_.Precision(); }
+  SourcePrecision Precision() const { return source_->Precision(); }
   int FrameSize() const { return BytesPerSample(sampleType_) * channels_; }
-  int64_t LengthFrames() const { return decoder_.LengthFrames(); }
-  bool EndsEarly() const { return decoder_.EndsEarly(); }
-  const std::string& CodecChange() const { return decoder_.CodecChange(); }
+  int64_t LengthFrames() const { return source_->LengthFrames(); }
+  bool EndsEarly() const { return source_->EndsEarly(); }
+  const std::string& CodecChange() const { return source_->CodecChange(); }
   int64_t DurationMs() const;
 
   // Up to maxFrames whole frames as bytes; empty once the source is exhausted.
@@ -46,7 +46,7 @@ class AudioReader {
   size_t BufferedFrames() const { return (pending_.size() - head_) / FrameSize(); }
 
   std::string path_;
-  AudioDecoder decoder_;
+  std::unique_ptr<AudioFrameSource> source_;
   PcmConverter converter_;
   ReaderShape shape_;
   int channels_;
