@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "engines/EncoderBackend.h"
@@ -142,15 +143,22 @@ bool Float(PcmWavSamples samples) {
 }
 
 // Sync words of the streams the general path finds inside integer PCM: an S/PDIF burst
-// preamble and the DTS frame syncs, in either byte order.
+// preamble and the DTS frame syncs, in either byte order. They start on a 16-bit word.
 bool CarriesCompressedStream(const WavBytes& bytes, const PcmWavLayout& layout) {
   static const uint8_t kSyncs[][4] = {{0x72, 0xF8, 0x1F, 0x4E}, {0xF8, 0x72, 0x4E, 0x1F},
                                       {0x7F, 0xFE, 0x80, 0x01}, {0xFE, 0x7F, 0x01, 0x80},
                                       {0x1F, 0xFF, 0xE8, 0x00}, {0xFF, 0x1F, 0x00, 0xE8}};
-  std::vector<uint8_t> data(static_cast<size_t>(std::min<int64_t>(layout.dataBytes, kSyncScanBytes)));
-  if (!bytes.Read(layout.dataOffset, data.data(), data.size())) return true;
-  for (const auto& sync : kSyncs)
-    if (std::search(data.begin(), data.end(), sync, sync + 4) != data.end()) return true;
+  uint8_t data[kSyncScanBytes];
+  const size_t size = static_cast<size_t>(std::min<int64_t>(layout.dataBytes, sizeof data));
+  if (!bytes.Read(layout.dataOffset, data, size)) return true;
+  uint32_t words[std::size(kSyncs)];
+  for (size_t s = 0; s < std::size(kSyncs); ++s) std::memcpy(&words[s], kSyncs[s], 4);
+  for (size_t i = 0; i + 4 <= size; i += 2) {
+    uint32_t word;
+    std::memcpy(&word, data + i, 4);
+    for (const uint32_t sync : words)
+      if (word == sync) return true;
+  }
   return false;
 }
 

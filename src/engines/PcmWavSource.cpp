@@ -13,7 +13,10 @@ extern "C" {
 
 namespace {
 
-constexpr size_t kReadBytes = 1 << 16;  // per frame handed out
+// Per frame handed out. The first is small: opening only checks that there is audio, and
+// listing a file opens it and no more.
+constexpr size_t kFirstReadBytes = 4096;
+constexpr size_t kReadBytes = 1 << 16;
 
 AVSampleFormat DecodedFormat(PcmWavSamples samples) {
   switch (samples) {
@@ -81,8 +84,9 @@ const AVFrame* PcmWavSource::NextFrame() {
 // Whole frames into raw_, at most kReadBytes' worth; 0 at the end of the data.
 size_t PcmWavSource::ReadFrames() {
   const int64_t left = layout_.Frames() - framesRead_;
-  const size_t want = static_cast<size_t>(
-      std::min<int64_t>(left, static_cast<int64_t>(kReadBytes / layout_.blockAlign)));
+  const size_t bytes = framesRead_ == 0 ? kFirstReadBytes : kReadBytes;
+  const size_t want = static_cast<size_t>(std::min<int64_t>(
+      left, static_cast<int64_t>(std::max<size_t>(bytes / layout_.blockAlign, 1))));
   if (want == 0 || endsEarly_) return 0;
   raw_.resize(want * layout_.blockAlign);
   const int64_t offset = layout_.dataOffset + framesRead_ * layout_.blockAlign;
