@@ -68,7 +68,9 @@ void ConverterCore::Deliver(const RunEvent& event) {
     case Kind::kOutputCreated:
       rows_.SetOutput(event.row, event.text);
       return host_.OutputCreated(event.row, event.text);
-    case Kind::kOutputSkipped: return host_.OutputSkipped(event.row, event.text);
+    case Kind::kOutputSkipped:
+      rows_.SetState(event.row, kStateSkipped);
+      return host_.OutputSkipped(event.row, event.text);
     case Kind::kSourceEndsEarly: return host_.SourceEndsEarly(event.row, event.text);
     case Kind::kCodecChange: return host_.SourceChangesCodec(event.row, event.text, event.detail);
     case Kind::kFileStopped: return host_.FileStopped(event.row);

@@ -13,6 +13,9 @@
 constexpr const char* kStateUnconverted = "unconverted";
 constexpr const char* kStateConverting = "Converting";
 constexpr const char* kStateFinish = "finish";
+// Only the existing-output options "skip" and "update" leave a row alone, and only the
+// extended face and the command line have them.
+constexpr const char* kStateSkipped = "skipped";
 
 struct FileRow {
   std::string fileName;  // without folder

@@ -998,6 +998,7 @@ TEST_F(ExtendedWindow, GeneralOptionsDriveTheRuns) {
       firstWritten = std::filesystem::last_write_time(tagged);
     if (std::string(c.existing) == "skip") {
       EXPECT_EQ(std::filesystem::last_write_time(tagged), firstWritten) << "left alone";
+      EXPECT_EQ(ListColumn(4), (Names{"skipped", "skipped"}));
     }
   }
   EXPECT_EQ(testsupport::ReadWithMutagen(folder + "/named/x/Band - First.mp3").values["TIT2"], "First");

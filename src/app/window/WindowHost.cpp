@@ -46,7 +46,8 @@ void WindowHost::RowStateChanged(size_t row, const FileRow& entry) {
   if (wholeRun_) ShowWholeRunProgress();
 }
 
-void WindowHost::OutputSkipped(size_t, const std::string&) {
+void WindowHost::OutputSkipped(size_t row, const std::string&) {
+  lv_->rows().StateChanged(row);
   if (!FollowsFiles()) return;
   batch_.Skipped();
   ShowCounts();
