@@ -1,7 +1,6 @@
 #include "engines/AudioReader.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engines/AudioDecoder.h"
 #include "engines/EngineError.h"
@@ -48,9 +47,9 @@ int64_t AudioReader::DurationMs() const {
 std::vector<uint8_t> AudioReader::Read(size_t maxFrames) {
   Refill(maxFrames);
   size_t frames = std::min(maxFrames, BufferedFrames());
+  const auto from = pending_.begin() + static_cast<std::ptrdiff_t>(head_);
   const size_t bytes = frames * FrameSize();
-  std::vector<uint8_t> block(bytes);
-  if (bytes) std::memcpy(block.data(), pending_.data() + head_, bytes);
+  std::vector<uint8_t> block(from, from + static_cast<std::ptrdiff_t>(bytes));  // no zeroing first
   head_ += bytes;
   return block;
 }
