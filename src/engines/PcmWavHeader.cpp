@@ -143,23 +143,27 @@ bool Float(PcmWavSamples samples) {
 }
 
 // Sync words of the streams the general path finds inside integer PCM: an S/PDIF burst
-// preamble and the DTS frame syncs, in either byte order. They start on a 16-bit word.
+// preamble and the DTS frame syncs, in either byte order. They start on a 16-bit word. The
+// loop looks at every word pair without stopping early, so that it vectorises: it runs for
+// every WAV added.
 bool CarriesCompressedStream(const WavBytes& bytes, const PcmWavLayout& layout) {
   static const uint8_t kSyncs[][4] = {{0x72, 0xF8, 0x1F, 0x4E}, {0xF8, 0x72, 0x4E, 0x1F},
                                       {0x7F, 0xFE, 0x80, 0x01}, {0xFE, 0x7F, 0x01, 0x80},
                                       {0x1F, 0xFF, 0xE8, 0x00}, {0xFF, 0x1F, 0x00, 0xE8}};
-  uint8_t data[kSyncScanBytes];
-  const size_t size = static_cast<size_t>(std::min<int64_t>(layout.dataBytes, sizeof data));
-  if (!bytes.Read(layout.dataOffset, data, size)) return true;
-  uint32_t words[std::size(kSyncs)];
-  for (size_t s = 0; s < std::size(kSyncs); ++s) std::memcpy(&words[s], kSyncs[s], 4);
-  for (size_t i = 0; i + 4 <= size; i += 2) {
-    uint32_t word;
-    std::memcpy(&word, data + i, 4);
-    for (const uint32_t sync : words)
-      if (word == sync) return true;
+  uint32_t s[std::size(kSyncs)];
+  for (size_t i = 0; i < std::size(kSyncs); ++i) s[i] = Le(kSyncs[i], 4);
+  uint16_t words[kSyncScanBytes / 2];
+  const size_t count = static_cast<size_t>(std::min<int64_t>(layout.dataBytes, sizeof words)) / 2;
+  uint8_t data[sizeof words];
+  if (!bytes.Read(layout.dataOffset, data, count * 2)) return true;
+  for (size_t i = 0; i < count; ++i) words[i] = static_cast<uint16_t>(data[2 * i] | data[2 * i + 1] << 8);
+  uint32_t found = 0;
+  for (size_t i = 0; i + 1 < count; ++i) {
+    const uint32_t pair = words[i] | static_cast<uint32_t>(words[i + 1]) << 16;
+    found |= (pair == s[0]) | (pair == s[1]) | (pair == s[2]) | (pair == s[3]) | (pair == s[4]) |
+             (pair == s[5]);
   }
-  return false;
+  return found != 0;
 }
 
 // After the data chunk FFmpeg reads on into any further data chunk.
