@@ -46,20 +46,17 @@ int64_t AudioReader::DurationMs() const {
 
 std::vector<uint8_t> AudioReader::Read(size_t maxFrames) {
   Refill(maxFrames);
-  size_t frames = std::min(maxFrames, BufferedFrames());
-  const auto from = pending_.begin() + static_cast<std::ptrdiff_t>(head_);
-  const size_t bytes = frames * FrameSize();
-  std::vector<uint8_t> block(from, from + static_cast<std::ptrdiff_t>(bytes));  // no zeroing first
-  head_ += bytes;
+  const size_t bytes = std::min(maxFrames, BufferedFrames()) * FrameSize();
+  // The buffer itself becomes the block; only what is left over past it is copied back.
+  std::vector<uint8_t> block = std::move(pending_);
+  pending_.clear();
+  pending_.reserve(block.capacity());
+  pending_.assign(block.begin() + static_cast<std::ptrdiff_t>(bytes), block.end());
+  block.resize(bytes);
   return block;
 }
 
 void AudioReader::Refill(size_t frames) {
-  // Drop what was handed out before growing, so the buffer stays near one block.
-  if (head_ > 0) {
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(head_));
-    head_ = 0;
-  }
   while (!exhausted_ && BufferedFrames() < frames) {
     const AVFrame* frame = source_->NextFrame();
     if (!frame) {

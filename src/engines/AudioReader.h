@@ -43,7 +43,7 @@ class AudioReader {
   void SettleSampleType();
   std::string BlockShapeText() const;
   void Append(const PcmSpan& span);
-  size_t BufferedFrames() const { return (pending_.size() - head_) / FrameSize(); }
+  size_t BufferedFrames() const { return pending_.size() / FrameSize(); }
 
   std::string path_;
   std::unique_ptr<AudioFrameSource> source_;
@@ -53,7 +53,6 @@ class AudioReader {
   SampleType sampleType_ = SampleType::kS16;  // settled with the first frame
   bool exhausted_ = false;
   bool opening_ = false;  // errors name the open, not a later read
-  // Converted bytes not yet handed out, from head_ on. Holds about one block.
+  // Converted bytes not yet handed out. Holds about one block.
   std::vector<uint8_t> pending_;
-  size_t head_ = 0;
 };
