@@ -44,9 +44,11 @@ bool SetLayout(AVChannelLayout& layout, const PcmWavLayout& wav) {
 std::unique_ptr<PcmWavSource> PcmWavSource::Open(const std::string& path) {
   // The samples are handed out as stored, which is FFmpeg's order only on a little-endian host.
   if constexpr (__BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__) return nullptr;
-  // Not blocking: a FIFO named like a WAV must not wait for a writer here.
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  // Only a regular file is opened: opening a FIFO would wait for a writer, and a device may
+  // act on being opened. The second look guards against a swap in between.
   struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
   const std::optional<PcmWavLayout> layout = ReadPcmWavHeader(file.get(), info.st_size);
   if (!layout) return nullptr;
