@@ -55,9 +55,8 @@ std::vector<unsigned char> BuildVorbisCommentHeader(const vorbis_comment& commen
   const std::string& vendor = LibraryVendor();
   size_t size = kPacketStartSize + 4 + vendor.size() + 4 + 1;
   for (int i = 0; i < comments.comments; ++i) size += 4 + static_cast<size_t>(CommentLength(comments, i));
-  std::vector<unsigned char> packet;
+  std::vector<unsigned char> packet(kPacketStart, kPacketStart + kPacketStartSize);
   packet.reserve(size);
-  packet.insert(packet.end(), kPacketStart, kPacketStart + kPacketStartSize);
   PutText(packet, vendor.data(), vendor.size());
   PutLength(packet, static_cast<size_t>(comments.comments));
   for (int i = 0; i < comments.comments; ++i)
