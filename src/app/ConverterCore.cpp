@@ -135,7 +135,7 @@ void ConverterCore::AppendProbed(ProbeBatch& batch, const std::vector<SourceFile
       continue;
     }
     FileRow row{FileNameOf(source.path), source.path, file.audio.timeText, file.audio.sizeText,
-                kStateUnconverted, file.audio.format, file.tags.value_or(Timerec{}), {},
+                kStateUnconverted, file.audio.format, std::move(file.tags).value_or(Timerec{}), {},
                 source.addedFromFolder};
     rows.push_back(std::move(row));
     if (!file.tagError.empty()) {

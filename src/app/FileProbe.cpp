@@ -1,33 +1,32 @@
 #include "app/FileProbe.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
-#include <system_error>
 
 #include "app/DisplayFormat.h"
 #include "app/TagTransfer.h"
+#include "base/FileDescriptor.h"
 #include "engines/AudioFile2.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 uint64_t ReadableFileSize(const std::string& path) {
-  std::error_code error;
-  fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found)
+  struct stat info {};
+  const bool found = ::stat(path.c_str(), &info) == 0;
+  if (!found && (errno == ENOENT || errno == ENOTDIR))
     throw std::runtime_error("Cannot open " + path + ": no such file");
   // Opening a FIFO or a device would wait for a writer, or read forever.
-  if (status.type() != fs::file_type::regular)
+  if (!found || !S_ISREG(info.st_mode))
     throw std::runtime_error("Cannot open " + path + ": not a regular file");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("Cannot open " + path + ": " + std::strerror(errno));
-  return fs::file_size(path);  // throws on a file that vanished meanwhile
+  if (!FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC)).valid())
+    throw std::runtime_error("Cannot open " + path + ": " + std::strerror(errno));
+  return static_cast<uint64_t>(info.st_size);
 }
 
 ProbedFile ProbeOne(const std::string& path, TAudioFile2& reader) {

@@ -333,10 +333,13 @@ void RunLoop::FinishFile(size_t position, bool whole) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) SetProgress(0);
   if (!replaces_.empty() && !whole) return DropUnfinishedUpdate();
-  TaggedOutput output{state_.output_file_name, OutputFormatOf(position), OutputRecord(position)};
+  // Only gain values change the row's record: without them it is written as it stands, and
+  // its pictures are not copied.
+  const bool recordChanges = plan_.replayGain || LoudnessNormalize();
+  TaggedOutput output{state_.output_file_name, OutputFormatOf(position), recordChanges ? OutputRecord(position) : Timerec{}};
   std::unique_ptr<LoudnessMeter> meter = state_.AudioFilewrite.TakeOutputLoudness();
   if (plan_.replayGain) ReplayGainBook::SetTrackValues(output.record, output.format, meter.get());
-  WriteTagsToOutput(output.path, output.format, output.record);
+  WriteTagsToOutput(output.path, output.format, recordChanges ? output.record : rows_[position].tags);
   if (plan_.kind == RunKind::kConvert) SetProgress(0);
   if (!replaces_.empty()) ReplaceOldOutput();
   output.path = state_.output_file_name;

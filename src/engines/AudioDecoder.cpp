@@ -11,6 +11,7 @@
 #include "engines/LengthCorrection.h"
 #include "engines/OggChains.h"
 #include "engines/SourceEndCheck.h"
+#include "engines/SourceLimits.h"
 #include "engines/WavHeaderCheck.h"
 
 extern "C" {
@@ -20,10 +21,6 @@ extern "C" {
 }
 
 namespace {
-
-// A source below this rate is not sound the encoders or the resampler could take.
-constexpr int kMinSampleRate = 1000;
-constexpr int kMaxSampleRate = 768000;
 
 constexpr int64_t kWavCodecProbeBytes = 4096;
 
@@ -154,9 +151,9 @@ void AudioDecoder::OpenCodec() {
   channels_ = codec_->ch_layout.nb_channels;
   if (sampleRate_ <= 0 || channels_ <= 0)
     Fail("open", "the audio stream has no valid sample rate or channel count");
-  if (sampleRate_ < kMinSampleRate || sampleRate_ > kMaxSampleRate)
+  if (sampleRate_ < kMinSourceRate || sampleRate_ > kMaxSourceRate)
     Fail("open", "its sample rate of " + std::to_string(sampleRate_) + " Hz is outside the " +
-                     std::to_string(kMinSampleRate) + " to " + std::to_string(kMaxSampleRate) +
+                     std::to_string(kMinSourceRate) + " to " + std::to_string(kMaxSourceRate) +
                      " Hz the converter works with");
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engines/AudioFrameSource.h"
 #include "engines/EncoderBackend.h"
 #include "engines/LibraryHandles.h"
 
@@ -12,31 +13,31 @@
 // shows the true playing time and the run's progress moves.
 enum class UnknownLength { kCount, kLeaveZero };
 
-class AudioDecoder {
+class AudioDecoder : public AudioFrameSource {
  public:
   // Throws EngineError "Cannot open <path>: <reason>" when the file is not an audio file
   // FFmpeg can decode, or holds no audio.
   explicit AudioDecoder(const std::string& path, UnknownLength unknownLength = UnknownLength::kCount);
 
-  int SampleRate() const { return sampleRate_; }
-  int Channels() const { return channels_; }
+  int SampleRate() const override { return sampleRate_; }
+  int Channels() const override { return channels_; }
   // From the headers (WAV header, Xing/VBRI frame, the last granule of every Ogg chain, ASF
   // header); the first frame's bit rate times the file size for an MP3 without an info
   // frame; counted by decoding when the container gives none (see UnknownLength).
-  int64_t LengthFrames() const { return lengthFrames_; }
+  int64_t LengthFrames() const override { return lengthFrames_; }
   // The file is known to end before the size its header gives, or reading it met an error
   // (then it becomes true on the way, and the audio before the error is the whole source).
-  bool EndsEarly() const { return endsEarly_; }
+  bool EndsEarly() const override { return endsEarly_; }
   // Known once the first frame is decoded (some decoders pick their format only then).
-  SourcePrecision Precision() const;
+  SourcePrecision Precision() const override;
   // Not empty when the audio changes codec midway ("Vorbis to Opus" in a chained Ogg): the
   // source ends there, and LengthFrames counts up to there.
-  const std::string& CodecChange() const { return codecChange_; }
+  const std::string& CodecChange() const override { return codecChange_; }
 
   // The next decoded frame, owned by the decoder and valid until the next call; null at the end.
   // Damaged packets are skipped as FFmpeg's own tools do; a source that yields nothing but
   // damage throws EngineError "Cannot open <path>: the file has no audio that decodes".
-  const AVFrame* NextFrame();
+  const AVFrame* NextFrame() override;
 
  private:
   void OpenContainer();

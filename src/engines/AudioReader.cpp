@@ -1,9 +1,10 @@
 #include "engines/AudioReader.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "engines/AudioDecoder.h"
 #include "engines/EngineError.h"
+#include "engines/PcmWavSource.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -16,13 +17,19 @@ int BlockChannels(ReaderShape shape, int sourceChannels) {
   return std::min(sourceChannels, 2);
 }
 
+// A plain PCM WAV is read straight from the file; everything else through FFmpeg.
+std::unique_ptr<AudioFrameSource> OpenSource(const std::string& path) {
+  if (std::unique_ptr<AudioFrameSource> wav = PcmWavSource::Open(path)) return wav;
+  return std::make_unique<AudioDecoder>(path);
+}
+
 }  // namespace
 
 AudioReader::AudioReader(const std::string& path, ReaderShape shape)
     : path_(path),
-      decoder_(path),
+      source_(OpenSource(path)),
       shape_(shape),
-      channels_(BlockChannels(shape, decoder_.Channels())) {
+      channels_(BlockChannels(shape, source_->Channels())) {
   CheckFirstAudio();
 }
 
@@ -39,22 +46,19 @@ int64_t AudioReader::DurationMs() const {
 
 std::vector<uint8_t> AudioReader::Read(size_t maxFrames) {
   Refill(maxFrames);
-  size_t frames = std::min(maxFrames, BufferedFrames());
-  const size_t bytes = frames * FrameSize();
-  std::vector<uint8_t> block(bytes);
-  if (bytes) std::memcpy(block.data(), pending_.data() + head_, bytes);
-  head_ += bytes;
+  const size_t bytes = std::min(maxFrames, BufferedFrames()) * FrameSize();
+  // The buffer itself becomes the block; only what is left over past it is copied back.
+  std::vector<uint8_t> block = std::move(pending_);
+  pending_.clear();
+  pending_.reserve(block.capacity());
+  pending_.assign(block.begin() + static_cast<std::ptrdiff_t>(bytes), block.end());
+  block.resize(bytes);
   return block;
 }
 
 void AudioReader::Refill(size_t frames) {
-  // Drop what was handed out before growing, so the buffer stays near one block.
-  if (head_ > 0) {
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(head_));
-    head_ = 0;
-  }
   while (!exhausted_ && BufferedFrames() < frames) {
-    const AVFrame* frame = decoder_.NextFrame();
+    const AVFrame* frame = source_->NextFrame();
     if (!frame) {
       Append(converter_.Flush());
       exhausted_ = true;
@@ -87,7 +91,7 @@ void AudioReader::ConvertFrame(const AVFrame& frame) {
 }
 
 void AudioReader::SettleSampleType() {
-  const bool wide = decoder_.Precision() != SourcePrecision::k16BitsOrLess;
+  const bool wide = source_->Precision() != SourcePrecision::k16BitsOrLess;
   sampleType_ = shape_ == ReaderShape::kSourceShape && wide ? SampleType::kFloat : SampleType::kS16;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engines/AudioDecoder.h"
+#include "engines/AudioFrameSource.h"
 #include "engines/PcmConverter.h"
 
 enum class ReaderShape {
@@ -23,14 +23,14 @@ class AudioReader {
   // one FFmpeg cannot convert, or one without a single sample, throws EngineError here.
   explicit AudioReader(const std::string& path, ReaderShape shape = ReaderShape::kAtMostStereo16);
 
-  int SampleRate() const { return decoder_.SampleRate(); }
+  int SampleRate() const { return source_->SampleRate(); }
   int Channels() const { return channels_; }
   SampleType BlockSampleType() const { return sampleType_; }
-  SourcePrecision Precision() const { return decoder_.Precision(); }
+  SourcePrecision Precision() const { return source_->Precision(); }
   int FrameSize() const { return BytesPerSample(sampleType_) * channels_; }
-  int64_t LengthFrames() const { return decoder_.LengthFrames(); }
-  bool EndsEarly() const { return decoder_.EndsEarly(); }
-  const std::string& CodecChange() const { return decoder_.CodecChange(); }
+  int64_t LengthFrames() const { return source_->LengthFrames(); }
+  bool EndsEarly() const { return source_->EndsEarly(); }
+  const std::string& CodecChange() const { return source_->CodecChange(); }
   int64_t DurationMs() const;
 
   // Up to maxFrames whole frames as bytes; empty once the source is exhausted.
@@ -43,17 +43,16 @@ class AudioReader {
   void SettleSampleType();
   std::string BlockShapeText() const;
   void Append(const PcmSpan& span);
-  size_t BufferedFrames() const { return (pending_.size() - head_) / FrameSize(); }
+  size_t BufferedFrames() const { return pending_.size() / FrameSize(); }
 
   std::string path_;
-  AudioDecoder decoder_;
+  std::unique_ptr<AudioFrameSource> source_;
   PcmConverter converter_;
   ReaderShape shape_;
   int channels_;
   SampleType sampleType_ = SampleType::kS16;  // settled with the first frame
   bool exhausted_ = false;
   bool opening_ = false;  // errors name the open, not a later read
-  // Converted bytes not yet handed out, from head_ on. Holds about one block.
+  // Converted bytes not yet handed out. Holds about one block.
   std::vector<uint8_t> pending_;
-  size_t head_ = 0;
 };

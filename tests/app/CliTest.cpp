@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <thread>
 
 #include "support/TestSupport.h"
@@ -258,6 +259,41 @@ TEST_F(Cli, ListShowsTimeAndSize) {
   auto r = Convert("--list " + ShellQuote(a));
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.output, "00:00:02\t0.34MB\tunconverted\t" + a + "\n");
+}
+
+// WAVs of every header kind list their playing time, whether our own header reading or FFmpeg
+// reads them: integer, float and 24-bit 5.1 (extensible), RF64, ADPCM, one cut off mid-data.
+TEST_F(Cli, ListTimesOfWavHeaders) {
+  struct Kind {
+    const char* name;
+    std::string codecArgs;
+    int channels;
+    double seconds;
+    const char* time;
+  } const kinds[] = {{"s16.wav", "-c:a pcm_s16le", 2, 2.0, "00:00:02"},
+                     {"float.wav", "-c:a pcm_f32le", 1, 3.0, "00:00:03"},
+                     {"s24_5_1.wav", "-c:a pcm_s24le", 6, 4.0, "00:00:04"},
+                     {"rf64.wav", "-c:a pcm_s16le -rf64 always", 2, 5.0, "00:00:05"},
+                     {"adpcm.wav", "-c:a adpcm_ms", 2, 6.0, "00:00:06"},
+                     {"cut.wav", "-c:a pcm_s16le", 2, 4.0, "00:00:02"}};
+  std::string args = "--list", expected;
+  for (const Kind& kind : kinds) {
+    const std::string path = work.file(kind.name);
+    ASSERT_TRUE(testsupport::MakeTone(path, kind.seconds, 44100, kind.channels, kind.codecArgs));
+    args += " " + ShellQuote(path);
+    expected += std::string(kind.time) + "\t" + path + "\n";
+  }
+  // The header still promises 4 s; 2.4 s of them are there.
+  std::vector<uint8_t> cut = testsupport::ReadFileBytes(work.file("cut.wav"));
+  cut.resize(cut.size() * 6 / 10);
+  testsupport::WriteFileBytes(work.file("cut.wav"), cut);
+  auto r = Convert(args);
+  EXPECT_EQ(r.exitCode, 0);
+  std::string times;  // time and path of each line, without the size and state between
+  std::istringstream lines(r.output);
+  for (std::string line; std::getline(lines, line);)
+    times += line.substr(0, line.find('\t')) + line.substr(line.rfind('\t')) + "\n";
+  EXPECT_EQ(times, expected) << r.output;
 }
 
 TEST_F(Cli, CtrlCStopsTheCurrentFileAndEndsTheRun) {

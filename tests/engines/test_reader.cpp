@@ -5,9 +5,19 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "EngineTestUtil.h"
+#include "engines/AudioDecoder.h"
+#include "engines/PcmWavSource.h"
 #include "support/TestSupport.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/frame.h>
+#include <libavutil/samplefmt.h>
+}
 
 using namespace testsupport;
 using enginetest::HasFfmpegEncoder;
@@ -218,5 +228,144 @@ TEST(ReadObject, ReopeningReleasesThePreviousSource) {
   EXPECT_EQ(reader.SampleRate(), 32000);
   EXPECT_EQ(reader.Channels(), 2);
 }
+
+// Plain PCM WAVs are read without FFmpeg: for each header below, our reading must say
+// whether it is one, and for those that are, hand out exactly the frames FFmpeg's demuxer and
+// decoder give (format, layout, length, precision, every byte).
+using Bytes = std::vector<uint8_t>;
+
+size_t ChunkAt(const Bytes& b, const char* id) {
+  for (size_t pos = 12; pos + 8 <= b.size();) {
+    if (std::equal(id, id + 4, b.begin() + static_cast<std::ptrdiff_t>(pos))) return pos;
+    pos += 8 + (b[pos + 4] | b[pos + 5] << 8 | b[pos + 6] << 16 | static_cast<size_t>(b[pos + 7]) << 24);
+  }
+  ADD_FAILURE() << "no " << id << " chunk";
+  return 0;
+}
+
+void PutLe32(Bytes& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void AppendChunk(Bytes& b, const char* id, const Bytes& body) {
+  b.insert(b.end(), id, id + 4);
+  b.resize(b.size() + 4);
+  PutLe32(b, b.size() - 4, static_cast<uint32_t>(body.size()));
+  b.insert(b.end(), body.begin(), body.end());
+  PutLe32(b, 4, static_cast<uint32_t>(b.size() - 8));
+}
+
+struct WavHeaderCase {
+  const char* name;
+  std::string codecArgs;
+  int channels;
+  int sampleRate;
+  bool plain;
+  std::function<void(Bytes&)> edit = {};
+};
+
+void PrintTo(const WavHeaderCase& c, std::ostream* os) { *os << c.name; }
+
+struct SourceFrames {
+  int sampleRate = 0, channels = 0;
+  int64_t length = 0;
+  SourcePrecision precision = SourcePrecision::k16BitsOrLess;
+  int format = -1;
+  std::string layout;
+  Bytes bytes;
+};
+
+SourceFrames Drain(AudioFrameSource& source) {
+  SourceFrames all;
+  all.sampleRate = source.SampleRate();
+  all.channels = source.Channels();
+  all.length = source.LengthFrames();
+  all.precision = source.Precision();
+  while (const AVFrame* frame = source.NextFrame()) {
+    char layout[64] = {};
+    av_channel_layout_describe(&frame->ch_layout, layout, sizeof layout);
+    all.format = frame->format;
+    all.layout = layout;
+    const size_t size = static_cast<size_t>(frame->nb_samples) * frame->ch_layout.nb_channels *
+                        av_get_bytes_per_sample(static_cast<AVSampleFormat>(frame->format));
+    all.bytes.insert(all.bytes.end(), frame->data[0], frame->data[0] + size);
+  }
+  return all;
+}
+
+class PlainWavHeader : public ::testing::TestWithParam<WavHeaderCase> {};
+
+TEST_P(PlainWavHeader, IsReadAsFfmpegReadsIt) {
+  const WavHeaderCase& c = GetParam();
+  TempDir dir;
+  const std::string path = dir.file("source.wav");
+  ASSERT_TRUE(MakeTone(path, 0.7, c.sampleRate, c.channels, c.codecArgs));
+  if (c.edit) {
+    Bytes bytes = ReadFileBytes(path);
+    c.edit(bytes);
+    WriteFileBytes(path, bytes);
+  }
+  std::unique_ptr<PcmWavSource> ours = PcmWavSource::Open(path);
+  ASSERT_EQ(ours != nullptr, c.plain);
+  if (!ours) return;
+  AudioDecoder ffmpeg(path);
+  const SourceFrames a = Drain(*ours), b = Drain(ffmpeg);
+  EXPECT_EQ(a.sampleRate, b.sampleRate);
+  EXPECT_EQ(a.channels, b.channels);
+  EXPECT_EQ(a.length, b.length);
+  EXPECT_EQ(a.precision, b.precision);
+  EXPECT_EQ(a.format, b.format);
+  EXPECT_EQ(a.layout, b.layout);
+  EXPECT_EQ(a.bytes.size(), b.bytes.size());
+  EXPECT_TRUE(a.bytes == b.bytes);
+  EXPECT_FALSE(ours->EndsEarly());
+}
+
+const Bytes kDtsSync = {0x7F, 0xFE, 0x80, 0x01}, kSpdifPreamble = {0x72, 0xF8, 0x1F, 0x4E};
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, PlainWavHeader,
+    ::testing::Values(
+        WavHeaderCase{"s16", "-c:a pcm_s16le", 2, 44100, true},
+        WavHeaderCase{"u8_mono", "-c:a pcm_u8", 1, 22050, true},
+        WavHeaderCase{"s24_extensible", "-c:a pcm_s24le", 2, 48000, true},
+        WavHeaderCase{"s32", "-c:a pcm_s32le", 2, 44100, true},
+        WavHeaderCase{"float", "-c:a pcm_f32le", 2, 44100, true},
+        WavHeaderCase{"double", "-c:a pcm_f64le", 1, 44100, true},
+        WavHeaderCase{"s16_96k_extensible", "-c:a pcm_s16le", 2, 96000, true},
+        WavHeaderCase{"s24_5_1_extensible", "-c:a pcm_s24le", 6, 48000, true},
+        WavHeaderCase{"rf64", "-c:a pcm_s16le -rf64 always", 2, 44100, true},
+        WavHeaderCase{"list_before_data", "-c:a pcm_s16le -metadata title=T", 2, 44100, true},
+        WavHeaderCase{"list_after_data", "-c:a pcm_s16le", 2, 44100, true,
+                      [](Bytes& b) { AppendChunk(b, "LIST", {'I', 'N', 'F', 'O'}); }},
+        // A partial last frame and its pad byte: the partial frame does not play.
+        WavHeaderCase{"odd_data_size", "-c:a pcm_s16le", 2, 44100, true,
+                      [](Bytes& b) {
+                        const size_t data = ChunkAt(b, "data");
+                        PutLe32(b, data + 4, static_cast<uint32_t>(b.size() - data - 8 + 1));
+                        b.insert(b.end(), {0x11, 0x00});
+                      }},
+        // Left to FFmpeg, which knows their quirks.
+        WavHeaderCase{"data_size_past_end", "-c:a pcm_s16le", 2, 44100, false,
+                      [](Bytes& b) { b.resize(b.size() - 1000); }},
+        WavHeaderCase{"data_size_zero", "-c:a pcm_s16le", 2, 44100, false,
+                      [](Bytes& b) { PutLe32(b, ChunkAt(b, "data") + 4, 0); }},
+        WavHeaderCase{"second_data_chunk", "-c:a pcm_s16le", 2, 44100, false,
+                      [](Bytes& b) { AppendChunk(b, "data", Bytes(400, 0x10)); }},
+        WavHeaderCase{"truncated_header", "-c:a pcm_s16le", 2, 44100, false,
+                      [](Bytes& b) { b.resize(30); }},
+        WavHeaderCase{"dts_in_pcm", "-c:a pcm_s16le", 2, 44100, false,
+                      [](Bytes& b) {
+                        std::copy(kDtsSync.begin(), kDtsSync.end(), b.begin() + ChunkAt(b, "data") + 40);
+                      }},
+        WavHeaderCase{"spdif_in_pcm", "-c:a pcm_s16le", 2, 44100, false,
+                      [](Bytes& b) {
+                        std::copy(kSpdifPreamble.begin(), kSpdifPreamble.end(),
+                                  b.begin() + ChunkAt(b, "data") + 8);
+                      }},
+        WavHeaderCase{"speaker_mask_short_of_channels", "-c:a pcm_s24le", 2, 48000, false,
+                      [](Bytes& b) { PutLe32(b, ChunkAt(b, "fmt ") + 8 + 20, 0x4); }},
+        WavHeaderCase{"ms_adpcm", "-c:a adpcm_ms", 2, 22050, false}),
+    [](const ::testing::TestParamInfo<WavHeaderCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "app/OutputPlacement.h"
 #include "app/RunSettings.h"
 #include "app/TagTransfer.h"
+#include "base/MemoryReuse.h"
 #include "app/SourceFeed.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleHost.h"
@@ -199,6 +200,7 @@ int RunCommand(const CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (cl.help) {
     std::fputs(UsageText().c_str(), stdout);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ConverterCore.h"
+#include "base/MemoryReuse.h"
 #include "app/window/ProgramFolders.h"
 #include "app/window/Tfm_main.h"
 #include "dialogs/Tfm_about.h"
@@ -51,6 +52,7 @@ void ReportForBench(Tfm_main& window, const QByteArray& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   QApplication app(argc, argv);
   // Qt takes the user's locale for everything; the core's number texts and the libraries it
   // calls expect C numerics. The window localises what it shows itself.

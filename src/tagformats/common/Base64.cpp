@@ -16,17 +16,23 @@ int ValueOf(char c) {
 }  // namespace
 
 std::string EncodeBase64(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  text.reserve((bytes.size() + 2) / 3 * 4);
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const size_t left = bytes.size() - i;
-    uint32_t group = uint32_t{bytes[i]} << 16;
-    if (left > 1) group |= uint32_t{bytes[i + 1]} << 8;
-    if (left > 2) group |= bytes[i + 2];
-    text += kAlphabet[group >> 18 & 63];
-    text += kAlphabet[group >> 12 & 63];
-    text += left > 1 ? kAlphabet[group >> 6 & 63] : '=';
-    text += left > 2 ? kAlphabet[group & 63] : '=';
+  // Pictures make this text hundreds of kilobytes long: it is filled in place.
+  std::string text((bytes.size() + 2) / 3 * 4, '=');
+  char* out = &text[0];
+  size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3, out += 4) {
+    const uint32_t group = uint32_t{bytes[i]} << 16 | uint32_t{bytes[i + 1]} << 8 | bytes[i + 2];
+    out[0] = kAlphabet[group >> 18 & 63];
+    out[1] = kAlphabet[group >> 12 & 63];
+    out[2] = kAlphabet[group >> 6 & 63];
+    out[3] = kAlphabet[group & 63];
+  }
+  if (i < bytes.size()) {  // one or two bytes left: the rest stays '='
+    const bool two = i + 1 < bytes.size();
+    const uint32_t group = uint32_t{bytes[i]} << 16 | (two ? uint32_t{bytes[i + 1]} << 8 : 0);
+    out[0] = kAlphabet[group >> 18 & 63];
+    out[1] = kAlphabet[group >> 12 & 63];
+    if (two) out[2] = kAlphabet[group >> 6 & 63];
   }
   return text;
 }

@@ -115,6 +115,43 @@ void AppendUtf16Bytes(std::vector<uint8_t>* out, const std::u16string& text, boo
   }
 }
 
+void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
+  // No character takes more than twice its UTF-8 bytes in UTF-16 (U+FFFD for a broken byte
+  // included), so the room is made once and trimmed at the end.
+  const size_t start = out->size();
+  out->resize(start + 2 * utf8.size());
+  uint8_t* at = out->data() + start;
+  auto put = [&at](char32_t unit) {
+    at[0] = static_cast<uint8_t>(unit & 0xFF);
+    at[1] = static_cast<uint8_t>(unit >> 8);
+    at += 2;
+  };
+  for (size_t pos = 0; pos < utf8.size();) {
+    const unsigned char lead = static_cast<unsigned char>(utf8[pos]);
+    if (lead < 0x80) {
+      put(lead);
+      ++pos;
+      continue;
+    }
+    // DecodeUtf8At written out, so that this loop stays free of calls.
+    size_t length = 0;
+    const size_t taken = Utf8UnitLength(utf8, pos, &length);
+    char32_t c = kReplacementCharacter;
+    if (taken == length) {
+      c = lead & (0x7F >> length);
+      for (size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<unsigned char>(utf8[pos + i]) & 0x3F);
+    }
+    pos += taken;
+    if (c < 0x10000) {
+      put(c);
+    } else {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  out->resize(static_cast<size_t>(at - out->data()));
+}
+
 size_t Utf8CompleteLength(const std::string& utf8) {
   const size_t size = utf8.size();
   for (size_t back = 1; back <= 4 && back <= size; ++back) {

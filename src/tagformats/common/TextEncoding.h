@@ -27,6 +27,8 @@ std::string Utf16ToUtf8(const std::u16string& utf16);
 // Reads size / 2 code units; an odd last byte is ignored.
 std::u16string Utf16FromBytes(const uint8_t* data, size_t size, bool bigEndian);
 void AppendUtf16Bytes(std::vector<uint8_t>* out, const std::u16string& text, bool bigEndian);
+// Utf8ToUtf16 and AppendUtf16Bytes little-endian in one pass, for long texts.
+void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8);
 
 // The text's length without a multi-byte sequence cut short at its end.
 size_t Utf8CompleteLength(const std::string& utf8);

@@ -105,9 +105,10 @@ void AppendExtraFrames(std::vector<uint8_t>* frames, const Timerec& record) {
   // Each picture needs a description of its own; a repeated one gets spaces added, as other
   // taggers do.
   std::set<std::string> descriptions;
-  for (TagPicture picture : record.extras.pictures) {
-    while (!descriptions.insert(picture.description).second) picture.description += " ";
-    AppendFrame(frames, "APIC", PictureFrameHead(picture), picture.data.data(), picture.data.size());
+  for (const TagPicture& picture : record.extras.pictures) {
+    TagPicture head{picture.type, picture.mimeType, picture.description, {}};  // the image goes in as it stands
+    while (!descriptions.insert(head.description).second) head.description += " ";
+    AppendFrame(frames, "APIC", PictureFrameHead(head), picture.data.data(), picture.data.size());
   }
 }
 

@@ -64,15 +64,16 @@ size_t ID3v2StringSpan(uint8_t encoding, const uint8_t* data, size_t size) {
 
 EncodedID3v2Text EncodeID3v2Text(const std::string& utf8, size_t maxCharacters) {
   EncodedID3v2Text encoded;
-  const std::string kept = Utf8FirstCharacters(utf8, maxCharacters);
+  // Every character takes a byte at least: a limit as long as the text keeps all of it.
+  const std::string kept = maxCharacters >= utf8.size() ? utf8 : Utf8FirstCharacters(utf8, maxCharacters);
   if (FitsLatin1(kept)) {
     const std::string latin1 = Utf8ToLatin1(kept);
     encoded.bytes.assign(latin1.begin(), latin1.end());
     return encoded;
   }
   encoded.encoding = kID3v2Utf16;
-  AppendUtf16Bytes(&encoded.bytes, std::u16string(1, kByteOrderMark), false);
-  AppendUtf16Bytes(&encoded.bytes, Utf8ToUtf16(kept), false);
+  encoded.bytes = {0xFF, 0xFE};  // the byte-order mark
+  AppendUtf8AsUtf16Le(&encoded.bytes, kept);
   return encoded;
 }
 

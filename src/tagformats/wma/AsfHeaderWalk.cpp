@@ -6,25 +6,18 @@
 #include <vector>
 
 #include "tagformats/common/TextEncoding.h"
+#include "tagformats/wma/AsfGuids.h"
 #include "tagformats/wma/WmaText.h"
 
 namespace {
 
-using Guid = std::array<uint8_t, 16>;
+using Guid = AsfGuid;
 
-// A GUID in the order it is stored: the first three groups little-endian, the rest as written.
-constexpr Guid MakeGuid(uint32_t a, uint16_t b, uint16_t c, uint64_t d) {
-  return {uint8_t(a), uint8_t(a >> 8), uint8_t(a >> 16), uint8_t(a >> 24),
-          uint8_t(b), uint8_t(b >> 8), uint8_t(c), uint8_t(c >> 8),
-          uint8_t(d >> 56), uint8_t(d >> 48), uint8_t(d >> 40), uint8_t(d >> 32),
-          uint8_t(d >> 24), uint8_t(d >> 16), uint8_t(d >> 8), uint8_t(d)};
-}
-
-constexpr Guid kHeaderGuid = MakeGuid(0x75B22630, 0x668E, 0x11CF, 0xA6D900AA0062CE6CULL);
-constexpr Guid kContentDescriptionGuid = MakeGuid(0x75B22633, 0x668E, 0x11CF, 0xA6D900AA0062CE6CULL);
-constexpr Guid kExtendedContentGuid = MakeGuid(0xD2D0A440, 0xE307, 0x11D2, 0x97F000A0C95EA850ULL);
-constexpr Guid kEarlyHeaderGuid = MakeGuid(0xD6E229D1, 0x35DA, 0x11D1, 0x903400A0C90349BEULL);
-constexpr Guid kEarlyDescriptionGuid = MakeGuid(0xD6E229D5, 0x35DA, 0x11D1, 0x903400A0C90349BEULL);
+constexpr Guid kHeaderGuid = kAsfHeaderGuid;
+constexpr Guid kContentDescriptionGuid = kAsfContentDescriptionGuid;
+constexpr Guid kExtendedContentGuid = kAsfExtendedContentGuid;
+constexpr Guid kEarlyHeaderGuid = MakeAsfGuid(0xD6E229D1, 0x35DA, 0x11D1, 0x903400A0C90349BEULL);
+constexpr Guid kEarlyDescriptionGuid = MakeAsfGuid(0xD6E229D5, 0x35DA, 0x11D1, 0x903400A0C90349BEULL);
 
 constexpr uint64_t kPrefixSize = 24;           // GUID + 64-bit size
 constexpr uint64_t kStandardHeaderExtra = 6;   // object count + two reserved bytes

@@ -14,24 +14,6 @@ namespace {
 
 using TagLib::ASF::Attribute;
 
-bool IsStreamProperty(WmaAttribute a) {
-  switch (a) {
-    case WmaAttribute::Duration: case WmaAttribute::Bitrate: case WmaAttribute::Seekable:
-    case WmaAttribute::Broadcast: case WmaAttribute::IsProtected: case WmaAttribute::IsTrusted:
-    case WmaAttribute::SignatureName: case WmaAttribute::UseDrm: case WmaAttribute::DrmFlags:
-    case WmaAttribute::DrmLevel:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// The attributes that live in the content description object, where every reader looks.
-bool IsContentDescription(WmaAttribute a) {
-  return a == WmaAttribute::Title || a == WmaAttribute::Author || a == WmaAttribute::Description ||
-         a == WmaAttribute::Copyright || a == WmaAttribute::Rating;
-}
-
 TagLib::String Key(WmaAttribute a) { return TagLib::String(WmaAttributeName(a), TagLib::String::UTF8); }
 
 std::string Utf8Of(const TagLib::String& text) { return text.to8Bit(true); }
@@ -113,6 +95,23 @@ const std::string& WmaAttributeName(WmaAttribute attribute) {
   return WmaAttributeNames()[static_cast<size_t>(attribute)];
 }
 
+bool IsWmaStreamProperty(WmaAttribute a) {
+  switch (a) {
+    case WmaAttribute::Duration: case WmaAttribute::Bitrate: case WmaAttribute::Seekable:
+    case WmaAttribute::Broadcast: case WmaAttribute::IsProtected: case WmaAttribute::IsTrusted:
+    case WmaAttribute::SignatureName: case WmaAttribute::UseDrm: case WmaAttribute::DrmFlags:
+    case WmaAttribute::DrmLevel:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsWmaContentDescription(WmaAttribute a) {
+  return a == WmaAttribute::Title || a == WmaAttribute::Author || a == WmaAttribute::Description ||
+         a == WmaAttribute::Copyright || a == WmaAttribute::Rating;
+}
+
 std::unique_ptr<WmaAudioInfo> WmaAudioInfo::Open(const std::string& fileName, Mode mode) {
   // TagLib would block on a FIFO and read a device forever; only regular files are media.
   struct stat info;
@@ -137,7 +136,7 @@ WmaAudioInfo::~WmaAudioInfo() = default;
 std::optional<std::string> WmaAudioInfo::Text(WmaAttribute attribute) const {
   const TagLib::ASF::Tag& tag = *file_->tag();
   const TagLib::String key = Key(attribute);
-  if (IsContentDescription(attribute)) {
+  if (IsWmaContentDescription(attribute)) {
     // Some writers leave the content description empty and keep the text as an extended
     // attribute of the same name.
     const TagLib::String text = ContentDescriptionText(tag, attribute);
@@ -162,10 +161,10 @@ std::optional<uint64_t> WmaAudioInfo::Number(WmaAttribute attribute) const {
 }
 
 bool WmaAudioInfo::SetText(WmaAttribute attribute, const std::string& utf8) {
-  if (IsStreamProperty(attribute)) return false;
+  if (IsWmaStreamProperty(attribute)) return false;
   TagLib::ASF::Tag& tag = *file_->tag();
   const TagLib::String text(utf8, TagLib::String::UTF8);
-  if (IsContentDescription(attribute)) {
+  if (IsWmaContentDescription(attribute)) {
     SetContentDescriptionText(tag, attribute, text);
     tag.removeItem(Key(attribute));  // an extended copy would contradict the new text
   } else {
@@ -223,16 +222,16 @@ void WmaAudioInfo::AddPicture(const TagPicture& picture) {
 }
 
 bool WmaAudioInfo::SetNumber(WmaAttribute attribute, uint32_t value) {
-  if (IsStreamProperty(attribute) || IsContentDescription(attribute)) return false;
+  if (IsWmaStreamProperty(attribute) || IsWmaContentDescription(attribute)) return false;
   file_->tag()->setAttribute(Key(attribute), Attribute(static_cast<unsigned int>(value)));
   modified_ = true;
   return true;
 }
 
 void WmaAudioInfo::Remove(WmaAttribute attribute) {
-  if (IsStreamProperty(attribute)) return;
+  if (IsWmaStreamProperty(attribute)) return;
   TagLib::ASF::Tag& tag = *file_->tag();
-  if (IsContentDescription(attribute)) SetContentDescriptionText(tag, attribute, TagLib::String());
+  if (IsWmaContentDescription(attribute)) SetContentDescriptionText(tag, attribute, TagLib::String());
   tag.removeItem(Key(attribute));
   modified_ = true;
 }

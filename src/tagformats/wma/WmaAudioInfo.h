@@ -1,5 +1,7 @@
-// The attribute layer that WMA tag reading and writing goes through: open a file, read an
-// attribute by name, set attributes, and store them on close. Built on TagLib's ASF support.
+// The attribute layer that WMA tag reading goes through: open a file, read an attribute by
+// name, set attributes, and store them on close. Built on TagLib's ASF support. Writing goes
+// through our own header writer (AsfTagWriter), which stores the same bytes at a fraction of
+// the cost; storing here remains the reference it is checked against.
 #pragma once
 
 #include <array>
@@ -11,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "tagformats/wma/WmaAttributeSink.h"
 #include "tags/TagExtras.h"
 
 namespace TagLib {
@@ -20,24 +23,13 @@ class File;
 }
 }  // namespace TagLib
 
-// The attribute names the module knows, in table order.
-enum class WmaAttribute {
-  Duration, Bitrate, Seekable, Broadcast, IsProtected, IsTrusted, SignatureName, Title, Author,
-  Description, Rating, Copyright, UseDrm, DrmFlags, DrmLevel, AlbumTitle, Track, PromotionUrl,
-  AlbumCoverUrl, Genre, Year, TrackNumber,
-};
-constexpr size_t kWmaAttributeCount = 22;
-
-const std::array<std::string, kWmaAttributeCount>& WmaAttributeNames();
-const std::string& WmaAttributeName(WmaAttribute attribute);
-
-class WmaAudioInfo {
+class WmaAudioInfo : public WmaAttributeSink {
  public:
   enum class Mode { Read, ReadWrite };
 
   // Null when the file cannot be opened (for writing, in ReadWrite mode) or is not ASF.
   static std::unique_ptr<WmaAudioInfo> Open(const std::string& fileName, Mode mode);
-  ~WmaAudioInfo();
+  ~WmaAudioInfo() override;
   WmaAudioInfo(const WmaAudioInfo&) = delete;
   WmaAudioInfo& operator=(const WmaAudioInfo&) = delete;
 
@@ -58,16 +50,12 @@ class WmaAudioInfo {
   // The "WM/Picture" attributes.
   std::vector<TagPicture> Pictures() const;
 
-  // Kept until Close. False for stream properties, which cannot be set.
-  bool SetText(WmaAttribute attribute, const std::string& utf8);
-  bool SetNumber(WmaAttribute attribute, uint32_t value);
-  void Remove(WmaAttribute attribute);
-  // One more text attribute of any name, beside those of that name already set.
-  void AddText(const std::string& name, const std::string& utf8);
-  void AddPicture(const TagPicture& picture);
-
-  // Stores the changes made since opening; nothing to store is success.
-  bool Close();
+  bool SetText(WmaAttribute attribute, const std::string& utf8) override;
+  bool SetNumber(WmaAttribute attribute, uint32_t value) override;
+  void Remove(WmaAttribute attribute) override;
+  void AddText(const std::string& name, const std::string& utf8) override;
+  void AddPicture(const TagPicture& picture) override;
+  bool Close() override;
 
  private:
   WmaAudioInfo(std::unique_ptr<TagLib::FileStream> stream, std::unique_ptr<TagLib::ASF::File> file);

@@ -8,6 +8,7 @@
 #include "tagformats/common/TemporaryPermission.h"
 #include "tagformats/common/TextEncoding.h"
 #include "tagformats/wma/AsfHeaderWalk.h"
+#include "tagformats/wma/AsfTagWriter.h"
 #include "tagformats/wma/WmaText.h"
 
 namespace {
@@ -40,18 +41,18 @@ std::string ReadTrack(const WmaAudioInfo& info, WmaAttribute name) {
 // A field that is not valid UTF-8 is left unset rather than written as garbage.
 bool IsWritable(const std::string& text) { return IsValidUtf8(text); }
 
-void SetText(WmaAudioInfo& info, WmaAttribute name, const std::string& text) {
+void SetText(WmaAttributeSink& info, WmaAttribute name, const std::string& text) {
   if (IsWritable(text)) info.SetText(name, text);
 }
 
 // The first value goes where the attribute always stood, further ones beside it.
-void SetValues(WmaAudioInfo& info, WmaAttribute name, const std::vector<std::string>& values) {
+void SetValues(WmaAttributeSink& info, WmaAttribute name, const std::vector<std::string>& values) {
   SetText(info, name, values.empty() ? std::string() : values.front());
   for (size_t i = 1; i < values.size(); ++i)
     if (IsWritable(values[i])) info.AddText(WmaAttributeName(name), values[i]);
 }
 
-void AddValues(WmaAudioInfo& info, const std::string& name, const std::vector<std::string>& values) {
+void AddValues(WmaAttributeSink& info, const std::string& name, const std::vector<std::string>& values) {
   for (const std::string& value : values)
     if (IsWritable(value)) info.AddText(name, value);
 }
@@ -60,7 +61,7 @@ bool IsTrackAttribute(const std::string& key) { return key == "TRACKNUMBER"; }
 
 // Every field beyond the seven: the disc as "1/2", the mapped fields under their attribute
 // names, other fields under their own names, then the pictures.
-void SetExtras(WmaAudioInfo& info, const Timerec& record) {
+void SetExtras(WmaAttributeSink& info, const Timerec& record) {
   const NumberAndTotal disc = DiscOf(record);
   if (!disc.number.empty())
     AddValues(info, "WM/PartOfSet", {disc.total.empty() ? disc.number : disc.number + "/" + disc.total});
@@ -126,21 +127,25 @@ void WmaModule::Write(const std::string& path, const Timerec& record) const {
   const TemporaryPermission writable(path, TemporaryPermission::Access::kWrite);
   if (!writable.exists()) throw TagError("Cannot open file " + path);
   if (opener_ == nullptr) throw TagError("Cannot write the tags of " + path + ": no attribute layer");
-  const std::unique_ptr<WmaAudioInfo> info = opener_(path, WmaAudioInfo::Mode::ReadWrite);
-  if (!info) throw TagError("Cannot write the tags of " + path + ": not a WMA file that can be written");
-  SetValues(*info, WmaAttribute::Author, RecordValues(record, "ARTIST"));
-  SetValues(*info, WmaAttribute::Title, RecordValues(record, "TITLE"));
-  SetValues(*info, WmaAttribute::AlbumTitle, RecordValues(record, "ALBUM"));
-  SetValues(*info, WmaAttribute::Year, RecordValues(record, "DATE"));
-  SetValues(*info, WmaAttribute::Description, RecordValues(record, "COMMENT"));
-  SetValues(*info, WmaAttribute::Genre, RecordValues(record, "GENRE"));
+  const std::unique_ptr<AsfTagWriter> writer = AsfTagWriter::Open(path);
+  if (!writer) throw TagError("Cannot write the tags of " + path + ": not a WMA file that can be written");
+  PutRecord(*writer, record);
+  if (!writer->Close()) throw TagError("Cannot write the tags of " + path);
+}
+
+void WmaModule::PutRecord(WmaAttributeSink& info, const Timerec& record) {
+  SetValues(info, WmaAttribute::Author, RecordValues(record, "ARTIST"));
+  SetValues(info, WmaAttribute::Title, RecordValues(record, "TITLE"));
+  SetValues(info, WmaAttribute::AlbumTitle, RecordValues(record, "ALBUM"));
+  SetValues(info, WmaAttribute::Year, RecordValues(record, "DATE"));
+  SetValues(info, WmaAttribute::Description, RecordValues(record, "COMMENT"));
+  SetValues(info, WmaAttribute::Genre, RecordValues(record, "GENRE"));
   // Players show a stored 0 as track "0": without a track number there is no attribute. A
   // total goes with the number as text ("3/12"), as readers of the attribute expect it.
   const NumberAndTotal track = TrackOf(record);
   const uint32_t trackNumber = TrackNumberOf(track.number);
-  if (trackNumber != 0 && !track.total.empty()) SetText(*info, WmaAttribute::TrackNumber, track.number + "/" + track.total);
-  else if (trackNumber != 0) info->SetNumber(WmaAttribute::TrackNumber, trackNumber);
-  else info->Remove(WmaAttribute::TrackNumber);
-  SetExtras(*info, record);
-  if (!info->Close()) throw TagError("Cannot write the tags of " + path);
+  if (trackNumber != 0 && !track.total.empty()) SetText(info, WmaAttribute::TrackNumber, track.number + "/" + track.total);
+  else if (trackNumber != 0) info.SetNumber(WmaAttribute::TrackNumber, trackNumber);
+  else info.Remove(WmaAttribute::TrackNumber);
+  SetExtras(info, record);
 }

@@ -1,5 +1,6 @@
-// WMA tags: the descriptive attributes of an ASF file, set through the attribute layer and
-// read through it, or by walking the file's header when the layer cannot open the file.
+// WMA tags: the descriptive attributes of an ASF file, read through the attribute layer, or by
+// walking the file's header when the layer cannot open the file; written by our own header
+// writer, which stores them as the layer would.
 #pragma once
 
 #include <cstddef>
@@ -35,6 +36,9 @@ class WmaModule : public TagModule {
   WmaTags ReadTags(const std::string& path) const;
   // The header walk alone, over any bytes.
   static WmaTags ReadTagsFromHeader(ByteSource& source);
+  // The calls that store a record through a writer of attributes; the record's pictures must
+  // outlive the writer's Close.
+  static void PutRecord(WmaAttributeSink& info, const Timerec& record);
 
  private:
   bool ReadThroughAttributeLayer(const std::string& path, WmaTags& out) const;

@@ -340,3 +340,98 @@ TEST(WmaTag, WithoutTheAttributeLayerWritingFailsAndChangesNothing) {
 }
 
 }  // namespace
+
+// Our header writer against the TagLib attribute layer: the same calls on copies of one file
+// give the same bytes, for fresh outputs, files other taggers wrote, headers that grow and
+// shrink, pictures too large for the extended content description, and several values.
+TEST(WmaTag, HeaderWriterStoresWhatTheAttributeLayerStores) {
+  Timerec everything = Record("T\xC3\xADtulo", "One", "\xE6\x97\xA5\xE6\x9C\xAC", "2004-05-06", "Note", "Jazz", "3/12");
+  everything.extras.Add("ARTIST", "Two");
+  everything.extras.Add("ALBUMARTIST", "Band");
+  everything.extras.Add("DISCNUMBER", "1");
+  everything.extras.Add("DISCTOTAL", "2");
+  everything.extras.Add("LYRICS", std::string(2000, 'x') + "\xD0\xAF\xF0\x9F\x8E\xB5");
+  everything.extras.Add("REPLAYGAIN_TRACK_GAIN", "-6.50 dB");
+  everything.extras.Add("MY_FIELD", "custom");
+  everything.extras.pictures = {TagPicture{3, "image/png", "front", std::vector<uint8_t>(3000, 7)},
+                                TagPicture{4, "image/jpeg", "", std::vector<uint8_t>(100000, 9)},
+                                TagPicture{0, "image/jpeg", "\xC3\xA9", std::vector<uint8_t>(70000, 1)}};
+  Timerec albumPass = everything;
+  albumPass.extras.Add("REPLAYGAIN_ALBUM_GAIN", "-7.00 dB");
+  const Timerec seven = Record("t", "a", "b", "1999", "c", "g", "1");
+  const Timerec empty;
+  struct Case {
+    const char* name;
+    const char* mutagenFirst;  // assignments of a tagger before ours, or none
+    std::vector<Timerec> writes;
+  };
+  const Case cases[] = {
+      {"seven fields", nullptr, {seven}},
+      {"nothing", nullptr, {empty}},
+      {"everything, then the album pass", nullptr, {everything, albumPass}},
+      {"shrinking", nullptr, {everything, seven}},
+      {"over mutagen's tags", "f['Title'] = 'Old'; f['WM/Composer'] = ['C1', 'C2']; f['Zed'] = 'z'\n"
+                              "f['WM/TrackNumber'] = ASFDWordAttribute(4)",
+       {everything}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string ours = MakeWma(dir, "ours.wma", 0.5), layer = dir.file("layer.wma");
+    if (c.mutagenFirst != nullptr) TagWithMutagen(ours, c.mutagenFirst);
+    testsupport::WriteFileBytes(layer, testsupport::ReadFileBytes(ours));
+    for (const Timerec& record : c.writes) {
+      Write(ours, record);
+      auto info = WmaAudioInfo::Open(layer, WmaAudioInfo::Mode::ReadWrite);
+      ASSERT_NE(info, nullptr);
+      WmaModule::PutRecord(*info, record);
+      ASSERT_TRUE(info->Close());
+      info.reset();  // the layer's last bytes reach the file when it is closed
+      const auto a = testsupport::ReadFileBytes(ours), b = testsupport::ReadFileBytes(layer);
+      EXPECT_EQ(a.size(), b.size()) << c.name;
+      const auto differ = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+      EXPECT_EQ(differ.first - a.begin(), std::ptrdiff_t(a.size())) << c.name << ": the first difference";
+    }
+    EXPECT_EQ(Read(ours).record, Read(layer).record) << c.name;
+  }
+}
+
+// The description object keeps 16-bit lengths; a longer title or comment is kept whole in an
+// attribute of the same name, where every reader looks.
+TEST(WmaTag, TextsTooLongForTheDescriptionObjectStayWhole) {
+  TempDir dir;
+  const std::string path = MakeWma(dir, "long.wma", 0.5);
+  const Timerec written = Record(std::string(40000, 't'), "a", "b", "", std::string(70000, 'c'), "g", "1");
+  Write(path, written);
+  EXPECT_TRUE(Read(path).record == written);  // (no printing of 110,000 characters)
+  const MutagenTags m = ReadWithMutagen(path);
+  ASSERT_TRUE(m.ok) << m.error;
+  EXPECT_TRUE(m.values.at("Title") == written.title);
+  EXPECT_TRUE(m.values.at("Description") == written.comment);
+  const testsupport::ProbeInfo probe = testsupport::Probe(path);
+  EXPECT_EQ(probe.codec, "wmav2");
+  EXPECT_EQ(probe.tags.at("artist"), "a");
+}
+
+// Headers that lie about their sizes or counts are not written into, and stay as they were.
+TEST(WmaTag, DamagedHeadersAreNotWritten) {
+  struct Damage {
+    const char* name;
+    size_t at;  // a byte offset into the header
+    std::vector<uint8_t> bytes;
+  };
+  const Damage damages[] = {
+      {"header larger than the file", 16, {0xFF, 0xFF, 0xFF, 0x00}},
+      {"more objects than the header holds", 24, {0x40}},
+      {"first object past the header's end", 30 + 16, {0x00, 0x00, 0x01}},
+      {"first object smaller than its prefix", 30 + 16, {0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+  };
+  for (const Damage& d : damages) {
+    TempDir dir;
+    const std::string path = MakeWma(dir, "damaged.wma", 0.5);
+    auto bytes = testsupport::ReadFileBytes(path);
+    std::copy(d.bytes.begin(), d.bytes.end(), bytes.begin() + std::ptrdiff_t(d.at));
+    testsupport::WriteFileBytes(path, bytes);
+    EXPECT_THROW(WmaModule().Write(path, Record("t", "a", "b", "y", "c", "g", "1")), TagError) << d.name;
+    EXPECT_EQ(testsupport::ReadFileBytes(path), bytes) << d.name;
+  }
+}

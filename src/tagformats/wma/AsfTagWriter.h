@@ -1,0 +1,35 @@
+// Writes the descriptive attributes of an ASF file by rebuilding its header object in memory and
+// putting it in place of the old one, the rest of the file moved along in place. Each picture is
+// read from the caller's record when the header is built and written once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/FileDescriptor.h"
+#include "tagformats/wma/AsfHeaderModel.h"
+#include "tagformats/wma/WmaAttributeSink.h"
+
+class AsfTagWriter : public WmaAttributeSink {
+ public:
+  // Null when the file cannot be opened for writing or its header is not a whole ASF header.
+  static std::unique_ptr<AsfTagWriter> Open(const std::string& fileName);
+
+  bool SetText(WmaAttribute attribute, const std::string& utf8) override;
+  bool SetNumber(WmaAttribute attribute, uint32_t value) override;
+  void Remove(WmaAttribute attribute) override;
+  void AddText(const std::string& name, const std::string& utf8) override;
+  // The picture must outlive Close.
+  void AddPicture(const TagPicture& picture) override;
+  bool Close() override;
+
+ private:
+  AsfTagWriter(FileDescriptor file, AsfHeaderModel header, uint64_t headerSize, uint64_t fileSize);
+
+  FileDescriptor file_;
+  AsfHeaderModel header_;
+  uint64_t headerSize_;
+  uint64_t fileSize_;
+  bool modified_ = false;
+};

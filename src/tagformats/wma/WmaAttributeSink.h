@@ -1,0 +1,40 @@
+// The WMA attributes the module knows by name, and what a writer of them offers: the TagLib
+// attribute layer and our own header writer both take the same calls.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "tags/TagExtras.h"
+
+// The attribute names the module knows, in table order.
+enum class WmaAttribute {
+  Duration, Bitrate, Seekable, Broadcast, IsProtected, IsTrusted, SignatureName, Title, Author,
+  Description, Rating, Copyright, UseDrm, DrmFlags, DrmLevel, AlbumTitle, Track, PromotionUrl,
+  AlbumCoverUrl, Genre, Year, TrackNumber,
+};
+constexpr size_t kWmaAttributeCount = 22;
+
+const std::array<std::string, kWmaAttributeCount>& WmaAttributeNames();
+const std::string& WmaAttributeName(WmaAttribute attribute);
+
+// Properties of the stream, which no tag writer may set.
+bool IsWmaStreamProperty(WmaAttribute attribute);
+// The texts of the content description object, where every reader looks.
+bool IsWmaContentDescription(WmaAttribute attribute);
+
+class WmaAttributeSink {
+ public:
+  virtual ~WmaAttributeSink() = default;
+  // Kept until Close. False for stream properties, which cannot be set.
+  virtual bool SetText(WmaAttribute attribute, const std::string& utf8) = 0;
+  virtual bool SetNumber(WmaAttribute attribute, uint32_t value) = 0;
+  virtual void Remove(WmaAttribute attribute) = 0;
+  // One more text attribute of any name, beside those of that name already set.
+  virtual void AddText(const std::string& name, const std::string& utf8) = 0;
+  virtual void AddPicture(const TagPicture& picture) = 0;
+  // Stores the changes made since opening; nothing to store is success.
+  virtual bool Close() = 0;
+};
