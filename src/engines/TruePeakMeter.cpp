@@ -155,6 +155,17 @@ void TakeChannel(const Sample* frames, size_t channels, size_t c, size_t count, 
   for (size_t i = 0; i < count; ++i) out[i] = static_cast<float>(frames[i * stride + c]) * scale;
 }
 
+// Stereo, the usual case, in vectors as wide as the processor has.
+VECTOR_CLONES
+void TakeStereoChannel(const int16_t* frames, size_t c, size_t count, float scale, float* out) {
+  TakeChannel<2>(frames, 2, c, count, scale, out);
+}
+
+VECTOR_CLONES
+void TakeStereoChannel(const float* frames, size_t c, size_t count, float scale, float* out) {
+  TakeChannel<2>(frames, 2, c, count, scale, out);
+}
+
 }  // namespace
 
 const float* TruePeakMeter::PhaseTaps(int phase) { return Taps().taps[phase]; }
@@ -185,7 +196,7 @@ void TruePeakMeter::AddInterleaved(const Sample* samples, size_t frames, float s
       if (channels == 1)
         TakeChannel<1>(first, 1, c, count, scale, fresh);
       else if (channels == 2)
-        TakeChannel<2>(first, 2, c, count, scale, fresh);
+        TakeStereoChannel(first, c, count, scale, fresh);
       else
         TakeChannel<0>(first, channels, c, count, scale, fresh);
       MeasureLine(static_cast<int>(c), count);
