@@ -19,26 +19,30 @@ for i in $(seq -w 1 20); do
     -ac 2 -ar 44100 -metadata album=Bench "$WORK/track$i.wav"
 done
 
-# "WALL CPU" seconds of a command (CPU: user + system, all threads), the run with the
-# shortest wall time of $ROUNDS.
-timed() {
-  local best="" bestCpu=""
-  for _ in $(seq "$ROUNDS"); do
-    rm -rf "$WORK/out"
-    /usr/bin/time -f "%e %U %S" -o "$WORK/time" "$@" >/dev/null 2>&1
-    read -r wall user sys < "$WORK/time"
-    if [ -z "$best" ] || awk "BEGIN{exit !($wall < $best)}"; then
-      best=$wall; bestCpu=$(awk "BEGIN{print $user + $sys}")
-    fi
-  done
-  echo "$best $bestCpu"
+# The commands take turns, round after round, so that whatever else runs on the machine
+# weighs on all of them alike; each one's figures are its least wall time and its least CPU
+# time (user + system, all threads) over the rounds, as other load only ever adds to them.
+declare -A WALL CPU
+run_round() {
+  local key=$1; shift
+  rm -rf "$WORK/out"
+  /usr/bin/time -f "%e %U %S" -o "$WORK/time" "$@" >/dev/null 2>&1
+  read -r wall user sys < "$WORK/time"
+  local cpu
+  cpu=$(awk "BEGIN{print $user + $sys}")
+  if [ -z "${WALL[$key]:-}" ] || awk "BEGIN{exit !($wall < ${WALL[$key]})}"; then WALL[$key]=$wall; fi
+  if [ -z "${CPU[$key]:-}" ] || awk "BEGIN{exit !($cpu < ${CPU[$key]})}"; then CPU[$key]=$cpu; fi
 }
 
-read -r plainWall plainCpu < <(timed "$CONVERT" --jobs 1 --format mp3 --output "$WORK/out" "$WORK"/track*.wav)
-read -r albumWall albumCpu < <(timed "$CONVERT" --jobs 1 --replaygain album --format mp3 --output "$WORK/out" "$WORK"/track*.wav)
-read -r listWall listCpu < <(timed "$CONVERT" --jobs 1 --list --loudness "$WORK"/track*.wav)
-# loudgain -s s: scan only, write no tags (its default, named).
-read -r gainWall gainCpu < <(timed loudgain -s s "$WORK"/track*.wav)
+for _ in $(seq "$ROUNDS"); do
+  run_round plain "$CONVERT" --jobs 1 --format mp3 --output "$WORK/out" "$WORK"/track*.wav
+  run_round album "$CONVERT" --jobs 1 --replaygain album --format mp3 --output "$WORK/out" "$WORK"/track*.wav
+  run_round list "$CONVERT" --jobs 1 --list --loudness "$WORK"/track*.wav
+  # loudgain -s s: scan only, write no tags (its default, named).
+  run_round gain loudgain -s s "$WORK"/track*.wav
+done
+plainWall=${WALL[plain]} plainCpu=${CPU[plain]} albumWall=${WALL[album]} albumCpu=${CPU[album]}
+listWall=${WALL[list]} listCpu=${CPU[list]} gainWall=${WALL[gain]} gainCpu=${CPU[gain]}
 
 awk -v pw="$plainWall" -v pc="$plainCpu" -v aw="$albumWall" -v ac="$albumCpu" \
     -v lw="$listWall" -v lc="$listCpu" -v gw="$gainWall" -v gc="$gainCpu" 'BEGIN {

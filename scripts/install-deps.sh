@@ -6,9 +6,10 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
-  libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev libebur128-dev
+  libmp3lame-dev libvorbis-dev libogg-dev libtag1-dev
   libflac-dev libopusenc-dev libopus-dev
   qt6-base-dev libgtest-dev
+  libebur128-dev  # the tests measure loudness with it too, to compare
   clang libclang-rt-14-dev
   ffmpeg lame vorbis-tools python3-mutagen mp3val flac opus-tools parallel
   xvfb xauth time x11-utils

@@ -1,7 +1,5 @@
 #include "engines/LoudnessMeter.h"
 
-#include <ebur128.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -11,23 +9,44 @@
 
 namespace {
 
-// Without libebur128's histogram mode: the histogram's 0.1 LU bins shift a −23 LUFS sine by
-// up to 0.05 LU, while the gating blocks it keeps instead take only about 1 MB per hour. The
-// peaks come from our own TruePeakMeter, whose filter runs several times faster.
-constexpr int kMode = EBUR128_MODE_I;
-
 constexpr double kNoLoudness = -std::numeric_limits<double>::infinity();
+constexpr int kMaxMeteredChannels = 64;
+constexpr int kMinRate = 16, kMaxRate = 2822400;
 
-void Check(int status, const char* what) {
-  if (status != EBUR128_SUCCESS)
-    throw EngineError(std::string("Cannot measure loudness: ") + what + " failed (" +
-                      std::to_string(status) + ")");
+// Each channel's weight in the sum of energies, by its place in the frame: left, right,
+// centre, low-frequency effects (left out), left and right surround (+1.5 dB); four channels
+// are left, right and both surrounds, five add the centre before them. Channels past the
+// sixth are left out.
+double ChannelWeight(int channel, int channels) {
+  constexpr double kSurround = 1.41;
+  if (channels == 4) return channel < 2 ? 1.0 : kSurround;
+  if (channels == 5) return channel < 3 ? 1.0 : kSurround;
+  switch (channel) {
+    case 0: case 1: case 2: return 1.0;
+    case 4: case 5: return kSurround;
+    default: return 0.0;
+  }
 }
 
-ebur128_state* NewState(int sampleRate, int channels, bool withRange) {
-  if (sampleRate <= 0 || channels <= 0) return nullptr;
-  return ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(sampleRate),
-                      withRange ? kMode | EBUR128_MODE_LRA : kMode);
+std::vector<int> MeasuredChannels(int channels) {
+  std::vector<int> measured;
+  for (int c = 0; c < channels; ++c)
+    if (ChannelWeight(c, channels) > 0) measured.push_back(c);
+  return measured;
+}
+
+std::vector<double> WeightsOf(const std::vector<int>& measured, int channels) {
+  std::vector<double> weights;
+  for (int c : measured) weights.push_back(ChannelWeight(c, channels));
+  return weights;
+}
+
+int CheckedChannels(int sampleRate, int channels) {
+  if (sampleRate < kMinRate || sampleRate > kMaxRate || channels <= 0 ||
+      channels > kMaxMeteredChannels)
+    throw EngineError("Cannot measure loudness of " + std::to_string(sampleRate) + " Hz, " +
+                      std::to_string(channels) + " channels");
+  return channels;
 }
 
 }  // namespace
@@ -36,62 +55,59 @@ double LoudnessResult::TruePeakDb() const {
   return truePeak > 0 ? 20.0 * std::log10(truePeak) : kNoLoudness;
 }
 
-struct LoudnessMeter::State {
-  explicit State(ebur128_state* state) : handle(state) {}
-  ~State() {
-    if (handle) ebur128_destroy(&handle);
-  }
-  State(const State&) = delete;
-  State& operator=(const State&) = delete;
-  ebur128_state* handle;
-};
-
 LoudnessMeter::LoudnessMeter(int sampleRate, int channels, bool withRange)
-    : state_(std::make_unique<State>(NewState(sampleRate, channels, withRange))),
-      peaks_(channels) {
-  if (!state_->handle)
-    throw EngineError("Cannot measure loudness of " + std::to_string(sampleRate) + " Hz, " +
-                      std::to_string(channels) + " channels");
-}
+    : weights_(WeightsOf(MeasuredChannels(CheckedChannels(sampleRate, channels)), channels)),
+      filter_(sampleRate, channels, MeasuredChannels(channels)),
+      gating_(sampleRate, withRange),
+      stepEnergies_(weights_.size(), 0.0),
+      stepFrames_(LoudnessGating::StepFrames(sampleRate)),
+      peaks_(channels) {}
 
 LoudnessMeter::~LoudnessMeter() = default;
 
 void LoudnessMeter::Add(const void* samples, size_t frames, SampleType type) {
   if (frames == 0) return;
-  int status = EBUR128_SUCCESS;
   if (type == SampleType::kFloat) {
     const auto* floats = static_cast<const float*>(samples);
-    status = ebur128_add_frames_float(state_->handle, floats, frames);
+    AddFrames(floats, frames);
     peaks_.Add(floats, frames);
   } else {
     const auto* shorts = static_cast<const int16_t*>(samples);
-    status = ebur128_add_frames_short(state_->handle, shorts, frames);
+    AddFrames(shorts, frames);
     peaks_.Add(shorts, frames);
   }
-  Check(status, "adding samples");
+}
+
+// The filter takes the frames a step at a time, and each finished step goes to the gating.
+template <typename Sample>
+void LoudnessMeter::AddFrames(const Sample* samples, size_t frames) {
+  const size_t channels = peaks_.Channels();
+  while (frames > 0) {
+    const size_t count = std::min(frames, stepFrames_ - framesInStep_);
+    filter_.Add(samples, count, stepEnergies_.data());
+    samples += count * channels;
+    frames -= count;
+    framesInStep_ += count;
+    if (framesInStep_ < stepFrames_) break;
+    double weighted = 0;
+    for (size_t i = 0; i < weights_.size(); ++i) weighted += weights_[i] * stepEnergies_[i];
+    gating_.AddStep(weighted);
+    std::fill(stepEnergies_.begin(), stepEnergies_.end(), 0.0);
+    framesInStep_ = 0;
+  }
 }
 
 LoudnessResult LoudnessMeter::Result() const {
   LoudnessResult result;
-  ebur128_state* state = state_->handle;
-  // Too little audio to gate reads as -infinity (libebur128 returns -HUGE_VAL for it).
-  if (ebur128_loudness_global(state, &result.integratedLufs) != EBUR128_SUCCESS ||
-      std::isinf(result.integratedLufs))
-    result.integratedLufs = kNoLoudness;
-  if (ebur128_loudness_range(state, &result.rangeLu) != EBUR128_SUCCESS) result.rangeLu = 0;
+  result.integratedLufs = gating_.IntegratedLufs();
+  result.rangeLu = gating_.RangeLu();
   result.truePeak = peaks_.TruePeak();
   result.samplePeak = peaks_.SamplePeak();
   return result;
 }
 
 double LoudnessMeter::JointLoudness(const std::vector<const LoudnessMeter*>& meters) {
-  std::vector<ebur128_state*> states;
-  for (const LoudnessMeter* meter : meters) states.push_back(meter->state_->handle);
-  double loudness = kNoLoudness;
-  if (states.empty() ||
-      ebur128_loudness_global_multiple(states.data(), states.size(), &loudness) !=
-          EBUR128_SUCCESS ||
-      std::isinf(loudness))
-    return kNoLoudness;
-  return loudness;
+  std::vector<const LoudnessGating*> parts;
+  for (const LoudnessMeter* meter : meters) parts.push_back(&meter->gating_);
+  return LoudnessGating::JointLufs(parts);
 }

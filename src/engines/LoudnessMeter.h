@@ -1,14 +1,15 @@
-// Loudness by EBU R128 (ITU-R BS.1770) over interleaved PCM: integrated loudness and loudness
-// range through libebur128, true peak and sample peak through TruePeakMeter. The writer can
-// feed one with the PCM it encodes, so a conversion is measured without decoding its output
-// again.
+// Loudness by EBU R128 (ITU-R BS.1770-4) over interleaved PCM: K-weighting, then integrated
+// loudness and loudness range from the gated energies, true peak and sample peak through
+// TruePeakMeter. The writer can feed one with the PCM it encodes, so a conversion is measured
+// without decoding its output again.
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 #include "engines/EncoderBackend.h"
+#include "engines/KWeightingFilter.h"
+#include "engines/LoudnessGating.h"
 #include "engines/TruePeakMeter.h"
 
 // What one measurement found. Loudness without enough audio to gate (under 0.4 s, or silence)
@@ -24,7 +25,7 @@ struct LoudnessResult {
 
 class LoudnessMeter {
  public:
-  // Throws EngineError for a format libebur128 refuses. Without `withRange` the loudness
+  // Throws EngineError for a format it cannot measure. Without `withRange` the loudness
   // range is not measured (it reads 0), which spares the short-term windows it needs.
   LoudnessMeter(int sampleRate, int channels, bool withRange = true);
   ~LoudnessMeter();
@@ -40,7 +41,14 @@ class LoudnessMeter {
   static double JointLoudness(const std::vector<const LoudnessMeter*>& meters);
 
  private:
-  struct State;  // owns libebur128's state
-  std::unique_ptr<State> state_;
+  template <typename Sample>
+  void AddFrames(const Sample* samples, size_t frames);
+
+  std::vector<double> weights_;  // of the measured channels
+  KWeightingFilter filter_;
+  LoudnessGating gating_;
+  std::vector<double> stepEnergies_;  // of the measured channels, in the current step
+  size_t stepFrames_;
+  size_t framesInStep_ = 0;
   TruePeakMeter peaks_;
 };

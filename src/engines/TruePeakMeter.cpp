@@ -4,21 +4,27 @@
 #include <cmath>
 #include <cstring>
 
-// On x86-64 the hot loops are built twice, for AVX2 (eight floats a step) and for the baseline
-// (four); the loader picks the one the processor runs. Not under ThreadSanitizer: the loader
-// runs the (instrumented) chooser before the sanitizer has started, and the program crashes.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_THREAD__)
-#define VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define VECTOR_CLONES
-#endif
+#include "engines/CpuClones.h"
+
+// On x86-64 the hot loops are built for AVX2 (eight floats a step) and for the baseline (four).
+#define VECTOR_CLONES CPU_CLONES("avx2", "default")
 
 namespace {
 
-constexpr int kPhases = 4;
-constexpr int kTaps = 24;
+constexpr int kPhases = TruePeakMeter::kPhases;
+constexpr int kTaps = TruePeakMeter::kTaps;
 // Frames measured at a time; the buffers stay within the first level cache.
 constexpr size_t kStretch = 1024;
+// Frames whose samples decide together whether they need interpolating at all.
+constexpr size_t kPart = 128;
+static_assert(kPart >= kTaps - 1, "the samples under the taps span at most two parts");
+// How far a float sum of 24 products can stray above the exact one, with room to spare.
+constexpr double kRoundingMargin = 1 + 1e-5;
+// The taps of a phase that estimate its values: the three on either side of the value.
+constexpr int kCentralTaps = 6;
+constexpr int kFirstCentral = kTaps / 2 - kCentralTaps / 2;
+// Room left for the rounding of a bound, relative to the largest sample under the taps.
+constexpr double kBoundMargin = 1e-4;
 // The Kaiser window's shape: about 70 dB of stop band over 24 taps a phase.
 constexpr double kKaiserBeta = 7.0;
 constexpr double kPi = 3.14159265358979323846;
@@ -38,6 +44,13 @@ double BesselI0(double x) {
 // source's Nyquist frequency under a Kaiser window, scaled to unit gain at 0 Hz.
 struct PhaseTaps {
   float taps[kPhases][kTaps];
+  // The largest sum of |taps| over the phases: the most an interpolated value can exceed the
+  // largest sample under the taps.
+  double largestGain;
+  // The central taps of phases 1 to 3, and the largest sum of |taps| of the others: what those
+  // others add to a value is at most that times the largest sample under them.
+  float central[kPhases - 1][kCentralTaps];
+  double outerGain;
 };
 
 PhaseTaps KaiserSincTaps() {
@@ -55,6 +68,22 @@ PhaseTaps KaiserSincTaps() {
       sum += row[k];
     }
     for (int k = 0; k < kTaps; ++k) result.taps[p][k] = static_cast<float>(row[k] / sum);
+  }
+  result.largestGain = 0;
+  result.outerGain = 0;
+  for (int p = 1; p < kPhases; ++p) {
+    double gain = 0;
+    for (float tap : result.taps[p]) gain += std::fabs(static_cast<double>(tap));
+    result.largestGain = std::max(result.largestGain, gain * kRoundingMargin);
+    double outerGain = 0;
+    for (int k = 0; k < kTaps; ++k) {
+      const double tap = result.taps[p][k];
+      if (k >= kFirstCentral && k < kFirstCentral + kCentralTaps)
+        result.central[p - 1][k - kFirstCentral] = result.taps[p][k];
+      else
+        outerGain += std::fabs(tap);
+    }
+    result.outerGain = std::max(result.outerGain, outerGain * (1 + kBoundMargin));
   }
   return result;
 }
@@ -91,7 +120,55 @@ void Interpolate(const float* line, const float* taps, float* out, size_t count)
   }
 }
 
+// Marks the values between the samples of `line` whose estimate from the central taps passes
+// `limit`, for `count` values of each phase. Returns how many are marked.
+CPU_CLONES("avx512f", "avx2", "default")
+size_t MarkCandidates(const float* line, size_t count, float limit, int32_t* __restrict marks) {
+  const PhaseTaps& taps = Taps();
+  for (size_t j = 0; j < count; ++j) {
+    float largest = 0;
+    for (int p = 0; p < kPhases - 1; ++p) {
+      float estimate = 0;
+      for (int k = 0; k < kCentralTaps; ++k)
+        estimate += taps.central[p][k] * line[j + kFirstCentral + k];
+      largest = std::max(largest, std::fabs(estimate));
+    }
+    marks[j] = !(largest <= limit);
+  }
+  size_t marked = 0;
+  for (size_t j = 0; j < count; ++j) marked += marks[j];
+  return marked;
+}
+
+// One value between the samples, summed in the same order as Interpolate sums it.
+float ValueAt(const float* line, const float* taps) {
+  float value = 0;
+  for (int k = 0; k < kTaps; ++k) value += taps[k] * line[k];
+  return value;
+}
+
+// Channel c of `count` interleaved frames, scaled; kChannels, when not 0, is `channels`.
+template <size_t kChannels, typename Sample>
+void TakeChannel(const Sample* frames, size_t channels, size_t c, size_t count, float scale,
+                 float* out) {
+  const size_t stride = kChannels ? kChannels : channels;
+  for (size_t i = 0; i < count; ++i) out[i] = static_cast<float>(frames[i * stride + c]) * scale;
+}
+
+// Stereo, the usual case, in vectors as wide as the processor has.
+VECTOR_CLONES
+void TakeStereoChannel(const int16_t* frames, size_t c, size_t count, float scale, float* out) {
+  TakeChannel<2>(frames, 2, c, count, scale, out);
+}
+
+VECTOR_CLONES
+void TakeStereoChannel(const float* frames, size_t c, size_t count, float scale, float* out) {
+  TakeChannel<2>(frames, 2, c, count, scale, out);
+}
+
 }  // namespace
+
+const float* TruePeakMeter::PhaseTaps(int phase) { return Taps().taps[phase]; }
 
 TruePeakMeter::TruePeakMeter(int channels)
     : channels_(channels),
@@ -115,7 +192,13 @@ void TruePeakMeter::AddInterleaved(const Sample* samples, size_t frames, float s
     const Sample* first = samples + start * channels;
     for (size_t c = 0; c < channels; ++c) {
       float* fresh = line_.data() + kTaps - 1;
-      for (size_t i = 0; i < count; ++i) fresh[i] = static_cast<float>(first[i * channels + c]) * scale;
+      // A stride known when compiling lets the copy run in vectors.
+      if (channels == 1)
+        TakeChannel<1>(first, 1, c, count, scale, fresh);
+      else if (channels == 2)
+        TakeStereoChannel(first, c, count, scale, fresh);
+      else
+        TakeChannel<0>(first, channels, c, count, scale, fresh);
       MeasureLine(static_cast<int>(c), count);
     }
   }
@@ -124,15 +207,45 @@ void TruePeakMeter::AddInterleaved(const Sample* samples, size_t frames, float s
 void TruePeakMeter::MeasureLine(int channel, size_t frames) {
   std::vector<float>& history = history_[static_cast<size_t>(channel)];
   std::copy(history.begin(), history.end(), line_.begin());
-  samplePeak_ = std::max(samplePeak_, LargestMagnitude(line_.data() + kTaps - 1, frames));
-  float peak = truePeak_;
-  // Phase 0 falls on the samples themselves, whose peak is taken above.
-  for (int p = 1; p < kPhases; ++p) {
-    Interpolate(line_.data(), Taps().taps[p], phase_.data(), frames);
-    peak = std::max(peak, LargestMagnitude(phase_.data(), frames));
+  // The samples under the taps of a part's values: the part's own and those of the part
+  // before (as long as the taps reach), or of the stretch before.
+  float before = LargestMagnitude(line_.data(), kTaps - 1);
+  float peak = std::max(truePeak_, samplePeak_);
+  for (size_t start = 0; start < frames; start += kPart) {
+    const size_t count = std::min(kPart, frames - start);
+    const float* line = line_.data() + start;
+    const float own = LargestMagnitude(line + kTaps - 1, count);
+    samplePeak_ = std::max(samplePeak_, own);
+    peak = MeasurePart(line, count, std::max(own, before), std::max(peak, samplePeak_));
+    before = own;
   }
-  truePeak_ = std::max(peak, samplePeak_);
+  truePeak_ = peak;
   // The last samples of this stretch lead the next one.
   std::copy(line_.begin() + static_cast<std::ptrdiff_t>(frames),
             line_.begin() + static_cast<std::ptrdiff_t>(frames + kTaps - 1), history.begin());
+}
+
+// Values that cannot pass the peak found so far leave the result as it is, so only those that
+// may are computed: none when even the largest sample times the filter's gain cannot, else
+// those that the central taps' estimate marks, or the whole part when they are many.
+float TruePeakMeter::MeasurePart(const float* line, size_t count, double largest, float peak) {
+  if (largest * Taps().largestGain <= peak) return peak;
+  int32_t marks[kPart];
+  // What the other taps can add, and room for rounding.
+  const auto limit = static_cast<float>(
+      peak - (Taps().outerGain + kBoundMargin * Taps().largestGain) * largest);
+  const size_t marked = MarkCandidates(line, count, limit, marks);
+  if (marked > kPart / 8) {
+    // Phase 0 falls on the samples themselves, whose peak is taken already.
+    for (int p = 1; p < kPhases; ++p) {
+      Interpolate(line, Taps().taps[p], phase_.data(), count);
+      peak = std::max(peak, LargestMagnitude(phase_.data(), count));
+    }
+    return peak;
+  }
+  for (size_t j = 0; j < count && marked > 0; ++j)
+    if (marks[j])
+      for (int p = 1; p < kPhases; ++p)
+        peak = std::max(peak, std::fabs(ValueAt(line + j, Taps().taps[p])));
+  return peak;
 }

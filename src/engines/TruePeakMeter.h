@@ -14,6 +14,12 @@
 
 class TruePeakMeter {
  public:
+  static constexpr int kPhases = 4;
+  static constexpr int kTaps = 24;  // a phase's
+  // Phase p (1 to 3) puts p/4 of a sample past the 12th of 24 samples the value
+  // Σ PhaseTaps(p)[k] · sample[k], summed in that order.
+  static const float* PhaseTaps(int phase);
+
   explicit TruePeakMeter(int channels);
 
   // `frames` interleaved frames of the meter's channel count; 16-bit samples at full scale
@@ -21,6 +27,7 @@ class TruePeakMeter {
   void Add(const float* samples, size_t frames);
   void Add(const int16_t* samples, size_t frames);
 
+  size_t Channels() const { return static_cast<size_t>(channels_); }
   double TruePeak() const { return truePeak_; }  // linear, full scale 1.0
   double SamplePeak() const { return samplePeak_; }
 
@@ -30,6 +37,9 @@ class TruePeakMeter {
   // Measures the channel's stretch of `frames` samples, which stand in `line_` behind the
   // channel's last samples before them.
   void MeasureLine(int channel, size_t frames);
+  // Measures `count` values of each phase over `line` (with the taps' reach beyond them),
+  // whose samples are at most `largest`; returns the larger of them and `peak`.
+  float MeasurePart(const float* line, size_t count, double largest, float peak);
 
   int channels_;
   std::vector<std::vector<float>> history_;  // per channel, the samples the filter still needs
