@@ -25,7 +25,6 @@
 #include "app/ConverterCore.h"
 #include "app/OutputNaming.h"
 #include "app/window/FileListWidget.h"
-#include "app/window/ThrottledBar.h"
 #include "dialogs/Tfm_about.h"
 #include "engines/EngineError.h"
 #include "engines/skin/SkinObject.h"
@@ -1041,20 +1040,4 @@ TEST_F(WindowFixture, TheExtendedBarCountsFilesAndTimeLeft) {
               !c.counts) << c.jobs;
     EXPECT_EQ(pb->format().toStdString(), "%p%");
   }
-}
-
-// A burst of values paints the bar once or twice, not once a value; the last value still
-// shows once the interval has passed, and a file's end (100) and start (0) show at once.
-TEST(ThrottledBarTest, HoldsBackABurstButShowsItsLastValueAndTheEnds) {
-  QProgressBar bar;
-  ThrottledBar throttled(&bar);
-  int painted = 0;
-  QObject::connect(&bar, &QProgressBar::valueChanged, [&] { ++painted; });
-  for (int percent = 1; percent <= 50; ++percent) throttled.SetValue(percent);
-  EXPECT_LE(painted, 3);  // the first at once; more only if the machine stalled mid-burst
-  QTRY_COMPARE_WITH_TIMEOUT(bar.value(), 50, 10 * ThrottledBar::kIntervalMs);
-  throttled.SetValue(100);
-  EXPECT_EQ(bar.value(), 100);
-  throttled.SetValue(0);
-  EXPECT_EQ(bar.value(), 0);
 }

@@ -21,7 +21,7 @@ QString Displayed(const std::string& text) {
 }  // namespace
 
 WindowHost::WindowHost(QWidget* window, FileListWidget* lv, QProgressBar* pb, UrlOpener opener)
-    : window_(window), lv_(lv), pb_(pb), bar_(pb), opener_(std::move(opener)) {}
+    : window_(window), lv_(lv), pb_(pb), opener_(std::move(opener)) {}
 
 void WindowHost::RowsAboutToBeAdded(size_t first, size_t count) {
   lv_->rows().BeginAdd(first, count);
@@ -61,7 +61,7 @@ void WindowHost::SetProgress(int percent) {
   else
     for (const auto& file : batch_.inFlight()) batch_.Progress(file.first, percent);
   ShowCounts();  // the text first, so whoever hears the value change reads the text that goes with it
-  bar_.SetValue(percent);
+  pb_->setValue(percent);
 }
 
 void WindowHost::FileProgress(size_t row, int percent) {
@@ -71,7 +71,7 @@ void WindowHost::FileProgress(size_t row, int percent) {
 }
 
 void WindowHost::ShowWholeRunProgress() {
-  bar_.SetValue(batch_.Percent(static_cast<size_t>(lv_->rows().rowCount())));
+  pb_->setValue(batch_.Percent(static_cast<size_t>(lv_->rows().rowCount())));
 }
 
 void WindowHost::RunStarting(bool showCounts) {

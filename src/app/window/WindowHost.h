@@ -11,7 +11,6 @@
 
 #include "app/BatchProgress.h"
 #include "app/RunHost.h"
-#include "app/window/ThrottledBar.h"
 
 class FileListWidget;
 class QProgressBar;
@@ -59,7 +58,6 @@ class WindowHost : public RunHost {
   QWidget* window_;
   FileListWidget* lv_;
   QProgressBar* pb_;
-  ThrottledBar bar_;  // pb_'s value
   UrlOpener opener_;
   bool wholeRun_ = false;
   bool counting_ = false;  // the bar's text shows the counts
