@@ -1,6 +1,9 @@
 // Owns a POSIX file descriptor: closed once, when the owner goes or on Close.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 class FileDescriptor {
  public:
   FileDescriptor() = default;
@@ -23,3 +26,9 @@ class FileDescriptor {
  private:
   int fd_ = -1;
 };
+
+// Reads `count` bytes at `offset`, going on after short reads and interruptions; returns how
+// many came, fewer only at the end of the file or after an error.
+size_t ReadAt(int fd, void* out, size_t count, uint64_t offset);
+// Writes all `count` bytes at `offset` in the same way; false after an error.
+bool WriteAt(int fd, const void* data, size_t count, uint64_t offset);

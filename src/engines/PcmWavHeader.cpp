@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "base/FileDescriptor.h"
 #include "engines/EncoderBackend.h"
 #include "engines/SourceLimits.h"
 
@@ -237,14 +238,8 @@ std::optional<PcmWavLayout> ParsePcmWavHeader(const WavByteReader& read, int64_t
 
 std::optional<PcmWavLayout> ReadPcmWavHeader(int fd, int64_t fileSize) {
   return ParsePcmWavHeader(
-      [fd](int64_t offset, uint8_t* out, size_t count) -> size_t {
-        size_t done = 0;
-        while (done < count) {
-          const ssize_t got = pread(fd, out + done, count - done, offset + static_cast<int64_t>(done));
-          if (got <= 0) break;
-          done += static_cast<size_t>(got);
-        }
-        return done;
+      [fd](int64_t offset, uint8_t* out, size_t count) {
+        return ReadAt(fd, out, count, static_cast<uint64_t>(offset));
       },
       fileSize);
 }

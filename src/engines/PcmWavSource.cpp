@@ -92,13 +92,7 @@ size_t PcmWavSource::ReadFrames() {
   if (want == 0 || endsEarly_) return 0;
   raw_.resize(want * layout_.blockAlign);
   const int64_t offset = layout_.dataOffset + framesRead_ * layout_.blockAlign;
-  size_t got = 0;
-  while (got < raw_.size()) {
-    const ssize_t n = pread(file_.get(), raw_.data() + got, raw_.size() - got,
-                            offset + static_cast<int64_t>(got));
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
+  const size_t got = ReadAt(file_.get(), raw_.data(), raw_.size(), static_cast<uint64_t>(offset));
   // The file shrank, or reading failed, since the header was read: what came is the source.
   if (got < raw_.size()) endsEarly_ = true;
   const size_t frames = got / layout_.blockAlign;

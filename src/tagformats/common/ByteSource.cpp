@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 bool BufferByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
@@ -23,11 +22,5 @@ std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path) {
 
 bool FileByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
   if (offset > size_ || count > size_ - offset) return false;
-  while (count > 0) {
-    const ssize_t got = ::pread(fd_.get(), out, count, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    out += got, offset += static_cast<uint64_t>(got), count -= static_cast<size_t>(got);
-  }
-  return true;
+  return ReadAt(fd_.get(), out, count, offset) == count;
 }

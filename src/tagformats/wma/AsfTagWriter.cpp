@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
 namespace {
@@ -23,25 +22,7 @@ size_t DescriptionIndex(WmaAttribute attribute) {
   }
 }
 
-// Repeats a positioned read or write until every byte is through; false at an error or the end.
-template <typename Byte, typename Transfer>
-bool TransferAll(Transfer transfer, Byte* data, size_t size, uint64_t at) {
-  while (size > 0) {
-    const ssize_t done = transfer(data, size, static_cast<off_t>(at));
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    data += done, size -= static_cast<size_t>(done), at += static_cast<uint64_t>(done);
-  }
-  return true;
-}
-
-bool ReadAll(int fd, uint8_t* data, size_t size, uint64_t at) {
-  return TransferAll([fd](uint8_t* p, size_t n, off_t o) { return ::pread(fd, p, n, o); }, data, size, at);
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size, uint64_t at) {
-  return TransferAll([fd](const uint8_t* p, size_t n, off_t o) { return ::pwrite(fd, p, n, o); }, data, size, at);
-}
+bool ReadAll(int fd, uint8_t* data, size_t size, uint64_t at) { return ReadAt(fd, data, size, at) == size; }
 
 // Moves `length` bytes at `from` to `to` within the file, in blocks taken from the end when
 // moving towards the end, so that no block is overwritten before it is read.
@@ -51,7 +32,7 @@ bool MoveBytes(int fd, uint64_t from, uint64_t to, uint64_t length) {
   for (uint64_t done = 0; done < length;) {
     const size_t n = static_cast<size_t>(std::min<uint64_t>(block.size(), length - done));
     const uint64_t offset = to > from ? length - done - n : done;
-    if (!ReadAll(fd, block.data(), n, from + offset) || !WriteAll(fd, block.data(), n, to + offset)) return false;
+    if (!ReadAll(fd, block.data(), n, from + offset) || !WriteAt(fd, block.data(), n, to + offset)) return false;
     done += n;
   }
   return true;
@@ -132,7 +113,7 @@ bool AsfTagWriter::Close() {
   const uint64_t rest = fileSize_ - headerSize_;
   if (!MoveBytes(file_.get(), headerSize_, header.size(), rest)) return false;
   if (header.size() < headerSize_ && ::ftruncate(file_.get(), static_cast<off_t>(header.size() + rest)) != 0) return false;
-  if (!WriteAll(file_.get(), header.data(), header.size(), 0)) return false;
+  if (!WriteAt(file_.get(), header.data(), header.size(), 0)) return false;
   headerSize_ = header.size();
   fileSize_ = headerSize_ + rest;
   return file_.Close();
