@@ -333,18 +333,26 @@ void RunLoop::FinishFile(size_t position, bool whole) {
   // The normalize run returns the bar to 0 before the tags, the conversion run after them.
   if (plan_.kind == RunKind::kNormalize) SetProgress(0);
   if (!replaces_.empty() && !whole) return DropUnfinishedUpdate();
-  // Only gain values change the row's record: without them it is written as it stands, and
-  // its pictures are not copied.
+  // Only gain values change the row's record: without them it is written as it stands.
   const bool recordChanges = plan_.replayGain || LoudnessNormalize();
   TaggedOutput output{state_.output_file_name, OutputFormatOf(position), recordChanges ? OutputRecord(position) : Timerec{}};
   std::unique_ptr<LoudnessMeter> meter = state_.AudioFilewrite.TakeOutputLoudness();
   if (plan_.replayGain) ReplayGainBook::SetTrackValues(output.record, output.format, meter.get());
-  WriteTagsToOutput(output.path, output.format, recordChanges ? output.record : rows_[position].tags);
+  const size_t picturesLeftOut =
+      WriteTagsToOutput(output.path, output.format, recordChanges ? output.record : rows_[position].tags);
+  if (picturesLeftOut != 0) TellPicturesLeftOut(position, picturesLeftOut);
   if (plan_.kind == RunKind::kConvert) SetProgress(0);
   if (!replaces_.empty()) ReplaceOldOutput();
   output.path = state_.output_file_name;
   if (plan_.replayGain) plan_.replayGain->TrackDone(position, std::move(output), std::move(meter));
   Post(RunEvent::Kind::kRowState, kStateFinish);
+}
+
+// The source was changed, replaced or removed since it was listed: its images are no longer
+// the ones listed, and the output is tagged without them.
+void RunLoop::TellPicturesLeftOut(size_t position, size_t count) {
+  ShowNotice(rows_[position].filePath + " changed after it was added: " + std::to_string(count) +
+             (count == 1 ? " picture was" : " pictures were") + " left out of " + state_.output_file_name + ".");
 }
 
 // The row's record; a loudness-normalized output is not described by its source's gain fields.

@@ -69,6 +69,7 @@ class RunLoop {
   ByteBlock ReadNormalizeBlock(int size, int initialSize);
   void FinishFile(size_t position, bool whole);
   Timerec OutputRecord(size_t position) const;
+  void TellPicturesLeftOut(size_t position, size_t count);
   // An update's new output replaces the old one only when it is whole.
   void DropUnfinishedUpdate();
   void ReplaceOldOutput();

@@ -1,13 +1,22 @@
 #include "app/TagTransfer.h"
 
+#include "app/SourcePictures.h"
+#include "base/FileStamp.h"
 #include "tagformats/TagModules.h"
 
 std::optional<Timerec> ReadSourceTags(const std::string& path, AudioFormat format) {
   const TagReader* reader = TagReaderFor(format);
   if (reader == nullptr) return std::nullopt;
-  return reader->Read(path);
+  const std::optional<FileStamp> stamp = FileStampOf(path);
+  Timerec record = reader->Read(path);
+  if (stamp) PlacePictures(record.extras, path, format, *stamp);
+  return record;
 }
 
-void WriteTagsToOutput(const std::string& outputPath, AudioFormat format, const Timerec& record) {
-  if (const TagModule* module = TagModuleFor(format)) module->Write(outputPath, record);
+size_t WriteTagsToOutput(const std::string& outputPath, AudioFormat format, const Timerec& record) {
+  const TagModule* module = TagModuleFor(format);
+  if (module == nullptr) return 0;
+  const LoadedPictures loaded(record);
+  module->Write(outputPath, loaded.record());
+  return loaded.leftOut();
 }

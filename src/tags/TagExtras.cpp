@@ -1,7 +1,12 @@
 #include "tags/TagExtras.h"
 
+bool operator==(const PicturePlace& a, const PicturePlace& b) {
+  return a.path == b.path && a.format == b.format && a.source == b.source && a.size == b.size && a.offset == b.offset && a.rank == b.rank;
+}
+
 bool operator==(const TagPicture& a, const TagPicture& b) {
-  return a.type == b.type && a.mimeType == b.mimeType && a.description == b.description && a.data == b.data;
+  return a.type == b.type && a.mimeType == b.mimeType && a.description == b.description && a.data == b.data &&
+         a.place == b.place;
 }
 
 void TagExtras::Add(const std::string& key, const std::string& value) {

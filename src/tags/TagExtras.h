@@ -9,16 +9,48 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/AudioFormat.h"
+#include "base/FileStamp.h"
+
+// Where a listed row finds a picture's image again: a row keeps no image, as thousands of rows
+// with large covers would hold gigabytes. The image is read from the source when an output is
+// tagged, and only while the source is as it was when read.
+struct PicturePlace {
+  std::string path;
+  AudioFormat format = AudioFormat::kOther;  // as the source was read
+  FileStamp source;
+  uint64_t size = 0;  // of the image
+  // Where the image lies as it is in the source; without it (escaped or encoded in the tag)
+  // the source's tags are read again and the picture of this rank among them is taken.
+  std::optional<uint64_t> offset;
+  size_t rank = 0;
+};
+
+bool operator==(const PicturePlace& a, const PicturePlace& b);
+
 struct TagPicture {
+  TagPicture() = default;
+  TagPicture(uint8_t type, std::string mimeType, std::string description, std::vector<uint8_t> data)
+      : type(type), mimeType(std::move(mimeType)), description(std::move(description)), data(std::move(data)) {}
+
   uint8_t type = 3;  // the ID3v2 / FLAC picture type; 3 is the front cover
   std::string mimeType;
   std::string description;  // UTF-8
-  std::vector<uint8_t> data;
+  std::vector<uint8_t> data;  // the image; empty when the picture has a place instead
+  // Where a reader found `data` in the file it read, when it lies there unchanged.
+  std::optional<uint64_t> offsetInFile;
+  std::optional<PicturePlace> place;
+
+  uint64_t size() const { return place ? place->size : data.size(); }
 };
 
+// Equal pictures have the same description and image, or the same place for it; where a reader
+// found the image does not count.
 bool operator==(const TagPicture& a, const TagPicture& b);
 inline bool operator!=(const TagPicture& a, const TagPicture& b) { return !(a == b); }
 

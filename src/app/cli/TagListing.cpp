@@ -52,6 +52,6 @@ std::string TagListing(const Timerec& record) {
   for (const auto& [key, value] : record.extras.fields) list(key);
   for (const TagPicture& picture : record.extras.pictures)
     text += "  PICTURE: " + std::string(PictureTypeName(picture.type)) + ", " + picture.mimeType + ", " +
-            Quoted(picture.description) + ", " + std::to_string(picture.data.size()) + " bytes\n";
+            Quoted(picture.description) + ", " + std::to_string(picture.size()) + " bytes\n";
   return text;
 }

@@ -67,7 +67,7 @@ bool ID3v2FrameCollector::Wants(const std::string& rawId) const {
          rawId == "PIC";
 }
 
-void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> bytes) {
+void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> bytes, std::optional<uint64_t> offset) {
   const std::string id = ID3v2CurrentFrameId(rawId);
   const uint8_t* content = bytes.data();
   const size_t size = bytes.size();
@@ -76,7 +76,7 @@ void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> by
   if (id == "TXXX") return TakeUserText(content, size);
   if (id == "USLT") return TakeLyrics(content, size);
   if (id == "UFID") return TakeUniqueFileId(content, size);
-  if (id == "APIC" || rawId == "PIC") return TakePicture(rawId, std::move(bytes));
+  if (id == "APIC" || rawId == "PIC") return TakePicture(rawId, std::move(bytes), offset);
   if (id.size() == 4 && id[0] == 'T') TakeText(id, DecodeStrings(content[0], content + 1, size - 1));
 }
 
@@ -133,7 +133,8 @@ void ID3v2FrameCollector::TakeUniqueFileId(const uint8_t* content, size_t size) 
 
 // Encoding byte, MIME type (version 2.2: a three-letter image format), picture type,
 // description, the picture's bytes.
-void ID3v2FrameCollector::TakePicture(const std::string& rawId, std::vector<uint8_t> bytes) {
+void ID3v2FrameCollector::TakePicture(const std::string& rawId, std::vector<uint8_t> bytes,
+                                      std::optional<uint64_t> offset) {
   const uint8_t* content = bytes.data();
   const size_t size = bytes.size();
   const uint8_t encoding = content[0];
@@ -158,6 +159,7 @@ void ID3v2FrameCollector::TakePicture(const std::string& rawId, std::vector<uint
   pos += descriptionSpan;
   bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(pos));
   picture.data = std::move(bytes);
+  if (offset) picture.offsetInFile = *offset + pos;
   builder_.AddPicture(std::move(picture));
 }
 

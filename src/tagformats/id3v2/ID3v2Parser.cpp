@@ -74,6 +74,7 @@ struct FrameWalk {
   int majorVersion;
   bool tagUnsynchronised;
   uint64_t end;
+  bool offsetsInSource;  // false when the frames are walked in a copy with the escapes undone
 };
 
 bool ReadBytes(ByteSource& source, uint64_t offset, uint8_t* out, size_t count) {
@@ -141,6 +142,10 @@ bool ToFrameContent(int majorVersion, bool tagUnsynchronised, const FrameHeader&
   return true;
 }
 
+bool Escaped(const FrameWalk& walk, const FrameHeader& frame) {
+  return walk.tagUnsynchronised || (walk.majorVersion == 4 && (frame.formatFlags & kV24Unsynchronised));
+}
+
 // Frames are passed over by their sizes, whatever their ids; the walk ends at the padding, at
 // the end of the tag, or at a frame that claims more than the tag holds.
 void WalkFrames(const FrameWalk& walk, uint64_t offset, ID3v2FrameCollector* collector) {
@@ -157,8 +162,11 @@ void WalkFrames(const FrameWalk& walk, uint64_t offset, ID3v2FrameCollector* col
     // Each frame's bytes are read once and handed on, so a picture is held once.
     std::vector<uint8_t> content(frame.size);
     if (!ReadBytes(walk.source, bodyOffset, content.data(), content.size())) return;
-    if (ToFrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, content))
-      collector->Take(frame.id, std::move(content));
+    if (!ToFrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, content)) continue;
+    // Content that no escape changed ends where the frame ends.
+    const bool asInSource = walk.offsetsInSource && !Escaped(walk, frame);
+    const uint64_t contentOffset = offset - content.size();
+    collector->Take(frame.id, std::move(content), asInSource ? std::optional<uint64_t>(contentOffset) : std::nullopt);
   }
 }
 
@@ -202,12 +210,12 @@ std::optional<Timerec> ParseID3v2Tag(ByteSource& source) {
     const std::vector<uint8_t> body = RemoveUnsynchronisation(escaped.data(), escaped.size());
     BufferByteSource plain(body.data(), body.size());
     if (const auto first = FirstFrameOffset(*header, plain, 0, body.size()))
-      WalkFrames(FrameWalk{plain, header->majorVersion, true, body.size()}, *first, &collector);
+      WalkFrames(FrameWalk{plain, header->majorVersion, true, body.size(), false}, *first, &collector);
     return collector.Finish();
   }
   if (const auto first = FirstFrameOffset(*header, source, kID3v2HeaderSize, end))
-    WalkFrames(FrameWalk{source, header->majorVersion, (header->flags & kUnsynchronisationFlag) != 0, end}, *first,
-               &collector);
+    WalkFrames(FrameWalk{source, header->majorVersion, (header->flags & kUnsynchronisationFlag) != 0, end, true},
+               *first, &collector);
   return collector.Finish();
 }
 

@@ -1,0 +1,111 @@
+#include "app/SourcePictures.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <exception>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "base/FileDescriptor.h"
+#include "tagformats/TagModules.h"
+
+namespace {
+
+// Image buffers kept from one output to the next on this thread, so that each output does not
+// fault in fresh pages for its images. A rare huge image is not held for the rest of the run.
+constexpr size_t kMaxSpareBytes = size_t{16} << 20;
+constexpr size_t kMaxSpares = 8;
+thread_local std::vector<std::vector<uint8_t>> spareBuffers;
+
+std::vector<uint8_t> TakeBuffer(size_t size) {
+  std::vector<uint8_t> buffer;
+  if (!spareBuffers.empty()) {
+    buffer = std::move(spareBuffers.back());
+    spareBuffers.pop_back();
+  }
+  buffer.resize(size);
+  return buffer;
+}
+
+void GiveBack(std::vector<uint8_t> buffer) {
+  if (buffer.capacity() > kMaxSpareBytes || spareBuffers.size() >= kMaxSpares) return;
+  buffer.clear();
+  spareBuffers.push_back(std::move(buffer));
+}
+
+bool SameDescription(const TagPicture& a, const TagPicture& b) {
+  return a.type == b.type && a.mimeType == b.mimeType && a.description == b.description;
+}
+
+// The image at its offset, read while the source is still the file that was read.
+bool ReadInPlace(const PicturePlace& place, std::vector<uint8_t>& out) {
+  const FileDescriptor fd(::open(place.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.valid() || FileStampOf(fd.get()) != place.source) return false;
+  out = TakeBuffer(static_cast<size_t>(place.size));
+  return ReadAt(fd.get(), out.data(), out.size(), *place.offset) == out.size();
+}
+
+// The source's pictures, its tags read again as when it was listed; none once it changed.
+std::vector<TagPicture> ReadAgain(const PicturePlace& place) {
+  if (FileStampOf(place.path) != place.source) return {};
+  try {
+    return TagReaderFor(place.format)->Read(place.path).extras.pictures;
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+using PicturesBySource = std::map<std::string, std::vector<TagPicture>>;
+
+// The picture of the place's rank among its source's, when it is still the one listed.
+bool TakeReadAgain(TagPicture& picture, PicturesBySource& readAgain) {
+  const PicturePlace& place = *picture.place;
+  auto found = readAgain.find(place.path);
+  if (found == readAgain.end()) found = readAgain.emplace(place.path, ReadAgain(place)).first;
+  std::vector<TagPicture>& fresh = found->second;
+  if (place.rank >= fresh.size()) return false;
+  TagPicture& match = fresh[place.rank];
+  if (!SameDescription(match, picture) || match.data.size() != place.size) return false;
+  picture.data = std::move(match.data);
+  return true;
+}
+
+bool Load(TagPicture& picture, PicturesBySource& readAgain) {
+  return picture.place->offset ? ReadInPlace(*picture.place, picture.data) : TakeReadAgain(picture, readAgain);
+}
+
+}  // namespace
+
+void PlacePictures(TagExtras& extras, const std::string& path, AudioFormat format, const FileStamp& stamp) {
+  for (size_t rank = 0; rank < extras.pictures.size(); ++rank) {
+    TagPicture& picture = extras.pictures[rank];
+    picture.place = PicturePlace{path, format, stamp, picture.data.size(), picture.offsetInFile, rank};
+    picture.offsetInFile.reset();
+    std::vector<uint8_t>().swap(picture.data);
+  }
+}
+
+LoadedPictures::LoadedPictures(const Timerec& record) : original_(record) {
+  const std::vector<TagPicture>& pictures = record.extras.pictures;
+  if (std::none_of(pictures.begin(), pictures.end(), [](const TagPicture& p) { return p.place.has_value(); })) return;
+  loaded_ = record;
+  PicturesBySource readAgain;
+  std::vector<TagPicture> kept;
+  for (TagPicture& picture : loaded_->extras.pictures) {
+    if (!picture.place || Load(picture, readAgain)) {
+      kept.push_back(std::move(picture));
+    } else {
+      ++leftOut_;
+      GiveBack(std::move(picture.data));
+    }
+  }
+  loaded_->extras.pictures = std::move(kept);
+}
+
+LoadedPictures::~LoadedPictures() {
+  if (!loaded_) return;
+  for (TagPicture& picture : loaded_->extras.pictures)
+    if (picture.place) GiveBack(std::move(picture.data));
+}

@@ -1,0 +1,34 @@
+// The pictures of listed rows: a row keeps each picture's description and where its image lies
+// in the source, and the image is read from the source again when an output is tagged.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "base/AudioFormat.h"
+#include "base/FileStamp.h"
+#include "tags/Timerec.h"
+
+// Drops the images of the pictures just read from the source at `path` (stamped before the
+// reading), keeping where each is found again.
+void PlacePictures(TagExtras& extras, const std::string& path, AudioFormat format, const FileStamp& stamp);
+
+// A record whose placed pictures have their images again, read into buffers that the next
+// record on this thread reuses. A picture whose source changed or went since it was read is
+// left out: an output never gets another image than the one listed.
+class LoadedPictures {
+ public:
+  explicit LoadedPictures(const Timerec& record);
+  ~LoadedPictures();  // hands the buffers back for the next record
+  LoadedPictures(const LoadedPictures&) = delete;
+  LoadedPictures& operator=(const LoadedPictures&) = delete;
+
+  const Timerec& record() const { return loaded_ ? *loaded_ : original_; }
+  size_t leftOut() const { return leftOut_; }
+
+ private:
+  const Timerec& original_;
+  std::optional<Timerec> loaded_;  // only when some picture has a place
+  size_t leftOut_ = 0;
+};
