@@ -288,6 +288,28 @@ TEST_F(RunEdgeCases, TrackNumbersStayWithTheirOwnFile) {
   EXPECT_TRUE(host.errors.empty()) << ::testing::PrintToString(host.errors);
 }
 
+// A row keeps where its source's picture lies, not the image: a source retagged after it was
+// added gives its output without the picture (never the new image for the listed one) and a
+// notice; the other file keeps its picture byte for byte.
+TEST_F(RunEdgeCases, PictureOfASourceChangedAfterAddingIsLeftOutWithANotice) {
+  const std::string cover =
+      "import sys\nfrom mutagen.id3 import ID3, APIC\nt = ID3()\n"
+      "t.add(APIC(encoding=3, mime='image/png', type=3, desc='c', data=sys.argv[1].encode() * 5000))\n"
+      "t.save(sys.argv[2], v2_version=3)\n";
+  const std::string kept = Tone("kept.mp3", 1.0, kMp3Codec), changed = Tone("changed.mp3", 1.0, kMp3Codec);
+  for (const std::string& path : {kept, changed}) ASSERT_EQ(testsupport::RunPython(cover, {"A", path}).exitCode, 0);
+  core->AddFiles({kept, changed});
+  ASSERT_EQ(testsupport::RunPython(cover, {"B", changed}).exitCode, 0);  // the same size, another image
+  core->ConvertFiles(kFormatMp3);
+  EXPECT_EQ(host.information, (std::vector<std::string>{changed + " changed after it was added: 1 picture was left out of " +
+                                                        Out("changed.mp3") + "."}));
+  EXPECT_EQ(States(), (std::vector<std::string>{"finish", "finish"}));
+  const std::string images = "import sys\nfrom mutagen.id3 import ID3\n"
+                             "print([p.data == b'A' * 5000 for p in ID3(sys.argv[1]).getall('APIC')])\n";
+  EXPECT_EQ(testsupport::RunPython(images, {Out("kept.mp3")}).output, "[True]\n");
+  EXPECT_EQ(testsupport::RunPython(images, {Out("changed.mp3")}).output, "[]\n");
+}
+
 TEST_F(RunEdgeCases, TagsThatCannotBeWrittenAreReportedNotLost) {
   std::string source = Tone("song.wav");
   core->AddFiles({source});

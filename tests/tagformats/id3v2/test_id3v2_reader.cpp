@@ -54,6 +54,16 @@ std::vector<uint8_t> Tag(uint8_t version, uint8_t flags, const std::vector<uint8
 
 std::vector<uint8_t> Latin1Text(const std::string& text) { return Concat({{0}, Bytes(text)}); }
 
+// Unsynchronisation: every 0xFF gets a zero behind it.
+std::vector<uint8_t> Escaped(const std::vector<uint8_t>& bytes) {
+  std::vector<uint8_t> escaped;
+  for (uint8_t b : bytes) {
+    escaped.push_back(b);
+    if (b == 0xFF) escaped.push_back(0);
+  }
+  return escaped;
+}
+
 const std::vector<uint8_t> kFakeAudio(64, 0xAA);
 
 // What the module reads, through its interface; an empty record when the file cannot be read,
@@ -177,12 +187,39 @@ TEST(ID3v2Reader, Version22ThreeLetterFrames) {
 TEST(ID3v2Reader, ExtendedHeaderAndUnsynchronisationV23) {
   // The title holds 0xFF 0xE0, which unsynchronisation escapes as 0xFF 0x00 0xE0.
   const auto body = Concat({BigEndian(6, 4), {0, 0, 0, 0, 0, 0}, Frame23("TIT2", {0, 'a', 0xFF, 0xE0})});
-  std::vector<uint8_t> escaped;
-  for (uint8_t b : body) {
-    escaped.push_back(b);
-    if (b == 0xFF) escaped.push_back(0);
+  EXPECT_EQ(ReadBytes(Concat({Tag(3, 0xC0, Escaped(body)), kFakeAudio})).title, "a\xC3\xBF\xC3\xA0");
+}
+
+// Where the reader says a picture's image lies in the file, the file holds that very image; an
+// image that escapes changed has no such place (a row finds it by reading the tag again).
+TEST(ID3v2Reader, PictureImagesAreFoundWhereTheyLie) {
+  const std::vector<uint8_t> image{0x89, 'P', 'N', 'G', 0xFF, 0xE0, 1, 2};
+  const auto content = Concat({{0}, Bytes("image/png"), {0, 3}, Bytes("d"), {0}, image});
+  const struct {
+    const char* kind;
+    std::vector<uint8_t> tag;
+    bool placed;
+  } cases[] = {
+      {"v2.3", Tag(3, 0, Frame23("APIC", content)), true},
+      {"v2.4 grouped, with its data length",
+       Tag(4, 0, Frame24("APIC", Concat({{7}, Synchsafe(static_cast<uint32_t>(content.size())), content}), 0x41)), true},
+      {"v2.4 frame escaped", Tag(4, 0, Frame24("APIC", Escaped(content), 0x02)), false},
+      {"v2.4 tag escaped", Tag(4, 0x80, Frame24("APIC", Escaped(content))), false},
+      {"v2.3 tag escaped", Tag(3, 0x80, Escaped(Frame23("APIC", content))), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    const std::vector<uint8_t> file = Concat({c.tag, kFakeAudio});
+    const Timerec read = ReadBytes(file);
+    ASSERT_EQ(read.extras.pictures.size(), 1u);
+    const TagPicture& picture = read.extras.pictures[0];
+    EXPECT_EQ(picture.data, image);
+    ASSERT_EQ(picture.offsetInFile.has_value(), c.placed);
+    if (c.placed) {
+      const auto at = file.begin() + static_cast<std::ptrdiff_t>(*picture.offsetInFile);
+      EXPECT_EQ(std::vector<uint8_t>(at, at + static_cast<std::ptrdiff_t>(image.size())), image);
+    }
   }
-  EXPECT_EQ(ReadBytes(Concat({Tag(3, 0xC0, escaped), kFakeAudio})).title, "a\xC3\xBF\xC3\xA0");
 }
 
 TEST(ID3v2Reader, FrameFlagsOfVersion24) {
