@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the ID3v2 and ID3v1 readers the way the ID3 module does, and checks
-// that whatever they return is valid UTF-8 that our own writer can turn into a readable tag.
+// that whatever they return is valid UTF-8 that our own writer can turn into a readable tag, and
+// that a reading which leaves images in place finds them where they are.
 // The same bytes, taken as text, exercise the encoding conversions the writer relies on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -40,6 +42,26 @@ void CheckRewrite(const Timerec& fields) {
   Require(again.has_value() && again->extras.pictures.size() == fields.extras.pictures.size());
 }
 
+// Read for a listed row, the same pictures; an image left in place lies in the data as read.
+void CheckImagesLeftInPlace(const uint8_t* data, size_t size, const Timerec& fields) {
+  BufferByteSource source(data, size);
+  const std::optional<Timerec> listed = ParseID3v2Tag(source, PictureImages::kLeftInPlace);
+  Require(listed && listed->extras.pictures.size() == fields.extras.pictures.size());
+  for (size_t i = 0; i < fields.extras.pictures.size(); ++i) {
+    const TagPicture& read = fields.extras.pictures[i];
+    const TagPicture& left = listed->extras.pictures[i];
+    Require(left.type == read.type && left.mimeType == read.mimeType && left.description == read.description &&
+            left.size() == read.size());
+    if (!left.place) {
+      Require(left.data == read.data);
+      continue;
+    }
+    const uint64_t offset = left.place->offset.value();
+    Require(offset <= size && read.data.size() <= size - offset &&
+            std::memcmp(data + offset, read.data.data(), read.data.size()) == 0);
+  }
+}
+
 void CheckConversions(const std::string& text) {
   const std::string valid = RepairUtf8(text);
   Require(Utf16ToUtf8(Utf8ToUtf16(text)) == valid);
@@ -59,6 +81,7 @@ void CheckConversions(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<Timerec> fields = ParseID3v2Tag(data, size);
+  if (fields) CheckImagesLeftInPlace(data, size, *fields);
   if (!fields) fields = ParseID3v1Tag(data, size);
   if (fields) {
     CheckUtf8(*fields);

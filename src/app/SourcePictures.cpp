@@ -19,6 +19,9 @@ constexpr size_t kMaxSpareBytes = size_t{16} << 20;
 constexpr size_t kMaxSpares = 8;
 thread_local std::vector<std::vector<uint8_t>> spareBuffers;
 
+// A spare keeps its size, so that the next image of the same size or smaller is not zeroed
+// before it is read over; the spares go back in reverse, and the next record's pictures take
+// them in order, each the buffer of the picture at its rank before.
 std::vector<uint8_t> TakeBuffer(size_t size) {
   std::vector<uint8_t> buffer;
   if (!spareBuffers.empty()) {
@@ -30,8 +33,7 @@ std::vector<uint8_t> TakeBuffer(size_t size) {
 }
 
 void GiveBack(std::vector<uint8_t> buffer) {
-  if (buffer.capacity() > kMaxSpareBytes || spareBuffers.size() >= kMaxSpares) return;
-  buffer.clear();
+  if (buffer.empty() || buffer.capacity() > kMaxSpareBytes || spareBuffers.size() >= kMaxSpares) return;
   spareBuffers.push_back(std::move(buffer));
 }
 
@@ -81,8 +83,8 @@ bool Load(TagPicture& picture, PicturesBySource& readAgain) {
 void PlacePictures(TagExtras& extras, const std::string& path, AudioFormat format, const FileStamp& stamp) {
   for (size_t rank = 0; rank < extras.pictures.size(); ++rank) {
     TagPicture& picture = extras.pictures[rank];
-    picture.place = PicturePlace{path, format, stamp, picture.data.size(), picture.offsetInFile, rank};
-    picture.offsetInFile.reset();
+    const std::optional<uint64_t> offset = picture.place ? picture.place->offset : std::nullopt;
+    picture.place = PicturePlace{path, format, stamp, picture.size(), offset, rank};
     std::vector<uint8_t>().swap(picture.data);
   }
 }
@@ -106,6 +108,7 @@ LoadedPictures::LoadedPictures(const Timerec& record) : original_(record) {
 
 LoadedPictures::~LoadedPictures() {
   if (!loaded_) return;
-  for (TagPicture& picture : loaded_->extras.pictures)
-    if (picture.place) GiveBack(std::move(picture.data));
+  std::vector<TagPicture>& pictures = loaded_->extras.pictures;
+  for (auto picture = pictures.rbegin(); picture != pictures.rend(); ++picture)
+    if (picture->place) GiveBack(std::move(picture->data));
 }

@@ -10,8 +10,9 @@
 #include "base/FileStamp.h"
 #include "tags/Timerec.h"
 
-// Drops the images of the pictures just read from the source at `path` (stamped before the
-// reading), keeping where each is found again.
+// Gives the pictures just read from the source at `path` (stamped before the reading) their
+// places, dropping any image read: a reader's place keeps its offset, other pictures are found
+// again by their rank among the source's.
 void PlacePictures(TagExtras& extras, const std::string& path, AudioFormat format, const FileStamp& stamp);
 
 // A record whose placed pictures have their images again, read into buffers that the next

@@ -8,7 +8,7 @@ std::optional<Timerec> ReadSourceTags(const std::string& path, AudioFormat forma
   const TagReader* reader = TagReaderFor(format);
   if (reader == nullptr) return std::nullopt;
   const std::optional<FileStamp> stamp = FileStampOf(path);
-  Timerec record = reader->Read(path);
+  Timerec record = reader->ReadLeavingImages(path);
   if (stamp) PlacePictures(record.extras, path, format, *stamp);
   return record;
 }

@@ -42,15 +42,12 @@ struct TagPicture {
   std::string mimeType;
   std::string description;  // UTF-8
   std::vector<uint8_t> data;  // the image; empty when the picture has a place instead
-  // Where a reader found `data` in the file it read, when it lies there unchanged.
-  std::optional<uint64_t> offsetInFile;
   std::optional<PicturePlace> place;
 
   uint64_t size() const { return place ? place->size : data.size(); }
 };
 
-// Equal pictures have the same description and image, or the same place for it; where a reader
-// found the image does not count.
+// Equal pictures have the same description and image, or the same place for it.
 bool operator==(const TagPicture& a, const TagPicture& b);
 inline bool operator!=(const TagPicture& a, const TagPicture& b) { return !(a == b); }
 

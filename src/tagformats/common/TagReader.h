@@ -15,4 +15,8 @@ class TagReader {
   // gives what could be read of it. Throws TagError with the reason when the file cannot be
   // read at all.
   virtual Timerec Read(const std::string& path) const = 0;
+  // The same, except that a picture whose image lies unchanged in the file may come without
+  // it, its place (offset and size) saying where it lies: for a listed row, which keeps no
+  // images. Readers that cannot tell read the images.
+  virtual Timerec ReadLeavingImages(const std::string& path) const { return Read(path); }
 };

@@ -58,7 +58,7 @@ void TagRecordBuilder::AddOne(const std::string& key, const std::string& value) 
 }
 
 void TagRecordBuilder::AddPicture(TagPicture picture) {
-  if (!picture.data.empty()) record_.extras.pictures.push_back(std::move(picture));
+  if (picture.size() != 0) record_.extras.pictures.push_back(std::move(picture));
 }
 
 Timerec TagRecordBuilder::Finish() {

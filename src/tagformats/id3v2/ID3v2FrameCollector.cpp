@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <optional>
 
 #include "base/Utf8Repair.h"
 #include "tagformats/common/TagFieldNames.h"
@@ -43,6 +44,31 @@ std::string WholeDate(const std::string& year, const std::string& dayMonth, cons
   return date;
 }
 
+// Encoding byte, MIME type (version 2.2: a three-letter image format), picture type,
+// description, then the image: where the image starts, or nothing when the content is too short.
+std::optional<size_t> ReadPictureHead(const std::string& rawId, const uint8_t* content, size_t size,
+                                      TagPicture& picture) {
+  const uint8_t encoding = content[0];
+  size_t pos = 1;
+  if (rawId == "PIC") {
+    if (size < 5) return std::nullopt;
+    std::string format(reinterpret_cast<const char*>(content + 1), 3);
+    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool named = std::all_of(format.begin(), format.end(), [](unsigned char c) { return std::isalnum(c); });
+    picture.mimeType = format == "jpg" ? "image/jpeg" : named ? "image/" + format : "application/octet-stream";
+    pos = 4;
+  } else {
+    const size_t mimeSpan = ID3v2StringSpan(0, content + 1, size - 1);
+    picture.mimeType = DecodeID3v2Text(0, content + 1, mimeSpan);
+    pos += mimeSpan;
+  }
+  if (pos >= size) return std::nullopt;
+  picture.type = content[pos++];
+  const size_t descriptionSpan = ID3v2StringSpan(encoding, content + pos, size - pos);
+  picture.description = DecodeID3v2Text(encoding, content + pos, descriptionSpan);
+  return pos + descriptionSpan;
+}
+
 }  // namespace
 
 std::string ID3v2CurrentFrameId(const std::string& id) {
@@ -67,7 +93,7 @@ bool ID3v2FrameCollector::Wants(const std::string& rawId) const {
          rawId == "PIC";
 }
 
-void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> bytes, std::optional<uint64_t> offset) {
+void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> bytes) {
   const std::string id = ID3v2CurrentFrameId(rawId);
   const uint8_t* content = bytes.data();
   const size_t size = bytes.size();
@@ -76,7 +102,7 @@ void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> by
   if (id == "TXXX") return TakeUserText(content, size);
   if (id == "USLT") return TakeLyrics(content, size);
   if (id == "UFID") return TakeUniqueFileId(content, size);
-  if (id == "APIC" || rawId == "PIC") return TakePicture(rawId, std::move(bytes), offset);
+  if (id == "APIC" || rawId == "PIC") return TakePicture(rawId, std::move(bytes));
   if (id.size() == 4 && id[0] == 'T') TakeText(id, DecodeStrings(content[0], content + 1, size - 1));
 }
 
@@ -131,36 +157,26 @@ void ID3v2FrameCollector::TakeUniqueFileId(const uint8_t* content, size_t size) 
   builder_.Add("MUSICBRAINZ_TRACKID", RepairUtf8(identifier.substr(0, identifier.find('\0'))));
 }
 
-// Encoding byte, MIME type (version 2.2: a three-letter image format), picture type,
-// description, the picture's bytes.
-void ID3v2FrameCollector::TakePicture(const std::string& rawId, std::vector<uint8_t> bytes,
-                                      std::optional<uint64_t> offset) {
-  const uint8_t* content = bytes.data();
-  const size_t size = bytes.size();
-  const uint8_t encoding = content[0];
-  size_t pos = 1;
+void ID3v2FrameCollector::TakePicture(const std::string& rawId, std::vector<uint8_t> bytes) {
   TagPicture picture;
-  if (rawId == "PIC") {
-    if (size < 5) return;
-    std::string format(reinterpret_cast<const char*>(content + 1), 3);
-    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const bool named = std::all_of(format.begin(), format.end(), [](unsigned char c) { return std::isalnum(c); });
-    picture.mimeType = format == "jpg" ? "image/jpeg" : named ? "image/" + format : "application/octet-stream";
-    pos = 4;
-  } else {
-    const size_t mimeSpan = ID3v2StringSpan(0, content + 1, size - 1);
-    picture.mimeType = DecodeID3v2Text(0, content + 1, mimeSpan);
-    pos += mimeSpan;
-  }
-  if (pos >= size) return;
-  picture.type = content[pos++];
-  const size_t descriptionSpan = ID3v2StringSpan(encoding, content + pos, size - pos);
-  picture.description = DecodeID3v2Text(encoding, content + pos, descriptionSpan);
-  pos += descriptionSpan;
-  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(pos));
+  const std::optional<size_t> image = ReadPictureHead(rawId, bytes.data(), bytes.size(), picture);
+  if (!image) return;
+  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*image));
   picture.data = std::move(bytes);
-  if (offset) picture.offsetInFile = *offset + pos;
   builder_.AddPicture(std::move(picture));
+}
+
+bool ID3v2FrameCollector::TakePictureHead(const std::string& rawId, const std::vector<uint8_t>& head,
+                                          uint64_t offset, uint64_t size) {
+  TagPicture picture;
+  const std::optional<size_t> image = ReadPictureHead(rawId, head.data(), head.size(), picture);
+  // Up to the end of the head the description may have been cut.
+  if (!image || *image >= head.size() || size <= *image) return false;
+  picture.place = PicturePlace();
+  picture.place->offset = offset + *image;
+  picture.place->size = size - *image;
+  builder_.AddPicture(std::move(picture));
+  return true;
 }
 
 Timerec ID3v2FrameCollector::Finish() {

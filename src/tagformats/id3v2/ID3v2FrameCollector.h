@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,9 +17,13 @@ class ID3v2FrameCollector {
   // record keeps.
   bool Wants(const std::string& id) const;
   // Takes a frame's content (encoding byte first), whole. Frames with several values
-  // (version 2.4 separates them by zero characters) give several values. `offset` is where
-  // the content lies unchanged in the file read, if it does.
-  void Take(const std::string& id, std::vector<uint8_t> content, std::optional<uint64_t> offset = std::nullopt);
+  // (version 2.4 separates them by zero characters) give several values.
+  void Take(const std::string& id, std::vector<uint8_t> content);
+  static bool IsPicture(const std::string& id) { return id == "APIC" || id == "PIC"; }
+  // Takes the first bytes of a picture frame's content, which lies unchanged at `offset` in the
+  // source and is `size` bytes long: the picture gets the place of its image instead of the
+  // image. False when the head ends before the image; the frame must then be taken whole.
+  bool TakePictureHead(const std::string& id, const std::vector<uint8_t>& head, uint64_t offset, uint64_t size);
   // The record as UTF-8, values trimmed. The date is "TYER" completed by "TDAT" and "TIME"
   // ("2004-05-06T12:30"), else "TDRC" as it stands; the first comment without a description
   // is the comment.
@@ -31,7 +34,7 @@ class ID3v2FrameCollector {
   void TakeUserText(const uint8_t* content, size_t size);
   void TakeLyrics(const uint8_t* content, size_t size);
   void TakeUniqueFileId(const uint8_t* content, size_t size);
-  void TakePicture(const std::string& id, std::vector<uint8_t> content, std::optional<uint64_t> offset);
+  void TakePicture(const std::string& id, std::vector<uint8_t> content);
   void TakeText(const std::string& id, const std::vector<std::string>& values);
 
   TagRecordBuilder builder_;

@@ -21,10 +21,16 @@ void FillEmptyFields(Timerec& fields, const Timerec& fallback) {
 
 }  // namespace
 
-Timerec ID3v2Module::Read(const std::string& path) const {
+Timerec ID3v2Module::Read(const std::string& path) const { return ReadFile(path, PictureImages::kRead); }
+
+Timerec ID3v2Module::ReadLeavingImages(const std::string& path) const {
+  return ReadFile(path, PictureImages::kLeftInPlace);
+}
+
+Timerec ID3v2Module::ReadFile(const std::string& path, PictureImages images) {
   const std::unique_ptr<FileByteSource> source = FileByteSource::Open(path);
   if (!source) throw TagError("Cannot open file " + path);
-  std::optional<Timerec> tag = ParseID3v2Tag(*source);
+  std::optional<Timerec> tag = ParseID3v2Tag(*source, images);
   if (!tag) tag = ReadMpegApeTag(path);
   Timerec fields = tag ? std::move(*tag) : Timerec{};
   uint8_t tail[kID3v1TagSize];

@@ -4,9 +4,14 @@
 #pragma once
 
 #include "tagformats/common/TagModule.h"
+#include "tagformats/id3v2/ID3v2Parser.h"
 
 class ID3v2Module : public TagModule {
  public:
   Timerec Read(const std::string& path) const override;
+  Timerec ReadLeavingImages(const std::string& path) const override;
   void Write(const std::string& path, const Timerec& record) const override;
+
+ private:
+  static Timerec ReadFile(const std::string& path, PictureImages images);
 };

@@ -74,7 +74,7 @@ struct FrameWalk {
   int majorVersion;
   bool tagUnsynchronised;
   uint64_t end;
-  bool offsetsInSource;  // false when the frames are walked in a copy with the escapes undone
+  bool imagesLeftInPlace;  // never in a copy of the tag with the escapes undone
 };
 
 bool ReadBytes(ByteSource& source, uint64_t offset, uint8_t* out, size_t count) {
@@ -146,6 +146,21 @@ bool Escaped(const FrameWalk& walk, const FrameHeader& frame) {
   return walk.tagUnsynchronised || (walk.majorVersion == 4 && (frame.formatFlags & kV24Unsynchronised));
 }
 
+// Enough for the MIME type and any usual description in front of an image.
+constexpr size_t kPictureHeadSize = 2048;
+
+// A picture frame by its head alone, its image left where it lies; false when the frame is
+// small enough to be read whole, or the head does not reach the image.
+bool TakePictureHead(const FrameWalk& walk, const FrameHeader& frame, uint64_t bodyOffset,
+                     ID3v2FrameCollector* collector) {
+  if (frame.size <= kPictureHeadSize) return false;
+  std::vector<uint8_t> head(kPictureHeadSize);
+  if (!ReadBytes(walk.source, bodyOffset, head.data(), head.size())) return false;
+  if (!ToFrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, head)) return false;
+  const size_t skipped = kPictureHeadSize - head.size();
+  return collector->TakePictureHead(frame.id, head, bodyOffset + skipped, frame.size - skipped);
+}
+
 // Frames are passed over by their sizes, whatever their ids; the walk ends at the padding, at
 // the end of the tag, or at a frame that claims more than the tag holds.
 void WalkFrames(const FrameWalk& walk, uint64_t offset, ID3v2FrameCollector* collector) {
@@ -159,14 +174,14 @@ void WalkFrames(const FrameWalk& walk, uint64_t offset, ID3v2FrameCollector* col
     const uint64_t bodyOffset = offset;
     offset += frame.size;
     if (!collector->Wants(frame.id)) continue;
+    if (walk.imagesLeftInPlace && ID3v2FrameCollector::IsPicture(frame.id) && !Escaped(walk, frame) &&
+        TakePictureHead(walk, frame, bodyOffset, collector))
+      continue;
     // Each frame's bytes are read once and handed on, so a picture is held once.
     std::vector<uint8_t> content(frame.size);
     if (!ReadBytes(walk.source, bodyOffset, content.data(), content.size())) return;
-    if (!ToFrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, content)) continue;
-    // Content that no escape changed ends where the frame ends.
-    const bool asInSource = walk.offsetsInSource && !Escaped(walk, frame);
-    const uint64_t contentOffset = offset - content.size();
-    collector->Take(frame.id, std::move(content), asInSource ? std::optional<uint64_t>(contentOffset) : std::nullopt);
+    if (ToFrameContent(walk.majorVersion, walk.tagUnsynchronised, frame, content))
+      collector->Take(frame.id, std::move(content));
   }
 }
 
@@ -196,7 +211,7 @@ std::optional<size_t> ID3v2TagLength(const uint8_t* data, size_t size) {
   return kID3v2HeaderSize + header->bodySize + (hasFooter ? kID3v2HeaderSize : 0);
 }
 
-std::optional<Timerec> ParseID3v2Tag(ByteSource& source) {
+std::optional<Timerec> ParseID3v2Tag(ByteSource& source, PictureImages images) {
   const std::optional<TagHeader> header = ReadTagHeader(source);
   if (!header) return std::nullopt;
   ID3v2FrameCollector collector;
@@ -214,7 +229,8 @@ std::optional<Timerec> ParseID3v2Tag(ByteSource& source) {
     return collector.Finish();
   }
   if (const auto first = FirstFrameOffset(*header, source, kID3v2HeaderSize, end))
-    WalkFrames(FrameWalk{source, header->majorVersion, (header->flags & kUnsynchronisationFlag) != 0, end, true},
+    WalkFrames(FrameWalk{source, header->majorVersion, (header->flags & kUnsynchronisationFlag) != 0, end,
+                         images == PictureImages::kLeftInPlace},
                *first, &collector);
   return collector.Finish();
 }

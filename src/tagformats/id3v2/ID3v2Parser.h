@@ -20,5 +20,8 @@ std::optional<size_t> ID3v2TagLength(const uint8_t* data, size_t size);
 // The fields of the tag at the start of the source as UTF-8 (see ID3v2FrameCollector);
 // nullopt when there is no ID3v2 tag. A tag cut short by the end of the source yields the
 // frames that lie whole within it.
-std::optional<Timerec> ParseID3v2Tag(ByteSource& source);
+// With kLeftInPlace a picture whose image lies unescaped in the source gets its place (offset
+// and size) instead of its image, and only its head is read.
+enum class PictureImages { kRead, kLeftInPlace };
+std::optional<Timerec> ParseID3v2Tag(ByteSource& source, PictureImages images = PictureImages::kRead);
 std::optional<Timerec> ParseID3v2Tag(const uint8_t* data, size_t size);
