@@ -14,10 +14,15 @@
 namespace {
 
 // Image buffers kept from one output to the next on this thread, so that each output does not
-// fault in fresh pages for its images. A rare huge image is not held for the rest of the run.
+// fault in fresh pages for its images. Rare huge images are not held for the rest of the run.
 constexpr size_t kMaxSpareBytes = size_t{16} << 20;
-constexpr size_t kMaxSpares = 8;
 thread_local std::vector<std::vector<uint8_t>> spareBuffers;
+
+size_t SpareBytes() {
+  size_t bytes = 0;
+  for (const std::vector<uint8_t>& buffer : spareBuffers) bytes += buffer.capacity();
+  return bytes;
+}
 
 // A spare keeps its size, so that the next image of the same size or smaller is not zeroed
 // before it is read over; the spares go back in reverse, and the next record's pictures take
@@ -33,7 +38,7 @@ std::vector<uint8_t> TakeBuffer(size_t size) {
 }
 
 void GiveBack(std::vector<uint8_t> buffer) {
-  if (buffer.empty() || buffer.capacity() > kMaxSpareBytes || spareBuffers.size() >= kMaxSpares) return;
+  if (buffer.empty() || SpareBytes() + buffer.capacity() > kMaxSpareBytes) return;
   spareBuffers.push_back(std::move(buffer));
 }
 
