@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     result = MeasureOnce(pcm, rate, channels, type);
     fastest = std::min(fastest, CpuSeconds() - start);
   }
-  std::printf("%.4f LUFS, true peak %.9g, sample peak %.9g; fastest of %d: %.2f ms CPU\n",
+  std::printf("%.6f LUFS, true peak %.9g, sample peak %.9g; fastest of %d: %.2f ms CPU\n",
               result.integratedLufs, result.truePeak, result.samplePeak, rounds, fastest * 1e3);
   return 0;
 }

@@ -18,6 +18,9 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kSettled = 1e-150;
 // Frames filtered at a time: their buffers stay within the first level cache.
 constexpr size_t kChunk = 256;
+// Frames whose numerator is summed just before their recursions: few enough that the processor
+// sums the next ones while the recursions wait.
+constexpr size_t kBlock = 32;
 constexpr size_t kLanes = 2;
 constexpr size_t kReach = KWeightingFilter::kNumeratorTaps - 1;
 
@@ -54,15 +57,16 @@ template <typename Sample>
   }
 }
 
-// Both denominators over the numerator's output, in the form that only looks two and four
-// outputs back (see the constructor): even and odd frames make separate recursions, so two
-// frames of both lanes go in one vector, and each vector of outputs subtracts the term of the
-// vector before last, so that a recursion waits on one multiply-add per two frames. The
-// shelf's recursion and the high pass's run beside each other. Returns the lanes' sums of
-// squares.
-[[gnu::always_inline]] inline Lanes Denominators(const double* numerator, size_t frames,
-                                                 const KWeightingFilter& filter,
-                                                 KWeightingFilter::ChannelPair& pair) {
+// The whole filter over the gathered inputs, `in` starting with the pair's last eight: the
+// numerator of a few frames at a time, then both denominators over them, in the form that only
+// looks two and four outputs back (see the constructor). Even and odd frames make separate
+// recursions, so two frames of both lanes go in one vector, and each vector of outputs
+// subtracts the term of the vector before last, so that a recursion waits on one multiply-add
+// per two frames. The shelf's recursion and the high pass's run beside each other, and the
+// next numerators fill the time they wait. Returns the lanes' sums of squares.
+[[gnu::always_inline]] inline Lanes Filter(const double* in, size_t frames,
+                                           const KWeightingFilter& filter,
+                                           KWeightingFilter::ChannelPair& pair) {
   const Quad shelf2 = Quad{} + filter.ShelfPoles()[0], shelf4 = Quad{} + filter.ShelfPoles()[1];
   const Quad pass2 = Quad{} + filter.HighPassPoles()[0];
   const Quad pass4 = Quad{} + filter.HighPassPoles()[1];
@@ -81,20 +85,31 @@ template <typename Sample>
     zOlder = older - pass4 * zOlder - pass2 * zNewer;
     sum += zOlder * zOlder;
   };
+  double numerator[kLanes * kBlock];
   size_t i = 0;
-  for (; i + 4 <= frames; i += 4) {
-    step(numerator + kLanes * i, y[0], y[1], z[0], z[1], sums[0]);
-    step(numerator + kLanes * (i + 2), y[1], y[0], z[1], z[0], sums[1]);
+  for (; i + kBlock <= frames; i += kBlock) {
+    Numerator(in + kLanes * i, kBlock, filter.Numerator(), numerator);
+    for (size_t j = 0; j < kBlock; j += 4) {
+      step(numerator + kLanes * j, y[0], y[1], z[0], z[1], sums[0]);
+      step(numerator + kLanes * (j + 2), y[1], y[0], z[1], z[0], sums[1]);
+    }
   }
-  if (i + 2 <= frames) {
-    step(numerator + kLanes * i, y[0], y[1], z[0], z[1], sums[0]);
+  const size_t left = frames - i;
+  Numerator(in + kLanes * i, left, filter.Numerator(), numerator);
+  size_t j = 0;
+  for (; j + 4 <= left; j += 4) {
+    step(numerator + kLanes * j, y[0], y[1], z[0], z[1], sums[0]);
+    step(numerator + kLanes * (j + 2), y[1], y[0], z[1], z[0], sums[1]);
+  }
+  if (j + 2 <= left) {
+    step(numerator + kLanes * j, y[0], y[1], z[0], z[1], sums[0]);
     std::swap(y[0], y[1]), std::swap(z[0], z[1]);
-    i += 2;
+    j += 2;
   }
-  if (i < frames) {
+  if (j < left) {
     // The last, odd frame, in the vectors' earlier halves (the later ones go unused).
     double two[2 * kLanes] = {};
-    std::memcpy(two, numerator + kLanes * i, kLanes * sizeof(double));
+    std::memcpy(two, numerator + kLanes * j, kLanes * sizeof(double));
     Quad older = y[0], zOlder = z[0], sum = {};
     step(two, older, y[1], zOlder, z[1], sum);
     sums[0] += Quad{sum[0], sum[1], 0, 0};
@@ -121,7 +136,6 @@ template <typename Sample>
                                                const KWeightingFilter& filter,
                                                KWeightingFilter::ChannelPair& pair) {
   double in[kLanes * (kReach + kChunk)];
-  double numerator[kLanes * kChunk];
   std::memcpy(in, pair.inputs, sizeof pair.inputs);
   const Sample* first = samples + pair.first;
   const auto secondOffset = static_cast<size_t>(pair.second - pair.first);
@@ -129,8 +143,7 @@ template <typename Sample>
   for (size_t done = 0; done < frames; done += kChunk) {
     const size_t count = std::min(kChunk, frames - done);
     Gather(first + done * stride, count, stride, secondOffset, scale, in + kLanes * kReach);
-    Numerator(in, count, filter.Numerator(), numerator);
-    energy += Denominators(numerator, count, filter, pair);
+    energy += Filter(in, count, filter, pair);
     std::memmove(in, in + kLanes * count, sizeof pair.inputs);
   }
   std::memcpy(pair.inputs, in, sizeof pair.inputs);
