@@ -227,8 +227,7 @@ void TruePeakMeter::AddInterleaved(const Sample* samples, size_t frames, float s
 void TruePeakMeter::MeasureLine(int channel, size_t frames) {
   std::vector<float>& history = history_[static_cast<size_t>(channel)];
   std::copy(history.begin(), history.end(), line_.begin());
-  // The samples under the taps of a part's values: the part's own and those of the part
-  // before (as long as the taps reach), or of the stretch before.
+  // The samples under the taps of a part's values: the part's own and the 23 before them.
   float before = LargestMagnitude(line_.data(), kTaps - 1);
   float peak = std::max(truePeak_, samplePeak_);
   for (size_t start = 0; start < frames; start += kPart) {
@@ -237,7 +236,7 @@ void TruePeakMeter::MeasureLine(int channel, size_t frames) {
     const float own = LargestMagnitude(line + kTaps - 1, count);
     samplePeak_ = std::max(samplePeak_, own);
     peak = MeasurePart(line, count, std::max(own, before), std::max(peak, samplePeak_));
-    before = own;
+    before = LargestMagnitude(line + count, kTaps - 1);
   }
   truePeak_ = peak;
   // The last samples of this stretch lead the next one.
