@@ -9,6 +9,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/BackgroundRun.h"
 #include "app/DisplayFormat.h"
 #include "app/FileProbe.h"
 #include "app/FolderProblems.h"
@@ -277,8 +278,8 @@ void ConverterCore::StartRun(RunPlan plan) {
     std::unique_ptr<ReplayGainBook> replayGain = MakeReplayGainBook(plan.loudness.replayGain, rows_);
     plan.replayGain = replayGain.get();
     auto pump = [this] { Pump(); };
-    auto deliver = [this] { DeliverEvents(); };
-    if (jobs_ > 1) ParallelRun(state_, rows_, events_, pool_, plan, jobs_, deliver, pump).Run();
+    if (jobs_ > 1) ParallelRun(state_, rows_, events_, pool_, plan, jobs_, pump).Run();
+    else if (backgroundRuns_) BackgroundRun(state_, rows_, events_, pool_, plan, pump).Run();
     else RunLoop(state_, rows_, events_, plan, pump).Run();
     if (replayGain) replayGain->WriteUnfinishedAlbums();
     DeliverEvents();

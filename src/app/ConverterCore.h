@@ -75,11 +75,15 @@ class ConverterCore {
   // The command line's encoder options: conversions use these values in place of the stored
   // ones (which are neither read nor written).
   void SetEncoderSettingsOverride(const OutputFormatSettings& format) { formatOverride_ = format; }
-  // How many files are converted at once. 1, the default, is the one-file-at-a-time run the
-  // window uses, on the driving thread; added files are probed on every processor once this is
-  // set. With more, each job starts from fresh engine
-  // objects: writer values an earlier run left behind (WAV mode 1) do not carry over.
+  // How many files are converted at once. 1, the default, is the one-file-at-a-time run; added
+  // files are probed on every processor once this is set. With more, each job starts from
+  // fresh engine objects: writer values an earlier run left behind (WAV mode 1) do not carry
+  // over.
   void SetJobs(size_t jobs);
+  // A one-file-at-a-time run converts on the work pool while the driving thread only pumps
+  // (by default it converts on the driving thread). For a window, whose pumps wait on its
+  // display server.
+  void SetBackgroundRuns(bool background) { backgroundRuns_ = background; }
   // Folder tree, name pattern and existing-output policy of the next runs.
   void SetLibraryOptions(const LibraryOptions& options) { library_ = options; }
   const LibraryOptions& library_options() const { return library_; }
@@ -112,6 +116,7 @@ class ConverterCore {
   std::string outputFolderOverride_;
   std::optional<OutputFormatSettings> formatOverride_;
   size_t jobs_ = 1;
+  bool backgroundRuns_ = false;
   size_t probeJobs_ = 1;
   LibraryOptions library_;
   LoudnessOptions loudness_;

@@ -13,8 +13,8 @@
 
 namespace {
 
-// How often the driving thread lets the host hear Ctrl-C or Stop; what the jobs post is
-// handed on as it comes.
+// How often the driving thread hands on what the jobs posted and lets the host hear Ctrl-C or
+// Stop: often enough to look immediate, seldom enough that a window's repaints cost little.
 constexpr std::chrono::milliseconds kPumpInterval(50);
 
 // Engine texts usually name the source already; tag texts name the output.
@@ -37,13 +37,12 @@ struct ParallelRun::Job {
 
 ParallelRun::ParallelRun(RunState& control, const FileList& rows, RunEventQueue& events,
                          WorkPool& pool, const RunPlan& plan, size_t jobs,
-                         std::function<void()> deliver, std::function<void()> pump)
+                         std::function<void()> pump)
     : control_(control),
       rows_(rows),
       events_(events),
       plan_(plan),
       jobCount_(std::max<size_t>(1, std::min(jobs, rows.size()))),
-      deliver_(std::move(deliver)),
       pump_(std::move(pump)),
       tasks_(std::make_unique<TaskGroup>(pool)) {}
 
@@ -117,16 +116,9 @@ void ParallelRun::JobEnded() {
 }
 
 void ParallelRun::PumpUntilJobsEnd() {
-  auto lastPump = std::chrono::steady_clock::now();
   while (activeJobs_ > 0) {
-    events_.WaitForPost(kPumpInterval);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPump >= kPumpInterval) {
-      lastPump = now;
-      pump_();
-    } else {
-      deliver_();
-    }
+    events_.WaitForWake(kPumpInterval);
+    pump_();
     if (!control_.running) StopJobs();
   }
 }

@@ -29,12 +29,11 @@ struct RunState;
 class ParallelRun {
  public:
   // `control` is the caller's own state: its `running` is set, and Stop clears it. For a
-  // conversion, the plan's format must already have been accepted. `deliver` hands the posted
-  // events to the host, as soon as they are posted; `pump` does that and lets user commands
-  // through, a few times a second. Both run on the calling thread only.
+  // conversion, the plan's format must
+  // already have been accepted. `pump` hands the posted events to the host and lets user
+  // commands through, a few times a second, on the calling thread only.
   ParallelRun(RunState& control, const FileList& rows, RunEventQueue& events, WorkPool& pool,
-              const RunPlan& plan, size_t jobs, std::function<void()> deliver,
-              std::function<void()> pump);
+              const RunPlan& plan, size_t jobs, std::function<void()> pump);
   ~ParallelRun();
   ParallelRun(const ParallelRun&) = delete;
   ParallelRun& operator=(const ParallelRun&) = delete;
@@ -61,7 +60,6 @@ class ParallelRun {
   RunEventQueue& events_;
   const RunPlan& plan_;
   size_t jobCount_;
-  std::function<void()> deliver_;
   std::function<void()> pump_;
   std::vector<std::unique_ptr<Job>> jobs_;
 

@@ -1,11 +1,8 @@
 #include "app/RunEventQueue.h"
 
 void RunEventQueue::Post(RunEvent event) {
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    events_.push_back(std::move(event));
-  }
-  posted_.notify_all();
+  std::lock_guard<std::mutex> guard(lock_);
+  events_.push_back(std::move(event));
 }
 
 void RunEventQueue::Wake() {
@@ -13,12 +10,12 @@ void RunEventQueue::Wake() {
     std::lock_guard<std::mutex> guard(lock_);
     woken_ = true;
   }
-  posted_.notify_all();
+  woken_up_.notify_all();
 }
 
-void RunEventQueue::WaitForPost(std::chrono::milliseconds timeout) {
+void RunEventQueue::WaitForWake(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> guard(lock_);
-  posted_.wait_for(guard, timeout, [this] { return woken_ || !events_.empty(); });
+  woken_up_.wait_for(guard, timeout, [this] { return woken_; });
   woken_ = false;
 }
 

@@ -35,16 +35,18 @@ class RunEventQueue {
  public:
   // Any thread.
   void Post(RunEvent event);
-  // Wakes a WaitForPost without an event, e.g. when a job has ended.
+  // Wakes a WaitForWake, e.g. when a job has ended.
   void Wake();
-  // The driving thread: waits until something was posted or woken, at most `timeout`.
-  void WaitForPost(std::chrono::milliseconds timeout);
+  // The driving thread: waits until woken, at most `timeout`. Posting does not wake it: the
+  // events are taken in batches, so a window repaints a few times a second, not once per
+  // block of every job.
+  void WaitForWake(std::chrono::milliseconds timeout);
   // Everything posted so far, oldest first; the queue is empty afterwards.
   std::vector<RunEvent> TakeAll();
 
  private:
   std::mutex lock_;
-  std::condition_variable posted_;
+  std::condition_variable woken_up_;
   std::vector<RunEvent> events_;
   bool woken_ = false;
 };

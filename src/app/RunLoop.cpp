@@ -65,7 +65,8 @@ RunLoop::RunLoop(RunState& state, const FileList& rows, RunEventQueue& events, c
 void RunLoop::Run() {
   const size_t count = rows_.size();
   for (size_t position = 0; position < count && state_.running; ++position) {
-    pump_();
+    if (fileStartPump_) fileStartPump_();
+    else pump_();
     ProcessPosition(position);
   }
   EndRun();

@@ -43,6 +43,10 @@ class RunLoop {
   // Each file's progress goes out as that row's, and only when it changes, instead of as the
   // run's one bar.
   void ReportPerFile() { perFile_ = true; }
+  // Run calls this at each file's start in place of the pump: a run off the driving thread
+  // waits there for one pump of that thread, so what the user did before a file starts is
+  // heard before it starts.
+  void SetFileStartPump(std::function<void()> pump) { fileStartPump_ = std::move(pump); }
   // Progress 0, `running` cleared, the folder opened.
   void EndRun();
 
@@ -80,6 +84,7 @@ class RunLoop {
   RunEventQueue& events_;
   const RunPlan& plan_;
   std::function<void()> pump_;
+  std::function<void()> fileStartPump_;
   FileExistsFn heldNames_;
   bool perFile_ = false;
   int lastPercent_ = -1;

@@ -1,5 +1,6 @@
 #include "engines/AudioWriter.h"
 
+#include "engines/ChannelLayouts.h"
 #include "engines/EngineError.h"
 
 AudioWriter::AudioWriter(std::unique_ptr<EncoderBackend> backend, const std::string& path,

@@ -1,18 +1,13 @@
 #include "engines/PcmConverter.h"
 
 #include "engines/AvErrorText.h"
+#include "engines/ChannelLayouts.h"
 #include "engines/EngineError.h"
 
 extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-}
-
-AVChannelLayout DefaultLayout(int channels) {
-  AVChannelLayout layout{};
-  av_channel_layout_default(&layout, channels);
-  return layout;
 }
 
 AVSampleFormat AvSampleFormat(SampleType type) {
@@ -37,14 +32,14 @@ PcmConverter::~PcmConverter() { Release(); }
 
 void PcmConverter::Release() {
   swr_.reset();
-  av_channel_layout_uninit(&input_.layout);
+  ReleaseLayout(input_.layout);
   configured_ = false;
 }
 
 bool PcmConverter::Matches(const PcmInputFormat& input) const {
   return configured_ && input.sampleRate == input_.sampleRate &&
          input.sampleFormat == input_.sampleFormat &&
-         av_channel_layout_compare(&input.layout, &input_.layout) == 0;
+         SameLayout(input.layout, input_.layout);
 }
 
 void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outChannels,
@@ -56,7 +51,7 @@ void PcmConverter::Configure(const PcmInputFormat& input, int outRate, int outCh
                       std::to_string(input.layout.nb_channels) + " channels)");
   input_.sampleRate = input.sampleRate;
   input_.sampleFormat = input.sampleFormat;
-  int rc = av_channel_layout_copy(&input_.layout, &input.layout);
+  int rc = CopyLayout(input_.layout, input.layout);
   if (rc < 0) throw EngineError("channel layout: " + AvErrorText(rc));
   const AVSampleFormat outFormat = AvSampleFormat(outType);
   outRate_ = outRate;

@@ -67,6 +67,4 @@ class PcmConverter {
   std::vector<uint8_t> out_;
 };
 
-// Channel layout FFmpeg assumes for a bare channel count.
-AVChannelLayout DefaultLayout(int channels);
 AVSampleFormat AvSampleFormat(SampleType type);

@@ -6,10 +6,7 @@
 
 #include <algorithm>
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/frame.h>
-}
+#include "engines/ChannelLayouts.h"
 
 namespace {
 
@@ -32,11 +29,12 @@ AVSampleFormat DecodedFormat(PcmWavSamples samples) {
 
 // FFmpeg takes a plain header's channels in no particular order, an extensible one's by its
 // speaker mask.
-bool SetLayout(AVChannelLayout& layout, const PcmWavLayout& wav) {
-  if (wav.channelMask != 0) return av_channel_layout_from_mask(&layout, wav.channelMask) == 0;
+AVChannelLayout Layout(const PcmWavLayout& wav) {
+  if (wav.channelMask != 0) return LayoutFromMask(wav.channelMask);
+  AVChannelLayout layout{};
   layout.order = AV_CHANNEL_ORDER_UNSPEC;
   layout.nb_channels = wav.channels;
-  return true;
+  return layout;
 }
 
 }  // namespace
@@ -52,15 +50,17 @@ std::unique_ptr<PcmWavSource> PcmWavSource::Open(const std::string& path) {
   if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
   const std::optional<PcmWavLayout> layout = ReadPcmWavHeader(file.get(), info.st_size);
   if (!layout) return nullptr;
-  AvFrame frame(av_frame_alloc());
-  if (!frame || !SetLayout(frame->ch_layout, *layout)) return nullptr;
-  frame->format = DecodedFormat(layout->samples);
-  frame->sample_rate = layout->sampleRate;
-  return std::make_unique<PcmWavSource>(std::move(file), *layout, std::move(frame));
+  return std::make_unique<PcmWavSource>(std::move(file), *layout);
 }
 
-PcmWavSource::PcmWavSource(FileDescriptor file, const PcmWavLayout& layout, AvFrame frame)
-    : file_(std::move(file)), layout_(layout), frame_(std::move(frame)) {}
+// The frame is our own, not av_frame_alloc's: only the fields a frame's reader looks at.
+PcmWavSource::PcmWavSource(FileDescriptor file, const PcmWavLayout& layout)
+    : file_(std::move(file)), layout_(layout) {
+  frame_.format = DecodedFormat(layout.samples);
+  frame_.sample_rate = layout.sampleRate;
+  frame_.ch_layout = Layout(layout);
+  frame_.extended_data = frame_.data;
+}
 
 SourcePrecision PcmWavSource::Precision() const {
   switch (layout_.samples) {
@@ -77,10 +77,9 @@ SourcePrecision PcmWavSource::Precision() const {
 const AVFrame* PcmWavSource::NextFrame() {
   const size_t frames = ReadFrames();
   if (frames == 0) return nullptr;
-  frame_->nb_samples = static_cast<int>(frames);
-  frame_->data[0] = const_cast<uint8_t*>(Samples(frames));
-  frame_->extended_data = frame_->data;
-  return frame_.get();
+  frame_.nb_samples = static_cast<int>(frames);
+  frame_.data[0] = const_cast<uint8_t*>(Samples(frames));
+  return &frame_;
 }
 
 // Whole frames into raw_, at most kReadBytes' worth; 0 at the end of the data.

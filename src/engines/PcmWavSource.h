@@ -26,7 +26,9 @@ class PcmWavSource : public AudioFrameSource {
   const std::string& CodecChange() const override { return noCodecChange_; }
   const AVFrame* NextFrame() override;
 
-  PcmWavSource(FileDescriptor file, const PcmWavLayout& layout, AvFrame frame);
+  PcmWavSource(FileDescriptor file, const PcmWavLayout& layout);
+  PcmWavSource(const PcmWavSource&) = delete;
+  PcmWavSource& operator=(const PcmWavSource&) = delete;
 
  private:
   size_t ReadFrames();
@@ -34,7 +36,7 @@ class PcmWavSource : public AudioFrameSource {
 
   FileDescriptor file_;
   PcmWavLayout layout_;
-  AvFrame frame_;
+  AVFrame frame_{};  // points into raw_ or widened_
   int64_t framesRead_ = 0;
   bool endsEarly_ = false;
   const std::string noCodecChange_;

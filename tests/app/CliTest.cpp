@@ -254,6 +254,30 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
   EXPECT_EQ(Convert("--output").exitCode, 2);
 }
 
+// FFmpeg and the libraries it brings are opened only when a file needs them: not for listing
+// or converting plain WAVs to FLAC, MP3 or Ogg, but for reading an MP3.
+TEST_F(Cli, FfmpegIsOpenedOnlyForFilesThatNeedIt) {
+  const std::string wav = Tone("plain.wav");
+  const std::string mp3 = work.file("coded.mp3");
+  ASSERT_EQ(testsupport::Run("ffmpeg -v error -i " + ShellQuote(wav) + " " + ShellQuote(mp3)).exitCode, 0);
+  const struct {
+    std::string args;
+    bool opensFfmpeg;
+  } runs[] = {{"--list " + ShellQuote(wav), false},
+              {"--format flac --output " + ShellQuote(out()) + " " + ShellQuote(wav), false},
+              {"--format mp3 --output " + ShellQuote(out()) + " " + ShellQuote(wav), false},
+              {"--format ogg --output " + ShellQuote(out()) + " " + ShellQuote(mp3), true}};
+  for (const auto& run : runs) {
+    auto r = testsupport::Run("LD_DEBUG=files " + std::string(VELMORA_CONVERT_PATH) + " " +
+                              run.args + " </dev/null");
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.output.find("file=libavformat.so") != std::string::npos, run.opensFfmpeg)
+        << run.args;
+  }
+  EXPECT_EQ(Probe(out() + "/plain.flac").codec, "flac");
+  EXPECT_EQ(Probe(out() + "/coded.ogg").codec, "vorbis");
+}
+
 TEST_F(Cli, ListShowsTimeAndSize) {
   std::string a = Tone("list.wav", 2.0);
   auto r = Convert("--list " + ShellQuote(a));

@@ -152,7 +152,8 @@ TEST_F(ParallelRunTest, HostHearsEachFileStartProgressAndFinish) {
 }
 
 // Album ReplayGain over files converted side by side: the jobs report to one book, and the
-// outputs come out byte for byte as a one-at-a-time run writes them.
+// outputs come out byte for byte as a one-at-a-time run writes them, on the driving thread or
+// on the pool.
 TEST_F(ParallelRunTest, AlbumReplayGainIsTheSameWhateverTheJobs) {
   std::vector<std::string> sources;
   for (int i = 1; i <= 4; ++i)
@@ -163,14 +164,23 @@ TEST_F(ParallelRunTest, AlbumReplayGainIsTheSameWhateverTheJobs) {
   LoudnessOptions options;
   options.replayGain = ReplayGainMode::kAlbum;
   core->SetLoudnessOptions(options);
-  for (size_t jobs : {2, 1}) {
-    core->SetOutputFolderOverride(work.file("jobs" + std::to_string(jobs)));
-    core->SetJobs(jobs);
+  const struct {
+    size_t jobs;
+    bool background;
+    const char* folder;
+  } runs[] = {{2, false, "jobs2"}, {1, true, "background"}, {1, false, "jobs1"}};
+  for (const auto& run : runs) {
+    core->SetOutputFolderOverride(work.file(run.folder));
+    core->SetJobs(run.jobs);
+    core->SetBackgroundRuns(run.background);
     core->ConvertFiles(kFormatMp3);
     EXPECT_TRUE(jobsHost.errors.empty()) << ::testing::PrintToString(jobsHost.errors);
   }
+  EXPECT_EQ(jobsHost.callsFromOtherThreads, 0);
   for (int i = 1; i <= 4; ++i) {
     const std::string name = "/song" + std::to_string(i) + ".mp3";
+    EXPECT_EQ(testsupport::ReadFileBytes(work.file("background") + name),
+              testsupport::ReadFileBytes(work.file("jobs1") + name)) << name;
     const auto tags = testsupport::ReadGainTags(work.file("jobs2") + name);
     EXPECT_EQ(tags.size(), 4u) << name;
     const std::string first = work.file("jobs2") + (i % 2 ? "/song1.mp3" : "/song2.mp3");

@@ -168,6 +168,7 @@ void Tfm_main::StartEngine() {
   dialogs_.fm_dir.SetSettingsFile(settings_file_.get());
   if (core_) {
     lv->rows().SetList(&core_->rows());
+    core_->SetBackgroundRuns(true);
     UseRunJobs(*core_);
     ConverterCore* core = core_.get();
     dialogs_.fm_id3.Attach(TagEditorSource{

@@ -37,13 +37,14 @@ void WindowHost::RowsAboutToBeCleared() { lv_->rows().BeginClear(); }
 
 void WindowHost::RowsCleared() { lv_->rows().EndClear(); }
 
+// A file's start or end shows on the bar at once, with the counts that go with it.
 void WindowHost::RowStateChanged(size_t row, const FileRow& entry) {
   lv_->rows().StateChanged(row);
   if (!FollowsFiles()) return;
   if (entry.state == kStateConverting) batch_.Started(row);
   else if (!batch_.Ended(row, entry.state == kStateFinish)) return;
   ShowCounts();
-  if (wholeRun_) ShowWholeRunProgress();
+  if (wholeRun_) ShowBar(WholeRunPercent(), true);
 }
 
 void WindowHost::OutputSkipped(size_t row, const std::string&) {
@@ -51,7 +52,7 @@ void WindowHost::OutputSkipped(size_t row, const std::string&) {
   if (!FollowsFiles()) return;
   batch_.Skipped();
   ShowCounts();
-  if (wholeRun_) ShowWholeRunProgress();
+  if (wholeRun_) ShowBar(WholeRunPercent(), true);
 }
 
 // A run with several jobs sets the bar only to 0, at its start and its end; a run with one
@@ -60,18 +61,34 @@ void WindowHost::SetProgress(int percent) {
   if (wholeRun_) batch_.Reset();
   else
     for (const auto& file : batch_.inFlight()) batch_.Progress(file.first, percent);
-  ShowCounts();  // the text first, so whoever hears the value change reads the text that goes with it
-  pb_->setValue(percent);
+  ShowCounts();
+  ShowBar(percent, percent == 0 || percent == 100);
 }
 
+// One file in flight at a time: the bar is that file's; with several, the whole run's.
 void WindowHost::FileProgress(size_t row, int percent) {
   batch_.Progress(row, percent);
   ShowCounts();
-  ShowWholeRunProgress();
+  ShowBar(wholeRun_ ? WholeRunPercent() : percent, false);
 }
 
-void WindowHost::ShowWholeRunProgress() {
-  pb_->setValue(batch_.Percent(static_cast<size_t>(lv_->rows().rowCount())));
+int WindowHost::WholeRunPercent() const {
+  return batch_.Percent(static_cast<size_t>(lv_->rows().rowCount()));
+}
+
+// A value shows at the next pump, unless `now`: the bar repaints at once whenever its value
+// changes, and under X each repaint waits on the display server, so a batch of events the
+// run posted repaints it once.
+void WindowHost::ShowBar(int percent, bool now) {
+  pendingBar_ = percent;
+  if (now) ShowPendingBar();
+}
+
+// The text was set first, so whoever hears the value change reads the text that goes with it.
+void WindowHost::ShowPendingBar() {
+  if (pendingBar_ < 0) return;
+  pb_->setValue(pendingBar_);
+  pendingBar_ = -1;
 }
 
 void WindowHost::RunStarting(bool showCounts) {
@@ -81,6 +98,7 @@ void WindowHost::RunStarting(bool showCounts) {
 }
 
 void WindowHost::RunEnded() {
+  ShowPendingBar();
   counting_ = false;
   pb_->resetFormat();
 }
@@ -108,7 +126,10 @@ void WindowHost::ShowError(const std::string& text) {
   UiPrompts::Current().Error(window_, Displayed(text));
 }
 
-void WindowHost::Pump() { QCoreApplication::processEvents(); }
+void WindowHost::Pump() {
+  ShowPendingBar();
+  QCoreApplication::processEvents();
+}
 
 void WindowHost::OpenFolder(const std::string& path) {
   opener_(QUrl::fromLocalFile(QString::fromStdString(path)));

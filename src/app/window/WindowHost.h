@@ -51,7 +51,9 @@ class WindowHost : public RunHost {
   void Open(const QUrl& url) const { opener_(url); }
 
  private:
-  void ShowWholeRunProgress();
+  int WholeRunPercent() const;
+  void ShowBar(int percent, bool now);
+  void ShowPendingBar();
   void ShowCounts();
   bool FollowsFiles() const { return wholeRun_ || counting_; }
 
@@ -63,4 +65,5 @@ class WindowHost : public RunHost {
   bool counting_ = false;  // the bar's text shows the counts
   std::chrono::steady_clock::time_point started_;
   BatchProgress batch_;
+  int pendingBar_ = -1;  // the value the bar shows at the next pump; -1: none
 };
