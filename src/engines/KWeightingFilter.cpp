@@ -36,7 +36,7 @@ inline double Widened(float sample) { return sample; }
 
 // The second differences x[n] - 2 x[n-1] + x[n-2] of the pair's samples over `frames` frames,
 // side by side in `in`: the high pass's numerator, exact for 16-bit samples. The pair keeps its
-// last two frames' samples for the next frames' first differences.
+// last two frames' samples, which the next call's first two differences need.
 template <typename Sample>
 [[gnu::always_inline]] inline void Gather(const Sample* first, size_t frames, size_t stride,
                                           size_t secondOffset,
