@@ -18,34 +18,63 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kSettled = 1e-150;
 // Frames filtered at a time: their buffers stay within the first level cache.
 constexpr size_t kChunk = 256;
+// Frames whose numerator is summed just before their recursions: few enough that the processor
+// sums the next ones while the recursions wait.
+constexpr size_t kBlock = 32;
 constexpr size_t kLanes = 2;
 constexpr size_t kReach = KWeightingFilter::kNumeratorTaps - 1;
 
 using Lanes = double __attribute__((vector_size(16)));
 using Quad = double __attribute__((vector_size(32)));  // two frames of both lanes
-
-
+using Taps = double[kReach + 1];
 
 double Settled(double state) { return std::fabs(state) < kSettled ? 0.0 : state; }
 
-// The pair's samples of `frames` frames, scaled, side by side in `in`.
+// 16-bit samples in integers, where their second differences are exact; floats in double.
+inline int32_t Widened(int16_t sample) { return sample; }
+inline double Widened(float sample) { return sample; }
+
+// The second differences x[n] - 2 x[n-1] + x[n-2] of the pair's samples over `frames` frames,
+// side by side in `in`: the high pass's numerator, exact for 16-bit samples. The pair keeps its
+// last two frames' samples, which the next call's first two differences need.
 template <typename Sample>
 [[gnu::always_inline]] inline void Gather(const Sample* first, size_t frames, size_t stride,
-                                          size_t secondOffset, double scale, double* in) {
+                                          size_t secondOffset,
+                                          KWeightingFilter::ChannelPair& pair, double* in) {
+  constexpr size_t kBack = 2 * kLanes;  // the places of two frames
+  // Place i of the pair's samples side by side, from -kBack on.
+  const auto sample = [&](ptrdiff_t i) -> double {
+    if (i < 0) return pair.lastSamples[static_cast<size_t>(i + static_cast<ptrdiff_t>(kBack))];
+    const auto place = static_cast<size_t>(i);
+    return Widened(first[place / kLanes * stride + (place % kLanes ? secondOffset : 0)]);
+  };
+  const size_t places = kLanes * frames;
+  for (size_t i = 0; i < std::min(kBack, places); ++i) {
+    const auto at = static_cast<ptrdiff_t>(i);
+    in[i] = sample(at) - 2 * sample(at - kLanes) + sample(at - kBack);
+  }
   if (stride == kLanes && secondOffset == 1) {
-    for (size_t i = 0; i < kLanes * frames; ++i) in[i] = static_cast<double>(first[i]) * scale;
-    return;
+    for (size_t i = kBack; i < places; ++i)
+      in[i] = static_cast<double>(Widened(first[i]) - 2 * Widened(first[i - kLanes]) +
+                                  Widened(first[i - kBack]));
+  } else {
+    for (size_t i = kBack / kLanes; i < frames; ++i)
+      for (size_t lane = 0; lane < kLanes; ++lane) {
+        const Sample* x = first + i * stride + (lane ? secondOffset : 0);
+        in[kLanes * i + lane] = static_cast<double>(Widened(*x) - 2 * Widened(*(x - stride)) +
+                                                    Widened(*(x - 2 * stride)));
+      }
   }
-  for (size_t i = 0; i < frames; ++i) {
-    in[kLanes * i] = static_cast<double>(first[i * stride]) * scale;
-    in[kLanes * i + 1] = static_cast<double>(first[i * stride + secondOffset]) * scale;
-  }
+  double last[kBack];
+  for (size_t k = 0; k < kBack; ++k)
+    last[k] = sample(static_cast<ptrdiff_t>(places + k) - static_cast<ptrdiff_t>(kBack));
+  std::memcpy(pair.lastSamples, last, sizeof last);
 }
 
-// The numerator of the whole filter, over the lanes side by side: a sum over the last nine
+// The rest of the numerator, over the lanes side by side: a sum over the last seven
 // inputs that does not depend on earlier outputs, so it runs as wide as the vectors go.
-[[gnu::always_inline]] inline void Numerator(const double* in, size_t frames,
-                                             const double (&taps)[kReach + 1], double* out) {
+[[gnu::always_inline]] inline void Numerator(const double* in, size_t frames, const Taps& taps,
+                                             double* out) {
   for (size_t i = 0; i < kLanes * frames; ++i) {
     const double* x = in + i + kLanes * kReach;  // x[n]; x[n-1] is kLanes before
     double sum = 0;
@@ -54,15 +83,16 @@ template <typename Sample>
   }
 }
 
-// Both denominators over the numerator's output, in the form that only looks two and four
-// outputs back (see the constructor): even and odd frames make separate recursions, so two
-// frames of both lanes go in one vector, and each vector of outputs subtracts the term of the
-// vector before last, so that a recursion waits on one multiply-add per two frames. The
-// shelf's recursion and the high pass's run beside each other. Returns the lanes' sums of
-// squares.
-[[gnu::always_inline]] inline Lanes Denominators(const double* numerator, size_t frames,
-                                                 const KWeightingFilter& filter,
-                                                 KWeightingFilter::ChannelPair& pair) {
+// The whole filter over the second differences, `in` starting with the pair's last six: the
+// numerator of a few frames at a time, then both denominators over them, in the form that only
+// looks two and four outputs back (see the constructor). Even and odd frames make separate
+// recursions, so two frames of both lanes go in one vector, and each vector of outputs
+// subtracts the term of the vector before last, so that a recursion waits on one multiply-add
+// per two frames. The shelf's recursion and the high pass's run beside each other, and the
+// next numerators fill the time they wait. Returns the lanes' sums of squares.
+[[gnu::always_inline]] inline Lanes Filter(const double* in, size_t frames, const Taps& taps,
+                                           const KWeightingFilter& filter,
+                                           KWeightingFilter::ChannelPair& pair) {
   const Quad shelf2 = Quad{} + filter.ShelfPoles()[0], shelf4 = Quad{} + filter.ShelfPoles()[1];
   const Quad pass2 = Quad{} + filter.HighPassPoles()[0];
   const Quad pass4 = Quad{} + filter.HighPassPoles()[1];
@@ -81,20 +111,31 @@ template <typename Sample>
     zOlder = older - pass4 * zOlder - pass2 * zNewer;
     sum += zOlder * zOlder;
   };
+  double numerator[kLanes * kBlock];
   size_t i = 0;
-  for (; i + 4 <= frames; i += 4) {
-    step(numerator + kLanes * i, y[0], y[1], z[0], z[1], sums[0]);
-    step(numerator + kLanes * (i + 2), y[1], y[0], z[1], z[0], sums[1]);
+  for (; i + kBlock <= frames; i += kBlock) {
+    Numerator(in + kLanes * i, kBlock, taps, numerator);
+    for (size_t j = 0; j < kBlock; j += 4) {
+      step(numerator + kLanes * j, y[0], y[1], z[0], z[1], sums[0]);
+      step(numerator + kLanes * (j + 2), y[1], y[0], z[1], z[0], sums[1]);
+    }
   }
-  if (i + 2 <= frames) {
-    step(numerator + kLanes * i, y[0], y[1], z[0], z[1], sums[0]);
+  const size_t left = frames - i;
+  Numerator(in + kLanes * i, left, taps, numerator);
+  size_t j = 0;
+  for (; j + 4 <= left; j += 4) {
+    step(numerator + kLanes * j, y[0], y[1], z[0], z[1], sums[0]);
+    step(numerator + kLanes * (j + 2), y[1], y[0], z[1], z[0], sums[1]);
+  }
+  if (j + 2 <= left) {
+    step(numerator + kLanes * j, y[0], y[1], z[0], z[1], sums[0]);
     std::swap(y[0], y[1]), std::swap(z[0], z[1]);
-    i += 2;
+    j += 2;
   }
-  if (i < frames) {
+  if (j < left) {
     // The last, odd frame, in the vectors' earlier halves (the later ones go unused).
     double two[2 * kLanes] = {};
-    std::memcpy(two, numerator + kLanes * i, kLanes * sizeof(double));
+    std::memcpy(two, numerator + kLanes * j, kLanes * sizeof(double));
     Quad older = y[0], zOlder = z[0], sum = {};
     step(two, older, y[1], zOlder, z[1], sum);
     sums[0] += Quad{sum[0], sum[1], 0, 0};
@@ -120,17 +161,18 @@ template <typename Sample>
                                                size_t stride, double scale,
                                                const KWeightingFilter& filter,
                                                KWeightingFilter::ChannelPair& pair) {
+  // The numerator's taps, times the scale of the samples (a power of two: exact).
+  Taps taps;
+  for (size_t k = 0; k <= kReach; ++k) taps[k] = filter.Numerator()[k] * scale;
   double in[kLanes * (kReach + kChunk)];
-  double numerator[kLanes * kChunk];
   std::memcpy(in, pair.inputs, sizeof pair.inputs);
   const Sample* first = samples + pair.first;
   const auto secondOffset = static_cast<size_t>(pair.second - pair.first);
   Lanes energy = {0, 0};
   for (size_t done = 0; done < frames; done += kChunk) {
     const size_t count = std::min(kChunk, frames - done);
-    Gather(first + done * stride, count, stride, secondOffset, scale, in + kLanes * kReach);
-    Numerator(in, count, filter.Numerator(), numerator);
-    energy += Denominators(numerator, count, filter, pair);
+    Gather(first + done * stride, count, stride, secondOffset, pair, in + kLanes * kReach);
+    energy += Filter(in, count, taps, filter, pair);
     std::memmove(in, in + kLanes * count, sizeof pair.inputs);
   }
   std::memcpy(pair.inputs, in, sizeof pair.inputs);
@@ -143,7 +185,7 @@ Lanes FilterFloatPair(const float* samples, size_t frames, size_t stride,
   return FilterPair(samples, frames, stride, 1.0, filter, pair);
 }
 
-// 16-bit samples are scaled to full scale 1.0 as they come in (by a power of two: exact).
+// 16-bit samples are scaled to full scale 1.0 with the taps.
 FILTER_CLONES
 Lanes FilterShortPair(const int16_t* samples, size_t frames, size_t stride,
                       const KWeightingFilter& filter, KWeightingFilter::ChannelPair& pair) {
@@ -215,10 +257,10 @@ KWeightingFilter::KWeightingFilter(int sampleRate, int channels, const std::vect
   // a2/z^2. Multiplying numerator and denominator by A(-z) leaves the filter as it is, and the
   // denominator 1 + (2 a2 - a1^2)/z^2 + a2^2/z^4 looks two and four outputs back only; its added
   // poles mirror the biquad's, as far inside the unit circle. The numerator becomes the
-  // shelf's, times the high pass's 1, -2, 1, times both A(-z).
-  const Biquad ones = {1, -2, 1, 0, 0};
+  // shelf's, times both A(-z), times the high pass's 1, -2, 1, which the samples' second
+  // differences apply.
   std::vector<double> taps = {1};
-  for (const Biquad& factor : {shelf_, ones, Biquad{1, -shelf_.a1, shelf_.a2, 0, 0},
+  for (const Biquad& factor : {shelf_, Biquad{1, -shelf_.a1, shelf_.a2, 0, 0},
                                Biquad{1, -highPass_.a1, highPass_.a2, 0, 0}}) {
     std::vector<double> product(taps.size() + 2, 0.0);
     for (size_t i = 0; i < taps.size(); ++i) {

@@ -1,9 +1,10 @@
 // The K-weighting of ITU-R BS.1770: a high shelf of about +4 dB above 1.7 kHz (the head's
 // effect on what reaches the ear) followed by a high pass at 38 Hz (the revised low-frequency
 // B curve), each a biquad whose coefficients are derived for the sample rate in use, in double
-// precision. The numerators run first as one sum over nine samples (the filters commute), as
-// wide as the vectors go; then the denominators, two channels and two frames to a vector, so
-// that the recursions overlap in the processor instead of waiting on each other.
+// precision. The numerators run first (the filters commute): the high pass's 1, -2, 1 as the
+// samples' second differences, then the rest as one sum over seven of them, as wide as the
+// vectors go; then the denominators, two channels and two frames to a vector, so that the
+// recursions overlap in the processor instead of waiting on each other.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,7 @@ class KWeightingFilter {
   };
   static Biquad Shelf(int sampleRate);
   static Biquad HighPass(int sampleRate);
-  static constexpr size_t kNumeratorTaps = 9;
+  static constexpr size_t kNumeratorTaps = 7;  // after the second differences
 
   // Filters the channels listed in `measured` (0-based) of frames of `channels` interleaved
   // samples; the others are skipped.
@@ -36,12 +37,13 @@ class KWeightingFilter {
   const double* HighPassPoles() const { return passPoles_; }
 
   // Two measured channels filtered together (an odd one out fills both lanes) and their state,
-  // lanes side by side: the last eight inputs, and the shelf's recursion's last four outputs
-  // and the high pass's, oldest first.
+  // lanes side by side: the last two frames' samples, the last six second differences, and
+  // the shelf's recursion's last four outputs and the high pass's, oldest first.
   struct ChannelPair {
     int first = 0, second = 0;             // channel indexes in a frame
     size_t firstSlot = 0, secondSlot = 0;  // places in `measured`
     bool single = false;                   // the second lane repeats the first
+    double lastSamples[2 * 2] = {};
     double inputs[2 * (kNumeratorTaps - 1)] = {};
     double outputs[4][2 * 2] = {};
   };

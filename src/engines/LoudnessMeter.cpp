@@ -12,6 +12,8 @@ namespace {
 constexpr double kNoLoudness = -std::numeric_limits<double>::infinity();
 constexpr int kMaxMeteredChannels = 64;
 constexpr int kMinRate = 16, kMaxRate = 2822400;
+// Samples of all channels filtered and peak-metered in one go: 16 KB of 16-bit samples.
+constexpr size_t kPieceSamples = 8192;
 
 // Each channel's weight in the sum of energies, by its place in the frame: left, right,
 // centre, low-frequency effects (left out), left and right surround (+1.5 dB); four channels
@@ -66,15 +68,22 @@ LoudnessMeter::LoudnessMeter(int sampleRate, int channels, bool withRange)
 LoudnessMeter::~LoudnessMeter() = default;
 
 void LoudnessMeter::Add(const void* samples, size_t frames, SampleType type) {
-  if (frames == 0) return;
-  if (type == SampleType::kFloat) {
-    const auto* floats = static_cast<const float*>(samples);
-    AddFrames(floats, frames);
-    peaks_.Add(floats, frames);
-  } else {
-    const auto* shorts = static_cast<const int16_t*>(samples);
-    AddFrames(shorts, frames);
-    peaks_.Add(shorts, frames);
+  if (type == SampleType::kFloat)
+    AddPieces(static_cast<const float*>(samples), frames);
+  else
+    AddPieces(static_cast<const int16_t*>(samples), frames);
+}
+
+// The filter and the peak meter take turns on pieces small enough that the second finds the
+// samples still in the processor's cache.
+template <typename Sample>
+void LoudnessMeter::AddPieces(const Sample* samples, size_t frames) {
+  const size_t channels = peaks_.Channels();
+  const size_t pieceFrames = std::max<size_t>(1, kPieceSamples / channels);
+  for (size_t done = 0; done < frames; done += pieceFrames) {
+    const size_t count = std::min(pieceFrames, frames - done);
+    AddFrames(samples + done * channels, count);
+    peaks_.Add(samples + done * channels, count);
   }
 }
 

@@ -42,6 +42,8 @@ class LoudnessMeter {
 
  private:
   template <typename Sample>
+  void AddPieces(const Sample* samples, size_t frames);
+  template <typename Sample>
   void AddFrames(const Sample* samples, size_t frames);
 
   std::vector<double> weights_;  // of the measured channels

@@ -23,6 +23,7 @@ constexpr double kRoundingMargin = 1 + 1e-5;
 // The taps of a phase that estimate its values: the three on either side of the value.
 constexpr int kCentralTaps = 6;
 constexpr int kFirstCentral = kTaps / 2 - kCentralTaps / 2;
+constexpr int kHalfCentral = kCentralTaps / 2;
 // Room left for the rounding of a bound, relative to the largest sample under the taps.
 constexpr double kBoundMargin = 1e-4;
 // The Kaiser window's shape: about 70 dB of stop band over 24 taps a phase.
@@ -47,9 +48,14 @@ struct PhaseTaps {
   // The largest sum of |taps| over the phases: the most an interpolated value can exceed the
   // largest sample under the taps.
   double largestGain;
-  // The central taps of phases 1 to 3, and the largest sum of |taps| of the others: what those
-  // others add to a value is at most that times the largest sample under them.
-  float central[kPhases - 1][kCentralTaps];
+  // The estimates of phases 1 to 3 from the central samples, in the terms of their sums and
+  // differences about the centre, s[k] = x[k] + x[5-k] and d[k] = x[k] - x[5-k] (k < 3): phase
+  // 2 is symmetric, Σ middle[k] s[k]; phase 3 mirrors phase 1, so with P = Σ even[k] s[k] and
+  // M = Σ odd[k] d[k] they are P + M and P - M, and the larger magnitude of the two is
+  // |P| + |M|.
+  float middle[kHalfCentral], even[kHalfCentral], odd[kHalfCentral];
+  // The largest sum over the phases of |tap - the estimate's factor| (0 beyond the central
+  // taps): what the value can differ from the estimate, times the largest sample under them.
   double outerGain;
 };
 
@@ -69,20 +75,31 @@ PhaseTaps KaiserSincTaps() {
     }
     for (int k = 0; k < kTaps; ++k) result.taps[p][k] = static_cast<float>(row[k] / sum);
   }
+  const auto central = [&](int p, int k) -> double { return result.taps[p][kFirstCentral + k]; };
+  for (int k = 0; k < kHalfCentral; ++k) {
+    result.middle[k] = static_cast<float>((central(2, k) + central(2, kCentralTaps - 1 - k)) / 2);
+    result.even[k] = static_cast<float>((central(1, k) + central(3, k)) / 2);
+    result.odd[k] = static_cast<float>((central(1, k) - central(3, k)) / 2);
+  }
+  // The factors each phase's estimate applies to the central samples.
+  double estimate[kPhases][kCentralTaps] = {};
+  for (int k = 0; k < kHalfCentral; ++k) {
+    const int mirror = kCentralTaps - 1 - k;
+    estimate[2][k] = estimate[2][mirror] = result.middle[k];
+    estimate[1][k] = estimate[3][mirror] = double{result.even[k]} + result.odd[k];
+    estimate[3][k] = estimate[1][mirror] = double{result.even[k]} - result.odd[k];
+  }
   result.largestGain = 0;
   result.outerGain = 0;
   for (int p = 1; p < kPhases; ++p) {
-    double gain = 0;
-    for (float tap : result.taps[p]) gain += std::fabs(static_cast<double>(tap));
-    result.largestGain = std::max(result.largestGain, gain * kRoundingMargin);
-    double outerGain = 0;
+    double gain = 0, outerGain = 0;
     for (int k = 0; k < kTaps; ++k) {
       const double tap = result.taps[p][k];
-      if (k >= kFirstCentral && k < kFirstCentral + kCentralTaps)
-        result.central[p - 1][k - kFirstCentral] = result.taps[p][k];
-      else
-        outerGain += std::fabs(tap);
+      gain += std::fabs(tap);
+      const int c = k - kFirstCentral;
+      outerGain += std::fabs(tap - (c >= 0 && c < kCentralTaps ? estimate[p][c] : 0.0));
     }
+    result.largestGain = std::max(result.largestGain, gain * kRoundingMargin);
     result.outerGain = std::max(result.outerGain, outerGain * (1 + kBoundMargin));
   }
   return result;
@@ -126,13 +143,16 @@ CPU_CLONES("avx512f", "avx2", "default")
 size_t MarkCandidates(const float* line, size_t count, float limit, int32_t* __restrict marks) {
   const PhaseTaps& taps = Taps();
   for (size_t j = 0; j < count; ++j) {
-    float largest = 0;
-    for (int p = 0; p < kPhases - 1; ++p) {
-      float estimate = 0;
-      for (int k = 0; k < kCentralTaps; ++k)
-        estimate += taps.central[p][k] * line[j + kFirstCentral + k];
-      largest = std::max(largest, std::fabs(estimate));
+    const float* x = line + j + kFirstCentral;
+    float middle = 0, even = 0, odd = 0;
+    for (int k = 0; k < kHalfCentral; ++k) {
+      const float sum = x[k] + x[kCentralTaps - 1 - k];
+      const float difference = x[k] - x[kCentralTaps - 1 - k];
+      middle += taps.middle[k] * sum;
+      even += taps.even[k] * sum;
+      odd += taps.odd[k] * difference;
     }
+    const float largest = std::max(std::fabs(middle), std::fabs(even) + std::fabs(odd));
     marks[j] = !(largest <= limit);
   }
   size_t marked = 0;
@@ -207,8 +227,7 @@ void TruePeakMeter::AddInterleaved(const Sample* samples, size_t frames, float s
 void TruePeakMeter::MeasureLine(int channel, size_t frames) {
   std::vector<float>& history = history_[static_cast<size_t>(channel)];
   std::copy(history.begin(), history.end(), line_.begin());
-  // The samples under the taps of a part's values: the part's own and those of the part
-  // before (as long as the taps reach), or of the stretch before.
+  // The samples under the taps of a part's values: the part's own and the 23 before them.
   float before = LargestMagnitude(line_.data(), kTaps - 1);
   float peak = std::max(truePeak_, samplePeak_);
   for (size_t start = 0; start < frames; start += kPart) {
@@ -217,7 +236,7 @@ void TruePeakMeter::MeasureLine(int channel, size_t frames) {
     const float own = LargestMagnitude(line + kTaps - 1, count);
     samplePeak_ = std::max(samplePeak_, own);
     peak = MeasurePart(line, count, std::max(own, before), std::max(peak, samplePeak_));
-    before = own;
+    before = LargestMagnitude(line + count, kTaps - 1);
   }
   truePeak_ = peak;
   // The last samples of this stretch lead the next one.
