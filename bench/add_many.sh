@@ -53,6 +53,7 @@ window_list() {  # FOLDER
   end=$(now)
   rss=$(awk '/VmRSS/ {print $2}' /proc/$WINDOW_PID/status)
   kill $WINDOW_PID; wait $WINDOW_PID 2>/dev/null || true
+  stop_reading_window
   echo "$(seconds "$start" "$end") $rss $(sed -n 's/^listed \([0-9]*\) rows/\1/p' "$WORK/window.log")"
 }
 

@@ -21,18 +21,28 @@ mkdir -p "$VELMORA_CONFIG_DIR"
 now() { date +%s.%N; }
 seconds() { awk "BEGIN{printf \"%.2f\", $2 - $1}"; }
 
-# Starts the window with VELMORA_BENCH=MODE on FILES, its output in $WORK/window.log, and sets
-# WINDOW_PID.
+# Starts the window with VELMORA_BENCH=MODE on FILES and sets WINDOW_PID. Its output comes
+# through a pipe on descriptor 3; what wait_for_window has read of it is in $WORK/window.log.
 start_window() {  # MODE FILES...
   : >"$WORK/window.log"
-  VELMORA_BENCH=$1 "$VELMORA" "${@:2}" >"$WORK/window.log" 2>&1 &
+  rm -f "$WORK/window.fifo" && mkfifo "$WORK/window.fifo"
+  VELMORA_BENCH=$1 "$VELMORA" "${@:2}" >"$WORK/window.fifo" 2>"$WORK/window.err" &
   WINDOW_PID=$!
+  exec 3<"$WORK/window.fifo"
 }
 
-# Returns once the window has printed a line starting with TEXT.
+# Returns once the window has printed a line starting with TEXT. The read waits on the pipe:
+# looking at a log file every few milliseconds would take processor time from the window
+# being timed.
 wait_for_window() {  # TEXT
-  until grep -q "^$1" "$WORK/window.log"; do
-    kill -0 "$WINDOW_PID" 2>/dev/null || { echo "velmora ended early: $(cat "$WORK/window.log")" >&2; exit 1; }
-    sleep 0.01
+  local line
+  while IFS= read -r line <&3; do
+    echo "$line" >>"$WORK/window.log"
+    [[ $line == "$1"* ]] && return 0
   done
+  echo "velmora ended early: $(cat "$WORK/window.log" "$WORK/window.err")" >&2
+  exit 1
 }
+
+# After the window has ended or been stopped.
+stop_reading_window() { exec 3<&-; }

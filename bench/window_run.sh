@@ -50,6 +50,7 @@ window_run() {  # N: seconds from the listed rows to the run's end
   wait_for_window "run finished"
   end=$(now)
   wait $WINDOW_PID 2>/dev/null || true
+  stop_reading_window
   seconds "$start" "$end"
   [ "$(ls "$WORK/out" | wc -l)" = "$FILES" ] || echo "the window wrote $(ls "$WORK/out" | wc -l) files" >&2
 }

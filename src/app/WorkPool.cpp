@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/VectorState.h"
+
 WorkPool::WorkPool(size_t workers) : workers_(std::max<size_t>(1, workers)) {}
 
 WorkPool::~WorkPool() {
@@ -47,6 +49,7 @@ void WorkPool::Work() {
     Task task = std::move(pending_.front());
     pending_.pop_front();
     guard.unlock();
+    ClearUpperVectorHalves();  // whatever the thread that made this one, or a task, left
     task.run();
     guard.lock();
   }
