@@ -133,6 +133,21 @@ void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
       ++pos;
       continue;
     }
+    // Two- and three-byte sequences (E0 and ED aside, whose second byte has a narrower range)
+    // straight away: long non-Latin texts are made of them.
+    const size_t left = utf8.size() - pos;
+    const auto next = [&utf8, pos](size_t i) { return static_cast<unsigned char>(utf8[pos + i]); };
+    if (lead >= 0xC2 && lead <= 0xDF && left >= 2 && (next(1) & 0xC0) == 0x80) {
+      put(static_cast<char32_t>((lead & 0x1F) << 6 | (next(1) & 0x3F)));
+      pos += 2;
+      continue;
+    }
+    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && left >= 3 && (next(1) & 0xC0) == 0x80 &&
+        (next(2) & 0xC0) == 0x80) {
+      put(static_cast<char32_t>((lead & 0x0F) << 12 | (next(1) & 0x3F) << 6 | (next(2) & 0x3F)));
+      pos += 3;
+      continue;
+    }
     // DecodeUtf8At written out, so that this loop stays free of calls.
     size_t length = 0;
     const size_t taken = Utf8UnitLength(utf8, pos, &length);
