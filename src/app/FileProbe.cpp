@@ -16,7 +16,7 @@
 
 namespace {
 
-uint64_t ReadableFileSize(const std::string& path) {
+FileStamp ReadableFileStamp(const std::string& path) {
   struct stat info {};
   const bool found = ::stat(path.c_str(), &info) == 0;
   if (!found && (errno == ENOENT || errno == ENOTDIR))
@@ -26,7 +26,7 @@ uint64_t ReadableFileSize(const std::string& path) {
     throw std::runtime_error("Cannot open " + path + ": not a regular file");
   if (!FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC)).valid())
     throw std::runtime_error("Cannot open " + path + ": " + std::strerror(errno));
-  return static_cast<uint64_t>(info.st_size);
+  return *FileStampOf(info);
 }
 
 ProbedFile ProbeOne(const std::string& path, TAudioFile2& reader) {
@@ -38,7 +38,7 @@ ProbedFile ProbeOne(const std::string& path, TAudioFile2& reader) {
     return probed;
   }
   try {
-    probed.tags = ReadSourceTags(path, probed.audio.format);
+    probed.tags = ReadSourceTags(path, probed.audio.format, probed.audio.stamp);
   } catch (const std::exception& error) {
     probed.tagError = error.what();
   }
@@ -49,7 +49,8 @@ ProbedFile ProbeOne(const std::string& path, TAudioFile2& reader) {
 
 ProbedAudio ProbeAudio(const std::string& path, TAudioFile2& reader) {
   ProbedAudio audio;
-  audio.sizeText = SizeText(ReadableFileSize(path));
+  audio.stamp = ReadableFileStamp(path);
+  audio.sizeText = SizeText(audio.stamp.size);
   audio.format = FormatOfFile(path);
   if (reader.IsOpen()) reader.Close();
   reader.OpenForRead(path, ReadMode::kWholeSource, ReadFlags::kPcm16);

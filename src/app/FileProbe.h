@@ -13,6 +13,7 @@
 
 #include "app/WorkPool.h"
 #include "base/AudioFormat.h"
+#include "base/FileStamp.h"
 #include "tags/Timerec.h"
 
 class TAudioFile2;
@@ -21,6 +22,7 @@ struct ProbedAudio {
   AudioFormat format = AudioFormat::kOther;
   std::string sizeText;
   std::string timeText;
+  FileStamp stamp;  // as the file was when probed, before its tags are read
 };
 
 // Throws with the reason when the file cannot be listed (missing, not a regular file, not audio

@@ -46,12 +46,29 @@ bool SameDescription(const TagPicture& a, const TagPicture& b) {
   return a.type == b.type && a.mimeType == b.mimeType && a.description == b.description;
 }
 
+// What one record's pictures take from their sources, each source opened or read once: its
+// file while it is still the one read (not valid otherwise), or its pictures read again.
+struct SourceReads {
+  std::map<std::string, FileDescriptor> opened;
+  std::map<std::string, std::vector<TagPicture>> readAgain;
+};
+
+int OpenedSource(const PicturePlace& place, SourceReads& reads) {
+  auto found = reads.opened.find(place.path);
+  if (found == reads.opened.end()) {
+    FileDescriptor fd(::open(place.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.valid() && FileStampOf(fd.get()) != place.source) fd = FileDescriptor();
+    found = reads.opened.emplace(place.path, std::move(fd)).first;
+  }
+  return found->second.get();
+}
+
 // The image at its offset, read while the source is still the file that was read.
-bool ReadInPlace(const PicturePlace& place, std::vector<uint8_t>& out) {
-  const FileDescriptor fd(::open(place.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd.valid() || FileStampOf(fd.get()) != place.source) return false;
+bool ReadInPlace(const PicturePlace& place, SourceReads& reads, std::vector<uint8_t>& out) {
+  const int fd = OpenedSource(place, reads);
+  if (fd < 0) return false;
   out = TakeBuffer(static_cast<size_t>(place.size));
-  return ReadAt(fd.get(), out.data(), out.size(), *place.offset) == out.size();
+  return ReadAt(fd, out.data(), out.size(), *place.offset) == out.size();
 }
 
 // The source's pictures, its tags read again as when it was listed; none once it changed.
@@ -64,13 +81,11 @@ std::vector<TagPicture> ReadAgain(const PicturePlace& place) {
   }
 }
 
-using PicturesBySource = std::map<std::string, std::vector<TagPicture>>;
-
 // The picture of the place's rank among its source's, when it is still the one listed.
-bool TakeReadAgain(TagPicture& picture, PicturesBySource& readAgain) {
+bool TakeReadAgain(TagPicture& picture, SourceReads& reads) {
   const PicturePlace& place = *picture.place;
-  auto found = readAgain.find(place.path);
-  if (found == readAgain.end()) found = readAgain.emplace(place.path, ReadAgain(place)).first;
+  auto found = reads.readAgain.find(place.path);
+  if (found == reads.readAgain.end()) found = reads.readAgain.emplace(place.path, ReadAgain(place)).first;
   std::vector<TagPicture>& fresh = found->second;
   if (place.rank >= fresh.size()) return false;
   TagPicture& match = fresh[place.rank];
@@ -79,8 +94,8 @@ bool TakeReadAgain(TagPicture& picture, PicturesBySource& readAgain) {
   return true;
 }
 
-bool Load(TagPicture& picture, PicturesBySource& readAgain) {
-  return picture.place->offset ? ReadInPlace(*picture.place, picture.data) : TakeReadAgain(picture, readAgain);
+bool Load(TagPicture& picture, SourceReads& reads) {
+  return picture.place->offset ? ReadInPlace(*picture.place, reads, picture.data) : TakeReadAgain(picture, reads);
 }
 
 }  // namespace
@@ -98,10 +113,10 @@ LoadedPictures::LoadedPictures(const Timerec& record) : original_(record) {
   const std::vector<TagPicture>& pictures = record.extras.pictures;
   if (std::none_of(pictures.begin(), pictures.end(), [](const TagPicture& p) { return p.place.has_value(); })) return;
   loaded_ = record;
-  PicturesBySource readAgain;
+  SourceReads reads;
   std::vector<TagPicture> kept;
   for (TagPicture& picture : loaded_->extras.pictures) {
-    if (!picture.place || Load(picture, readAgain)) {
+    if (!picture.place || Load(picture, reads)) {
       kept.push_back(std::move(picture));
     } else {
       ++leftOut_;

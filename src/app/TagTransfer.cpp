@@ -1,13 +1,17 @@
 #include "app/TagTransfer.h"
 
 #include "app/SourcePictures.h"
-#include "base/FileStamp.h"
 #include "tagformats/TagModules.h"
 
 std::optional<Timerec> ReadSourceTags(const std::string& path, AudioFormat format) {
+  if (TagReaderFor(format) == nullptr) return std::nullopt;
+  return ReadSourceTags(path, format, FileStampOf(path));
+}
+
+std::optional<Timerec> ReadSourceTags(const std::string& path, AudioFormat format,
+                                      const std::optional<FileStamp>& stamp) {
   const TagReader* reader = TagReaderFor(format);
   if (reader == nullptr) return std::nullopt;
-  const std::optional<FileStamp> stamp = FileStampOf(path);
   Timerec record = reader->ReadLeavingImages(path);
   if (stamp) PlacePictures(record.extras, path, format, *stamp);
   return record;

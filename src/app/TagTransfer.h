@@ -8,12 +8,16 @@
 #include <string>
 
 #include "base/AudioFormat.h"
+#include "base/FileStamp.h"
 #include "tags/Timerec.h"
 
 // The source's tags; nothing when its format has no tags. The pictures keep their description
 // and their place in the source, not their images (see SourcePictures). A reader's TagError
 // passes.
 std::optional<Timerec> ReadSourceTags(const std::string& path, AudioFormat format);
+// The same, with the source's stamp taken before (by the caller's own look at the file).
+std::optional<Timerec> ReadSourceTags(const std::string& path, AudioFormat format,
+                                      const std::optional<FileStamp>& stamp);
 
 // Writes the record into a finished output file of that format; nothing for a format without
 // tags. The pictures' images are read from their sources; returns how many pictures were left

@@ -2,16 +2,12 @@
 
 #include <sys/stat.h>
 
-namespace {
-
-std::optional<FileStamp> StampOf(const struct stat& info) {
+std::optional<FileStamp> FileStampOf(const struct stat& info) {
   if (!S_ISREG(info.st_mode)) return std::nullopt;
   return FileStamp{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
                    static_cast<uint64_t>(info.st_size),
                    static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
-
-}  // namespace
 
 bool operator==(const FileStamp& a, const FileStamp& b) {
   return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modifiedNs == b.modifiedNs;
@@ -19,10 +15,10 @@ bool operator==(const FileStamp& a, const FileStamp& b) {
 
 std::optional<FileStamp> FileStampOf(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 ? StampOf(info) : std::nullopt;
+  return ::stat(path.c_str(), &info) == 0 ? FileStampOf(info) : std::nullopt;
 }
 
 std::optional<FileStamp> FileStampOf(int fd) {
   struct stat info {};
-  return ::fstat(fd, &info) == 0 ? StampOf(info) : std::nullopt;
+  return ::fstat(fd, &info) == 0 ? FileStampOf(info) : std::nullopt;
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+struct stat;
+
 struct FileStamp {
   uint64_t device = 0;
   uint64_t inode = 0;
@@ -19,3 +21,5 @@ inline bool operator!=(const FileStamp& a, const FileStamp& b) { return !(a == b
 // The stamp of a regular file; nothing when there is none at the path (or it is no regular file).
 std::optional<FileStamp> FileStampOf(const std::string& path);
 std::optional<FileStamp> FileStampOf(int fd);
+// From what stat or fstat gave, for a caller that has it already.
+std::optional<FileStamp> FileStampOf(const struct stat& info);
