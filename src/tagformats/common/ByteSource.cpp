@@ -4,7 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+
+namespace {
+
+// Frame headers and texts ahead of a tag's images fit in one window; a read of this size or
+// more goes straight to the file, so an image is not copied twice.
+constexpr size_t kWindowSize = 16 * 1024;
+
+}  // namespace
 
 bool BufferByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
   if (offset > size_ || count > size_ - offset) return false;
@@ -20,7 +29,20 @@ std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path) {
   return std::unique_ptr<FileByteSource>(new FileByteSource(std::move(fd), static_cast<uint64_t>(info.st_size)));
 }
 
+bool FileByteSource::InWindow(uint64_t offset, size_t count) const {
+  return offset >= windowStart_ && offset - windowStart_ <= window_.size() &&
+         count <= window_.size() - (offset - windowStart_);
+}
+
 bool FileByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
   if (offset > size_ || count > size_ - offset) return false;
-  return ReadAt(fd_.get(), out, count, offset) == count;
+  if (count >= kWindowSize) return ReadAt(fd_.get(), out, count, offset) == count;
+  if (!InWindow(offset, count)) {
+    window_.resize(static_cast<size_t>(std::min<uint64_t>(kWindowSize, size_ - offset)));
+    window_.resize(ReadAt(fd_.get(), window_.data(), window_.size(), offset));
+    windowStart_ = offset;
+    if (window_.size() < count) return false;
+  }
+  if (count > 0) std::memcpy(out, window_.data() + (offset - windowStart_), count);
+  return true;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/FileDescriptor.h"
 
@@ -39,6 +40,11 @@ class FileByteSource : public ByteSource {
 
  private:
   FileByteSource(FileDescriptor fd, uint64_t size) : fd_(std::move(fd)), size_(size) {}
+  bool InWindow(uint64_t offset, size_t count) const;
   FileDescriptor fd_;
   uint64_t size_;
+  // Small reads are served from one larger read of the bytes that follow them: a tag's frame
+  // headers and texts lie close together, and each read of its own would be a system call.
+  std::vector<uint8_t> window_;
+  uint64_t windowStart_ = 0;
 };
