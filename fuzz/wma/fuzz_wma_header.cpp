@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (const std::optional<AsfHeaderModel> model = AsfHeaderModel::Parse(data, static_cast<size_t>(headerSize))) {
     // Values may change places between the objects (a name's first value is the one of the
     // object that comes first), but every value must come back.
-    const std::vector<uint8_t> rendered = model->Render();
+    const std::vector<uint8_t> rendered = model->Render().bytes;
     if (!rendered.empty()) {
       const std::optional<AsfHeaderModel> again = AsfHeaderModel::Parse(rendered.data(), rendered.size());
       if (!again || again->attributes.size() != model->attributes.size() || again->description != model->description)

@@ -46,26 +46,22 @@ bool SameDescription(const TagPicture& a, const TagPicture& b) {
   return a.type == b.type && a.mimeType == b.mimeType && a.description == b.description;
 }
 
-// What one record's pictures take from their sources, each source opened or read once: its
-// file while it is still the one read (not valid otherwise), or its pictures read again.
-struct SourceReads {
-  std::map<std::string, FileDescriptor> opened;
-  std::map<std::string, std::vector<TagPicture>> readAgain;
-};
+using OpenedSources = std::map<std::string, FileDescriptor>;  // not valid once a source changed
+using PicturesReadAgain = std::map<std::string, std::vector<TagPicture>>;
 
-int OpenedSource(const PicturePlace& place, SourceReads& reads) {
-  auto found = reads.opened.find(place.path);
-  if (found == reads.opened.end()) {
+int OpenedSource(const PicturePlace& place, OpenedSources& opened) {
+  auto found = opened.find(place.path);
+  if (found == opened.end()) {
     FileDescriptor fd(::open(place.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.valid() && FileStampOf(fd.get()) != place.source) fd = FileDescriptor();
-    found = reads.opened.emplace(place.path, std::move(fd)).first;
+    found = opened.emplace(place.path, std::move(fd)).first;
   }
   return found->second.get();
 }
 
 // The image at its offset, read while the source is still the file that was read.
-bool ReadInPlace(const PicturePlace& place, SourceReads& reads, std::vector<uint8_t>& out) {
-  const int fd = OpenedSource(place, reads);
+bool ReadInPlace(const PicturePlace& place, OpenedSources& opened, std::vector<uint8_t>& out) {
+  const int fd = OpenedSource(place, opened);
   if (fd < 0) return false;
   out = TakeBuffer(static_cast<size_t>(place.size));
   return ReadAt(fd, out.data(), out.size(), *place.offset) == out.size();
@@ -82,10 +78,10 @@ std::vector<TagPicture> ReadAgain(const PicturePlace& place) {
 }
 
 // The picture of the place's rank among its source's, when it is still the one listed.
-bool TakeReadAgain(TagPicture& picture, SourceReads& reads) {
+bool TakeReadAgain(TagPicture& picture, PicturesReadAgain& readAgain) {
   const PicturePlace& place = *picture.place;
-  auto found = reads.readAgain.find(place.path);
-  if (found == reads.readAgain.end()) found = reads.readAgain.emplace(place.path, ReadAgain(place)).first;
+  auto found = readAgain.find(place.path);
+  if (found == readAgain.end()) found = readAgain.emplace(place.path, ReadAgain(place)).first;
   std::vector<TagPicture>& fresh = found->second;
   if (place.rank >= fresh.size()) return false;
   TagPicture& match = fresh[place.rank];
@@ -94,8 +90,8 @@ bool TakeReadAgain(TagPicture& picture, SourceReads& reads) {
   return true;
 }
 
-bool Load(TagPicture& picture, SourceReads& reads) {
-  return picture.place->offset ? ReadInPlace(*picture.place, reads, picture.data) : TakeReadAgain(picture, reads);
+bool Load(TagPicture& picture, OpenedSources& opened, PicturesReadAgain& readAgain) {
+  return picture.place->offset ? ReadInPlace(*picture.place, opened, picture.data) : TakeReadAgain(picture, readAgain);
 }
 
 }  // namespace
@@ -109,14 +105,19 @@ void PlacePictures(TagExtras& extras, const std::string& path, AudioFormat forma
   }
 }
 
-LoadedPictures::LoadedPictures(const Timerec& record) : original_(record) {
+LoadedPictures::LoadedPictures(const Timerec& record, Images images) : original_(record) {
+  const bool copying = images == Images::kLeftInSourceWherePossible;
+  auto staysInSource = [&](const TagPicture& picture) {
+    return copying && picture.place->offset && OpenedSource(*picture.place, sources_) >= 0;
+  };
   const std::vector<TagPicture>& pictures = record.extras.pictures;
-  if (std::none_of(pictures.begin(), pictures.end(), [](const TagPicture& p) { return p.place.has_value(); })) return;
+  if (std::all_of(pictures.begin(), pictures.end(), [&](const TagPicture& p) { return !p.place || staysInSource(p); }))
+    return;
   loaded_ = record;
-  SourceReads reads;
+  PicturesReadAgain readAgain;
   std::vector<TagPicture> kept;
   for (TagPicture& picture : loaded_->extras.pictures) {
-    if (!picture.place || Load(picture, reads)) {
+    if (!picture.place || staysInSource(picture) || Load(picture, sources_, readAgain)) {
       kept.push_back(std::move(picture));
     } else {
       ++leftOut_;
@@ -124,6 +125,13 @@ LoadedPictures::LoadedPictures(const Timerec& record) : original_(record) {
     }
   }
   loaded_->extras.pictures = std::move(kept);
+}
+
+bool LoadedPictures::CopyImage(const TagPicture& picture, int fd, uint64_t offset) const {
+  if (!picture.place || !picture.place->offset) return false;
+  const auto source = sources_.find(picture.place->path);
+  return source != sources_.end() && source->second.valid() &&
+         CopyBetween(source->second.get(), *picture.place->offset, fd, offset, picture.place->size);
 }
 
 LoadedPictures::~LoadedPictures() {

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 
 #include "base/AudioFormat.h"
+#include "base/FileDescriptor.h"
 #include "base/FileStamp.h"
+#include "tagformats/common/ImageCopier.h"
 #include "tags/Timerec.h"
 
 // Gives the pictures just read from the source at `path` (stamped before the reading) their
@@ -17,19 +20,24 @@ void PlacePictures(TagExtras& extras, const std::string& path, AudioFormat forma
 
 // A record whose placed pictures have their images again, read into buffers that the next
 // record on this thread reuses. A picture whose source changed or went since it was read is
-// left out: an output never gets another image than the one listed.
-class LoadedPictures {
+// left out: an output never gets another image than the one listed. For a writer that copies
+// images, an image whose place has an offset stays in its source, which is kept open for the
+// copy.
+class LoadedPictures : public ImageCopier {
  public:
-  explicit LoadedPictures(const Timerec& record);
+  enum class Images { kRead, kLeftInSourceWherePossible };
+  explicit LoadedPictures(const Timerec& record, Images images = Images::kRead);
   ~LoadedPictures();  // hands the buffers back for the next record
   LoadedPictures(const LoadedPictures&) = delete;
   LoadedPictures& operator=(const LoadedPictures&) = delete;
 
   const Timerec& record() const { return loaded_ ? *loaded_ : original_; }
   size_t leftOut() const { return leftOut_; }
+  bool CopyImage(const TagPicture& picture, int fd, uint64_t offset) const override;
 
  private:
   const Timerec& original_;
+  std::map<std::string, FileDescriptor> sources_;  // by path: each still the file that was read
   std::optional<Timerec> loaded_;  // only when some picture has a place
   size_t leftOut_ = 0;
 };

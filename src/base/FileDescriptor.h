@@ -32,3 +32,7 @@ class FileDescriptor {
 size_t ReadAt(int fd, void* out, size_t count, uint64_t offset);
 // Writes all `count` bytes at `offset` in the same way; false after an error.
 bool WriteAt(int fd, const void* data, size_t count, uint64_t offset);
+// Copies `count` bytes from `from` at `fromOffset` to `to` at `toOffset`, in the kernel where
+// the file system allows it (no copy through this process), through a buffer where it does
+// not. False unless every byte was copied: an error, or `from` ends before them.
+bool CopyBetween(int from, uint64_t fromOffset, int to, uint64_t toOffset, uint64_t count);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tagformats/common/ImageCopier.h"
 #include "tagformats/common/TagReader.h"
 
 class TagModule : public TagReader {
@@ -12,4 +13,14 @@ class TagModule : public TagReader {
   // Replaces the file's tags with the record's fields. Throws TagError with the reason when
   // the tags could not be stored; the file then keeps its old content.
   virtual void Write(const std::string& path, const Timerec& record) const = 0;
+
+  // Whether the module can write a record whose images are left in their sources; the others
+  // must be given records with every image loaded.
+  virtual bool CopiesImages() const { return false; }
+  // The same as Write, the images left in their sources put into the file by `images`; only
+  // for a module that copies images.
+  virtual void WriteCopyingImages(const std::string& path, const Timerec& record, const ImageCopier& images) const {
+    (void)images;
+    Write(path, record);
+  }
 };

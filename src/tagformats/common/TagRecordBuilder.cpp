@@ -52,8 +52,9 @@ void TagRecordBuilder::AddOne(const std::string& key, const std::string& value) 
   }
   // Containers that keep a text in two places (ASF's content description and an extended
   // attribute of the same name) give it twice; it is one value.
-  for (const std::string& known : record_.extras.Values(key))
-    if (known == value) return;
+  const auto [first, last] = record_.extras.fields.equal_range(key);
+  for (auto known = first; known != last; ++known)
+    if (known->second == value) return;
   record_.extras.Add(key, value);
 }
 

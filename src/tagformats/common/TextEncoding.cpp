@@ -167,7 +167,7 @@ void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
   out->resize(static_cast<size_t>(at - out->data()));
 }
 
-size_t Utf8CompleteLength(const std::string& utf8) {
+size_t Utf8CompleteLength(std::string_view utf8) {
   const size_t size = utf8.size();
   for (size_t back = 1; back <= 4 && back <= size; ++back) {
     const unsigned char byte = static_cast<unsigned char>(utf8[size - back]);

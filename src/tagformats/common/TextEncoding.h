@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
@@ -31,7 +32,7 @@ void AppendUtf16Bytes(std::vector<uint8_t>* out, const std::u16string& text, boo
 void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8);
 
 // The text's length without a multi-byte sequence cut short at its end.
-size_t Utf8CompleteLength(const std::string& utf8);
+size_t Utf8CompleteLength(std::string_view utf8);
 
 // At most maxCharacters characters (code points) from the front of the text.
 std::string Utf8FirstCharacters(const std::string& utf8, size_t maxCharacters);

@@ -107,15 +107,19 @@ void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> by
 }
 
 void ID3v2FrameCollector::TakeText(const std::string& id, const std::vector<std::string>& values) {
-  const std::string first = values.empty() ? std::string() : TrimTagValue(values.front());
-  if (id == "TYER") year_ = first;
-  else if (id == "TDAT") dayMonth_ = first;
-  else if (id == "TIME") time_ = first;
-  else if (id == "TDRC") recordingTime_ = first;
-  else if (id == "TORY") originalYear_ = first;
-  else if (id == "TDOR") originalTime_ = first;
-  else
-    for (const std::string& value : values) builder_.Add(KeyFromId3Frame(id), value);
+  std::string* const datePart = id == "TYER"   ? &year_
+                                : id == "TDAT" ? &dayMonth_
+                                : id == "TIME" ? &time_
+                                : id == "TDRC" ? &recordingTime_
+                                : id == "TORY" ? &originalYear_
+                                : id == "TDOR" ? &originalTime_
+                                               : nullptr;
+  if (datePart != nullptr) {
+    *datePart = values.empty() ? std::string() : TrimTagValue(values.front());
+    return;
+  }
+  const std::string key = KeyFromId3Frame(id);
+  for (const std::string& value : values) builder_.Add(key, value);
 }
 
 // Encoding byte, three language bytes, a content description, the comment. A comment whose

@@ -1,5 +1,9 @@
 #include "tagformats/id3v2/ID3v2Text.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
 #include "base/Utf8Repair.h"
 #include "tagformats/common/TextEncoding.h"
 
@@ -9,10 +13,11 @@ constexpr char16_t kByteOrderMark = 0xFEFF;
 
 bool IsWide(uint8_t encoding) { return encoding == kID3v2Utf16 || encoding == kID3v2Utf16BE; }
 
-std::string NarrowUntilZero(const uint8_t* data, size_t size) {
-  size_t length = 0;
-  while (length < size && data[length] != 0) ++length;
-  return std::string(reinterpret_cast<const char*>(data), length);
+// The bytes before the first zero byte, or all of them.
+std::string_view NarrowUntilZero(const uint8_t* data, size_t size) {
+  const void* zero = size != 0 ? std::memchr(data, 0, size) : nullptr;
+  const size_t length = zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - data) : size;
+  return std::string_view(reinterpret_cast<const char*>(data), length);
 }
 
 std::string DecodeUtf16(uint8_t encoding, const uint8_t* data, size_t size) {
@@ -33,18 +38,18 @@ std::string DecodeUtf16(uint8_t encoding, const uint8_t* data, size_t size) {
   return Utf16ToUtf8(text);
 }
 
+// Copied once, by the repair, which most texts pass unchanged.
 std::string DecodeUtf8(const uint8_t* data, size_t size) {
-  std::string text = NarrowUntilZero(data, size);
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-  text.resize(Utf8CompleteLength(text));
-  return RepairUtf8(text);
+  std::string_view text = NarrowUntilZero(data, size);
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  return RepairUtf8(text.substr(0, Utf8CompleteLength(text)));
 }
 
 }  // namespace
 
 std::string DecodeID3v2Text(uint8_t encoding, const uint8_t* data, size_t size) {
   switch (encoding) {
-    case kID3v2Latin1: return Latin1ToUtf8(NarrowUntilZero(data, size));
+    case kID3v2Latin1: return Latin1ToUtf8(std::string(NarrowUntilZero(data, size)));
     case kID3v2Utf16:
     case kID3v2Utf16BE: return DecodeUtf16(encoding, data, size);
     case kID3v2Utf8: return DecodeUtf8(data, size);
@@ -56,6 +61,7 @@ size_t ID3v2TerminatorSize(uint8_t encoding) { return IsWide(encoding) ? 2 : 1; 
 
 size_t ID3v2StringSpan(uint8_t encoding, const uint8_t* data, size_t size) {
   const size_t step = ID3v2TerminatorSize(encoding);
+  if (step == 1) return std::min(NarrowUntilZero(data, size).size() + 1, size);
   for (size_t i = 0; i + step <= size; i += step) {
     if (data[i] == 0 && (step == 1 || data[i + 1] == 0)) return i + step;
   }

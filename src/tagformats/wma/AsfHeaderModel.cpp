@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "tagformats/common/ImageCopier.h"
 #include "tagformats/common/TextEncoding.h"
 #include "tagformats/wma/WmaText.h"
 
@@ -63,19 +64,22 @@ struct PictureTexts {
 
 size_t ValueSize(const AsfValue& value, int kind, const PictureTexts* texts) {
   if (value.type == AsfValueType::kText) return value.bytes.size() + 2;
-  if (texts != nullptr) return 5 + texts->mimeType.size() + 2 + texts->description.size() + 2 + value.picture->data.size();
+  if (texts != nullptr) return 5 + texts->mimeType.size() + 2 + texts->description.size() + 2 + value.picture->size();
   const size_t width = NumberWidth(value.type, kind);
   return width != 0 ? width : value.bytes.size();
 }
 
-void PutValue(std::vector<uint8_t>& out, const AsfValue& value, int kind, const PictureTexts* texts) {
+void PutValue(AsfRenderedHeader& header, const AsfValue& value, int kind, const PictureTexts* texts) {
+  std::vector<uint8_t>& out = header.bytes;
   if (value.type == AsfValueType::kText) return PutText(out, value.bytes);
   if (texts != nullptr) {
-    out.push_back(value.picture->type);
-    PutLittle(out, value.picture->data.size(), 4);
+    const TagPicture& picture = *value.picture;
+    out.push_back(picture.type);
+    PutLittle(out, picture.size(), 4);
     PutText(out, texts->mimeType);
     PutText(out, texts->description);
-    out.insert(out.end(), value.picture->data.begin(), value.picture->data.end());
+    if (ImageLeftInSource(picture)) header.gaps.push_back({out.size(), &picture});
+    else out.insert(out.end(), picture.data.begin(), picture.data.end());
     return;
   }
   const size_t width = NumberWidth(value.type, kind);
@@ -84,7 +88,8 @@ void PutValue(std::vector<uint8_t>& out, const AsfValue& value, int kind, const 
 }
 
 // Kind 0: the extended content description; 1: the metadata object; 2: the metadata library.
-void PutAttribute(std::vector<uint8_t>& out, const std::string& name, const AsfValue& value, int kind) {
+void PutAttribute(AsfRenderedHeader& header, const std::string& name, const AsfValue& value, int kind) {
+  std::vector<uint8_t>& out = header.bytes;
   std::vector<uint8_t> nameBytes = Utf16Le(name);
   PutLittle(nameBytes, 0, 2);
   PictureTexts texts;
@@ -104,13 +109,13 @@ void PutAttribute(std::vector<uint8_t>& out, const std::string& name, const AsfV
     PutLittle(out, size, 4);
     out.insert(out.end(), nameBytes.begin(), nameBytes.end());
   }
-  PutValue(out, value, kind, picture ? &texts : nullptr);
+  PutValue(header, value, kind, picture ? &texts : nullptr);
 }
 
 size_t DataSize(const AsfValue& value) {
   if (value.picture == nullptr) return ValueSize(value, 0, nullptr);
   const TagPicture& p = *value.picture;
-  return 9 + 2 * (Utf8ToUtf16(p.mimeType).size() + Utf8ToUtf16(p.description).size()) + p.data.size();
+  return 9 + 2 * (Utf8ToUtf16(p.mimeType).size() + Utf8ToUtf16(p.description).size()) + p.size();
 }
 
 // Reads forward through one object's body; any read past its end fails for good.
@@ -330,13 +335,14 @@ AsfHeaderModel::Placed AsfHeaderModel::Place() const {
   return placed;
 }
 
-void AsfHeaderModel::RenderObject(const Object& object, const Placed& placed, std::vector<uint8_t>& out) const {
+void AsfHeaderModel::RenderObject(const Object& object, const Placed& placed, AsfRenderedHeader& header) const {
+  std::vector<uint8_t>& out = header.bytes;
   const size_t start = out.size();
   out.insert(out.end(), object.guid.begin(), object.guid.end());
   PutLittle(out, 0, 8);  // the size, once known
   auto putAttributes = [&](const std::vector<Placed::Entry>& entries, int kind) {
     PutLittle(out, entries.size(), 2);
-    for (const Placed::Entry& entry : entries) PutAttribute(out, *entry.name, *entry.value, kind);
+    for (const Placed::Entry& entry : entries) PutAttribute(header, *entry.name, *entry.value, kind);
   };
   switch (object.role) {
     case Role::kOther: out.insert(out.end(), object.body.begin(), object.body.end()); break;
@@ -352,12 +358,12 @@ void AsfHeaderModel::RenderObject(const Object& object, const Placed& placed, st
       out.insert(out.end(), std::begin(kExtensionReserved), std::end(kExtensionReserved));
       const size_t sizeAt = out.size();
       PutLittle(out, 0, 4);
-      for (const Object& child : object.children) RenderObject(child, placed, out);
-      PatchLittle(out, sizeAt, out.size() - sizeAt - 4, 4);
+      for (const Object& child : object.children) RenderObject(child, placed, header);
+      PatchLittle(out, sizeAt, header.SizeSince(sizeAt) - 4, 4);
       break;
     }
   }
-  PatchLittle(out, start + 16, out.size() - start, 8);
+  PatchLittle(out, start + 16, header.SizeSince(start), 8);
 }
 
 // Lengths and counts the format keeps in 16 bits; a longer text would wrap them and spoil the
@@ -371,20 +377,35 @@ bool AsfHeaderModel::FitsSixteenBitFields(const Placed& placed) const {
   return placed.extended.size() <= kMax && placed.metadata.size() <= kMax && placed.library.size() <= kMax;
 }
 
-std::vector<uint8_t> AsfHeaderModel::Render() const {
+// A gap at `start` itself comes before the byte there, in what was rendered before it.
+uint64_t AsfRenderedHeader::SizeSince(size_t start) const {
+  uint64_t size = bytes.size() - start;
+  for (const AsfImageGap& gap : gaps)
+    if (gap.at > start) size += gap.picture->size();
+  return size;
+}
+
+uint64_t AsfRenderedHeader::size() const {
+  uint64_t size = bytes.size();
+  for (const AsfImageGap& gap : gaps) size += gap.picture->size();
+  return size;
+}
+
+AsfRenderedHeader AsfHeaderModel::Render() const {
   const Placed placed = Place();
   if (!FitsSixteenBitFields(placed)) return {};
-  size_t pictureBytes = 0;
+  size_t inlineBytes = 0;  // of the images and values rendered in memory
   for (const auto& [name, values] : attributes)
-    for (const AsfValue& value : values) pictureBytes += value.picture ? value.picture->data.size() : value.bytes.size();
-  std::vector<uint8_t> out;
-  out.reserve(4096 + pictureBytes);
+    for (const AsfValue& value : values) inlineBytes += value.picture ? value.picture->data.size() : value.bytes.size();
+  AsfRenderedHeader header;
+  std::vector<uint8_t>& out = header.bytes;
+  out.reserve(4096 + inlineBytes);
   out.insert(out.end(), kAsfHeaderGuid.begin(), kAsfHeaderGuid.end());
   PutLittle(out, 0, 8);
   PutLittle(out, objects_.size(), 4);
   out.push_back(0x01);
   out.push_back(0x02);
-  for (const Object& object : objects_) RenderObject(object, placed, out);
-  PatchLittle(out, 16, out.size(), 8);
-  return out;
+  for (const Object& object : objects_) RenderObject(object, placed, header);
+  PatchLittle(out, 16, header.size(), 8);
+  return header;
 }

@@ -39,6 +39,20 @@ struct AsfValue {
   static AsfValue Picture(const TagPicture& picture);
 };
 
+// A rendered header. An image left in its source is not among the bytes: a gap notes the
+// picture and the place in the bytes it goes before.
+struct AsfImageGap {
+  size_t at;
+  const TagPicture* picture;
+};
+struct AsfRenderedHeader {
+  std::vector<uint8_t> bytes;
+  std::vector<AsfImageGap> gaps;
+  uint64_t size() const;  // the header's, the images in the gaps counted
+  // The header's size from the byte at `start` to the end, with the gaps after that byte.
+  uint64_t SizeSince(size_t start) const;
+};
+
 class AsfHeaderModel {
  public:
   // Null for bytes that are not a whole, consistent ASF header object with the file and stream
@@ -52,8 +66,8 @@ class AsfHeaderModel {
   std::array<bool, 5> descriptionLeftOut{};
   std::map<std::string, std::vector<AsfValue>> attributes;  // by UTF-8 name
 
-  // Empty when a text, a name or a count passes what the format's 16-bit fields can hold.
-  std::vector<uint8_t> Render() const;
+  // No bytes when a text, a name or a count passes what the format's 16-bit fields can hold.
+  AsfRenderedHeader Render() const;
 
  private:
   enum class Role { kOther, kContentDescription, kExtendedContent, kHeaderExtension, kMetadata, kMetadataLibrary };
@@ -70,7 +84,7 @@ class AsfHeaderModel {
   bool ParseExtension(Object& extension, const uint8_t* body, size_t size);
   bool ParseAttributes(const uint8_t* body, size_t size, int kind);
   void AddMissingObjects();
-  void RenderObject(const Object& object, const Placed& placed, std::vector<uint8_t>& out) const;
+  void RenderObject(const Object& object, const Placed& placed, AsfRenderedHeader& out) const;
   Placed Place() const;
   bool FitsSixteenBitFields(const Placed& placed) const;
 

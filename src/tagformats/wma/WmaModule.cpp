@@ -45,34 +45,53 @@ void SetText(WmaAttributeSink& info, WmaAttribute name, const std::string& text)
   if (IsWritable(text)) info.SetText(name, text);
 }
 
-// The first value goes where the attribute always stood, further ones beside it.
-void SetValues(WmaAttributeSink& info, WmaAttribute name, const std::vector<std::string>& values) {
-  SetText(info, name, values.empty() ? std::string() : values.front());
-  for (size_t i = 1; i < values.size(); ++i)
-    if (IsWritable(values[i])) info.AddText(WmaAttributeName(name), values[i]);
+// The key's first value (the record's field, or its first extra value when the field is empty)
+// goes where the attribute always stood, further ones beside it.
+void SetValues(WmaAttributeSink& info, WmaAttribute name, const Timerec& record, const std::string& key) {
+  const std::string& field = record.*SevenFieldMember(key);
+  auto [value, last] = record.extras.fields.equal_range(key);
+  const std::string& first = !field.empty() || value == last ? field : (value++)->second;
+  SetText(info, name, first);
+  for (; value != last; ++value)
+    if (IsWritable(value->second)) info.AddText(WmaAttributeName(name), value->second);
 }
 
-void AddValues(WmaAttributeSink& info, const std::string& name, const std::vector<std::string>& values) {
-  for (const std::string& value : values)
-    if (IsWritable(value)) info.AddText(name, value);
+// The values of `key`, read where the record keeps them.
+void AddValues(WmaAttributeSink& info, const std::string& name, const TagExtras& extras, const std::string& key) {
+  const auto [first, last] = extras.fields.equal_range(key);
+  for (auto value = first; value != last; ++value)
+    if (IsWritable(value->second)) info.AddText(name, value->second);
 }
 
 bool IsTrackAttribute(const std::string& key) { return key == "TRACKNUMBER"; }
+
+// The mapped fields stored as extra attributes, by key and attribute name: the seven fields and
+// the parts of track and disc go elsewhere.
+const std::vector<std::pair<std::string, std::string>>& ExtraAttributeNames() {
+  static const std::vector<std::pair<std::string, std::string>> names = [] {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const TagFieldName& row : TagFieldNames()) {
+      const std::string key = row.key;
+      if (SevenFieldMember(key) || key == "TRACKTOTAL" || key == "DISCNUMBER" || key == "DISCTOTAL" || *row.asf == '\0')
+        continue;
+      rows.emplace_back(key, row.asf);
+    }
+    return rows;
+  }();
+  return names;
+}
 
 // Every field beyond the seven: the disc as "1/2", the mapped fields under their attribute
 // names, other fields under their own names, then the pictures.
 void SetExtras(WmaAttributeSink& info, const Timerec& record) {
   const NumberAndTotal disc = DiscOf(record);
-  if (!disc.number.empty())
-    AddValues(info, "WM/PartOfSet", {disc.total.empty() ? disc.number : disc.number + "/" + disc.total});
-  for (const TagFieldName& row : TagFieldNames()) {
-    const std::string key = row.key;
-    if (SevenFieldMember(key) || key == "TRACKTOTAL" || key == "DISCNUMBER" || key == "DISCTOTAL" || *row.asf == '\0')
-      continue;
-    AddValues(info, row.asf, record.extras.Values(key));
-  }
-  for (const std::string& key : UnmappedKeys(record.extras)) AddValues(info, key, record.extras.Values(key));
-  for (const TagPicture& picture : record.extras.pictures) info.AddPicture(picture);
+  const std::string partOfSet = disc.total.empty() ? disc.number : disc.number + "/" + disc.total;
+  if (!disc.number.empty() && IsWritable(partOfSet)) info.AddText("WM/PartOfSet", partOfSet);
+  const TagExtras& extras = record.extras;
+  for (const auto& [key, name] : ExtraAttributeNames())
+    AddValues(info, name, extras, key);
+  for (const std::string& key : UnmappedKeys(extras)) AddValues(info, key, extras, key);
+  for (const TagPicture& picture : extras.pictures) info.AddPicture(picture);
 }
 
 }  // namespace
@@ -123,23 +142,30 @@ WmaTags WmaModule::ReadTags(const std::string& path) const {
   return ReadTagsFromHeader(*source);
 }
 
-void WmaModule::Write(const std::string& path, const Timerec& record) const {
+void WmaModule::Write(const std::string& path, const Timerec& record) const { WriteWith(path, record, nullptr); }
+
+void WmaModule::WriteCopyingImages(const std::string& path, const Timerec& record, const ImageCopier& images) const {
+  WriteWith(path, record, &images);
+}
+
+void WmaModule::WriteWith(const std::string& path, const Timerec& record, const ImageCopier* images) const {
   const TemporaryPermission writable(path, TemporaryPermission::Access::kWrite);
   if (!writable.exists()) throw TagError("Cannot open file " + path);
   if (opener_ == nullptr) throw TagError("Cannot write the tags of " + path + ": no attribute layer");
   const std::unique_ptr<AsfTagWriter> writer = AsfTagWriter::Open(path);
   if (!writer) throw TagError("Cannot write the tags of " + path + ": not a WMA file that can be written");
+  writer->SetImageCopier(images);
   PutRecord(*writer, record);
   if (!writer->Close()) throw TagError("Cannot write the tags of " + path);
 }
 
 void WmaModule::PutRecord(WmaAttributeSink& info, const Timerec& record) {
-  SetValues(info, WmaAttribute::Author, RecordValues(record, "ARTIST"));
-  SetValues(info, WmaAttribute::Title, RecordValues(record, "TITLE"));
-  SetValues(info, WmaAttribute::AlbumTitle, RecordValues(record, "ALBUM"));
-  SetValues(info, WmaAttribute::Year, RecordValues(record, "DATE"));
-  SetValues(info, WmaAttribute::Description, RecordValues(record, "COMMENT"));
-  SetValues(info, WmaAttribute::Genre, RecordValues(record, "GENRE"));
+  SetValues(info, WmaAttribute::Author, record, "ARTIST");
+  SetValues(info, WmaAttribute::Title, record, "TITLE");
+  SetValues(info, WmaAttribute::AlbumTitle, record, "ALBUM");
+  SetValues(info, WmaAttribute::Year, record, "DATE");
+  SetValues(info, WmaAttribute::Description, record, "COMMENT");
+  SetValues(info, WmaAttribute::Genre, record, "GENRE");
   // Players show a stored 0 as track "0": without a track number there is no attribute. A
   // total goes with the number as text ("3/12"), as readers of the attribute expect it.
   const NumberAndTotal track = TrackOf(record);

@@ -32,6 +32,8 @@ class WmaModule : public TagModule {
 
   Timerec Read(const std::string& path) const override { return ReadTags(path).record; }
   void Write(const std::string& path, const Timerec& record) const override;
+  bool CopiesImages() const override { return true; }
+  void WriteCopyingImages(const std::string& path, const Timerec& record, const ImageCopier& images) const override;
 
   WmaTags ReadTags(const std::string& path) const;
   // The header walk alone, over any bytes.
@@ -42,6 +44,7 @@ class WmaModule : public TagModule {
 
  private:
   bool ReadThroughAttributeLayer(const std::string& path, WmaTags& out) const;
+  void WriteWith(const std::string& path, const Timerec& record, const ImageCopier* images) const;
 
   WmaAudioInfoOpener opener_;
 };
