@@ -47,10 +47,16 @@ TEST(Utf8Repair, ValidityAgreesWithTheDecodersUnits) {
       if (Utf8UnitLength(text, at, &length) != length || length == 0) return false;
     return true;
   };
+  // Runs of ASCII and two-byte sequences long enough for the sixteen-byte blocks, with the
+  // boundary bytes anywhere in and between the blocks.
+  const char* const pieces[] = {"a", " ", "\xD0\x96", "\xC2\x80", "\xDF\xBF", "\xE4\xB8\xAD"};
   std::mt19937 random(7);
   for (int i = 0; i < 200000; ++i) {
     std::string text = i % 2 ? "ascii run \xD0\x96\xE4\xB8\xAD" : "";
-    for (size_t n = random() % 7; n > 0; --n) text.push_back(static_cast<char>(bytes[random() % sizeof bytes]));
+    for (size_t n = random() % 40; n > 0; --n) {
+      if (random() % 8 == 0) text.push_back(static_cast<char>(bytes[random() % sizeof bytes]));
+      else text += pieces[random() % (i % 3 ? 5 : 6)];
+    }
     ASSERT_EQ(IsValidUtf8(text), steppedValid(text)) << ::testing::PrintToString(text);
   }
 }

@@ -1,6 +1,8 @@
 #include "tagformats/common/TagFieldNames.h"
 
 #include <map>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -96,9 +98,13 @@ const std::vector<TagFieldName>& TagFieldNames() {
 }
 
 const TagFieldName* FieldByKey(const std::string& key) {
-  for (const TagFieldName& row : TagFieldNames())
-    if (key == row.key) return &row;
-  return nullptr;
+  static const std::unordered_map<std::string_view, const TagFieldName*> kByKey = [] {
+    std::unordered_map<std::string_view, const TagFieldName*> index;
+    for (const TagFieldName& row : TagFieldNames()) index.emplace(row.key, &row);  // the first row of a key
+    return index;
+  }();
+  const auto found = kByKey.find(key);
+  return found != kByKey.end() ? found->second : nullptr;
 }
 
 std::string KeyFromId3Frame(const std::string& frameIdOrTxxx) {
@@ -137,12 +143,13 @@ std::string KeyFromMp4Name(const std::string& name) {
 }
 
 bool IsSourceEncodingKey(const std::string& key) {
-  static const char* const kPrefixes[] = {"ENCODING", "ITUNSMPB", "ITUNNORM", "WMFSDK", "WM/WMADRC", "WM/MEDIACLASS",
-                                          "ISVBR", "IS_VBR", "DEVICECONFORMANCETEMPLATE", "WM/ENCODINGTIME",
-                                          "WM/WMCONTENTID", "WM/WMCOLLECTION", "WM/PROVIDER", "WM/UNIQUEFILEIDENTIFIER",
-                                          "TLEN", "DURATION", "BITRATE", "WM/PICTURE", "WM/GENREID"};
-  for (const char* prefix : kPrefixes)
-    if (key.rfind(prefix, 0) == 0) return true;
+  static constexpr std::string_view kPrefixes[] = {
+      "ENCODING", "ITUNSMPB", "ITUNNORM", "WMFSDK", "WM/WMADRC", "WM/MEDIACLASS", "ISVBR", "IS_VBR",
+      "DEVICECONFORMANCETEMPLATE", "WM/ENCODINGTIME", "WM/WMCONTENTID", "WM/WMCOLLECTION", "WM/PROVIDER",
+      "WM/UNIQUEFILEIDENTIFIER", "TLEN", "DURATION", "BITRATE", "WM/PICTURE", "WM/GENREID"};
+  const std::string_view text = key;
+  for (const std::string_view prefix : kPrefixes)
+    if (text.substr(0, prefix.size()) == prefix) return true;
   return false;
 }
 
