@@ -55,6 +55,8 @@ class AtomicReplacement {
 
   // Appends bytes; false when they could not all be written.
   bool Write(const void* data, size_t size);
+  // The temporary file, for writes at given offsets instead of appending ones.
+  int fd() const { return fd_.get(); }
 
   // Gives the new file the permission bits (and, where allowed, the owner) of `keep` when
   // given, flushes it to disk, closes it and renames it over the target. False on failure

@@ -23,17 +23,19 @@ void PutSynchsafe32(uint8_t* out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>((value >> (21 - 7 * i)) & 0x7F);
 }
 
-// Frames go straight behind the tag header in `out`, which holds the header.
-void AppendFrame(std::vector<uint8_t>* out, const std::string& id, const FrameBody& body, const uint8_t* data = nullptr,
-                 size_t dataSize = 0) {
-  const size_t size = body.size() + dataSize;
-  if (out->size() - kHeaderSize + 10 + size + kPaddingSize > kMaxTagBody) return;
+// Frames go straight behind the tag header in `tag`, which holds the header; a picture's image
+// follows its frame's head.
+void AppendFrame(BytesWithImageGaps* tag, const std::string& id, const FrameBody& body,
+                 const TagPicture* picture = nullptr) {
+  const size_t size = body.size() + (picture != nullptr ? picture->size() : 0);
+  if (tag->size() - kHeaderSize + 10 + size + kPaddingSize > kMaxTagBody) return;
+  std::vector<uint8_t>* out = &tag->bytes;
   out->insert(out->end(), id.begin(), id.begin() + 4);
   AppendBigEndian32(out, static_cast<uint32_t>(size));
   out->push_back(0);
   out->push_back(0);
   out->insert(out->end(), body.begin(), body.end());
-  if (dataSize != 0) out->insert(out->end(), data, data + dataSize);
+  if (picture != nullptr) tag->AppendImage(*picture);
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -78,7 +80,7 @@ bool WrittenApart(const std::string& key) {
          key == "ORIGINALDATE";
 }
 
-void AppendMappedField(std::vector<uint8_t>* frames, const Timerec& record, const TagFieldName& row) {
+void AppendMappedField(BytesWithImageGaps* frames, const Timerec& record, const TagFieldName& row) {
   const std::vector<std::string> values = RecordValues(record, row.key);
   if (values.empty()) return;
   const std::string id = row.id3v23;
@@ -90,7 +92,7 @@ void AppendMappedField(std::vector<uint8_t>* frames, const Timerec& record, cons
 
 // Everything beyond the seven fields: date details, disc, the mapped fields in table order,
 // fields of other names as user-defined text, then the pictures.
-void AppendExtraFrames(std::vector<uint8_t>* frames, const Timerec& record) {
+void AppendExtraFrames(BytesWithImageGaps* frames, const Timerec& record) {
   const DateParts date = DatePartsOf(record.year);
   if (!date.dayMonth.empty()) AppendFrame(frames, "TDAT", TextFrameBody(date.dayMonth));
   if (!date.time.empty()) AppendFrame(frames, "TIME", TextFrameBody(date.time));
@@ -108,7 +110,7 @@ void AppendExtraFrames(std::vector<uint8_t>* frames, const Timerec& record) {
   for (const TagPicture& picture : record.extras.pictures) {
     TagPicture head{picture.type, picture.mimeType, picture.description, {}};  // the image goes in as it stands
     while (!descriptions.insert(head.description).second) head.description += " ";
-    AppendFrame(frames, "APIC", PictureFrameHead(head), picture.data.data(), picture.data.size());
+    AppendFrame(frames, "APIC", PictureFrameHead(head), &picture);
   }
 }
 
@@ -123,20 +125,23 @@ std::string YearFrameText(const std::string& year) {
   return leadingYear ? trimmed.substr(0, 4) : trimmed;
 }
 
-std::vector<uint8_t> BuildID3v2Tag(const Timerec& record) {
-  std::vector<uint8_t> frames{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};  // the size follows below
+BytesWithImageGaps BuildID3v2TagLeavingImages(const Timerec& record) {
+  BytesWithImageGaps tag;
+  tag.bytes = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};  // the size follows below
   size_t pictureBytes = 0;
   for (const TagPicture& picture : record.extras.pictures) pictureBytes += picture.data.size();
-  frames.reserve(4096 + pictureBytes);
-  AppendFrame(&frames, "TIT2", TextFrameBody(JoinedValues(record, "TITLE", "TIT2")));
-  AppendFrame(&frames, "TPE1", TextFrameBody(JoinedValues(record, "ARTIST", "TPE1")));
-  AppendFrame(&frames, "TALB", TextFrameBody(JoinedValues(record, "ALBUM", "TALB")));
-  AppendFrame(&frames, "TRCK", TextFrameBody(WithTotal(TrackOf(record))));
-  AppendFrame(&frames, "TYER", TextFrameBody(YearFrameText(record.year)));
-  AppendFrame(&frames, "TCON", TextFrameBody(JoinedValues(record, "GENRE", "TCON")));
-  AppendFrame(&frames, "COMM", LanguageFrameBody("", JoinedValues(record, "COMMENT", "COMM")));
-  AppendExtraFrames(&frames, record);
-  frames.insert(frames.end(), kPaddingSize, 0);
-  PutSynchsafe32(&frames[6], static_cast<uint32_t>(frames.size() - kHeaderSize));
-  return frames;
+  tag.bytes.reserve(4096 + pictureBytes);
+  AppendFrame(&tag, "TIT2", TextFrameBody(JoinedValues(record, "TITLE", "TIT2")));
+  AppendFrame(&tag, "TPE1", TextFrameBody(JoinedValues(record, "ARTIST", "TPE1")));
+  AppendFrame(&tag, "TALB", TextFrameBody(JoinedValues(record, "ALBUM", "TALB")));
+  AppendFrame(&tag, "TRCK", TextFrameBody(WithTotal(TrackOf(record))));
+  AppendFrame(&tag, "TYER", TextFrameBody(YearFrameText(record.year)));
+  AppendFrame(&tag, "TCON", TextFrameBody(JoinedValues(record, "GENRE", "TCON")));
+  AppendFrame(&tag, "COMM", LanguageFrameBody("", JoinedValues(record, "COMMENT", "COMM")));
+  AppendExtraFrames(&tag, record);
+  tag.bytes.insert(tag.bytes.end(), kPaddingSize, 0);
+  PutSynchsafe32(&tag.bytes[6], static_cast<uint32_t>(tag.size() - kHeaderSize));
+  return tag;
 }
+
+std::vector<uint8_t> BuildID3v2Tag(const Timerec& record) { return BuildID3v2TagLeavingImages(record).bytes; }

@@ -13,26 +13,13 @@
 
 namespace {
 
-constexpr size_t kCopyBlockSize = 1 << 16;
-
-bool CopyRest(int from, AtomicReplacement& to) {
-  std::vector<uint8_t> block(kCopyBlockSize);
-  for (;;) {
-    const ssize_t got = ::read(from, block.data(), block.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) return true;
-    if (!to.Write(block.data(), static_cast<size_t>(got))) return false;
-  }
-}
-
 [[noreturn]] void ThrowWriteError(const std::string& fileName) {
   throw TagError("Cannot write file " + fileName + ": " + std::strerror(errno));
 }
 
 }  // namespace
 
-void PrependToFile(const std::string& fileName, const std::vector<uint8_t>& head) {
+void PrependToFile(const std::string& fileName, const BytesWithImageGaps& head, const ImageCopier* images) {
   // A link is followed so that the file it names receives the tag and the link stays.
   const std::string target = ResolveWriteTarget(fileName);
   FileDescriptor source(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
@@ -41,7 +28,9 @@ void PrependToFile(const std::string& fileName, const std::vector<uint8_t>& head
     throw TagError("Cannot open file " + fileName);
 
   AtomicReplacement replacement(target);
-  if (!replacement.ok() || !replacement.Write(head.data(), head.size()) || !CopyRest(source.get(), replacement))
+  // The old content goes behind the head as far as it reached when the file was opened.
+  if (!replacement.ok() || !head.WriteAt(replacement.fd(), 0, images) ||
+      !CopyBetween(source.get(), 0, replacement.fd(), head.size(), static_cast<uint64_t>(info.st_size)))
     ThrowWriteError(fileName);
   // The output loses a read-only mark: it is ours to finish.
   struct stat keep = info;

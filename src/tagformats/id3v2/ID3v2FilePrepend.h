@@ -3,11 +3,12 @@
 // file in one rename. Until that rename the file stays exactly as it was.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
+#include "tagformats/common/ImageCopier.h"
+
+// The head's images left in their sources come through `images` (null when it has none).
 // Throws TagError("Cannot open file <name>") when the file cannot be opened for reading, and
 // TagError("Cannot write file <name>: <reason>") when the new file cannot be completed. The
 // result keeps the file's permission bits, made writable for its owner.
-void PrependToFile(const std::string& fileName, const std::vector<uint8_t>& head);
+void PrependToFile(const std::string& fileName, const BytesWithImageGaps& head, const ImageCopier* images);

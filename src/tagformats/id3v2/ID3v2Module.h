@@ -11,6 +11,8 @@ class ID3v2Module : public TagModule {
   Timerec Read(const std::string& path) const override;
   Timerec ReadLeavingImages(const std::string& path) const override;
   void Write(const std::string& path, const Timerec& record) const override;
+  bool CopiesImages() const override { return true; }
+  void WriteCopyingImages(const std::string& path, const Timerec& record, const ImageCopier& images) const override;
 
  private:
   static Timerec ReadFile(const std::string& path, PictureImages images);

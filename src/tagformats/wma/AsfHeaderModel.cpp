@@ -78,8 +78,7 @@ void PutValue(AsfRenderedHeader& header, const AsfValue& value, int kind, const 
     PutLittle(out, picture.size(), 4);
     PutText(out, texts->mimeType);
     PutText(out, texts->description);
-    if (ImageLeftInSource(picture)) header.gaps.push_back({out.size(), &picture});
-    else out.insert(out.end(), picture.data.begin(), picture.data.end());
+    header.AppendImage(picture);
     return;
   }
   const size_t width = NumberWidth(value.type, kind);
@@ -375,20 +374,6 @@ bool AsfHeaderModel::FitsSixteenBitFields(const Placed& placed) const {
   for (const auto& [name, values] : attributes)
     if (2 * Utf8ToUtf16(name).size() + 2 > kMax) return false;
   return placed.extended.size() <= kMax && placed.metadata.size() <= kMax && placed.library.size() <= kMax;
-}
-
-// A gap at `start` itself comes before the byte there, in what was rendered before it.
-uint64_t AsfRenderedHeader::SizeSince(size_t start) const {
-  uint64_t size = bytes.size() - start;
-  for (const AsfImageGap& gap : gaps)
-    if (gap.at > start) size += gap.picture->size();
-  return size;
-}
-
-uint64_t AsfRenderedHeader::size() const {
-  uint64_t size = bytes.size();
-  for (const AsfImageGap& gap : gaps) size += gap.picture->size();
-  return size;
 }
 
 AsfRenderedHeader AsfHeaderModel::Render() const {

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "tagformats/common/ImageCopier.h"
 #include "tagformats/wma/AsfGuids.h"
 #include "tags/TagExtras.h"
 
@@ -39,19 +40,8 @@ struct AsfValue {
   static AsfValue Picture(const TagPicture& picture);
 };
 
-// A rendered header. An image left in its source is not among the bytes: a gap notes the
-// picture and the place in the bytes it goes before.
-struct AsfImageGap {
-  size_t at;
-  const TagPicture* picture;
-};
-struct AsfRenderedHeader {
-  std::vector<uint8_t> bytes;
-  std::vector<AsfImageGap> gaps;
-  uint64_t size() const;  // the header's, the images in the gaps counted
-  // The header's size from the byte at `start` to the end, with the gaps after that byte.
-  uint64_t SizeSince(size_t start) const;
-};
+// A rendered header; an image left in its source is a gap in its bytes.
+using AsfRenderedHeader = BytesWithImageGaps;
 
 class AsfHeaderModel {
  public:

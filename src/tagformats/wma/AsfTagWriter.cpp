@@ -105,24 +105,6 @@ void AsfTagWriter::AddPicture(const TagPicture& picture) {
   modified_ = true;
 }
 
-// The rendered bytes with each image left in its source copied in between them.
-bool AsfTagWriter::WriteHeader(const AsfRenderedHeader& header) const {
-  if (!header.gaps.empty() && copier_ == nullptr) return false;
-  uint64_t at = 0;
-  size_t written = 0;  // of the rendered bytes
-  auto writeUpTo = [&](size_t end) {
-    const bool ok = WriteAt(file_.get(), header.bytes.data() + written, end - written, at);
-    at += end - written;
-    written = end;
-    return ok;
-  };
-  for (const AsfImageGap& gap : header.gaps) {
-    if (!writeUpTo(gap.at) || !copier_->CopyImage(*gap.picture, file_.get(), at)) return false;
-    at += gap.picture->size();
-  }
-  return writeUpTo(header.bytes.size());
-}
-
 bool AsfTagWriter::Close() {
   if (!modified_) return true;
   modified_ = false;
@@ -132,7 +114,7 @@ bool AsfTagWriter::Close() {
   const uint64_t rest = fileSize_ - headerSize_;
   if (!MoveBytes(file_.get(), headerSize_, newSize, rest)) return false;
   if (newSize < headerSize_ && ::ftruncate(file_.get(), static_cast<off_t>(newSize + rest)) != 0) return false;
-  if (!WriteHeader(header)) return false;
+  if (!header.WriteAt(file_.get(), 0, copier_)) return false;
   headerSize_ = newSize;
   fileSize_ = headerSize_ + rest;
   return file_.Close();

@@ -31,7 +31,6 @@ class AsfTagWriter : public WmaAttributeSink {
 
  private:
   AsfTagWriter(FileDescriptor file, AsfHeaderModel header, uint64_t headerSize, uint64_t fileSize);
-  bool WriteHeader(const AsfRenderedHeader& header) const;
 
   FileDescriptor file_;
   AsfHeaderModel header_;
