@@ -127,14 +127,21 @@ LoadedPictures::LoadedPictures(const Timerec& record, Images images) : original_
   loaded_->extras.pictures = std::move(kept);
 }
 
-bool LoadedPictures::CopyImage(const TagPicture& picture, int fd, uint64_t offset) const {
-  if (!picture.place || !picture.place->offset) return false;
+ImageBytes LoadedPictures::Image(const TagPicture& picture) const {
+  if (!picture.place || !picture.place->offset) return {};
   const auto source = sources_.find(picture.place->path);
-  return source != sources_.end() && source->second.valid() &&
-         CopyBetween(source->second.get(), *picture.place->offset, fd, offset, picture.place->size);
+  if (source == sources_.end() || !source->second.valid()) return {};
+  std::vector<uint8_t> image = TakeBuffer(static_cast<size_t>(picture.place->size));
+  if (ReadAt(source->second.get(), image.data(), image.size(), *picture.place->offset) != image.size()) {
+    GiveBack(std::move(image));
+    return {};
+  }
+  images_.push_back(std::move(image));
+  return {images_.back().data(), images_.back().size()};
 }
 
 LoadedPictures::~LoadedPictures() {
+  for (auto image = images_.rbegin(); image != images_.rend(); ++image) GiveBack(std::move(*image));
   if (!loaded_) return;
   std::vector<TagPicture>& pictures = loaded_->extras.pictures;
   for (auto picture = pictures.rbegin(); picture != pictures.rend(); ++picture)

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/AudioFormat.h"
 #include "base/FileDescriptor.h"
@@ -33,11 +34,12 @@ class LoadedPictures : public ImageCopier {
 
   const Timerec& record() const { return loaded_ ? *loaded_ : original_; }
   size_t leftOut() const { return leftOut_; }
-  bool CopyImage(const TagPicture& picture, int fd, uint64_t offset) const override;
+  ImageBytes Image(const TagPicture& picture) const override;
 
  private:
   const Timerec& original_;
   std::map<std::string, FileDescriptor> sources_;  // by path: each still the file that was read
+  mutable std::vector<std::vector<uint8_t>> images_;  // read for the writer, kept until it is done
   std::optional<Timerec> loaded_;  // only when some picture has a place
   size_t leftOut_ = 0;
 };

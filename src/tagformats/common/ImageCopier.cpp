@@ -1,6 +1,38 @@
 #include "tagformats/common/ImageCopier.h"
 
-#include "base/FileDescriptor.h"
+#include <sys/uio.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+constexpr size_t kMaxPartsPerCall = 1024;  // what Linux takes in one vectored write
+
+// Writes the parts one after the other from `offset`, as few calls as the system allows.
+bool WriteAllAt(int fd, const std::vector<ImageBytes>& parts, uint64_t offset) {
+  std::vector<iovec> pending;
+  for (const ImageBytes& part : parts)
+    if (part.size != 0) pending.push_back({const_cast<uint8_t*>(part.data), part.size});
+  size_t first = 0;
+  while (first < pending.size()) {
+    const int count = static_cast<int>(std::min(pending.size() - first, kMaxPartsPerCall));
+    const ssize_t moved = ::pwritev(fd, pending.data() + first, count, static_cast<off_t>(offset));
+    if (moved < 0 && errno == EINTR) continue;
+    if (moved <= 0) return false;
+    offset += static_cast<uint64_t>(moved);
+    for (size_t left = static_cast<size_t>(moved); left > 0;) {  // past what went out
+      const size_t step = std::min(left, pending[first].iov_len);
+      pending[first].iov_base = static_cast<uint8_t*>(pending[first].iov_base) + step;
+      pending[first].iov_len -= step;
+      left -= step;
+      if (pending[first].iov_len == 0) ++first;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 void BytesWithImageGaps::AppendImage(const TagPicture& picture) {
   if (ImageLeftInSource(picture)) gaps.push_back({bytes.size(), &picture});
@@ -20,18 +52,19 @@ uint64_t BytesWithImageGaps::size() const {
   return size;
 }
 
-bool BytesWithImageGaps::WriteAt(int fd, uint64_t offset, const ImageCopier* copier) const {
+bool BytesWithImageGaps::WriteAt(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail) const {
   if (!gaps.empty() && copier == nullptr) return false;
+  std::vector<ImageBytes> parts;
+  parts.reserve(2 * gaps.size() + 2);
   size_t written = 0;  // of the bytes
-  auto writeUpTo = [&](size_t end) {
-    const bool ok = ::WriteAt(fd, bytes.data() + written, end - written, offset);
-    offset += end - written;
-    written = end;
-    return ok;
-  };
   for (const ImageGap& gap : gaps) {
-    if (!writeUpTo(gap.at) || !copier->CopyImage(*gap.picture, fd, offset)) return false;
-    offset += gap.picture->size();
+    parts.push_back({bytes.data() + written, gap.at - written});
+    const ImageBytes image = copier->Image(*gap.picture);
+    if (image.size != gap.picture->size() || (image.size != 0 && image.data == nullptr)) return false;
+    parts.push_back(image);
+    written = gap.at;
   }
-  return writeUpTo(bytes.size());
+  parts.push_back({bytes.data() + written, bytes.size() - written});
+  parts.push_back(tail);
+  return WriteAllAt(fd, parts, offset);
 }

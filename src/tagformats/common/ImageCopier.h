@@ -1,6 +1,7 @@
 // Pictures whose images a record leaves in their sources (an empty `data`, a place instead):
-// a writer that can take such an image straight from its source into the output file asks
-// here for it, so that the image never passes through memory.
+// a writer that can take such an image from its source while it writes the file asks here for
+// it, so that the record is not copied to hold the images and each image is written in the
+// same call as the bytes around it.
 #pragma once
 
 #include <cstddef>
@@ -9,12 +10,17 @@
 
 #include "tags/TagExtras.h"
 
+struct ImageBytes {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+};
+
 class ImageCopier {
  public:
   virtual ~ImageCopier() = default;
-  // Puts the picture's image, `picture.size()` bytes, into the file `fd` at `offset`; false
-  // when that failed.
-  virtual bool CopyImage(const TagPicture& picture, int fd, uint64_t offset) const = 0;
+  // The picture's image, `picture.size()` bytes, held until the copier goes; no bytes when it
+  // could not be read.
+  virtual ImageBytes Image(const TagPicture& picture) const = 0;
 };
 
 // True for a picture whose image is for the copier to give.
@@ -36,7 +42,8 @@ struct BytesWithImageGaps {
   // The size from the byte at `start` to the end, with the gaps after that byte (a gap at
   // `start` itself belongs to what came before it).
   uint64_t SizeSince(size_t start) const;
-  // Writes everything at `offset` of `fd`, each image in a gap through `copier` (which may be
-  // null when there is no gap); false when a write or a copy failed.
-  bool WriteAt(int fd, uint64_t offset, const ImageCopier* copier) const;
+  // Writes everything at `offset` of `fd`, each image in a gap from `copier` (which may be null
+  // when there is no gap), then `tail`, in one go: the file system then takes them in large
+  // pieces. False when an image could not be had or the write failed.
+  bool WriteAt(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail = {}) const;
 };

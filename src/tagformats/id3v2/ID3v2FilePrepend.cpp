@@ -6,12 +6,25 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "base/AtomicFile.h"
 #include "base/FileDescriptor.h"
 #include "tagformats/common/TagError.h"
 
 namespace {
+
+// Short content goes with the head in one write, which the file system takes in large pieces;
+// longer content is copied behind it, as far as it reached when the file was opened.
+constexpr uint64_t kContentKeptInMemory = uint64_t{8} << 20;
+
+bool WriteHeadAndContent(const BytesWithImageGaps& head, const ImageCopier* images, int from, uint64_t size, int to) {
+  if (size > kContentKeptInMemory)
+    return head.WriteAt(to, 0, images) && CopyBetween(from, 0, to, head.size(), size);
+  std::vector<uint8_t> content(static_cast<size_t>(size));
+  return ReadAt(from, content.data(), content.size(), 0) == content.size() &&
+         head.WriteAt(to, 0, images, {content.data(), content.size()});
+}
 
 [[noreturn]] void ThrowWriteError(const std::string& fileName) {
   throw TagError("Cannot write file " + fileName + ": " + std::strerror(errno));
@@ -28,9 +41,8 @@ void PrependToFile(const std::string& fileName, const BytesWithImageGaps& head, 
     throw TagError("Cannot open file " + fileName);
 
   AtomicReplacement replacement(target);
-  // The old content goes behind the head as far as it reached when the file was opened.
-  if (!replacement.ok() || !head.WriteAt(replacement.fd(), 0, images) ||
-      !CopyBetween(source.get(), 0, replacement.fd(), head.size(), static_cast<uint64_t>(info.st_size)))
+  if (!replacement.ok() || !WriteHeadAndContent(head, images, source.get(), static_cast<uint64_t>(info.st_size),
+                                                replacement.fd()))
     ThrowWriteError(fileName);
   // The output loses a read-only mark: it is ours to finish.
   struct stat keep = info;
