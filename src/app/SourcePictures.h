@@ -22,8 +22,8 @@ void PlacePictures(TagExtras& extras, const std::string& path, AudioFormat forma
 // A record whose placed pictures have their images again, read into buffers that the next
 // record on this thread reuses. A picture whose source changed or went since it was read is
 // left out: an output never gets another image than the one listed. For a writer that copies
-// images, an image whose place has an offset stays in its source, which is kept open for the
-// copy.
+// images, an image whose place has an offset stays out of the record: its source is checked and
+// kept open, and the image is read only when the writer asks for it (Image).
 class LoadedPictures : public ImageCopier {
  public:
   enum class Images { kRead, kLeftInSourceWherePossible };
