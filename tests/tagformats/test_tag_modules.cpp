@@ -141,6 +141,41 @@ TEST_P(TagModules, WrittenTagsReadBackByEveryReaderAndTheAudioStaysWhole) {
 }
 
 // The registry knows a format whatever the letter case of its extension.
+// Gives each picture's image from memory, as a source file would; or nothing, as a source cut
+// short since it was checked.
+class MemoryImages : public ImageCopier {
+ public:
+  MemoryImages(std::vector<uint8_t> image, bool fails) : image_(std::move(image)), fails_(fails) {}
+  ImageBytes Image(const TagPicture&) const override { return fails_ ? ImageBytes{} : ImageBytes{image_.data(), image_.size()}; }
+
+ private:
+  std::vector<uint8_t> image_;
+  bool fails_;
+};
+
+TEST_P(TagModules, ImagesLeftInTheirSourcesGiveTheSameFileAsImagesInTheRecord) {
+  const std::string loaded = Make("loaded"), copied = Make("copied"), failed = Make("failed");
+  const TagModule& module = Module(loaded);
+  if (!module.CopiesImages()) GTEST_SKIP() << "the writer takes records with their images";
+  std::vector<uint8_t> image(150000);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  Timerec record = kFullRecord;
+  record.extras.Add("LYRICS", Repeat("\u0421\u044a\u0435\u0448\u044c ", 300));
+  record.extras.pictures.push_back(TagPicture(3, "image/png", "front", {1, 2, 3}));
+  record.extras.pictures.push_back(TagPicture(4, "image/jpeg", "back", image));
+  module.Write(loaded, record);
+
+  TagPicture& inSource = record.extras.pictures.back();
+  inSource.place = PicturePlace{"source.mp3", AudioFormat::kMp3, {}, image.size(), 1234, 1};
+  inSource.data.clear();
+  module.WriteCopyingImages(copied, record, MemoryImages(image, false));
+  EXPECT_EQ(ReadFileBytes(copied), ReadFileBytes(loaded));
+
+  const std::vector<uint8_t> before = ReadFileBytes(failed);
+  EXPECT_THROW(module.WriteCopyingImages(failed, record, MemoryImages(image, true)), TagError);
+  EXPECT_EQ(ReadFileBytes(failed), before) << "a failed write leaves the file as it was";
+}
+
 TEST_P(TagModules, UpperCaseExtensionIsReadAndWritten) {
   const std::string lower = Make("shout");
   const std::string upper = dir.file("SHOUT" + Upper(GetParam().extension));
