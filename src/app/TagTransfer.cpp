@@ -20,12 +20,8 @@ std::optional<Timerec> ReadSourceTags(const std::string& path, AudioFormat forma
 size_t WriteTagsToOutput(const std::string& outputPath, AudioFormat format, const Timerec& record) {
   const TagModule* module = TagModuleFor(format);
   if (module == nullptr) return 0;
-  if (!module->CopiesImages()) {
-    const LoadedPictures loaded(record);
-    module->Write(outputPath, loaded.record());
-    return loaded.leftOut();
-  }
-  const LoadedPictures loaded(record, LoadedPictures::Images::kLeftInSourceWherePossible);
+  const LoadedPictures loaded(record, module->CopiesImages() ? LoadedPictures::Images::kLeftInSourceWherePossible
+                                                             : LoadedPictures::Images::kRead);
   module->WriteCopyingImages(outputPath, loaded.record(), loaded);
   return loaded.leftOut();
 }

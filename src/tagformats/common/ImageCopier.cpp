@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/FileDescriptor.h"
+
 namespace {
 
 constexpr size_t kMaxPartsPerCall = 1024;  // what Linux takes in one vectored write
@@ -52,7 +54,15 @@ uint64_t BytesWithImageGaps::size() const {
   return size;
 }
 
-bool BytesWithImageGaps::WriteAt(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail) const {
+bool BytesWithImageGaps::WriteFollowedByContent(int fd, uint64_t offset, const ImageCopier* copier, int from,
+                                                uint64_t fromOffset, uint64_t size) const {
+  if (size > kContentWrittenAlong) return false;
+  std::vector<uint8_t> content(static_cast<size_t>(size));
+  return ReadAt(from, content.data(), content.size(), fromOffset) == content.size() &&
+         WriteFollowedBy(fd, offset, copier, {content.data(), content.size()});
+}
+
+bool BytesWithImageGaps::WriteFollowedBy(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail) const {
   if (!gaps.empty() && copier == nullptr) return false;
   std::vector<ImageBytes> parts;
   parts.reserve(2 * gaps.size() + 2);

@@ -43,7 +43,18 @@ struct BytesWithImageGaps {
   // `start` itself belongs to what came before it).
   uint64_t SizeSince(size_t start) const;
   // Writes everything at `offset` of `fd`, each image in a gap from `copier` (which may be null
-  // when there is no gap), then `tail`, in one go: the file system then takes them in large
-  // pieces. False when an image could not be had or the write failed.
-  bool WriteAt(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail = {}) const;
+  // when there is no gap), in one go: the file system then takes them in large pieces. False
+  // when an image could not be had or the write failed.
+  bool WriteAt(int fd, uint64_t offset, const ImageCopier* copier) const { return WriteFollowedBy(fd, offset, copier, {}); }
+  // The same, followed in that one write by `size` bytes (at most kContentWrittenAlong) of
+  // `from` at `fromOffset`, which are read first: they may lie where the bytes go.
+  bool WriteFollowedByContent(int fd, uint64_t offset, const ImageCopier* copier, int from, uint64_t fromOffset,
+                              uint64_t size) const;
+
+ private:
+  bool WriteFollowedBy(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail) const;
 };
+
+// How much of a file's content a writer takes into memory to write it along with a new head;
+// longer content is moved or copied on its own.
+constexpr uint64_t kContentWrittenAlong = uint64_t{8} << 20;

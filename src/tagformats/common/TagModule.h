@@ -17,8 +17,8 @@ class TagModule : public TagReader {
   // Whether the module can write a record whose images are left in their sources; the others
   // must be given records with every image loaded.
   virtual bool CopiesImages() const { return false; }
-  // The same as Write, the images left in their sources put into the file by `images`; only
-  // for a module that copies images.
+  // The same as Write, the images left in their sources put into the file by `images`. A
+  // module that does not copy images is given records with every image loaded, and just writes.
   virtual void WriteCopyingImages(const std::string& path, const Timerec& record, const ImageCopier& images) const {
     (void)images;
     Write(path, record);

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "base/AtomicFile.h"
 #include "base/FileDescriptor.h"
@@ -14,16 +13,11 @@
 
 namespace {
 
-// Short content goes with the head in one write, which the file system takes in large pieces;
-// longer content is copied behind it, as far as it reached when the file was opened.
-constexpr uint64_t kContentKeptInMemory = uint64_t{8} << 20;
-
+// Short content goes with the head in one write; longer content is copied behind it, as far as
+// it reached when the file was opened.
 bool WriteHeadAndContent(const BytesWithImageGaps& head, const ImageCopier* images, int from, uint64_t size, int to) {
-  if (size > kContentKeptInMemory)
-    return head.WriteAt(to, 0, images) && CopyBetween(from, 0, to, head.size(), size);
-  std::vector<uint8_t> content(static_cast<size_t>(size));
-  return ReadAt(from, content.data(), content.size(), 0) == content.size() &&
-         head.WriteAt(to, 0, images, {content.data(), content.size()});
+  if (size <= kContentWrittenAlong) return head.WriteFollowedByContent(to, 0, images, from, 0, size);
+  return head.WriteAt(to, 0, images) && CopyBetween(from, 0, to, head.size(), size);
 }
 
 [[noreturn]] void ThrowWriteError(const std::string& fileName) {

@@ -10,9 +10,6 @@
 namespace {
 
 constexpr size_t kCopyBlockSize = 1 << 20;
-// Short audio (a few minutes and less) is rewritten with the header in one write, which the file
-// system takes in large pieces, instead of being moved on its own first.
-constexpr uint64_t kRestKeptInMemory = uint64_t{8} << 20;
 constexpr uint64_t kMaxHeaderSize = uint64_t{1} << 30;  // beyond what a header can sensibly hold
 
 size_t DescriptionIndex(WmaAttribute attribute) {
@@ -115,12 +112,8 @@ bool AsfTagWriter::Close() {
   if (header.bytes.empty()) return false;
   const uint64_t newSize = header.size();
   const uint64_t rest = fileSize_ - headerSize_;
-  if (newSize > headerSize_ && rest <= kRestKeptInMemory) {
-    // The rest goes behind the new header in the same write, read before it is overwritten.
-    std::vector<uint8_t> kept(static_cast<size_t>(rest));
-    if (!ReadAll(file_.get(), kept.data(), kept.size(), headerSize_) ||
-        !header.WriteAt(file_.get(), 0, copier_, {kept.data(), kept.size()}))
-      return false;
+  if (newSize > headerSize_ && rest <= kContentWrittenAlong) {
+    if (!header.WriteFollowedByContent(file_.get(), 0, copier_, file_.get(), headerSize_, rest)) return false;
   } else {
     if (!MoveBytes(file_.get(), headerSize_, newSize, rest)) return false;
     if (newSize < headerSize_ && ::ftruncate(file_.get(), static_cast<off_t>(newSize + rest)) != 0) return false;
