@@ -165,6 +165,20 @@ class ReplayGainTags : public LoudnessCli, public ::testing::WithParamInterface<
 
 void PrintTo(const ReplayGainCase& c, std::ostream* os) { *os << c.format; }
 
+// Prints the keys that hold a value twice, and a second ID3v2 tag behind an MP3's first.
+const char* const kRepeatedTags = R"PY(
+import sys, mutagen
+f = mutagen.File(sys.argv[1])
+for key, value in f.tags.items():
+    values = value.text if hasattr(value, "text") else value if isinstance(value, list) else [value]
+    texts = [str(v.value if hasattr(v, "value") else v) for v in values]
+    if len(set(texts)) != len(texts): print(key)
+data = open(sys.argv[1], "rb").read()
+if data[:3] == b"ID3":
+    end = 10 + ((data[6] << 21) | (data[7] << 14) | (data[8] << 7) | data[9])
+    if data[end:end + 3] == b"ID3": print("second ID3v2 tag")
+)PY";
+
 }  // namespace
 
 // Three tracks of one album at different levels, one of another album and one of an album of
@@ -211,6 +225,8 @@ TEST_P(ReplayGainTags, TrackAndAlbumValuesMatchFfmpeg) {
   }
   for (const char* alone : {"other", "else"})
     EXPECT_NEAR(GainDb(TagsOf(alone), "ALBUM"), GainDb(TagsOf(alone), "TRACK"), 1e-9) << alone;
+  // The album values were added to tagged outputs: each still holds one tag with each value once.
+  EXPECT_EQ(testsupport::RunPython(kRepeatedTags, {out() + "/t0" + c.extension}).output, "") << "t0";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ReplayGainTags, ::testing::ValuesIn(kReplayGainCases));

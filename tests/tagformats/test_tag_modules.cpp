@@ -176,6 +176,26 @@ TEST_P(TagModules, ImagesLeftInTheirSourcesGiveTheSameFileAsImagesInTheRecord) {
   EXPECT_EQ(ReadFileBytes(failed), before) << "a failed write leaves the file as it was";
 }
 
+// An output tagged again, with its album gain added, holds one set of tags: the same bytes as
+// the file tagged once with them.
+TEST_P(TagModules, TaggingAgainReplacesTheTagsAsIfTaggedOnce) {
+  const std::string twice = Make("twice"), once = dir.file("once" + GetParam().extension);
+  fs::copy_file(twice, once);
+  Timerec first = kFullRecord;
+  first.extras.Add("LYRICS", Repeat("\u65e5\u672c\u8a9e ", 4000));
+  first.extras.pictures.push_back(TagPicture(3, "image/png", "front", std::vector<uint8_t>(70000, 9)));
+  Timerec second = first;
+  second.extras.Add("REPLAYGAIN_ALBUM_GAIN", "-3.20 dB");
+  Module(twice).Write(twice, first);
+  Module(twice).Write(twice, second);
+  Module(once).Write(once, second);
+  EXPECT_EQ(Module(twice).Read(twice), Module(once).Read(once));
+  if (GetParam().name == "Mp3" || GetParam().name == "Wma") {
+    EXPECT_EQ(ReadFileBytes(twice), ReadFileBytes(once));
+  }
+  EXPECT_DOUBLE_EQ(DecodedSeconds(twice), DecodedSeconds(once));
+}
+
 TEST_P(TagModules, UpperCaseExtensionIsReadAndWritten) {
   const std::string lower = Make("shout");
   const std::string upper = dir.file("SHOUT" + Upper(GetParam().extension));

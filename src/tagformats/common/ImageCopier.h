@@ -50,8 +50,7 @@ struct BytesWithImageGaps {
   // `from` at `fromOffset`, which are read first: they may lie where the bytes go.
   bool WriteFollowedByContent(int fd, uint64_t offset, const ImageCopier* copier, int from, uint64_t fromOffset,
                               uint64_t size) const;
-
- private:
+  // The same, followed by `tail`, which must not lie in the file where the bytes go.
   bool WriteFollowedBy(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail) const;
 };
 

@@ -6,40 +6,73 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "base/AtomicFile.h"
 #include "base/FileDescriptor.h"
 #include "tagformats/common/TagError.h"
+#include "tagformats/id3v2/ID3v2Parser.h"
 
 namespace {
-
-// Short content goes with the head in one write; longer content is copied behind it, as far as
-// it reached when the file was opened.
-bool WriteHeadAndContent(const BytesWithImageGaps& head, const ImageCopier* images, int from, uint64_t size, int to) {
-  if (size <= kContentWrittenAlong) return head.WriteFollowedByContent(to, 0, images, from, 0, size);
-  return head.WriteAt(to, 0, images) && CopyBetween(from, 0, to, head.size(), size);
-}
 
 [[noreturn]] void ThrowWriteError(const std::string& fileName) {
   throw TagError("Cannot write file " + fileName + ": " + std::strerror(errno));
 }
 
-}  // namespace
+// The length of the ID3v2 tag the file begins with, 0 when it has none that ends within it.
+uint64_t TagLengthAtStart(int fd, uint64_t fileSize) {
+  uint8_t header[kID3v2HeaderSize];
+  if (ReadAt(fd, header, sizeof header, 0) != sizeof header) return 0;
+  const std::optional<size_t> length = ID3v2TagLength(header, sizeof header);
+  return length && *length <= fileSize ? *length : 0;
+}
 
-void PrependToFile(const std::string& fileName, const BytesWithImageGaps& head, const ImageCopier* images) {
-  // A link is followed so that the file it names receives the tag and the link stays.
-  const std::string target = ResolveWriteTarget(fileName);
-  FileDescriptor source(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat info {};
-  if (source.get() < 0 || ::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode))
-    throw TagError("Cannot open file " + fileName);
+// The file is read into memory and written back behind the new head in one write. Should that
+// write stop part way, the copy puts the file back as it was.
+bool RewriteInPlace(int fd, uint64_t size, uint64_t oldTagLength, const BytesWithImageGaps& head,
+                    const ImageCopier* images) {
+  std::vector<uint8_t> old(static_cast<size_t>(size));
+  if (ReadAt(fd, old.data(), old.size(), 0) != old.size()) return false;
+  const ImageBytes content{old.data() + oldTagLength, old.size() - static_cast<size_t>(oldTagLength)};
+  const uint64_t newSize = head.size() + content.size;
+  if (head.WriteFollowedBy(fd, 0, images, content) &&
+      (newSize >= size || ::ftruncate(fd, static_cast<off_t>(newSize)) == 0))
+    return true;
+  const int error = errno;
+  if (WriteAt(fd, old.data(), old.size(), 0)) (void)::ftruncate(fd, static_cast<off_t>(size));
+  errno = error;
+  return false;
+}
 
+// Longer audio is copied in the kernel behind the new head into a new file.
+void ReplaceWithCopy(const std::string& fileName, const std::string& target, int source, const struct stat& info,
+                     uint64_t oldTagLength, const BytesWithImageGaps& head, const ImageCopier* images) {
   AtomicReplacement replacement(target);
-  if (!replacement.ok() || !WriteHeadAndContent(head, images, source.get(), static_cast<uint64_t>(info.st_size),
-                                                replacement.fd()))
+  const uint64_t content = static_cast<uint64_t>(info.st_size) - oldTagLength;
+  if (!replacement.ok() || !head.WriteAt(replacement.fd(), 0, images) ||
+      !CopyBetween(source, oldTagLength, replacement.fd(), head.size(), content))
     ThrowWriteError(fileName);
-  // The output loses a read-only mark: it is ours to finish.
   struct stat keep = info;
   keep.st_mode |= S_IWUSR;
   if (!replacement.Commit(&keep)) ThrowWriteError(fileName);
+}
+
+}  // namespace
+
+void PutTagAtStart(const std::string& fileName, const BytesWithImageGaps& head, const ImageCopier* images) {
+  // A link is followed so that the file it names receives the tag and the link stays.
+  const std::string target = ResolveWriteTarget(fileName);
+  FileDescriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC));
+  const bool writable = file.valid();
+  if (!writable) file = FileDescriptor(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    throw TagError("Cannot open file " + fileName);
+  const uint64_t size = static_cast<uint64_t>(info.st_size);
+  const uint64_t oldTagLength = TagLengthAtStart(file.get(), size);
+  // A read-only output is replaced, which makes it writable: it is ours to finish.
+  if (!writable || (info.st_mode & S_IWUSR) == 0 || size - oldTagLength > kContentWrittenAlong)
+    return ReplaceWithCopy(fileName, target, file.get(), info, oldTagLength, head, images);
+  if (!RewriteInPlace(file.get(), size, oldTagLength, head, images)) ThrowWriteError(fileName);
 }

@@ -1,6 +1,7 @@
-// Puts bytes in front of a file's content without holding the file in memory: the bytes and
-// the old content go to a fresh temporary file in the same folder, which then replaces the
-// file in one rename. Until that rename the file stays exactly as it was.
+// Puts an ID3v2 tag at the start of an MP3 file, in place of the tag it begins with (a file
+// tagged twice keeps one tag). A file whose audio fits in memory is rewritten where it is, in
+// one write; a longer one goes with its new tag to a fresh temporary file in the same folder,
+// which then replaces it in one rename.
 #pragma once
 
 #include <string>
@@ -9,6 +10,7 @@
 
 // The head's images left in their sources come through `images` (null when it has none).
 // Throws TagError("Cannot open file <name>") when the file cannot be opened for reading, and
-// TagError("Cannot write file <name>: <reason>") when the new file cannot be completed. The
-// result keeps the file's permission bits, made writable for its owner.
-void PrependToFile(const std::string& fileName, const BytesWithImageGaps& head, const ImageCopier* images);
+// TagError("Cannot write file <name>: <reason>") when the tag cannot be written; the file then
+// keeps what it had. A file replaced by a new one keeps its permission bits, made writable for
+// its owner.
+void PutTagAtStart(const std::string& fileName, const BytesWithImageGaps& head, const ImageCopier* images);

@@ -41,9 +41,9 @@ Timerec ID3v2Module::ReadFile(const std::string& path, PictureImages images) {
 }
 
 void ID3v2Module::Write(const std::string& path, const Timerec& record) const {
-  PrependToFile(path, BuildID3v2TagLeavingImages(record), nullptr);
+  PutTagAtStart(path, BuildID3v2TagLeavingImages(record), nullptr);
 }
 
 void ID3v2Module::WriteCopyingImages(const std::string& path, const Timerec& record, const ImageCopier& images) const {
-  PrependToFile(path, BuildID3v2TagLeavingImages(record), &images);
+  PutTagAtStart(path, BuildID3v2TagLeavingImages(record), &images);
 }

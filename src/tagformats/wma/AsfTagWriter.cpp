@@ -74,6 +74,7 @@ bool AsfTagWriter::SetText(WmaAttribute attribute, const std::string& utf8) {
   } else {
     header_.attributes[WmaAttributeName(attribute)] = {AsfValue::Text(utf8)};
   }
+  FirstWriteOf(WmaAttributeName(attribute));
   modified_ = true;
   return true;
 }
@@ -81,6 +82,7 @@ bool AsfTagWriter::SetText(WmaAttribute attribute, const std::string& utf8) {
 bool AsfTagWriter::SetNumber(WmaAttribute attribute, uint32_t value) {
   if (IsWmaStreamProperty(attribute) || IsWmaContentDescription(attribute)) return false;
   header_.attributes[WmaAttributeName(attribute)] = {AsfValue::Dword(value)};
+  FirstWriteOf(WmaAttributeName(attribute));
   modified_ = true;
   return true;
 }
@@ -92,17 +94,23 @@ void AsfTagWriter::Remove(WmaAttribute attribute) {
     header_.descriptionLeftOut[DescriptionIndex(attribute)] = false;
   }
   header_.attributes.erase(WmaAttributeName(attribute));
+  FirstWriteOf(WmaAttributeName(attribute));
   modified_ = true;
+}
+
+std::vector<AsfValue>& AsfTagWriter::ValuesToAddTo(const std::string& name) {
+  std::vector<AsfValue>& values = header_.attributes[name];
+  if (FirstWriteOf(name)) values.clear();
+  modified_ = true;
+  return values;
 }
 
 void AsfTagWriter::AddText(const std::string& name, const std::string& utf8) {
-  header_.attributes[name].push_back(AsfValue::Text(utf8));
-  modified_ = true;
+  ValuesToAddTo(name).push_back(AsfValue::Text(utf8));
 }
 
 void AsfTagWriter::AddPicture(const TagPicture& picture) {
-  header_.attributes["WM/Picture"].push_back(AsfValue::Picture(picture));
-  modified_ = true;
+  ValuesToAddTo("WM/Picture").push_back(AsfValue::Picture(picture));
 }
 
 bool AsfTagWriter::Close() {

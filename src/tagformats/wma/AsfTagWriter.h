@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/FileDescriptor.h"
 #include "tagformats/common/ImageCopier.h"
@@ -31,6 +32,7 @@ class AsfTagWriter : public WmaAttributeSink {
 
  private:
   AsfTagWriter(FileDescriptor file, AsfHeaderModel header, uint64_t headerSize, uint64_t fileSize);
+  std::vector<AsfValue>& ValuesToAddTo(const std::string& name);
 
   FileDescriptor file_;
   AsfHeaderModel header_;

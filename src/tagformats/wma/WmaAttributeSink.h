@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "tags/TagExtras.h"
@@ -32,9 +33,20 @@ class WmaAttributeSink {
   virtual bool SetText(WmaAttribute attribute, const std::string& utf8) = 0;
   virtual bool SetNumber(WmaAttribute attribute, uint32_t value) = 0;
   virtual void Remove(WmaAttribute attribute) = 0;
-  // One more text attribute of any name, beside those of that name already set.
+  // One more text attribute of any name, beside those of that name set or added since opening;
+  // the values the file held under that name go, so that a file tagged again (its album gain
+  // added) holds each value once.
   virtual void AddText(const std::string& name, const std::string& utf8) = 0;
+  // One more picture, in the same way.
   virtual void AddPicture(const TagPicture& picture) = 0;
   // Stores the changes made since opening; nothing to store is success.
   virtual bool Close() = 0;
+
+ protected:
+  // Notes that this sink gave `name` its values; true the first time, when the file's own
+  // values of that name are to go.
+  bool FirstWriteOf(const std::string& name) { return written_.insert(name).second; }
+
+ private:
+  std::set<std::string> written_;
 };

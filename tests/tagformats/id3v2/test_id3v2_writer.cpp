@@ -206,7 +206,7 @@ TEST(ID3v2Writer, UnopenableOutputRaisesCannotOpenFile) {
   EXPECT_THROW(ID3v2Module().Write(dir.path(), FullRecord()), TagError);  // a folder, not a file
 }
 
-// A file size limit makes the temporary file's writes fail as a full disk would.
+// A file size limit makes the writes stop part way, as a full disk would.
 TEST(ID3v2Writer, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
   TempDir dir;
   const std::string path = dir.file("keep.mp3");
@@ -232,6 +232,24 @@ TEST(ID3v2Writer, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
   EXPECT_TRUE(threw);
   EXPECT_EQ(ReadFileBytes(path), original);
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"keep.mp3"});
+}
+
+// Short audio is rewritten in place, long audio copied to a new file: either way a second tag
+// takes the place of the first.
+TEST(ID3v2Writer, TaggingAgainReplacesTheTagWhateverTheAudioLength) {
+  for (const size_t audioSize : {size_t{5000}, size_t{9} << 20}) {
+    TempDir dir;
+    const std::string path = dir.file("again.mp3");
+    std::vector<uint8_t> audio(audioSize);
+    for (size_t i = 0; i < audio.size(); ++i) audio[i] = static_cast<uint8_t>(i % 251);
+    WriteFileBytes(path, audio);
+    Timerec second = FullRecord();
+    second.extras.Add("REPLAYGAIN_ALBUM_GAIN", "-3.20 dB");
+    ID3v2Module().Write(path, FullRecord());
+    ID3v2Module().Write(path, second);
+    EXPECT_EQ(ReadFileBytes(path), Concat({BuildID3v2Tag(second), audio})) << audioSize;
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"again.mp3"});
+  }
 }
 
 TEST(ID3v2Writer, NonLatinTextRoundTripsThroughMutagenFfprobeAndOurReader) {
