@@ -58,7 +58,9 @@ std::unique_ptr<AsfTagWriter> AsfTagWriter::Open(const std::string& fileName) {
 }
 
 AsfTagWriter::AsfTagWriter(FileDescriptor file, AsfHeaderModel header, uint64_t headerSize, uint64_t fileSize)
-    : file_(std::move(file)), header_(std::move(header)), headerSize_(headerSize), fileSize_(fileSize) {}
+    : file_(std::move(file)), header_(std::move(header)), headerSize_(headerSize), fileSize_(fileSize) {
+  for (const auto& [name, values] : header_.attributes) NoteHeldName(name);
+}
 
 bool AsfTagWriter::SetText(WmaAttribute attribute, const std::string& utf8) {
   if (IsWmaStreamProperty(attribute)) return false;
@@ -74,7 +76,7 @@ bool AsfTagWriter::SetText(WmaAttribute attribute, const std::string& utf8) {
   } else {
     header_.attributes[WmaAttributeName(attribute)] = {AsfValue::Text(utf8)};
   }
-  FirstWriteOf(WmaAttributeName(attribute));
+  TakeOverHeldValues(WmaAttributeName(attribute));
   modified_ = true;
   return true;
 }
@@ -82,7 +84,7 @@ bool AsfTagWriter::SetText(WmaAttribute attribute, const std::string& utf8) {
 bool AsfTagWriter::SetNumber(WmaAttribute attribute, uint32_t value) {
   if (IsWmaStreamProperty(attribute) || IsWmaContentDescription(attribute)) return false;
   header_.attributes[WmaAttributeName(attribute)] = {AsfValue::Dword(value)};
-  FirstWriteOf(WmaAttributeName(attribute));
+  TakeOverHeldValues(WmaAttributeName(attribute));
   modified_ = true;
   return true;
 }
@@ -94,13 +96,13 @@ void AsfTagWriter::Remove(WmaAttribute attribute) {
     header_.descriptionLeftOut[DescriptionIndex(attribute)] = false;
   }
   header_.attributes.erase(WmaAttributeName(attribute));
-  FirstWriteOf(WmaAttributeName(attribute));
+  TakeOverHeldValues(WmaAttributeName(attribute));
   modified_ = true;
 }
 
 std::vector<AsfValue>& AsfTagWriter::ValuesToAddTo(const std::string& name) {
   std::vector<AsfValue>& values = header_.attributes[name];
-  if (FirstWriteOf(name)) values.clear();
+  if (TakeOverHeldValues(name)) values.clear();
   modified_ = true;
   return values;
 }

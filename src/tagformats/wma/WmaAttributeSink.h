@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "tags/TagExtras.h"
 
@@ -43,10 +44,12 @@ class WmaAttributeSink {
   virtual bool Close() = 0;
 
  protected:
-  // Notes that this sink gave `name` its values; true the first time, when the file's own
-  // values of that name are to go.
-  bool FirstWriteOf(const std::string& name) { return written_.insert(name).second; }
+  // A name the file held values under when it was opened; the sink notes each as it opens.
+  void NoteHeldName(std::string name) { held_.insert(std::move(name)); }
+  // True the first time this sink writes `name` while the file still holds the values it had
+  // under it when opened: those are to go before the new ones.
+  bool TakeOverHeldValues(const std::string& name) { return held_.erase(name) != 0; }
 
  private:
-  std::set<std::string> written_;
+  std::set<std::string> held_;
 };

@@ -129,7 +129,9 @@ std::unique_ptr<WmaAudioInfo> WmaAudioInfo::Open(const std::string& fileName, Mo
 
 WmaAudioInfo::WmaAudioInfo(std::unique_ptr<TagLib::FileStream> stream,
                            std::unique_ptr<TagLib::ASF::File> file)
-    : stream_(std::move(stream)), file_(std::move(file)) {}
+    : stream_(std::move(stream)), file_(std::move(file)) {
+  for (const auto& [name, values] : file_->tag()->attributeListMap()) NoteHeldName(Utf8Of(name));
+}
 
 WmaAudioInfo::~WmaAudioInfo() = default;
 
@@ -170,7 +172,7 @@ bool WmaAudioInfo::SetText(WmaAttribute attribute, const std::string& utf8) {
   } else {
     tag.setAttribute(Key(attribute), Attribute(text));
   }
-  FirstWriteOf(WmaAttributeName(attribute));
+  TakeOverHeldValues(WmaAttributeName(attribute));
   modified_ = true;
   return true;
 }
@@ -207,7 +209,7 @@ std::vector<TagPicture> WmaAudioInfo::Pictures() const {
 }
 
 void WmaAudioInfo::AddText(const std::string& name, const std::string& utf8) {
-  if (FirstWriteOf(name)) file_->tag()->removeItem(TagLib::String(name, TagLib::String::UTF8));
+  if (TakeOverHeldValues(name)) file_->tag()->removeItem(TagLib::String(name, TagLib::String::UTF8));
   file_->tag()->addAttribute(TagLib::String(name, TagLib::String::UTF8), Attribute(TagLib::String(utf8, TagLib::String::UTF8)));
   modified_ = true;
 }
@@ -219,7 +221,7 @@ void WmaAudioInfo::AddPicture(const TagPicture& picture) {
   value.setDescription(TagLib::String(picture.description, TagLib::String::UTF8));
   value.setPicture(TagLib::ByteVector(reinterpret_cast<const char*>(picture.data.data()),
                                       static_cast<unsigned int>(picture.data.size())));
-  if (FirstWriteOf("WM/Picture")) file_->tag()->removeItem("WM/Picture");
+  if (TakeOverHeldValues("WM/Picture")) file_->tag()->removeItem("WM/Picture");
   file_->tag()->addAttribute("WM/Picture", Attribute(value));
   modified_ = true;
 }
@@ -227,7 +229,7 @@ void WmaAudioInfo::AddPicture(const TagPicture& picture) {
 bool WmaAudioInfo::SetNumber(WmaAttribute attribute, uint32_t value) {
   if (IsWmaStreamProperty(attribute) || IsWmaContentDescription(attribute)) return false;
   file_->tag()->setAttribute(Key(attribute), Attribute(static_cast<unsigned int>(value)));
-  FirstWriteOf(WmaAttributeName(attribute));
+  TakeOverHeldValues(WmaAttributeName(attribute));
   modified_ = true;
   return true;
 }
@@ -237,7 +239,7 @@ void WmaAudioInfo::Remove(WmaAttribute attribute) {
   TagLib::ASF::Tag& tag = *file_->tag();
   if (IsWmaContentDescription(attribute)) SetContentDescriptionText(tag, attribute, TagLib::String());
   tag.removeItem(Key(attribute));
-  FirstWriteOf(WmaAttributeName(attribute));
+  TakeOverHeldValues(WmaAttributeName(attribute));
   modified_ = true;
 }
 
