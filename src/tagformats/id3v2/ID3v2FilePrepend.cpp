@@ -28,8 +28,8 @@ uint64_t TagLengthAtStart(int fd, uint64_t fileSize) {
   return length && *length <= fileSize ? *length : 0;
 }
 
-// The file is read into memory and written back behind the new head in one write. Should that
-// write stop part way, the copy puts the file back as it was.
+// The file, old tag and all, is read into memory and its audio written back behind the new head
+// in one write. Should that write stop part way, the copy puts the file back as it was.
 bool RewriteInPlace(int fd, uint64_t size, uint64_t oldTagLength, const BytesWithImageGaps& head,
                     const ImageCopier* images) {
   std::vector<uint8_t> old(static_cast<size_t>(size));
@@ -45,7 +45,7 @@ bool RewriteInPlace(int fd, uint64_t size, uint64_t oldTagLength, const BytesWit
   return false;
 }
 
-// Longer audio is copied in the kernel behind the new head into a new file.
+// A longer file's audio is copied in the kernel behind the new head into a new file.
 void ReplaceWithCopy(const std::string& fileName, const std::string& target, int source, const struct stat& info,
                      uint64_t oldTagLength, const BytesWithImageGaps& head, const ImageCopier* images) {
   AtomicReplacement replacement(target);
@@ -72,7 +72,7 @@ void PutTagAtStart(const std::string& fileName, const BytesWithImageGaps& head, 
   const uint64_t size = static_cast<uint64_t>(info.st_size);
   const uint64_t oldTagLength = TagLengthAtStart(file.get(), size);
   // A read-only output is replaced, which makes it writable: it is ours to finish.
-  if (!writable || (info.st_mode & S_IWUSR) == 0 || size - oldTagLength > kContentWrittenAlong)
+  if (!writable || (info.st_mode & S_IWUSR) == 0 || size > kContentWrittenAlong)
     return ReplaceWithCopy(fileName, target, file.get(), info, oldTagLength, head, images);
   if (!RewriteInPlace(file.get(), size, oldTagLength, head, images)) ThrowWriteError(fileName);
 }

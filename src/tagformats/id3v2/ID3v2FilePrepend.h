@@ -1,7 +1,7 @@
 // Puts an ID3v2 tag at the start of an MP3 file, in place of the tag it begins with (a file
-// tagged twice keeps one tag). A file whose audio fits in memory is rewritten where it is, in
-// one write; a longer one goes with its new tag to a fresh temporary file in the same folder,
-// which then replaces it in one rename.
+// tagged twice keeps one tag). A file of up to kContentWrittenAlong bytes is rewritten where it
+// is, in one write; a longer one goes with its new tag to a fresh temporary file in the same
+// folder, which then replaces it in one rename.
 #pragma once
 
 #include <string>
