@@ -29,20 +29,33 @@ std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path) {
   return std::unique_ptr<FileByteSource>(new FileByteSource(std::move(fd), static_cast<uint64_t>(info.st_size)));
 }
 
-bool FileByteSource::InWindow(uint64_t offset, size_t count) const {
-  return offset >= windowStart_ && offset - windowStart_ <= window_.size() &&
-         count <= window_.size() - (offset - windowStart_);
+bool FileByteSource::Window::Holds(uint64_t offset, size_t count) const {
+  return offset >= start && offset - start <= bytes.size() && count <= bytes.size() - (offset - start);
+}
+
+// The window used longer ago takes the bytes from `offset` on.
+const FileByteSource::Window* FileByteSource::Refilled(uint64_t offset) {
+  lastUsed_ = 1 - lastUsed_;
+  Window& window = windows_[lastUsed_];
+  window.bytes.resize(static_cast<size_t>(std::min<uint64_t>(kWindowSize, size_ - offset)));
+  window.bytes.resize(ReadAt(fd_.get(), window.bytes.data(), window.bytes.size(), offset));
+  window.start = offset;
+  return &window;
 }
 
 bool FileByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
   if (offset > size_ || count > size_ - offset) return false;
   if (count >= kWindowSize) return ReadAt(fd_.get(), out, count, offset) == count;
-  if (!InWindow(offset, count)) {
-    window_.resize(static_cast<size_t>(std::min<uint64_t>(kWindowSize, size_ - offset)));
-    window_.resize(ReadAt(fd_.get(), window_.data(), window_.size(), offset));
-    windowStart_ = offset;
-    if (window_.size() < count) return false;
+  const Window* window = nullptr;
+  for (size_t i : {lastUsed_, 1 - lastUsed_}) {
+    if (windows_[i].Holds(offset, count)) {
+      window = &windows_[i];
+      lastUsed_ = i;
+      break;
+    }
   }
-  if (count > 0) std::memcpy(out, window_.data() + (offset - windowStart_), count);
+  if (window == nullptr) window = Refilled(offset);
+  if (!window->Holds(offset, count)) return false;
+  if (count > 0) std::memcpy(out, window->bytes.data() + (offset - window->start), count);
   return true;
 }

@@ -39,12 +39,19 @@ class FileByteSource : public ByteSource {
   bool readAt(uint64_t offset, uint8_t* out, size_t count) override;
 
  private:
-  FileByteSource(FileDescriptor fd, uint64_t size) : fd_(std::move(fd)), size_(size) {}
-  bool InWindow(uint64_t offset, size_t count) const;
-  FileDescriptor fd_;
-  uint64_t size_;
   // Small reads are served from one larger read of the bytes that follow them: a tag's frame
   // headers and texts lie close together, and each read of its own would be a system call.
-  std::vector<uint8_t> window_;
-  uint64_t windowStart_ = 0;
+  // Two windows are kept, as a walk past a large picture looks at the frame after it before it
+  // reads the picture's head, and then goes on after it.
+  struct Window {
+    std::vector<uint8_t> bytes;
+    uint64_t start = 0;
+    bool Holds(uint64_t offset, size_t count) const;
+  };
+  FileByteSource(FileDescriptor fd, uint64_t size) : fd_(std::move(fd)), size_(size) {}
+  const Window* Refilled(uint64_t offset);
+  FileDescriptor fd_;
+  uint64_t size_;
+  Window windows_[2];
+  size_t lastUsed_ = 0;
 };
