@@ -17,6 +17,7 @@
 #include "TimerecPrinter.h"
 #include "support/TestSupport.h"
 #include "tagformats/TagModules.h"
+#include "tagformats/common/ByteSource.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;
@@ -273,6 +274,27 @@ TEST_P(TagModules, FilesThatCannotBeReadOrWrittenRaiseTagErrorWithTheName) {
 
 // The modules keep no state between calls: files of every format tagged from several threads
 // at once each get their own record.
+// The readers' file source serves small reads from windows of the file: whatever the order of
+// the reads, across window ends and back and forth, each gives the file's bytes.
+TEST(FileByteSource, ReadsGiveTheFilesBytesWhereverTheyJump) {
+  TempDir dir;
+  std::vector<uint8_t> bytes(100000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 13 + i / 256);
+  WriteFileBytes(dir.file("f"), bytes);
+  const std::unique_ptr<FileByteSource> source = FileByteSource::Open(dir.file("f"));
+  ASSERT_NE(source, nullptr);
+  const std::pair<uint64_t, size_t> reads[] = {{0, 10},     {90000, 10},  {100, 2048}, {90005, 10}, {16380, 8},
+                                               {50000, 20000}, {16384, 1}, {99990, 10}, {0, 100000}, {7, 0}};
+  for (const auto& [offset, count] : reads) {
+    std::vector<uint8_t> out(count);
+    ASSERT_TRUE(source->readAt(offset, out.data(), count)) << offset;
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), bytes.begin() + static_cast<long>(offset))) << offset;
+  }
+  uint8_t spare[16];
+  EXPECT_FALSE(source->readAt(99995, spare, 10));
+  EXPECT_FALSE(source->readAt(100001, spare, 0));
+}
+
 TEST(TagModulesTogether, CallsOnDifferentFilesFromSeveralThreads) {
   TempDir dir;
   std::vector<std::string> paths;
