@@ -48,38 +48,53 @@ size_t WellFormedLength(const unsigned char* bytes, size_t at, size_t size) {
   return 0;
 }
 
-// Where the run from `at` (a sequence boundary) of ASCII and two-byte sequences ends, sixteen
-// bytes at a time: the bulk of Latin, Greek, Cyrillic, Hebrew and Arabic text. A block passes
-// when it holds only ASCII bytes, leads C2..DF and continuation bytes, each lead followed by a
-// continuation and each continuation by a lead.
-size_t TwoByteRunEnd(const unsigned char* bytes, size_t at, size_t size) {
+// Where the run from `at` (a sequence boundary) of ASCII, two-byte sequences and three-byte
+// sequences led by E1..EC or EE..EF ends, sixteen bytes at a time: the bulk of text in most
+// scripts, Chinese and Japanese included. A block passes when it holds only such leads,
+// continuation bytes and ASCII, and its continuations are exactly the bytes its leads claim.
+// E0, ED and four-byte leads, whose second byte has a narrower range, end the run, which ends
+// where a sequence starts.
+size_t QuickRunEnd(const unsigned char* bytes, size_t at, size_t size) {
 #if defined(__SSE2__)
-  // Signed bytes: ASCII is 0..127, continuations 0x80..0xBF are -128..-65, leads C2..DF -62..-33.
-  const __m128i beforeLeads = _mm_set1_epi8(-63), afterLeads = _mm_set1_epi8(-32);
+  // Signed bytes: ASCII is 0..127, continuations 0x80..0xBF are -128..-65, C2..DF -62..-33,
+  // E1..EF -31..-17 with ED at -19.
+  const __m128i beforeTwoByteLeads = _mm_set1_epi8(-63), leadE0 = _mm_set1_epi8(-32);
+  const __m128i leadED = _mm_set1_epi8(-19), fourByteLeads = _mm_set1_epi8(-16);
   const __m128i afterContinuations = _mm_set1_epi8(-64), beforeAscii = _mm_set1_epi8(-1);
+  // Blocks follow each other whatever they hold, so that the next load does not wait for this
+  // block's checks; a sequence running past a block hands its claims on to the next.
+  unsigned carried = 0;
+  size_t sequenceStart = at;  // the start of the sequence that runs into the block at `at`
   while (at + 16 <= size) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-    const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(block, beforeLeads), _mm_cmplt_epi8(block, afterLeads));
+    const __m128i lead2 = _mm_and_si128(_mm_cmpgt_epi8(block, beforeTwoByteLeads), _mm_cmplt_epi8(block, leadE0));
+    const __m128i lead3 = _mm_andnot_si128(_mm_cmpeq_epi8(block, leadED),
+                                           _mm_and_si128(_mm_cmpgt_epi8(block, leadE0), _mm_cmplt_epi8(block, fourByteLeads)));
     const __m128i continuation = _mm_cmplt_epi8(block, afterContinuations);
     const __m128i ascii = _mm_cmpgt_epi8(block, beforeAscii);
-    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(lead, continuation), ascii)) != 0xFFFF) break;
-    const unsigned leads = static_cast<unsigned>(_mm_movemask_epi8(lead));
-    const unsigned continuations = static_cast<unsigned>(_mm_movemask_epi8(continuation));
-    if (((leads << 1) & 0xFFFF) != continuations) break;
-    at += (leads & 0x8000) != 0 ? 15 : 16;  // a lead in the last byte starts the next block
+    const __m128i known = _mm_or_si128(_mm_or_si128(lead2, lead3), _mm_or_si128(continuation, ascii));
+    if (_mm_movemask_epi8(known) != 0xFFFF) break;
+    const unsigned twos = static_cast<unsigned>(_mm_movemask_epi8(lead2));
+    const unsigned threes = static_cast<unsigned>(_mm_movemask_epi8(lead3));
+    const unsigned claimed = carried | (twos << 1) | (threes << 1) | (threes << 2);
+    if ((claimed & 0xFFFF) != static_cast<unsigned>(_mm_movemask_epi8(continuation))) break;
+    carried = claimed >> 16;
+    sequenceStart = at + 16 - (((twos | threes) & 0x8000) != 0 ? 1 : (threes & 0x4000) != 0 ? 2 : 0);
+    at += 16;
   }
+  at = sequenceStart;
 #endif
   return AsciiRunEnd(std::string_view(reinterpret_cast<const char*>(bytes), size), at);
 }
 
 // Where the first ill-formed unit starts; the size when there is none. Blocks the quick run
 // does not take are stepped through a sequence at a time, a block's worth before it is tried
-// again, so that text of three-byte sequences does not try it at every character.
+// again, so that text the quick run cannot take does not try it at every character.
 size_t FirstIllFormed(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const size_t size = text.size();
   for (size_t at = 0; at < size;) {
-    at = TwoByteRunEnd(bytes, at, size);
+    at = QuickRunEnd(bytes, at, size);
     for (const size_t stepEnd = std::min(size, at + 16); at < stepEnd;) {
       if (bytes[at] < 0x80) {
         ++at;

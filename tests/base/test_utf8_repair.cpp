@@ -47,15 +47,19 @@ TEST(Utf8Repair, ValidityAgreesWithTheDecodersUnits) {
       if (Utf8UnitLength(text, at, &length) != length || length == 0) return false;
     return true;
   };
-  // Runs of ASCII and two-byte sequences long enough for the sixteen-byte blocks, with the
-  // boundary bytes anywhere in and between the blocks.
-  const char* const pieces[] = {"a", " ", "\xD0\x96", "\xC2\x80", "\xDF\xBF", "\xE4\xB8\xAD"};
+  // Runs of ASCII, two- and three-byte sequences long enough for the sixteen-byte blocks, with
+  // the boundary bytes anywhere in and between the blocks; every third text has the sequences
+  // whose second byte has a narrower range, four-byte ones, and a surrogate, an overlong form
+  // and a code point past U+10FFFF that look well-formed by their bytes' kinds alone.
+  const char* const pieces[] = {"a", " ", "\xD0\x96", "\xC2\x80", "\xDF\xBF", "\xE4\xB8\xAD", "\xE1\x80\x80",
+                                "\xEF\xBF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xF0\x9F\x8E\xB5",
+                                "\xED\xA0\x80", "\xE0\x9F\xBF", "\xF4\x90\x80\x80"};
   std::mt19937 random(7);
   for (int i = 0; i < 200000; ++i) {
     std::string text = i % 2 ? "ascii run \xD0\x96\xE4\xB8\xAD" : "";
     for (size_t n = random() % 40; n > 0; --n) {
       if (random() % 8 == 0) text.push_back(static_cast<char>(bytes[random() % sizeof bytes]));
-      else text += pieces[random() % (i % 3 ? 5 : 6)];
+      else text += pieces[random() % (i % 3 ? 8 : 14)];
     }
     ASSERT_EQ(IsValidUtf8(text), steppedValid(text)) << ::testing::PrintToString(text);
   }
