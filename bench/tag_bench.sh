@@ -54,9 +54,14 @@ printf '%-6s %10s %10s %7s\n' format untagged tagged ratio
 worst=0
 for fmt in mp3 ogg wma; do
   plain=() tagged=()
-  for _ in $(seq "$REPEATS"); do  # alternated, so load changes hit both alike
-    plain+=("$(run "$fmt" plain)")
-    tagged+=("$(run "$fmt" tagged)")
+  for repeat in $(seq "$REPEATS"); do  # alternated, first one set then the other leading
+    if (( repeat % 2 )); then
+      plain+=("$(run "$fmt" plain)")
+      tagged+=("$(run "$fmt" tagged)")
+    else
+      tagged+=("$(run "$fmt" tagged)")
+      plain+=("$(run "$fmt" plain)")
+    fi
   done
   p=$(best "${plain[@]}") t=$(best "${tagged[@]}")
   ratio=$(awk "BEGIN{printf \"%.3f\", $t / $p}")
