@@ -54,8 +54,10 @@ bool FileByteSource::readAt(uint64_t offset, uint8_t* out, size_t count) {
       break;
     }
   }
-  if (window == nullptr) window = Refilled(offset);
-  if (!window->Holds(offset, count)) return false;
+  if (window == nullptr) {
+    window = Refilled(offset);
+    if (!window->Holds(offset, count)) return false;  // the file ended early
+  }
   if (count > 0) std::memcpy(out, window->bytes.data() + (offset - window->start), count);
   return true;
 }

@@ -20,21 +20,26 @@ namespace {
   throw TagError("Cannot write file " + fileName + ": " + std::strerror(errno));
 }
 
-// The length of the ID3v2 tag the file begins with, 0 when it has none that ends within it.
+// The length of the ID3v2 tag that `start` (the file's first bytes) begins with, 0 when it has
+// none that ends within the file.
+uint64_t TagLengthAtStart(const uint8_t* start, size_t startSize, uint64_t fileSize) {
+  const std::optional<size_t> length = ID3v2TagLength(start, startSize);
+  return length && *length <= fileSize ? *length : 0;
+}
+
 uint64_t TagLengthAtStart(int fd, uint64_t fileSize) {
   uint8_t header[kID3v2HeaderSize];
   if (ReadAt(fd, header, sizeof header, 0) != sizeof header) return 0;
-  const std::optional<size_t> length = ID3v2TagLength(header, sizeof header);
-  return length && *length <= fileSize ? *length : 0;
+  return TagLengthAtStart(header, sizeof header, fileSize);
 }
 
 // The file, old tag and all, is read into memory and its audio written back behind the new head
 // in one write. Should that write stop part way, the copy puts the file back as it was.
-bool RewriteInPlace(int fd, uint64_t size, uint64_t oldTagLength, const BytesWithImageGaps& head,
-                    const ImageCopier* images) {
+bool RewriteInPlace(int fd, uint64_t size, const BytesWithImageGaps& head, const ImageCopier* images) {
   std::vector<uint8_t> old(static_cast<size_t>(size));
   if (ReadAt(fd, old.data(), old.size(), 0) != old.size()) return false;
-  const ImageBytes content{old.data() + oldTagLength, old.size() - static_cast<size_t>(oldTagLength)};
+  const size_t oldTagLength = static_cast<size_t>(TagLengthAtStart(old.data(), old.size(), size));
+  const ImageBytes content{old.data() + oldTagLength, old.size() - oldTagLength};
   const uint64_t newSize = head.size() + content.size;
   if (head.WriteFollowedBy(fd, 0, images, content) &&
       (newSize >= size || ::ftruncate(fd, static_cast<off_t>(newSize)) == 0))
@@ -47,7 +52,8 @@ bool RewriteInPlace(int fd, uint64_t size, uint64_t oldTagLength, const BytesWit
 
 // A longer file's audio is copied in the kernel behind the new head into a new file.
 void ReplaceWithCopy(const std::string& fileName, const std::string& target, int source, const struct stat& info,
-                     uint64_t oldTagLength, const BytesWithImageGaps& head, const ImageCopier* images) {
+                     const BytesWithImageGaps& head, const ImageCopier* images) {
+  const uint64_t oldTagLength = TagLengthAtStart(source, static_cast<uint64_t>(info.st_size));
   AtomicReplacement replacement(target);
   const uint64_t content = static_cast<uint64_t>(info.st_size) - oldTagLength;
   if (!replacement.ok() || !head.WriteAt(replacement.fd(), 0, images) ||
@@ -70,9 +76,8 @@ void PutTagAtStart(const std::string& fileName, const BytesWithImageGaps& head, 
   if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
     throw TagError("Cannot open file " + fileName);
   const uint64_t size = static_cast<uint64_t>(info.st_size);
-  const uint64_t oldTagLength = TagLengthAtStart(file.get(), size);
   // A read-only output is replaced, which makes it writable: it is ours to finish.
   if (!writable || (info.st_mode & S_IWUSR) == 0 || size > kContentWrittenAlong)
-    return ReplaceWithCopy(fileName, target, file.get(), info, oldTagLength, head, images);
-  if (!RewriteInPlace(file.get(), size, oldTagLength, head, images)) ThrowWriteError(fileName);
+    return ReplaceWithCopy(fileName, target, file.get(), info, head, images);
+  if (!RewriteInPlace(file.get(), size, head, images)) ThrowWriteError(fileName);
 }
