@@ -57,27 +57,22 @@ size_t NumberWidth(AsfValueType type, int kind) {
   }
 }
 
-// A picture value: type, image length, MIME type and description with terminators, image.
-struct PictureTexts {
-  std::vector<uint8_t> mimeType, description;
-};
-
-size_t ValueSize(const AsfValue& value, int kind, const PictureTexts* texts) {
-  if (value.type == AsfValueType::kText) return value.bytes.size() + 2;
-  if (texts != nullptr) return 5 + texts->mimeType.size() + 2 + texts->description.size() + 2 + value.picture->size();
-  const size_t width = NumberWidth(value.type, kind);
-  return width != 0 ? width : value.bytes.size();
+// Appends a UTF-8 text as UTF-16LE with its terminator.
+void PutUtf8Text(std::vector<uint8_t>& out, const std::string& utf8) {
+  AppendUtf8AsUtf16Le(&out, utf8);
+  PutLittle(out, 0, 2);
 }
 
-void PutValue(AsfRenderedHeader& header, const AsfValue& value, int kind, const PictureTexts* texts) {
+// A picture value: type, image length, MIME type and description with terminators, image.
+void PutValue(AsfRenderedHeader& header, const AsfValue& value, int kind) {
   std::vector<uint8_t>& out = header.bytes;
   if (value.type == AsfValueType::kText) return PutText(out, value.bytes);
-  if (texts != nullptr) {
+  if (value.picture != nullptr) {
     const TagPicture& picture = *value.picture;
     out.push_back(picture.type);
     PutLittle(out, picture.size(), 4);
-    PutText(out, texts->mimeType);
-    PutText(out, texts->description);
+    PutUtf8Text(out, picture.mimeType);
+    PutUtf8Text(out, picture.description);
     header.AppendImage(picture);
     return;
   }
@@ -87,32 +82,42 @@ void PutValue(AsfRenderedHeader& header, const AsfValue& value, int kind, const 
 }
 
 // Kind 0: the extended content description; 1: the metadata object; 2: the metadata library.
+// The name and the value go straight into the header, their sizes filled in behind them.
 void PutAttribute(AsfRenderedHeader& header, const std::string& name, const AsfValue& value, int kind) {
   std::vector<uint8_t>& out = header.bytes;
-  std::vector<uint8_t> nameBytes = Utf16Le(name);
-  PutLittle(nameBytes, 0, 2);
-  PictureTexts texts;
-  const bool picture = value.picture != nullptr;
-  if (picture) texts = {Utf16Le(value.picture->mimeType), Utf16Le(value.picture->description)};
-  const size_t size = ValueSize(value, kind, picture ? &texts : nullptr);
+  const size_t sizeWidth = kind == 0 ? 2 : 4;
+  auto putName = [&out, &name](size_t sizeAt) {
+    const size_t start = out.size();
+    PutUtf8Text(out, name);
+    PatchLittle(out, sizeAt, out.size() - start, 2);
+  };
+  size_t valueSizeAt = 0;
   if (kind == 0) {
-    PutLittle(out, nameBytes.size(), 2);
-    out.insert(out.end(), nameBytes.begin(), nameBytes.end());
+    const size_t nameSizeAt = out.size();
+    PutLittle(out, 0, 2);
+    putName(nameSizeAt);
     PutLittle(out, static_cast<uint16_t>(value.type), 2);
-    PutLittle(out, size, 2);
+    valueSizeAt = out.size();
+    PutLittle(out, 0, sizeWidth);
   } else {
     PutLittle(out, kind == 2 ? value.language : 0, 2);
     PutLittle(out, value.stream, 2);
-    PutLittle(out, nameBytes.size(), 2);
+    const size_t nameSizeAt = out.size();
+    PutLittle(out, 0, 2);
     PutLittle(out, static_cast<uint16_t>(value.type), 2);
-    PutLittle(out, size, 4);
-    out.insert(out.end(), nameBytes.begin(), nameBytes.end());
+    valueSizeAt = out.size();
+    PutLittle(out, 0, sizeWidth);
+    putName(nameSizeAt);
   }
-  PutValue(header, value, kind, picture ? &texts : nullptr);
+  const size_t valueStart = out.size();
+  PutValue(header, value, kind);
+  PatchLittle(out, valueSizeAt, header.SizeSince(valueStart), sizeWidth);
 }
 
+// The size of a value in the extended content description.
 size_t DataSize(const AsfValue& value) {
-  if (value.picture == nullptr) return ValueSize(value, 0, nullptr);
+  if (value.type == AsfValueType::kText) return value.bytes.size() + 2;
+  if (value.picture == nullptr) return NumberWidth(value.type, 0) != 0 ? NumberWidth(value.type, 0) : value.bytes.size();
   const TagPicture& p = *value.picture;
   return 9 + 2 * (Utf8ToUtf16(p.mimeType).size() + Utf8ToUtf16(p.description).size()) + p.size();
 }
@@ -371,8 +376,8 @@ bool AsfHeaderModel::FitsSixteenBitFields(const Placed& placed) const {
   constexpr size_t kMax = 0xFFFF;
   for (const std::vector<uint8_t>& text : description)
     if (text.size() + 2 > kMax) return false;
-  for (const auto& [name, values] : attributes)
-    if (2 * Utf8ToUtf16(name).size() + 2 > kMax) return false;
+  for (const auto& [name, values] : attributes)  // UTF-16 takes at most two bytes per UTF-8 byte
+    if (2 * name.size() + 2 > kMax && 2 * Utf8ToUtf16(name).size() + 2 > kMax) return false;
   return placed.extended.size() <= kMax && placed.metadata.size() <= kMax && placed.library.size() <= kMax;
 }
 

@@ -1,6 +1,7 @@
 #include "tagformats/wma/WmaModule.h"
 
 #include <cstdlib>
+#include <unordered_map>
 
 #include "base/Utf8Repair.h"
 #include "tagformats/common/TagFieldNames.h"
@@ -56,42 +57,41 @@ void SetValues(WmaAttributeSink& info, WmaAttribute name, const Timerec& record,
     if (IsWritable(value->second)) info.AddText(WmaAttributeName(name), value->second);
 }
 
-// The values of `key`, read where the record keeps them.
-void AddValues(WmaAttributeSink& info, const std::string& name, const TagExtras& extras, const std::string& key) {
-  const auto [first, last] = extras.fields.equal_range(key);
-  for (auto value = first; value != last; ++value)
-    if (IsWritable(value->second)) info.AddText(name, value->second);
-}
-
 bool IsTrackAttribute(const std::string& key) { return key == "TRACKNUMBER"; }
 
-// The mapped fields stored as extra attributes, by key and attribute name: the seven fields and
-// the parts of track and disc go elsewhere.
-const std::vector<std::pair<std::string, std::string>>& ExtraAttributeNames() {
-  static const std::vector<std::pair<std::string, std::string>> names = [] {
-    std::vector<std::pair<std::string, std::string>> rows;
+// The attribute an extra field goes to: its mapped name, or its own name when no format names
+// it; null for the seven fields, the parts of track and disc (written elsewhere) and fields
+// without a WMA name.
+const std::string* ExtraAttributeName(const std::string& key) {
+  static const std::unordered_map<std::string, std::string> kMapped = [] {
+    std::unordered_map<std::string, std::string> names;
     for (const TagFieldName& row : TagFieldNames()) {
-      const std::string key = row.key;
-      if (SevenFieldMember(key) || key == "TRACKTOTAL" || key == "DISCNUMBER" || key == "DISCTOTAL" || *row.asf == '\0')
-        continue;
-      rows.emplace_back(key, row.asf);
+      const std::string rowKey = row.key;
+      const bool elsewhere = SevenFieldMember(rowKey) || rowKey == "TRACKTOTAL" || rowKey == "DISCNUMBER" ||
+                             rowKey == "DISCTOTAL";
+      names.emplace(rowKey, elsewhere ? "" : row.asf);
     }
-    return rows;
+    return names;
   }();
-  return names;
+  const auto found = kMapped.find(key);
+  if (found == kMapped.end()) return &key;
+  return found->second.empty() ? nullptr : &found->second;
 }
 
 // Every field beyond the seven: the disc as "1/2", the mapped fields under their attribute
-// names, other fields under their own names, then the pictures.
+// names, other fields under their own names, then the pictures. One walk over the record's
+// fields: each attribute name belongs to one key, so the values of a name keep their order.
 void SetExtras(WmaAttributeSink& info, const Timerec& record) {
   const NumberAndTotal disc = DiscOf(record);
   const std::string partOfSet = disc.total.empty() ? disc.number : disc.number + "/" + disc.total;
   if (!disc.number.empty() && IsWritable(partOfSet)) info.AddText("WM/PartOfSet", partOfSet);
-  const TagExtras& extras = record.extras;
-  for (const auto& [key, name] : ExtraAttributeNames())
-    AddValues(info, name, extras, key);
-  for (const std::string& key : UnmappedKeys(extras)) AddValues(info, key, extras, key);
-  for (const TagPicture& picture : extras.pictures) info.AddPicture(picture);
+  const std::string* name = nullptr;
+  const std::string* key = nullptr;
+  for (const auto& [fieldKey, value] : record.extras.fields) {
+    if (key == nullptr || *key != fieldKey) name = ExtraAttributeName(*(key = &fieldKey));
+    if (name != nullptr && IsWritable(value)) info.AddText(*name, value);
+  }
+  for (const TagPicture& picture : record.extras.pictures) info.AddPicture(picture);
 }
 
 }  // namespace
