@@ -29,6 +29,10 @@ std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path) {
   return std::unique_ptr<FileByteSource>(new FileByteSource(std::move(fd), static_cast<uint64_t>(info.st_size)));
 }
 
+void FileByteSource::WillRead(uint64_t offset, uint64_t count) {
+  ::posix_fadvise(fd_.get(), static_cast<off_t>(offset), static_cast<off_t>(count), POSIX_FADV_WILLNEED);
+}
+
 bool FileByteSource::Window::Holds(uint64_t offset, size_t count) const {
   return offset >= start && offset - start <= bytes.size() && count <= bytes.size() - (offset - start);
 }

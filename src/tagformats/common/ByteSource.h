@@ -16,6 +16,8 @@ class ByteSource {
   virtual uint64_t size() const = 0;
   // Copies exactly `count` bytes from `offset`; false when they are not all there.
   virtual bool readAt(uint64_t offset, uint8_t* out, size_t count) = 0;
+  // A hint that the bytes will be read: a file asks the disk for them in one request.
+  virtual void WillRead(uint64_t /*offset*/, uint64_t /*count*/) {}
 };
 
 class BufferByteSource : public ByteSource {
@@ -37,6 +39,7 @@ class FileByteSource : public ByteSource {
   FileByteSource& operator=(const FileByteSource&) = delete;
   uint64_t size() const override { return size_; }
   bool readAt(uint64_t offset, uint8_t* out, size_t count) override;
+  void WillRead(uint64_t offset, uint64_t count) override;
 
  private:
   // Small reads are served from one larger read of the bytes that follow them: a tag's frame

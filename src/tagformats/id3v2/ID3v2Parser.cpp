@@ -68,6 +68,12 @@ size_t FrameIdLength(int majorVersion) { return majorVersion == 2 ? 3 : 4; }
 // A tag escaped as a whole must be read whole before its frames can be found.
 constexpr uint64_t kMaxUnsynchronisedTagBytes = uint64_t{64} << 20;
 
+// A tag up to this size is asked of the disk whole when its frames are read: the walk reads the
+// frames around each picture, and tagging an output reads the pictures, and one request costs
+// less than one for each stretch in between (many, once the system has dropped some of the
+// file's pages from its cache).
+constexpr uint64_t kTagAskedWhole = uint64_t{1} << 20;
+
 // Where a frame walk stands: the region of the source that holds the frames.
 struct FrameWalk {
   ByteSource& source;
@@ -218,6 +224,7 @@ std::optional<Timerec> ParseID3v2Tag(ByteSource& source, PictureImages images) {
   if (header->majorVersion == 2 && (header->flags & kV22CompressionFlag)) return collector.Finish();
 
   const uint64_t end = std::min<uint64_t>(kID3v2HeaderSize + header->bodySize, source.size());
+  if (end <= kTagAskedWhole) source.WillRead(0, end);
   // Versions before 2.4 escape the whole tag body; 2.4 escapes frame by frame.
   if (header->majorVersion < 4 && (header->flags & kUnsynchronisationFlag)) {
     std::vector<uint8_t> escaped(static_cast<size_t>(std::min(end - kID3v2HeaderSize, kMaxUnsynchronisedTagBytes)));
