@@ -104,14 +104,18 @@ int AudioDecoder::OpenWith(const AVInputFormat* demuxer) {
   AVDictionary* options = nullptr;
   av_dict_set(&options, "format_whitelist", AcceptedDemuxers(), 0);
   av_dict_set(&options, "protocol_whitelist", "file", 0);
+  AVFormatContext* opened = avformat_alloc_context();
+  if (opened == nullptr) {
+    av_dict_free(&options);
+    return AVERROR(ENOMEM);
+  }
   // FFmpeg parses an MP3's ID3v2 tag whole and treats its pictures as video streams to probe,
   // which costs more than the rest of opening a short file with a cover. The tag readers have
-  // the tags already: the demuxer starts after the tag.
-  if (demuxer != nullptr && std::strcmp(demuxer->name, "mp3") == 0)
-    if (const long tagSize = LeadingId3v2Size(path_); tagSize > 0)
-      av_dict_set_int(&options, "skip_initial_bytes", tagSize, 0);
+  // the tags already: the demuxer starts after the tag. (Set on the context itself: as an
+  // option it would be looked up by name and parsed as an expression.)
+  if (demuxer != nullptr && std::strcmp(demuxer->name, "mp3") == 0) opened->skip_initial_bytes = LeadingId3v2Size(path_);
   // The "file:" prefix keeps a name containing ':' from being taken for another protocol.
-  AVFormatContext* opened = nullptr;
+  // On failure FFmpeg frees the context it was given.
   int rc = avformat_open_input(&opened, ("file:" + path_).c_str(), demuxer, &options);
   av_dict_free(&options);
   if (rc < 0) return rc;

@@ -182,6 +182,8 @@ int avformat_alloc_output_context2(AVFormatContext** ctx, const AVOutputFormat* 
   VELMORA_FORWARD(avformat_alloc_output_context2, ctx, oformat, format_name, filename);
 }
 
+AVFormatContext* avformat_alloc_context(void) { VELMORA_FORWARD(avformat_alloc_context); }
+
 void avformat_close_input(AVFormatContext** s) { VELMORA_FORWARD(avformat_close_input, s); }
 
 int avformat_find_stream_info(AVFormatContext* ic, AVDictionary** options) {

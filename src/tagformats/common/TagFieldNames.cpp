@@ -148,6 +148,7 @@ bool IsSourceEncodingKey(const std::string& key) {
       "DEVICECONFORMANCETEMPLATE", "WM/ENCODINGTIME", "WM/WMCONTENTID", "WM/WMCOLLECTION", "WM/PROVIDER",
       "WM/UNIQUEFILEIDENTIFIER", "TLEN", "DURATION", "BITRATE", "WM/PICTURE", "WM/GENREID"};
   const std::string_view text = key;
+  if (text.empty() || std::string_view("BDEITW").find(text.front()) == std::string_view::npos) return false;
   for (const std::string_view prefix : kPrefixes)
     if (text.substr(0, prefix.size()) == prefix) return true;
   return false;

@@ -1,9 +1,12 @@
 #include "tagformats/common/TagRecordBuilder.h"
 
+#include <string_view>
+
 #include "tagformats/common/TagFieldNames.h"
 #include "tags/GenreNames.h"
 
-std::string Timerec::*SevenFieldMember(const std::string& key) {
+std::string Timerec::*SevenFieldMember(const std::string& name) {
+  const std::string_view key = name;  // compared length first, without measuring the literals
   if (key == "TITLE") return &Timerec::title;
   if (key == "ARTIST") return &Timerec::artist;
   if (key == "ALBUM") return &Timerec::album;

@@ -120,48 +120,55 @@ void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
   // included), so the room is made once and trimmed at the end.
   const size_t start = out->size();
   out->resize(start + 2 * utf8.size());
+  // The write position is a local whose address is never taken: bytes stored through it then
+  // cannot change it, and it stays in a register.
   uint8_t* at = out->data() + start;
-  auto put = [&at](char32_t unit) {
-    at[0] = static_cast<uint8_t>(unit & 0xFF);
-    at[1] = static_cast<uint8_t>(unit >> 8);
-    at += 2;
+  const auto put = [](uint8_t* to, char32_t unit) {
+    to[0] = static_cast<uint8_t>(unit & 0xFF);
+    to[1] = static_cast<uint8_t>(unit >> 8);
+    return to + 2;
   };
-  for (size_t pos = 0; pos < utf8.size();) {
-    const unsigned char lead = static_cast<unsigned char>(utf8[pos]);
-    if (lead < 0x80) {
-      put(lead);
-      ++pos;
-      continue;
+  const auto* const begin = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* const end = begin + utf8.size();
+  for (const unsigned char* in = begin; in < end;) {
+    // While three bytes are left, one-, two- and three-byte sequences (E0 and ED aside, whose
+    // second byte has a narrower range) are taken without asking what is left: long non-Latin
+    // texts are made of them.
+    if (end - in >= 3) {
+      const unsigned lead = in[0], second = in[1], third = in[2];
+      if (lead < 0x80) {
+        at = put(at, lead);
+        in += 1;
+        continue;
+      }
+      if (lead - 0xC2 <= 0xDF - 0xC2 && (second & 0xC0) == 0x80) {
+        at = put(at, (lead & 0x1F) << 6 | (second & 0x3F));
+        in += 2;
+        continue;
+      }
+      if (lead - 0xE1 <= 0xEF - 0xE1 && lead != 0xED && (second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
+        at = put(at, (lead & 0x0F) << 12 | (second & 0x3F) << 6 | (third & 0x3F));
+        in += 3;
+        continue;
+      }
     }
-    // Two- and three-byte sequences (E0 and ED aside, whose second byte has a narrower range)
-    // straight away: long non-Latin texts are made of them.
-    const size_t left = utf8.size() - pos;
-    const auto next = [&utf8, pos](size_t i) { return static_cast<unsigned char>(utf8[pos + i]); };
-    if (lead >= 0xC2 && lead <= 0xDF && left >= 2 && (next(1) & 0xC0) == 0x80) {
-      put(static_cast<char32_t>((lead & 0x1F) << 6 | (next(1) & 0x3F)));
-      pos += 2;
-      continue;
-    }
-    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && left >= 3 && (next(1) & 0xC0) == 0x80 &&
-        (next(2) & 0xC0) == 0x80) {
-      put(static_cast<char32_t>((lead & 0x0F) << 12 | (next(1) & 0x3F) << 6 | (next(2) & 0x3F)));
-      pos += 3;
-      continue;
-    }
-    // DecodeUtf8At written out, so that this loop stays free of calls.
+    // Anything else, and the last bytes, as DecodeUtf8At does, written out so that this loop
+    // stays free of calls.
+    const size_t pos = static_cast<size_t>(in - begin);
     size_t length = 0;
     const size_t taken = Utf8UnitLength(utf8, pos, &length);
     char32_t c = kReplacementCharacter;
     if (taken == length) {
-      c = lead & (0x7F >> length);
-      for (size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<unsigned char>(utf8[pos + i]) & 0x3F);
+      c = in[0] & (0x7F >> length);
+      if (length == 1) c = in[0];
+      for (size_t i = 1; i < length; ++i) c = (c << 6) | (in[i] & 0x3F);
     }
-    pos += taken;
+    in += taken;
     if (c < 0x10000) {
-      put(c);
+      at = put(at, c);
     } else {
-      put(0xD800 + ((c - 0x10000) >> 10));
-      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+      at = put(at, 0xD800 + ((c - 0x10000) >> 10));
+      at = put(at, 0xDC00 + ((c - 0x10000) & 0x3FF));
     }
   }
   out->resize(static_cast<size_t>(at - out->data()));

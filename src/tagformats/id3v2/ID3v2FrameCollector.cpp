@@ -80,6 +80,7 @@ std::string ID3v2CurrentFrameId(const std::string& id) {
       {"TCP", "TCMP"}, {"TOR", "TORY"}, {"TEN", "TENC"}, {"TSS", "TSSE"}, {"TOA", "TOPE"}, {"TOL", "TOLY"},
       {"TOT", "TOAL"}, {"TMT", "TMED"}, {"TLA", "TLAN"}, {"TKE", "TKEY"}, {"TLE", "TLEN"}, {"TS2", "TSO2"},
       {"TSA", "TSOA"}, {"TSP", "TSOP"}, {"TST", "TSOT"}, {"TSC", "TSOC"}};
+  if (id.size() != 3) return id;  // the ids of versions 2.3 and 2.4 have four characters
   const auto found = kVersion22.find(id);
   return found == kVersion22.end() ? id : found->second;
 }

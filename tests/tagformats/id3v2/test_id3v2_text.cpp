@@ -25,6 +25,28 @@ TEST(TextEncoding, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', 0xDC00, 0xD800}), "a\uFFFD\uFFFD");
 }
 
+// The quick UTF-16LE conversion against the character-by-character one, over texts made of
+// every kind of sequence, broken ones included, cut at every length so that each kind also
+// meets the end of the text.
+TEST(TextEncoding, QuickUtf16LeConversionMatchesTheCharacterByCharacterOne) {
+  const std::vector<std::string> pieces = {
+      "a", " ", "\x7F", "\xC2\xA9", "\xD0\xAF", "\xDF\xBF", "\xE0\xA0\x80", "\xE3\x81\x82", "\xEC\xBF\xBF",
+      "\xED\x9F\xBF", "\xEE\x80\x80", "\xEF\xBF\xBD", "\xF0\x9F\x8E\xB5", "\xF4\x8F\xBF\xBF", "\xC0\xAF",
+      "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xFF", "\xC3", "\xE3\x81", "\xE1\x41"};
+  uint32_t seed = 12345;
+  for (int text = 0; text < 400; ++text) {
+    std::string utf8;
+    for (int i = 0; i < 12; ++i) utf8 += pieces[((seed = seed * 1103515245 + 12345) >> 16 & 0x7FFF) % pieces.size()];
+    for (size_t length = 0; length <= utf8.size(); ++length) {
+      const std::string cut = utf8.substr(0, length);
+      std::vector<uint8_t> quick = {0xAB}, expected = {0xAB};  // appended behind what is there
+      AppendUtf8AsUtf16Le(&quick, cut);
+      AppendUtf16Bytes(&expected, Utf8ToUtf16(cut), false);
+      ASSERT_EQ(quick, expected) << "text " << text << " cut at " << length;
+    }
+  }
+}
+
 TEST(ID3v2Text, DecodesEveryEncodingByteUpToItsTerminator) {
   EXPECT_EQ(Decode(kID3v2Latin1, Bytes({'C', 'a', 'f', 0xE9, 0, 'x'})), "Café");
   EXPECT_EQ(Decode(kID3v2Utf16, Bytes({0xFF, 0xFE, 0x1F, 0x04, 0x40, 0x04, 0, 0, 'x', 0})), "Пр");
