@@ -2,14 +2,15 @@
 # What carrying every tag and the pictures costs: 200 two-second MP3 files tagged by mutagen
 # with every field and two pictures (a 200 kB JPEG cover and a PNG), converted to MP3, OGG
 # and WMA, against the same 200 files without any tag, side by side in one run (CPU-time
-# ratio tagged/untagged, user+system time of the converter, best of REPEATS runs each; target
-# at most 1.03). CPU time, as the machine is shared: other work changes the wall time.
-# Usage: bench/tag_bench.sh [BUILD_DIR]   (default: build; REPEATS=3, FILES=200, JOBS=1)
+# ratio tagged/untagged, user+system time of the converter to the microsecond, best of REPEATS
+# runs each; target at most 1.03). CPU time, as the machine is shared: other work changes the
+# wall time.
+# Usage: bench/tag_bench.sh [BUILD_DIR]   (default: build; REPEATS=5, FILES=200, JOBS=1)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
 CONVERT=$(cd "$BUILD" && pwd)/src/app/cli/velmora-convert
-REPEATS=${REPEATS:-3}
+REPEATS=${REPEATS:-5}
 FILES=${FILES:-200}
 JOBS=${JOBS:-1}
 PY=/usr/bin/python3   # Debian's interpreter, which has mutagen
@@ -41,12 +42,16 @@ done
 # ext4 without a journal, creating a file walks past every inode freed in the last minutes; had
 # each run removed the previous run's 200 outputs first, every second run of a pair would pay
 # for 200 more of them than the first.
+cpu_seconds() {  # COMMAND...: runs it, prints the user+system seconds it took (time(1) gives only hundredths)
+  $PY - "$@" <<'PY'
+import resource, subprocess, sys
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True)
+used = resource.getrusage(resource.RUSAGE_CHILDREN)
+print("%.4f" % (used.ru_utime + used.ru_stime))
+PY
+}
 run() {  # FORMAT SET: converts one set, prints the CPU seconds it took
-  local out
-  out=$(mktemp -d "$WORK/out.XXXXXX")
-  /usr/bin/time -f "%U %S" -o "$WORK/time.txt" \
-    "$CONVERT" --jobs "$JOBS" --format "$1" --output "$out" "$WORK/$2"/*.mp3 >/dev/null
-  awk '{ printf "%.3f", $1 + $2 }' "$WORK/time.txt"
+  cpu_seconds "$CONVERT" --jobs "$JOBS" --format "$1" --output "$(mktemp -d "$WORK/out.XXXXXX")" "$WORK/$2"/*.mp3
 }
 best() { printf '%s\n' "$@" | sort -g | head -1; }
 
@@ -65,7 +70,7 @@ for fmt in mp3 ogg wma; do
   done
   p=$(best "${plain[@]}") t=$(best "${tagged[@]}")
   ratio=$(awk "BEGIN{printf \"%.3f\", $t / $p}")
-  printf '%-6s %9ss %9ss %7s\n' "$fmt" "$p" "$t" "$ratio"
+  printf '%-6s %9.3fs %9.3fs %7s\n' "$fmt" "$p" "$t" "$ratio"
   worst=$(awk "BEGIN{print ($ratio > $worst) ? $ratio : $worst}")
 done
 echo "worst ratio $worst (target at most 1.03)"
