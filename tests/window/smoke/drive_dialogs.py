@@ -15,7 +15,7 @@ import pyatspi
 from drive_window import find, table_rows, press_without_waiting, wait_for
 
 TITLE = "Smoke Ünïcode Title"
-KEY_DOWN, KEY_RETURN, KEY_ESCAPE = 0xFF54, 0xFF0D, 0xFF1B  # X keysyms
+KEY_DOWN, KEY_UP, KEY_RETURN, KEY_ESCAPE = 0xFF54, 0xFF52, 0xFF0D, 0xFF1B  # X keysyms
 
 
 def click(accessible):
@@ -49,12 +49,29 @@ def labelled(root, label_text):
 
 
 def choose(combo, entry):
+    """Opens the box's list with a click and picks the entry with the keys, as a keyboard user
+    does: Up or Down one entry at a time, each step seen in the list's selection, then Return.
+    A click on the entry often did not take while the program was busy."""
+    items = pyatspi.findAllDescendants(combo, lambda a: a.getRole() == pyatspi.ROLE_LIST_ITEM)
+    names = [item.name for item in items]
+    if entry not in names:
+        raise SystemExit(f"the box offers no {entry}: {names}")
+
+    def selected():  # the list's current entry, known once the list has been opened
+        for index, item in enumerate(items):
+            if item.getState().contains(pyatspi.STATE_SELECTED):
+                return index
+        return None
+
     click(combo)
-    item = wait_for(f"entry {entry}", lambda: (lambda i: i if showing(i) else None)(
-        find(combo, pyatspi.ROLE_LIST_ITEM, entry)))
-    click(item)
-    wait_for(f"{entry} chosen", lambda: find(combo, pyatspi.ROLE_LIST_ITEM, entry).getState().contains(
-        pyatspi.STATE_SELECTED), 10)
+    current = wait_for("the box's list", lambda: [selected()] if selected() is not None else None, 20)[0]
+    wanted = names.index(entry)
+    step = 1 if wanted > current else -1
+    for index in range(current + step, wanted + step, step):
+        pyatspi.Registry.generateKeyboardEvent(KEY_DOWN if step > 0 else KEY_UP, None, pyatspi.KEY_SYM)
+        wait_for(f"entry {names[index]}", lambda: selected() == index, 20)
+    pyatspi.Registry.generateKeyboardEvent(KEY_RETURN, None, pyatspi.KEY_SYM)
+    time.sleep(1.5)  # the key travels through the X server, the next press through D-Bus
 
 
 def press(accessible):
