@@ -120,8 +120,6 @@ void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
   // included), so the room is made once and trimmed at the end.
   const size_t start = out->size();
   out->resize(start + 2 * utf8.size());
-  // The write position is a local whose address is never taken: bytes stored through it then
-  // cannot change it, and it stays in a register.
   uint8_t* at = out->data() + start;
   const auto put = [](uint8_t* to, char32_t unit) {
     to[0] = static_cast<uint8_t>(unit & 0xFF);
@@ -159,8 +157,7 @@ void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
     const size_t taken = Utf8UnitLength(utf8, pos, &length);
     char32_t c = kReplacementCharacter;
     if (taken == length) {
-      c = in[0] & (0x7F >> length);
-      if (length == 1) c = in[0];
+      c = length == 1 ? in[0] : in[0] & (0x7F >> length);
       for (size_t i = 1; i < length; ++i) c = (c << 6) | (in[i] & 0x3F);
     }
     in += taken;

@@ -117,7 +117,10 @@ void PutAttribute(AsfRenderedHeader& header, const std::string& name, const AsfV
 // The size of a value in the extended content description.
 size_t DataSize(const AsfValue& value) {
   if (value.type == AsfValueType::kText) return value.bytes.size() + 2;
-  if (value.picture == nullptr) return NumberWidth(value.type, 0) != 0 ? NumberWidth(value.type, 0) : value.bytes.size();
+  if (value.picture == nullptr) {
+    const size_t width = NumberWidth(value.type, 0);
+    return width != 0 ? width : value.bytes.size();
+  }
   const TagPicture& p = *value.picture;
   return 9 + 2 * (Utf8ToUtf16(p.mimeType).size() + Utf8ToUtf16(p.description).size()) + p.size();
 }

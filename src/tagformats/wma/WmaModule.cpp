@@ -1,7 +1,6 @@
 #include "tagformats/wma/WmaModule.h"
 
 #include <cstdlib>
-#include <unordered_map>
 
 #include "base/Utf8Repair.h"
 #include "tagformats/common/TagFieldNames.h"
@@ -60,22 +59,13 @@ void SetValues(WmaAttributeSink& info, WmaAttribute name, const Timerec& record,
 bool IsTrackAttribute(const std::string& key) { return key == "TRACKNUMBER"; }
 
 // The attribute an extra field goes to: its mapped name, or its own name when no format names
-// it; null for the seven fields, the parts of track and disc (written elsewhere) and fields
+// it; empty for the seven fields, the parts of track and disc (written elsewhere) and fields
 // without a WMA name.
-const std::string* ExtraAttributeName(const std::string& key) {
-  static const std::unordered_map<std::string, std::string> kMapped = [] {
-    std::unordered_map<std::string, std::string> names;
-    for (const TagFieldName& row : TagFieldNames()) {
-      const std::string rowKey = row.key;
-      const bool elsewhere = SevenFieldMember(rowKey) || rowKey == "TRACKTOTAL" || rowKey == "DISCNUMBER" ||
-                             rowKey == "DISCTOTAL";
-      names.emplace(rowKey, elsewhere ? "" : row.asf);
-    }
-    return names;
-  }();
-  const auto found = kMapped.find(key);
-  if (found == kMapped.end()) return &key;
-  return found->second.empty() ? nullptr : &found->second;
+std::string ExtraAttributeName(const std::string& key) {
+  const TagFieldName* row = FieldByKey(key);
+  if (row == nullptr) return key;
+  if (SevenFieldMember(key) || key == "TRACKTOTAL" || key == "DISCNUMBER" || key == "DISCTOTAL") return {};
+  return row->asf;
 }
 
 // Every field beyond the seven: the disc as "1/2", the mapped fields under their attribute
@@ -85,11 +75,11 @@ void SetExtras(WmaAttributeSink& info, const Timerec& record) {
   const NumberAndTotal disc = DiscOf(record);
   const std::string partOfSet = disc.total.empty() ? disc.number : disc.number + "/" + disc.total;
   if (!disc.number.empty() && IsWritable(partOfSet)) info.AddText("WM/PartOfSet", partOfSet);
-  const std::string* name = nullptr;
+  std::string name;
   const std::string* key = nullptr;
   for (const auto& [fieldKey, value] : record.extras.fields) {
     if (key == nullptr || *key != fieldKey) name = ExtraAttributeName(*(key = &fieldKey));
-    if (name != nullptr && IsWritable(value)) info.AddText(*name, value);
+    if (!name.empty() && IsWritable(value)) info.AddText(name, value);
   }
   for (const TagPicture& picture : record.extras.pictures) info.AddPicture(picture);
 }
