@@ -7,6 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
+#include "engines/EmptiedOutputFile.h"
 #include "engines/EngineError.h"
 #include "engines/LibraryHandles.h"
 
@@ -17,8 +20,13 @@ class EncoderOutputFile {
   void Create(const std::string& path) {
     if (file_) throw EngineError("Cannot create " + path + ": " + path_ + " is still open");
     path_ = path;
-    file_.reset(std::fopen(path.c_str(), "wb"));
-    if (!file_) throw EngineError("Cannot create " + path + ": " + std::strerror(errno));
+    const int fd = OpenEmptiedOutput(path);
+    if (fd >= 0) file_.reset(::fdopen(fd, "wb"));
+    if (!file_) {
+      const int error = errno;
+      if (fd >= 0) ::close(fd);
+      throw EngineError("Cannot create " + path + ": " + std::strerror(error));
+    }
     std::setvbuf(file_.get(), nullptr, _IOFBF, 1 << 16);
   }
 

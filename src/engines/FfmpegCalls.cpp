@@ -207,8 +207,8 @@ int avformat_write_header(AVFormatContext* s, AVDictionary** options) {
 
 int avio_closep(AVIOContext** s) { VELMORA_FORWARD(avio_closep, s); }
 
-int avio_open(AVIOContext** s, const char* url, int flags) {
-  VELMORA_FORWARD(avio_open, s, url, flags);
+int avio_open2(AVIOContext** s, const char* url, int flags, const AVIOInterruptCB* int_cb, AVDictionary** options) {
+  VELMORA_FORWARD(avio_open2, s, url, flags, int_cb, options);
 }
 
 int swr_alloc_set_opts2(struct SwrContext** ps, AVChannelLayout* out_ch_layout,

@@ -5,6 +5,7 @@
 // outputs take the engine's float samples, which carry a 24-bit source's every bit.
 #include <FLAC/metadata.h>
 #include <FLAC/stream_encoder.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engines/EmptiedOutputFile.h"
 #include "engines/EncoderBase.h"
 #include "engines/EngineError.h"
 #include "engines/FlacSeekTable.h"
@@ -84,8 +86,13 @@ class FlacEncoder final : public EncoderBase {
       FailCreate("out of memory for the FLAC encoder");
     seekTable_.emplace(&seekTableBlock_->data.seek_table, settings_.sampleRate);
     Configure();
-    file_.reset(std::fopen(Path().c_str(), "w+b"));
-    if (!file_) FailCreate(std::strerror(errno));
+    const int fd = OpenEmptiedOutput(Path(), true);
+    if (fd >= 0) file_.reset(::fdopen(fd, "w+b"));
+    if (!file_) {
+      const int error = errno;
+      if (fd >= 0) ::close(fd);
+      FailCreate(std::strerror(error));
+    }
     std::setvbuf(file_.get(), nullptr, _IOFBF, 1 << 16);  // the headers fit before the first flush
     FLAC__StreamEncoderInitStatus status = FLAC__stream_encoder_init_stream(
         encoder_.get(), &FlacEncoder::WriteBytes, &FlacEncoder::SeekTo, &FlacEncoder::Tell,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engines/AvErrorText.h"
+#include "engines/EmptiedOutputFile.h"
 #include "engines/EncoderBase.h"
 #include "engines/EngineError.h"
 #include "engines/LibraryHandles.h"
@@ -87,7 +88,7 @@ class M4aEncoder final : public EncoderBase {
     rc = avcodec_parameters_from_context(stream_->codecpar, codec_.get());
     if (rc < 0) FailCreate(AvErrorText(rc));
     stream_->time_base = codec_->time_base;
-    rc = avio_open(&raw->pb, Path().c_str(), AVIO_FLAG_WRITE);
+    rc = OpenEmptiedAvioOutput(&raw->pb, Path());
     if (rc < 0) FailCreate(AvErrorText(rc));
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", "+faststart", 0);

@@ -17,6 +17,7 @@ extern "C" {
 #include <string>
 
 #include "engines/AvErrorText.h"
+#include "engines/EmptiedOutputFile.h"
 #include "engines/EncoderBase.h"
 #include "engines/EngineError.h"
 #include "engines/LibraryHandles.h"
@@ -104,7 +105,7 @@ class WmaEncoder final : public EncoderBase {
     if (!stream_) CheckCreate(AVERROR(ENOMEM));
     stream_->time_base = encoder_->time_base;
     CheckCreate(avcodec_parameters_from_context(stream_->codecpar, encoder_.get()));
-    CheckCreate(avio_open(&muxer_->pb, Path().c_str(), AVIO_FLAG_WRITE));
+    CheckCreate(OpenEmptiedAvioOutput(&muxer_->pb, Path()));
     CheckWrite(avformat_write_header(muxer_.get(), nullptr));
     headerWritten_ = true;
   }

@@ -41,13 +41,13 @@ ReadResult ReadAll(const std::string& path, int blockBytes, bool keepSamples) {
 }
 
 void Convert(const std::string& source, const std::string& output,
-             const std::function<void(TAudioFile2& writer)>& configure) {
+             const std::function<void(TAudioFile2& writer)>& configure, WriteMode mode) {
   TAudioFile2 reader;
   TAudioFile2 writer;
   reader.OpenForRead(source, ReadMode::kWholeSource, ReadFlags::kPcm16);
   if (configure) configure(writer);
   writer.SetSourceFormat(reader.SampleRate(), reader.Channels());
-  writer.OpenForWrite(output, WriteMode::kCreateNew);
+  writer.OpenForWrite(output, mode);
   ASSERT_TRUE(writer.IsOpen());
   const int blockBytes = reader.SampleRate() * reader.Channels();
   for (;;) {

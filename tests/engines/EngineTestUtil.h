@@ -28,7 +28,8 @@ ReadResult ReadAll(const std::string& path, int blockBytes = 0, bool keepSamples
 
 // Converts `source` into `output`; `configure` sets the writer's format before it opens.
 void Convert(const std::string& source, const std::string& output,
-             const std::function<void(TAudioFile2& writer)>& configure = {});
+             const std::function<void(TAudioFile2& writer)>& configure = {},
+             WriteMode mode = WriteMode::kCreateNew);
 
 // True when the installed ffmpeg offers the named encoder (e.g. "libopus").
 bool HasFfmpegEncoder(const std::string& name);

@@ -2,6 +2,8 @@
 // ffprobe and read back through the engine: rate, channels, bit rate and length as set.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "EngineTestUtil.h"
 #include "engines/WmaProfiles.h"
 #include "support/TestSupport.h"
@@ -202,6 +204,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ShortSource{"wma_40ms", ".wma", 1764}, ShortSource{"wav_1_frame", ".wav", 1},
                       ShortSource{"wav_10ms", ".wav", 441}),
     [](const ::testing::TestParamInfo<ShortSource>& info) { return std::string(info.param.name); });
+
+// A file written over (WriteMode::kReplace) holds only the new output, however large it was:
+// outputs are opened without truncation and emptied by hand when they hold bytes.
+TEST_F(EncodedOutput, ReplacedFilesHoldOnlyTheNewOutput) {
+  for (const std::string extension : {".wav", ".mp3", ".ogg", ".wma", ".flac", ".m4a"}) {
+    const std::string fresh = dir_.file("fresh" + extension), replaced = dir_.file("replaced" + extension);
+    Convert(stereo44_, fresh);
+    WriteFileBytes(replaced, std::vector<uint8_t>(size_t{4} << 20, 0xAA));
+    Convert(stereo44_, replaced, {}, WriteMode::kReplace);
+    EXPECT_EQ(std::filesystem::file_size(replaced), std::filesystem::file_size(fresh)) << extension;
+    EXPECT_TRUE(Probe(replaced).ok) << extension;
+  }
+}
 
 // The output's extension picks the encoding whatever its letter case; the name is kept as given.
 TEST_F(EncodedOutput, ExtensionsPickTheirEncoderInAnyLetterCase) {
