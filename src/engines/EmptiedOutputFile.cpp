@@ -18,15 +18,18 @@ bool HoldsBytes(const struct stat& info) { return S_ISREG(info.st_mode) && info.
 
 }  // namespace
 
-int OpenEmptiedOutput(const std::string& path, bool alsoRead) {
+std::FILE* OpenEmptiedOutput(const std::string& path, bool alsoRead) {
   const int fd = ::open(path.c_str(), (alsoRead ? O_RDWR : O_WRONLY) | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
+  if (fd < 0) return nullptr;
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && (!HoldsBytes(info) || ::ftruncate(fd, 0) == 0)) return fd;
+  std::FILE* stream = nullptr;
+  if (::fstat(fd, &info) == 0 && (!HoldsBytes(info) || ::ftruncate(fd, 0) == 0))
+    stream = ::fdopen(fd, alsoRead ? "w+b" : "wb");  // neither mode truncates an open descriptor
+  if (stream != nullptr) return stream;
   const int error = errno;
   ::close(fd);
   errno = error;
-  return -1;
+  return nullptr;
 }
 
 bool EmptyOutputIfNotEmpty(const std::string& path) {

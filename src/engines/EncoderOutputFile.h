@@ -7,8 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include <unistd.h>
-
 #include "engines/EmptiedOutputFile.h"
 #include "engines/EngineError.h"
 #include "engines/LibraryHandles.h"
@@ -20,13 +18,8 @@ class EncoderOutputFile {
   void Create(const std::string& path) {
     if (file_) throw EngineError("Cannot create " + path + ": " + path_ + " is still open");
     path_ = path;
-    const int fd = OpenEmptiedOutput(path);
-    if (fd >= 0) file_.reset(::fdopen(fd, "wb"));
-    if (!file_) {
-      const int error = errno;
-      if (fd >= 0) ::close(fd);
-      throw EngineError("Cannot create " + path + ": " + std::strerror(error));
-    }
+    file_.reset(OpenEmptiedOutput(path));
+    if (!file_) throw EngineError("Cannot create " + path + ": " + std::strerror(errno));
     std::setvbuf(file_.get(), nullptr, _IOFBF, 1 << 16);
   }
 

@@ -5,7 +5,6 @@
 // outputs take the engine's float samples, which carry a 24-bit source's every bit.
 #include <FLAC/metadata.h>
 #include <FLAC/stream_encoder.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -86,13 +85,8 @@ class FlacEncoder final : public EncoderBase {
       FailCreate("out of memory for the FLAC encoder");
     seekTable_.emplace(&seekTableBlock_->data.seek_table, settings_.sampleRate);
     Configure();
-    const int fd = OpenEmptiedOutput(Path(), true);
-    if (fd >= 0) file_.reset(::fdopen(fd, "w+b"));
-    if (!file_) {
-      const int error = errno;
-      if (fd >= 0) ::close(fd);
-      FailCreate(std::strerror(error));
-    }
+    file_.reset(OpenEmptiedOutput(Path(), true));
+    if (!file_) FailCreate(std::strerror(errno));
     std::setvbuf(file_.get(), nullptr, _IOFBF, 1 << 16);  // the headers fit before the first flush
     FLAC__StreamEncoderInitStatus status = FLAC__stream_encoder_init_stream(
         encoder_.get(), &FlacEncoder::WriteBytes, &FlacEncoder::SeekTo, &FlacEncoder::Tell,
