@@ -14,10 +14,6 @@ struct AVIOContext;
 // when missing and emptied when it held bytes; null with errno set when that fails.
 std::FILE* OpenEmptiedOutput(const std::string& path, bool alsoRead = false);
 
-// Empties the regular file at `path` when it holds bytes, for a writer that opens the path
-// itself and is told not to truncate; true when nothing had to be done or it was done.
-bool EmptyOutputIfNotEmpty(const std::string& path);
-
 // FFmpeg's output for a muxer, on the file at `path` emptied in the same way; FFmpeg's error
 // code (negative) when that fails.
 int OpenEmptiedAvioOutput(AVIOContext** output, const std::string& path);
