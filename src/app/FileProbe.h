@@ -54,10 +54,12 @@ class ProbeBatch {
 
  private:
   void Work();
+  void FreeSpent();  // on a prober: the results taken since
 
   std::vector<std::string> paths_;
   std::vector<ProbedFile> results_;
   std::vector<char> ready_;  // guarded by lock_
+  std::vector<ProbedFile> spent_;  // taken results left for a prober to free; guarded by lock_
   std::mutex lock_;
   std::condition_variable probed_;
   std::atomic<size_t> next_{0};
