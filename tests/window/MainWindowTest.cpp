@@ -877,7 +877,10 @@ TEST_F(ExtendedWindow, AnErrorEndsTheRunAfterTheFilesInFlightFinish) {
   const std::string broken = Tone("broken.wav");
   window->AddStartFiles({Tone("first.wav", "-ar 22050 -ac 1", 20.0),
                          Tone("second.wav", "-ar 22050 -ac 1", 25.0), broken, Tone("after.wav")});
-  WhenAllConverting({0, 1}, [&] { testsupport::WriteFileText(broken, "no longer audio"); });
+  // Broken once listed, so it fails when it is reached: with two jobs, after the first file
+  // finished and while the second is still converting. Breaking it only once both were seen
+  // converting raced the first file's end on a loaded machine.
+  testsupport::WriteFileText(broken, "no longer audio");
   Trigger("oOGG1");
   ASSERT_EQ(prompts.errors.size(), 1u);
   EXPECT_NE(prompts.errors[0].find(broken), std::string::npos) << prompts.errors[0];
