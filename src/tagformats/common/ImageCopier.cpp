@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "base/FileDescriptor.h"
 
@@ -57,9 +58,10 @@ uint64_t BytesWithImageGaps::size() const {
 bool BytesWithImageGaps::WriteFollowedByContent(int fd, uint64_t offset, const ImageCopier* copier, int from,
                                                 uint64_t fromOffset, uint64_t size) const {
   if (size > kContentWrittenAlong) return false;
-  std::vector<uint8_t> content(static_cast<size_t>(size));
-  return ReadAt(from, content.data(), content.size(), fromOffset) == content.size() &&
-         WriteFollowedBy(fd, offset, copier, {content.data(), content.size()});
+  // Not zeroed first: every byte is read over, or the write does not happen.
+  const std::unique_ptr<uint8_t[]> content(new uint8_t[static_cast<size_t>(size)]);
+  return ReadAt(from, content.get(), static_cast<size_t>(size), fromOffset) == size &&
+         WriteFollowedBy(fd, offset, copier, {content.get(), static_cast<size_t>(size)});
 }
 
 bool BytesWithImageGaps::WriteFollowedBy(int fd, uint64_t offset, const ImageCopier* copier, ImageBytes tail) const {

@@ -115,37 +115,62 @@ void AppendUtf16Bytes(std::vector<uint8_t>* out, const std::u16string& text, boo
   }
 }
 
+namespace {
+
+// The next four bytes as one little-endian number, byte 0 lowest.
+uint32_t FourBytesAt(const unsigned char* in) {
+  return uint32_t{in[0]} | uint32_t{in[1]} << 8 | uint32_t{in[2]} << 16 | uint32_t{in[3]} << 24;
+}
+
+uint8_t* PutUtf16Le(uint8_t* to, char32_t unit) {
+  to[0] = static_cast<uint8_t>(unit & 0xFF);
+  to[1] = static_cast<uint8_t>(unit >> 8);
+  return to + 2;
+}
+
+// A well-formed two-byte sequence (lead C2 to DF) in the low two bytes of `bytes`.
+bool IsTwoByteSequence(uint32_t bytes) { return (bytes & 0xC0E0) == 0x80C0 && (bytes & 0x1E) != 0; }
+
+// A well-formed three-byte sequence in the low three bytes, leads E0 and ED aside: their second
+// byte has a narrower range, and the careful path takes them.
+bool IsThreeByteSequence(uint32_t bytes) {
+  const uint32_t lead = bytes & 0xFF;
+  return (bytes & 0xC0C0F0) == 0x8080E0 && lead != 0xE0 && lead != 0xED;
+}
+
+}  // namespace
+
 void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
   // No character takes more than twice its UTF-8 bytes in UTF-16 (U+FFFD for a broken byte
   // included), so the room is made once and trimmed at the end.
   const size_t start = out->size();
   out->resize(start + 2 * utf8.size());
   uint8_t* at = out->data() + start;
-  const auto put = [](uint8_t* to, char32_t unit) {
-    to[0] = static_cast<uint8_t>(unit & 0xFF);
-    to[1] = static_cast<uint8_t>(unit >> 8);
-    return to + 2;
-  };
   const auto* const begin = reinterpret_cast<const unsigned char*>(utf8.data());
   const unsigned char* const end = begin + utf8.size();
   for (const unsigned char* in = begin; in < end;) {
-    // While three bytes are left, one-, two- and three-byte sequences (E0 and ED aside, whose
-    // second byte has a narrower range) are taken without asking what is left: long non-Latin
-    // texts are made of them.
-    if (end - in >= 3) {
-      const unsigned lead = in[0], second = in[1], third = in[2];
-      if (lead < 0x80) {
-        at = put(at, lead);
+    // While four bytes are left, they are looked at as one number: four ASCII characters go
+    // at once, and one-, two- and three-byte sequences are taken without asking what is left,
+    // as long non-Latin texts are made of them.
+    if (end - in >= 4) {
+      const uint32_t bytes = FourBytesAt(in);
+      if ((bytes & 0x80808080) == 0) {
+        for (int i = 0; i < 4; ++i) at = PutUtf16Le(at, in[i]);
+        in += 4;
+        continue;
+      }
+      if ((bytes & 0x80) == 0) {
+        at = PutUtf16Le(at, bytes & 0x7F);
         in += 1;
         continue;
       }
-      if (lead - 0xC2 <= 0xDF - 0xC2 && (second & 0xC0) == 0x80) {
-        at = put(at, (lead & 0x1F) << 6 | (second & 0x3F));
+      if (IsTwoByteSequence(bytes)) {
+        at = PutUtf16Le(at, (bytes & 0x1F) << 6 | (bytes >> 8 & 0x3F));
         in += 2;
         continue;
       }
-      if (lead - 0xE1 <= 0xEF - 0xE1 && lead != 0xED && (second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
-        at = put(at, (lead & 0x0F) << 12 | (second & 0x3F) << 6 | (third & 0x3F));
+      if (IsThreeByteSequence(bytes)) {
+        at = PutUtf16Le(at, (bytes & 0x0F) << 12 | (bytes >> 8 & 0x3F) << 6 | (bytes >> 16 & 0x3F));
         in += 3;
         continue;
       }
@@ -162,10 +187,10 @@ void AppendUtf8AsUtf16Le(std::vector<uint8_t>* out, const std::string& utf8) {
     }
     in += taken;
     if (c < 0x10000) {
-      at = put(at, c);
+      at = PutUtf16Le(at, c);
     } else {
-      at = put(at, 0xD800 + ((c - 0x10000) >> 10));
-      at = put(at, 0xDC00 + ((c - 0x10000) & 0x3FF));
+      at = PutUtf16Le(at, 0xD800 + ((c - 0x10000) >> 10));
+      at = PutUtf16Le(at, 0xDC00 + ((c - 0x10000) & 0x3FF));
     }
   }
   out->resize(static_cast<size_t>(at - out->data()));
