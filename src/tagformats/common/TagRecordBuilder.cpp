@@ -28,14 +28,15 @@ void TagRecordBuilder::Add(const std::string& key, const std::string& value) {
   if (key.empty() || IsSourceEncodingKey(key)) return;
   const std::string text = TrimTagValue(value);
   if (text.empty()) return;
-  if (key == "TRACKNUMBER" || key == "DISCNUMBER") {
+  const std::string_view name = key;  // compared as a view: no call per literal
+  if (name == "TRACKNUMBER" || name == "DISCNUMBER") {
     const NumberAndTotal parts = SplitNumberAndTotal(text);
     AddOne(key, parts.number);
-    if (!parts.total.empty() && !Has(key == "TRACKNUMBER" ? "TRACKTOTAL" : "DISCTOTAL"))
-      AddOne(key == "TRACKNUMBER" ? "TRACKTOTAL" : "DISCTOTAL", parts.total);
+    if (!parts.total.empty() && !Has(name == "TRACKNUMBER" ? "TRACKTOTAL" : "DISCTOTAL"))
+      AddOne(name == "TRACKNUMBER" ? "TRACKTOTAL" : "DISCTOTAL", parts.total);
     return;
   }
-  if (key == "GENRE") {
+  if (name == "GENRE") {
     for (const std::string& name : GenreNamesFromReference(text)) AddOne(key, name);
     return;
   }
@@ -51,7 +52,7 @@ void TagRecordBuilder::AddOne(const std::string& key, const std::string& value) 
       return;
     }
     // A track number is one number: a second one from another frame or attribute is noise.
-    if (key == "TRACKNUMBER" || field == value) return;
+    if (std::string_view(key) == "TRACKNUMBER" || field == value) return;
   }
   // Containers that keep a text in two places (ASF's content description and an extended
   // attribute of the same name) give it twice; it is one value.

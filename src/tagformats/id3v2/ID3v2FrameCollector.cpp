@@ -86,16 +86,17 @@ std::string ID3v2CurrentFrameId(const std::string& id) {
 }
 
 bool ID3v2FrameCollector::Wants(const std::string& rawId) const {
-  const std::string id = ID3v2CurrentFrameId(rawId);
+  const std::string current = ID3v2CurrentFrameId(rawId);
+  const std::string_view id = current;  // compared as a view: no call per literal
   // A text frame of an id no writer may use (lower case, other bytes) is not a field's name.
   const bool textFrame = id.size() == 4 && id[0] == 'T' &&
                          std::all_of(id.begin(), id.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); });
-  return textFrame || id == "COMM" || id == "USLT" || id == "UFID" || id == "APIC" ||
-         rawId == "PIC";
+  return textFrame || id == "COMM" || id == "USLT" || id == "UFID" || IsPicture(rawId);
 }
 
 void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> bytes) {
-  const std::string id = ID3v2CurrentFrameId(rawId);
+  const std::string current = ID3v2CurrentFrameId(rawId);
+  const std::string_view id = current;
   const uint8_t* content = bytes.data();
   const size_t size = bytes.size();
   if (size == 0 || !Wants(rawId)) return;
@@ -103,11 +104,12 @@ void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> by
   if (id == "TXXX") return TakeUserText(content, size);
   if (id == "USLT") return TakeLyrics(content, size);
   if (id == "UFID") return TakeUniqueFileId(content, size);
-  if (id == "APIC" || rawId == "PIC") return TakePicture(rawId, std::move(bytes));
-  if (id.size() == 4 && id[0] == 'T') TakeText(id, DecodeStrings(content[0], content + 1, size - 1));
+  if (IsPicture(rawId)) return TakePicture(rawId, std::move(bytes));
+  if (id.size() == 4 && id[0] == 'T') TakeText(current, DecodeStrings(content[0], content + 1, size - 1));
 }
 
-void ID3v2FrameCollector::TakeText(const std::string& id, const std::vector<std::string>& values) {
+void ID3v2FrameCollector::TakeText(const std::string& frameId, const std::vector<std::string>& values) {
+  const std::string_view id = frameId;
   std::string* const datePart = id == "TYER"   ? &year_
                                 : id == "TDAT" ? &dayMonth_
                                 : id == "TIME" ? &time_
@@ -119,7 +121,7 @@ void ID3v2FrameCollector::TakeText(const std::string& id, const std::vector<std:
     *datePart = values.empty() ? std::string() : TrimTagValue(values.front());
     return;
   }
-  const std::string key = KeyFromId3Frame(id);
+  const std::string key = KeyFromId3Frame(frameId);
   for (const std::string& value : values) builder_.Add(key, value);
 }
 

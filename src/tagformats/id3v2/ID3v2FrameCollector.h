@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tagformats/common/TagRecordBuilder.h"
@@ -19,7 +20,7 @@ class ID3v2FrameCollector {
   // Takes a frame's content (encoding byte first), whole. Frames with several values
   // (version 2.4 separates them by zero characters) give several values.
   void Take(const std::string& id, std::vector<uint8_t> content);
-  static bool IsPicture(const std::string& id) { return id == "APIC" || id == "PIC"; }
+  static bool IsPicture(std::string_view id) { return id == "APIC" || id == "PIC"; }
   // Takes the first bytes of a picture frame's content, which lies unchanged at `offset` in the
   // source and is `size` bytes long: the picture gets the place of its image instead of the
   // image. False when the head ends before the image; the frame must then be taken whole.

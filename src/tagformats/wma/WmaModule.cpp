@@ -1,6 +1,7 @@
 #include "tagformats/wma/WmaModule.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "base/Utf8Repair.h"
 #include "tagformats/common/TagFieldNames.h"
@@ -56,7 +57,7 @@ void SetValues(WmaAttributeSink& info, WmaAttribute name, const Timerec& record,
     if (IsWritable(value->second)) info.AddText(WmaAttributeName(name), value->second);
 }
 
-bool IsTrackAttribute(const std::string& key) { return key == "TRACKNUMBER"; }
+bool IsTrackAttribute(std::string_view key) { return key == "TRACKNUMBER"; }
 
 // The attribute an extra field goes to: its mapped name, or its own name when no format names
 // it; empty for the seven fields, the parts of track and disc (written elsewhere) and fields
@@ -64,7 +65,8 @@ bool IsTrackAttribute(const std::string& key) { return key == "TRACKNUMBER"; }
 std::string ExtraAttributeName(const std::string& key) {
   const TagFieldName* row = FieldByKey(key);
   if (row == nullptr) return key;
-  if (SevenFieldMember(key) || key == "TRACKTOTAL" || key == "DISCNUMBER" || key == "DISCTOTAL") return {};
+  const std::string_view name = key;
+  if (SevenFieldMember(key) || name == "TRACKTOTAL" || name == "DISCNUMBER" || name == "DISCTOTAL") return {};
   return row->asf;
 }
 
