@@ -1,5 +1,7 @@
 #include "tags/TagExtras.h"
 
+#include <utility>
+
 bool operator==(const PicturePlace& a, const PicturePlace& b) {
   return a.path == b.path && a.format == b.format && a.source == b.source && a.size == b.size && a.offset == b.offset && a.rank == b.rank;
 }
@@ -9,8 +11,8 @@ bool operator==(const TagPicture& a, const TagPicture& b) {
          a.place == b.place;
 }
 
-void TagExtras::Add(const std::string& key, const std::string& value) {
-  if (!key.empty() && !value.empty()) fields.emplace(key, value);
+void TagExtras::Add(const std::string& key, std::string value) {
+  if (!key.empty() && !value.empty()) fields.emplace(key, std::move(value));
 }
 
 std::vector<std::string> TagExtras::Values(const std::string& key) const {

@@ -57,7 +57,7 @@ struct TagExtras {
 
   bool empty() const { return fields.empty() && pictures.empty(); }
   // Appends a value behind the key's others; an empty value or key adds nothing.
-  void Add(const std::string& key, const std::string& value);
+  void Add(const std::string& key, std::string value);
   // The key's values, in order; none when it has no value.
   std::vector<std::string> Values(const std::string& key) const;
   // The key's first value, or "".

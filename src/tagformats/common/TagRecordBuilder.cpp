@@ -1,6 +1,7 @@
 #include "tagformats/common/TagRecordBuilder.h"
 
 #include <string_view>
+#include <utility>
 
 #include "tagformats/common/TagFieldNames.h"
 #include "tags/GenreNames.h"
@@ -17,16 +18,18 @@ std::string Timerec::*SevenFieldMember(const std::string& name) {
   return nullptr;
 }
 
-std::string TrimTagValue(const std::string& text) {
+std::string TrimTagValue(std::string text) {
   size_t begin = 0, end = text.size();
   while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
   while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-  return text.substr(begin, end - begin);
+  text.resize(end);
+  text.erase(0, begin);
+  return text;
 }
 
-void TagRecordBuilder::Add(const std::string& key, const std::string& value) {
+void TagRecordBuilder::Add(const std::string& key, std::string value) {
   if (key.empty() || IsSourceEncodingKey(key)) return;
-  const std::string text = TrimTagValue(value);
+  std::string text = TrimTagValue(std::move(value));
   if (text.empty()) return;
   const std::string_view name = key;  // compared as a view: no call per literal
   if (name == "TRACKNUMBER" || name == "DISCNUMBER") {
@@ -40,15 +43,15 @@ void TagRecordBuilder::Add(const std::string& key, const std::string& value) {
     for (const std::string& name : GenreNamesFromReference(text)) AddOne(key, name);
     return;
   }
-  AddOne(key, text);
+  AddOne(key, std::move(text));
 }
 
-void TagRecordBuilder::AddOne(const std::string& key, const std::string& value) {
+void TagRecordBuilder::AddOne(const std::string& key, std::string value) {
   if (value.empty()) return;
   if (std::string Timerec::*member = SevenFieldMember(key)) {
     std::string& field = record_.*member;
     if (field.empty()) {
-      field = value;
+      field = std::move(value);
       return;
     }
     // A track number is one number: a second one from another frame or attribute is noise.
@@ -59,7 +62,7 @@ void TagRecordBuilder::AddOne(const std::string& key, const std::string& value) 
   const auto [first, last] = record_.extras.fields.equal_range(key);
   for (auto known = first; known != last; ++known)
     if (known->second == value) return;
-  record_.extras.Add(key, value);
+  record_.extras.Add(key, std::move(value));
 }
 
 void TagRecordBuilder::AddPicture(TagPicture picture) {

@@ -16,7 +16,8 @@ class TagRecordBuilder {
   // characters at both ends; empty ones are dropped. "3/12" under TRACKNUMBER or DISCNUMBER
   // gives the number and its total; a genre given by reference ("(17)", "17", "(RX)(CR)")
   // gives one name per reference. Fields about the source's own encoding are dropped.
-  void Add(const std::string& key, const std::string& value);
+  // A value passed as a temporary is kept without a copy.
+  void Add(const std::string& key, std::string value);
   void AddPicture(TagPicture picture);
   // True once the key has a value (for readers that let one frame stand in for another).
   bool Has(const std::string& key) const;
@@ -27,7 +28,7 @@ class TagRecordBuilder {
   Timerec Finish();
 
  private:
-  void AddOne(const std::string& key, const std::string& value);
+  void AddOne(const std::string& key, std::string value);
 
   Timerec record_;
 };
@@ -49,4 +50,4 @@ NumberAndTotal TrackOf(const Timerec& record);
 NumberAndTotal DiscOf(const Timerec& record);
 
 // Trims spaces and control characters at both ends, as every reader does with values.
-std::string TrimTagValue(const std::string& text);
+std::string TrimTagValue(std::string text);

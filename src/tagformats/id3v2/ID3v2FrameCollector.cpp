@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "base/Utf8Repair.h"
 #include "tagformats/common/TagFieldNames.h"
@@ -108,7 +109,7 @@ void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> by
   if (id.size() == 4 && id[0] == 'T') TakeText(current, DecodeStrings(content[0], content + 1, size - 1));
 }
 
-void ID3v2FrameCollector::TakeText(const std::string& frameId, const std::vector<std::string>& values) {
+void ID3v2FrameCollector::TakeText(const std::string& frameId, std::vector<std::string> values) {
   const std::string_view id = frameId;
   std::string* const datePart = id == "TYER"   ? &year_
                                 : id == "TDAT" ? &dayMonth_
@@ -118,11 +119,11 @@ void ID3v2FrameCollector::TakeText(const std::string& frameId, const std::vector
                                 : id == "TDOR" ? &originalTime_
                                                : nullptr;
   if (datePart != nullptr) {
-    *datePart = values.empty() ? std::string() : TrimTagValue(values.front());
+    *datePart = values.empty() ? std::string() : TrimTagValue(std::move(values.front()));
     return;
   }
   const std::string key = KeyFromId3Frame(frameId);
-  for (const std::string& value : values) builder_.Add(key, value);
+  for (std::string& value : values) builder_.Add(key, std::move(value));
 }
 
 // Encoding byte, three language bytes, a content description, the comment. A comment whose
@@ -144,7 +145,7 @@ void ID3v2FrameCollector::TakeUserText(const uint8_t* content, size_t size) {
   std::vector<std::string> strings = DecodeStrings(content[0], content + 1, size - 1);
   if (strings.size() < 2 || strings.front().empty()) return;
   const std::string key = KeyFromId3Frame("TXXX:" + strings.front());
-  for (size_t i = 1; i < strings.size(); ++i) builder_.Add(key, strings[i]);
+  for (size_t i = 1; i < strings.size(); ++i) builder_.Add(key, std::move(strings[i]));
 }
 
 // Encoding byte, language, description, the lyrics whole.

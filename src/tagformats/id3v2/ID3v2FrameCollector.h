@@ -36,7 +36,7 @@ class ID3v2FrameCollector {
   void TakeLyrics(const uint8_t* content, size_t size);
   void TakeUniqueFileId(const uint8_t* content, size_t size);
   void TakePicture(const std::string& id, std::vector<uint8_t> content);
-  void TakeText(const std::string& id, const std::vector<std::string>& values);
+  void TakeText(const std::string& id, std::vector<std::string> values);
 
   TagRecordBuilder builder_;
   std::string year_, dayMonth_, time_, recordingTime_, originalYear_, originalTime_;
