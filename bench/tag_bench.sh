@@ -25,7 +25,7 @@ trap 'exit 130' INT TERM
 export VELMORA_CONFIG_DIR=$WORK/config
 mkdir -p "$VELMORA_CONFIG_DIR" "$WORK/plain" "$WORK/fields" "$WORK/tagged"
 
-echo "Making $FILES plain and $FILES tagged files in $WORK ..."
+echo "Making $FILES plain, $FILES fields-only and $FILES tagged files in $WORK ..."
 ffmpeg -nostdin -v error -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=2" -ac 2 \
   -c:a libmp3lame -b:a 128k -id3v2_version 0 -write_xing 0 "$WORK/plain.mp3"
 $PY tests/support/tag_roundtrip.py make id3v24 "$WORK/plain.mp3" "$WORK/fields.mp3"

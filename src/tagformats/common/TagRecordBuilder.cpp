@@ -40,7 +40,7 @@ void TagRecordBuilder::Add(const std::string& key, std::string value) {
     return;
   }
   if (name == "GENRE") {
-    for (const std::string& name : GenreNamesFromReference(text)) AddOne(key, name);
+    for (const std::string& genre : GenreNamesFromReference(text)) AddOne(key, genre);
     return;
   }
   AddOne(key, std::move(text));

@@ -86,9 +86,10 @@ std::string ID3v2CurrentFrameId(const std::string& id) {
   return found == kVersion22.end() ? id : found->second;
 }
 
-bool ID3v2FrameCollector::Wants(const std::string& rawId) const {
-  const std::string current = ID3v2CurrentFrameId(rawId);
-  const std::string_view id = current;  // compared as a view: no call per literal
+bool ID3v2FrameCollector::Wants(const std::string& rawId) const { return WantsFrame(ID3v2CurrentFrameId(rawId), rawId); }
+
+// Ids are compared as views: no call per literal.
+bool ID3v2FrameCollector::WantsFrame(std::string_view id, std::string_view rawId) {
   // A text frame of an id no writer may use (lower case, other bytes) is not a field's name.
   const bool textFrame = id.size() == 4 && id[0] == 'T' &&
                          std::all_of(id.begin(), id.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); });
@@ -100,7 +101,7 @@ void ID3v2FrameCollector::Take(const std::string& rawId, std::vector<uint8_t> by
   const std::string_view id = current;
   const uint8_t* content = bytes.data();
   const size_t size = bytes.size();
-  if (size == 0 || !Wants(rawId)) return;
+  if (size == 0 || !WantsFrame(id, rawId)) return;
   if (id == "COMM") return TakeComment(content, size);
   if (id == "TXXX") return TakeUserText(content, size);
   if (id == "USLT") return TakeLyrics(content, size);

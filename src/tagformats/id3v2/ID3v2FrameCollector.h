@@ -37,6 +37,8 @@ class ID3v2FrameCollector {
   void TakeUniqueFileId(const uint8_t* content, size_t size);
   void TakePicture(const std::string& id, std::vector<uint8_t> content);
   void TakeText(const std::string& id, std::vector<std::string> values);
+  // Wants, for an id already brought to its version 2.3 and 2.4 form.
+  static bool WantsFrame(std::string_view id, std::string_view rawId);
 
   TagRecordBuilder builder_;
   std::string year_, dayMonth_, time_, recordingTime_, originalYear_, originalTime_;
