@@ -6,9 +6,11 @@
 #include <taglib/aifffile.h>
 #include <taglib/apetag.h>
 #include <taglib/fileref.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/infotag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
+#include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
 
@@ -96,7 +98,10 @@ void AddFileTags(TagRecordBuilder& builder, TagLib::File& file) {
 
 Timerec GenericTagReader::Read(const std::string& path) const {
   CheckReadable(path);
-  const TagLib::FileRef file(path.c_str(), false);
+  // Read-only: given a name, TagLib opens a file for writing whenever it may, and closing it
+  // then tells whoever watches the folder (library indexers, sync tools) that it was written.
+  TagLib::FileStream stream(path.c_str(), true);
+  const TagLib::FileRef file(&stream, false);
   if (file.isNull()) return Timerec{};
   TagRecordBuilder builder;
   AddFileTags(builder, *file.file());
@@ -104,7 +109,8 @@ Timerec GenericTagReader::Read(const std::string& path) const {
 }
 
 std::optional<Timerec> ReadMpegApeTag(const std::string& path) {
-  TagLib::MPEG::File file(path.c_str(), false);
+  TagLib::FileStream stream(path.c_str(), true);  // read-only, as above
+  TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
   if (!file.isValid() || !file.hasAPETag()) return std::nullopt;
   TagRecordBuilder builder;
   AddProperties(builder, file.APETag()->properties());
