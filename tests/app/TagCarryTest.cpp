@@ -29,21 +29,15 @@ const SourceKind kFlac{"flac", "flac.flac", "-c:a flac"};
 const SourceKind kOpus{"opus", "opus.opus", "-c:a libopus"};
 const SourceKind kM4a{"m4a", "m4a.m4a", "-c:a aac"};
 
-// Whether anything opened a file for writing, wrote or touched it while it was watched: what
-// a library indexer or a sync tool watching the folder would be told.
-class WriteWatch {
- public:
-  explicit WriteWatch(const std::string& path) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-    EXPECT_GE(inotify_add_watch(fd_, path.c_str(), IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB), 0) << path;
+// Whether anything opened the file for writing, wrote or touched it while watched: what a
+// library indexer or a sync tool watching its folder would be told.
+struct WriteWatch {
+  explicit WriteWatch(const std::string& path) {
+    EXPECT_GE(inotify_add_watch(fd, path.c_str(), IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB), 0) << path;
   }
-  ~WriteWatch() { close(fd_); }
-  bool Written() const {
-    char events[4096];
-    return read(fd_, events, sizeof events) > 0;
-  }
-
- private:
-  int fd_;
+  ~WriteWatch() { close(fd); }
+  bool Written() const { char events[4096]; return read(fd, events, sizeof events) > 0; }
+  const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
 };
 
 class TagCarry : public ::testing::Test {
