@@ -45,6 +45,9 @@ launcher_pid=\$!
 velmora_pid=\$!
 status=0
 /usr/bin/python3 "$here/drive_window.py" check "$work/out" "$work/library" "$work/tagged.mp3" "$work/plain.wav" || status=\$?
+# Gone from the desktop's list, the window may still be saving and freeing (slowly, under a
+# sanitizer): it gets 30 s to end.
+for _ in \$(seq 300); do kill -0 \$velmora_pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 \$velmora_pid 2>/dev/null; then echo "velmora still running"; kill \$velmora_pid; status=1; fi
 wait \$velmora_pid || { echo "velmora exit status \$?"; status=1; }
 kill \$launcher_pid 2>/dev/null || true
